@@ -1,0 +1,43 @@
+// Everything one run owns: the settings, the current entry, the counts, the reference
+// tables, the stored sequence and the files. Each step is handed the parts it needs.
+#pragma once
+
+#include <cstdint>
+#include <fstream>
+
+#include "analysis/codon_bias_results.hpp"
+#include "analysis/cumulative_counts.hpp"
+#include "analysis/gene_counts.hpp"
+#include "analysis/reference_tables.hpp"
+#include "control/run_settings.hpp"
+#include "input/gene_record.hpp"
+#include "input/lookup_table.hpp"
+#include "input/sequence_reader.hpp"
+#include "input/stored_sequence.hpp"
+#include "output/output_file.hpp"
+
+namespace kestrel {
+
+struct RunContext {
+    RunSettings settings;
+    GeneRecord record;
+    GeneCounts counts;
+    CumulativeCounts cumulative;
+    CodonBiasResults bias;
+    ReferenceTables references;
+
+    StoredSequence storedSequence;
+    SequenceReader reader{storedSequence};
+    std::ifstream lookupStream;
+    OutputFile output;
+
+    std::int32_t nEntries = 0;
+    std::int32_t entryIndex = 0;
+    SizingState sizing;
+    std::int32_t nRows = 0;
+    bool firstGene = false;
+    bool minimumRscuPending = false;
+    bool previousEntrySkipped = false;  // the entry before was skipped for an incomplete CDS
+};
+
+}  // namespace kestrel

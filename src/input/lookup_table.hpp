@@ -1,0 +1,31 @@
+// The lookup table: counting its entries and reading one 11-line entry at a time.
+#pragma once
+
+#include <cstdint>
+#include <istream>
+#include <string>
+
+#include "input/gene_record.hpp"
+
+namespace kestrel {
+
+// How far back the stored sequence must reach, measured during the sizing pass.
+struct SizingState {
+    std::int32_t maxSpan = 0;
+    std::int32_t furthestEnd = 0;
+};
+
+// Number of lines holding "#CDS"; false when the file cannot be opened.
+bool countLookupEntries(const std::string& fileName, std::int32_t& nEntries);
+
+// Reads the next entry into record (entryIndex 0 means there is no previous entry).
+// During the sizing pass, sizing is not null and the sizing step runs after the entry.
+void readLookupEntry(std::istream& lookup, std::int32_t entryIndex, GeneRecord& record,
+                     SizingState* sizing);
+
+void applySizingStep(const GeneRecord& record, SizingState& sizing);
+
+// Rows of the stored sequence for a measured span.
+std::int32_t rowsForSpan(std::int32_t maxSpan);
+
+}  // namespace kestrel

@@ -1,0 +1,46 @@
+#include "analysis/genetic_code.hpp"
+
+#include <gtest/gtest.h>
+
+namespace kestrel {
+namespace {
+
+TEST(GeneticCode, CodonIndicesOfLandmarkCodons) {
+    EXPECT_EQ(CodonIndex(0, 0, 0), 0);   // AAA
+    EXPECT_EQ(CodonIndex(0, 3, 1), 13);  // ATG
+    EXPECT_EQ(CodonIndex(3, 1, 1), 53);  // TGG
+    EXPECT_EQ(CodonIndex(3, 3, 3), 63);  // TTT
+    EXPECT_EQ(GeneticCode[48], Stp);
+    EXPECT_EQ(GeneticCode[49], Stp);
+    EXPECT_EQ(GeneticCode[52], Stp);
+    EXPECT_EQ(GeneticCode[13], Met);
+    EXPECT_EQ(GeneticCode[53], Trp);
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(baseIndex(BaseLetters[3 - i]), 3 - baseIndex(BaseLetters[i]));
+    EXPECT_EQ(baseIndex('n'), NoBase);
+    EXPECT_EQ(baseIndex('g'), 1);
+}
+
+TEST(GeneticCode, FamilySizesAndDegeneracyClasses) {
+    int sizeCount[7] = {};
+    for (int c = 0; c < 64; ++c) ++sizeCount[FamilySize[c]];
+    EXPECT_EQ(sizeCount[1], 2);
+    EXPECT_EQ(sizeCount[2], 18);
+    EXPECT_EQ(sizeCount[3], 6);  // Ile and the stops
+    EXPECT_EQ(sizeCount[4], 20);
+    EXPECT_EQ(sizeCount[6], 18);
+    EXPECT_EQ(FamilySize[CodonIndex(3, 0, 0)], 3);
+    EXPECT_EQ(FamilySize[CodonIndex(0, 3, 0)], 3);
+    EXPECT_EQ(FamilySize[CodonIndex(3, 3, 0)], 6);  // TTA
+    int fourfold = 0;
+    for (int c = 0; c < 64; ++c) fourfold += ThirdPositionClass[c] == 4;
+    EXPECT_EQ(fourfold, 32);
+    EXPECT_EQ(ThirdPositionClass[CodonIndex(2, 3, 0)], 4);  // CTA
+    EXPECT_EQ(ThirdPositionClass[CodonIndex(3, 3, 0)], 0);  // TTA
+    EXPECT_EQ(ThirdPositionClass[CodonIndex(0, 1, 2)], 0);  // AGC
+    EXPECT_EQ(ThirdPositionClass[CodonIndex(0, 3, 0)], 0);  // ATA
+    EXPECT_EQ(ThirdPositionClass[CodonIndex(0, 0, 2)], 2);  // AAC
+}
+
+}  // namespace
+}  // namespace kestrel
