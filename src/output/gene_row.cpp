@@ -1,9 +1,247 @@
-// Stand-in until the row writer is written.
 #include "output/gene_row.hpp"
+
+#include <cmath>
+#include <cstdarg>
+#include <cstdio>
+
+#include "analysis/codon_bias.hpp"
+#include "analysis/genetic_code.hpp"
+#include "output/output_header.hpp"
+#include "setup/console.hpp"
 
 namespace kestrel {
 
-void writeGeneOutput(std::ostream&, bool, const GeneRecord&, GeneCounts&, const RunSettings&,
-                     ReferenceTables&, bool&, CodonBiasResults&, Console&) {}
+namespace {
+
+constexpr const char* MissingFraction = " .     ";
+constexpr const char* MissingFractions = " .      .      .      .     ";
+constexpr const char* NotComputed = "   nc ";
+
+[[gnu::format(printf, 2, 3)]] void appendf(std::string& row, const char* format, ...) {
+    char cell[64];
+    va_list args;
+    va_start(args, format);
+    const int length = std::vsnprintf(cell, sizeof cell, format, args);
+    va_end(args);
+    if (length > 0) row.append(cell, static_cast<std::size_t>(length) < sizeof cell ? length : sizeof cell - 1);
+}
+
+void appendPadded(std::string& row, const std::string& text, std::size_t width) {
+    row += text;
+    if (text.size() < width) row.append(width - text.size(), ' ');
+}
+
+void appendFraction(std::string& row, double numerator, double denominator) {
+    appendf(row, "%6.4f ", numerator / denominator);
+}
+
+// Four base fractions (when base usage is reported) and the GC fraction of one group, or
+// their placeholders when the group is empty.
+void appendComposition(std::string& row, const BaseCounts& bases, std::int64_t total,
+                       bool reportBaseUsage) {
+    if (total <= 0) {
+        if (reportBaseUsage) row += MissingFractions;
+        row += MissingFraction;
+        return;
+    }
+    const double denominator = static_cast<double>(total);
+    if (reportBaseUsage)
+        for (int b = 0; b < 4; ++b) appendFraction(row, bases[b], denominator);
+    appendFraction(row, static_cast<double>(bases[1]) + bases[2], denominator);
+}
+
+void appendNoncodingGroup(std::string& row, const BaseCounts& bases, std::int64_t bad,
+                          bool reportBaseUsage) {
+    const std::int64_t total =
+        static_cast<std::int64_t>(bases[0]) + bases[1] + bases[2] + bases[3];
+    appendf(row, "%7lld %5lld ", static_cast<long long>(total), static_cast<long long>(bad));
+    appendComposition(row, bases, total, reportBaseUsage);
+}
+
+BaseCounts addBases(const BaseCounts& left, const BaseCounts& right) {
+    BaseCounts sum{};
+    for (int b = 0; b < 4; ++b) sum[b] = left[b] + right[b];
+    return sum;
+}
+
+void appendNoncoding(std::string& row, const GeneCounts& counts, const RunSettings& settings) {
+    const bool base = settings.reportBaseUsage != 0;
+    switch (settings.noncodingMode) {
+    case 2:
+        appendNoncodingGroup(row, counts.upBase, counts.upBad, base);
+        appendNoncodingGroup(row, counts.coreBase, counts.coreBad, base);
+        appendNoncodingGroup(row, counts.downBase, counts.downBad, base);
+        break;
+    case 1:
+        appendNoncodingGroup(row, counts.coreBase, counts.coreBad, base);
+        appendNoncodingGroup(row, addBases(counts.upBase, counts.downBase),
+                             static_cast<std::int64_t>(counts.upBad) + counts.downBad, base);
+        break;
+    default:
+        appendNoncodingGroup(row, addBases(addBases(counts.upBase, counts.coreBase), counts.downBase),
+                             static_cast<std::int64_t>(counts.upBad) + counts.coreBad + counts.downBad,
+                             base);
+        break;
+    }
+}
+
+void appendPositionComposition(std::string& row, const PositionBaseCounts& bases,
+                               std::int64_t total, bool reportBaseUsage) {
+    for (int p = 0; p < 3; ++p) appendComposition(row, bases[p], total, reportBaseUsage);
+}
+
+std::int64_t countWhere(const std::array<std::int32_t, 64>& codonCount, bool (*inClass)(int)) {
+    std::int64_t total = 0;
+    for (int c = 0; c < 64; ++c)
+        if (inClass(c)) total += codonCount[c];
+    return total;
+}
+
+void appendCodonLetters(std::string& row, const std::array<int, 3>& codon, const char* trailer,
+                        const char* missing) {
+    for (int base : codon)
+        if (base < 0 || base > 3) {
+            row += missing;
+            return;
+        }
+    for (int base : codon) row += BaseLetters[base];
+    row += trailer;
+}
+
+// Room between the outermost coding positions and the next feature: " overlap " when
+// negative, "       . " when the lookup table gave no neighbour on that side.
+void appendSpace(std::string& row, std::int64_t value, bool given) {
+    if (value < 0) row += " overlap ";
+    else if (!given) row += "       . ";
+    else appendf(row, "%8lld ", static_cast<long long>(value));
+}
+
+void appendCodonUsage(std::string& row, GeneCounts& counts) {
+    for (int a = 0; a < AminoAcidCount; ++a) counts.aminoAcidCount[a] = 0;
+    for (int c = 0; c < 64; ++c) counts.aminoAcidCount[GeneticCode[c]] += counts.codonCount[c];
+    for (int a = 0; a < AminoAcidCount; ++a) appendf(row, "%5d ", counts.aminoAcidCount[a]);
+    row += ' ';
+    for (int a = 0; a < AminoAcidCount; ++a)
+        for (int c = 0; c < 64; ++c) {
+            if (GeneticCode[c] != a) continue;
+            if (counts.aminoAcidCount[a] <= 0) {
+                row += " 0     ";
+                continue;
+            }
+            const float share = static_cast<float>(counts.codonCount[c]) /
+                                static_cast<float>(counts.aminoAcidCount[a]);
+            appendf(row, "%6.4f ", static_cast<double>(share));
+        }
+    for (int a = 0; a < AminoAcidCount; ++a)
+        for (int c = 0; c < 64; ++c)
+            if (GeneticCode[c] == a) appendf(row, "%7d  ", counts.codonCount[c]);
+}
+
+void appendSegment(std::string& row, const GeneCounts& counts) {
+    if (!counts.segmentValid) {
+        row += "no     ";
+        row += "              nc ";
+        for (int i = 0; i < 15; ++i) row += "       nc ";
+        return;
+    }
+    row += "yes    ";
+    appendf(row, "%16d ", counts.segmentPreferred);
+    for (const BaseCounts& bases : counts.segmentBase) {
+        for (int b = 0; b < 4; ++b) appendf(row, "%9d ", bases[b]);
+        appendf(row, "%9lld ", static_cast<long long>(bases[1]) + bases[2]);
+    }
+}
+
+void appendIndex(std::string& row, double value) {
+    if (std::isfinite(value)) appendf(row, "%5.3f ", value);
+    else row += NotComputed;
+}
+
+}  // namespace
+
+void writeGeneOutput(std::ostream& file, bool writeHeader, const GeneRecord& record,
+                     GeneCounts& counts, const RunSettings& settings,
+                     ReferenceTables& references, bool& minimumRscuPending,
+                     CodonBiasResults& bias, Console& console) {
+    if (writeHeader) writeOutputHeader(file, settings);
+
+    std::string row;
+    row.reserve(4096);
+    appendPadded(row, record.gene, 31);
+    appendPadded(row, record.file + ' ', 41);
+    const std::int64_t first = record.cdsStart();
+    const std::int64_t last = record.cdsEnd();
+    appendf(row, "%6d %9lld %9lld ", record.contig, static_cast<long long>(first),
+            static_cast<long long>(last));
+    row += record.complement ? "Reverse " : "Forward ";
+    row += counts.noStart ? "yes     " : " no     ";
+    row += counts.noStop ? "yes    " : " no    ";
+    row += counts.preStop ? "yes     " : " no     ";
+    row += record.nAlt != 0 ? "yes " : " no ";
+    const std::int64_t synonymous = synonymousCodonCount(counts.codonCount);
+    appendf(row, "%9lld %6lld %7d ", static_cast<long long>(synonymous),
+            static_cast<long long>(counts.codonCount[CodonIndex(0, 3, 1)]) +
+                counts.codonCount[CodonIndex(3, 1, 1)],
+            counts.badCodons);
+
+    console.write("\n  CBIAS started for ");
+    console.write(record.gene);
+    computeCodonBias(counts, settings, references, minimumRscuPending, record.gene, console, bias);
+    console.write("\n  CBIAS finished for ");
+    console.write(record.gene);
+
+    // An ENC that could not be computed is 0.0; a computed one is never below 20.
+    if (bias.Enc >= 20.0) appendf(row, "%5.2f ", bias.Enc);
+    else row += NotComputed;
+    const bool defined = synonymous > 0;
+    appendIndex(row, defined ? bias.ChiL : NAN);
+    appendIndex(row, defined ? bias.ChiSc : NAN);
+    appendIndex(row, defined && settings.preferredCodonListUsed ? bias.Fop : NAN);
+    appendIndex(row, defined && settings.rscuTableUsed ? bias.Cai : NAN);
+
+    if (counts.noStart) row += "na    ";
+    else appendCodonLetters(row, counts.startCodon, "   ", "na    ");
+    if (counts.noStop) row += "na   ";
+    else appendCodonLetters(row, counts.stopCodon, "  ", "na   ");
+
+    appendf(row, "%3d %9d %9d ", record.nExons > 0 ? record.nExons - 1 : 0, record.altCDSFirst,
+            record.altCDSlast);
+
+    const std::int64_t lower = static_cast<std::int64_t>(record.beforeSpace) + record.altCDSFirst - first;
+    const std::int64_t upper = static_cast<std::int64_t>(record.afterSpace) + last - record.altCDSlast;
+    const bool lowerGiven = record.beforeSpace != UnlimitedSpace;
+    const bool upperGiven = record.afterSpace != UnlimitedSpace;
+    if (record.complement) {
+        appendSpace(row, upper, upperGiven);
+        appendSpace(row, lower, lowerGiven);
+    } else {
+        appendSpace(row, lower, lowerGiven);
+        appendSpace(row, upper, upperGiven);
+    }
+
+    appendNoncoding(row, counts, settings);
+
+    const bool base = settings.reportBaseUsage != 0;
+    std::int64_t counted = 0;
+    for (std::int32_t count : counts.codonCount) counted += count;
+    appendPositionComposition(row, counts.positionBase, counted, base);
+
+    if (settings.degeneracyBreakdown) {
+        appendPositionComposition(row, counts.deg2Base,
+                                  countWhere(counts.codonCount, [](int c) { return FamilySize[c] == 2; }), base);
+        appendPositionComposition(row, counts.deg4Base,
+                                  countWhere(counts.codonCount, [](int c) { return FamilySize[c] == 4; }), base);
+        appendPositionComposition(row, counts.deg6Base,
+                                  countWhere(counts.codonCount, [](int c) { return ThirdPositionClass[c] == 4; }),
+                                  base);
+    }
+
+    if (settings.codonUsageOutput) appendCodonUsage(row, counts);
+    if (settings.segmentAnalysis) appendSegment(row, counts);
+
+    row += '\n';
+    file.write(row.data(), static_cast<std::streamsize>(row.size()));
+    file.flush();
+}
 
 }  // namespace kestrel

@@ -1,8 +1,65 @@
-// Stand-in until the summary is written.
 #include "output/run_summary.hpp"
+
+#include <cstdio>
+#include <string>
+
+#include "analysis/genetic_code.hpp"
 
 namespace kestrel {
 
-void writeRunSummary(std::ostream&, const CumulativeCounts&) {}
+namespace {
+
+void endLine(std::ostream& file) {
+    file << '\n';
+    file.flush();
+}
+
+// "  GCA      120  (0.600)": the codon, its count and its share of the denominator; a share
+// of an empty denominator is "   nc".
+void writeCodonLine(std::ostream& file, int codon, std::int64_t count, std::int64_t denominator) {
+    char line[96];
+    const char letters[4] = {BaseLetters[codon / 16], BaseLetters[(codon / 4) % 4],
+                             BaseLetters[codon % 4], '\0'};
+    if (denominator > 0)
+        std::snprintf(line, sizeof line, "  %s %8lld  (%5.3f)", letters, static_cast<long long>(count),
+                      static_cast<double>(count) / static_cast<double>(denominator));
+    else
+        std::snprintf(line, sizeof line, "  %s %8lld  (   nc)", letters, static_cast<long long>(count));
+    file << line;
+    endLine(file);
+}
+
+}  // namespace
+
+void writeRunSummary(std::ostream& file, const CumulativeCounts& cumulative) {
+    file << '\n';
+    endLine(file);
+    file << "Number of Genes in Cumulative Counts: " << cumulative.genesIncluded;
+    endLine(file);
+    file << "Number of Excluded Genes: " << cumulative.genesExcluded;
+    endLine(file);
+
+    for (int a = 0; a < Stp; ++a) {
+        std::int64_t total = 0;
+        for (int c = 0; c < 64; ++c)
+            if (GeneticCode[c] == a) total += cumulative.cumCodonCount[c];
+        file << AminoAcidNames[a].data();
+        endLine(file);
+        for (int c = 0; c < 64; ++c)
+            if (GeneticCode[c] == a) writeCodonLine(file, c, cumulative.cumCodonCount[c], total);
+    }
+
+    file << "START";
+    endLine(file);
+    for (std::size_t i = 0; i < TalliedStartCodons.size(); ++i)
+        writeCodonLine(file, TalliedStartCodons[i], cumulative.startTally[i], cumulative.genesIncluded);
+    file << "STOP";
+    endLine(file);
+    for (std::size_t i = 0; i < TalliedStopCodons.size(); ++i)
+        writeCodonLine(file, TalliedStopCodons[i], cumulative.stopTally[i], cumulative.genesIncluded);
+
+    file << "\nBad codons: " << cumulative.cumBadCodons;
+    endLine(file);
+}
 
 }  // namespace kestrel
