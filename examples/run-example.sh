@@ -12,7 +12,7 @@ if [ ! -f "$build/CMakeCache.txt" ]; then
 fi
 cmake --build "$build" --target kestrel -j2 > /dev/null
 
-work=$root/out/example
+work=${KESTREL_EXAMPLE_WORK:-$root/out/example}
 mkdir -p "$work"
 cp "$here"/example.gb "$here"/example.lookup "$here"/example.scu "$here"/example.opt "$work"/
 
