@@ -29,6 +29,15 @@ constexpr int baseIndex(char letter) {
 
 constexpr int CodonIndex(int b1, int b2, int b3) { return 16 * b1 + 4 * b2 + b3; }
 
+// The base indices of one codon in coding order (positions 1, 2, 3), 4 for a letter
+// that is not A, G, C or T.
+using CodonBases = std::array<int, 3>;
+
+constexpr bool hasNoBase(const CodonBases& b) {
+    return b[0] == NoBase || b[1] == NoBase || b[2] == NoBase;
+}
+constexpr int CodonIndex(const CodonBases& b) { return CodonIndex(b[0], b[1], b[2]); }
+
 // AminoAcidIndex values.
 enum AminoAcidIndex : int {
     Ala = 0, Arg, Asn, Asp, Cys, Glu, Gln, Gly, His, Ile,

@@ -1,10 +1,330 @@
-// Stand-in until the reader is written.
 #include "input/sequence_reader.hpp"
+
+#include <algorithm>
+#include <limits>
+
+#include "analysis/codon_step.hpp"
+#include "analysis/cumulative.hpp"
+#include "analysis/genetic_code.hpp"
+#include "analysis/segment_window.hpp"
+#include "setup/console.hpp"
 
 namespace kestrel {
 
-bool readSequence(SequenceReader&, const GeneRecord&, bool, const RunSettings&,
-                  const OptimalCodonFlags&, GeneCounts&, CumulativeCounts&, Console&) {
+namespace {
+
+constexpr std::int64_t FlankCap = 1000;
+
+bool contains(const std::string& line, const char* text) {
+    return line.find(text) != std::string::npos;
+}
+
+// The letters of a sequence line, upper-cased; position numbers, blanks and other
+// characters are dropped.
+void appendLetters(const std::string& line, std::string& row) {
+    for (const char c : line) {
+        if (c >= 'a' && c <= 'z')
+            row.push_back(static_cast<char>(c - 'a' + 'A'));
+        else if (c >= 'A' && c <= 'Z')
+            row.push_back(c);
+    }
+}
+
+bool startsWithDigit(const std::string& line) {
+    const std::size_t k = line.find_first_not_of(" \t");
+    return k != std::string::npos && line[k] >= '0' && line[k] <= '9';
+}
+
+}  // namespace
+
+bool SequenceReader::readLine() {
+    if (!std::getline(stream_, line_)) return false;
+    if (!line_.empty() && line_.back() == '\r') line_.pop_back();
+    return true;
+}
+
+void SequenceReader::noteOriginLine() {
+    if (atFrontier_) origins_.push_back(stream_.tellg());
+}
+
+bool SequenceReader::openFile(const std::string& file) {
+    close();
+    stream_.clear();
+    stream_.open(file, std::ios::in);
+    if (!stream_.is_open()) {
+        fileName_.clear();
+        origins_.clear();
+        atFrontier_ = true;
+        return false;
+    }
+    // The places of the "ORIGIN" lines of a file stay valid for the whole run.
+    if (file != fileName_) origins_.clear();
+    fileName_ = file;
+    atFrontier_ = origins_.empty();
+    return true;
+}
+
+bool SequenceReader::seekOrigin(std::int32_t contig) {
+    if (contig < 1) return false;
+    const auto wanted = static_cast<std::size_t>(contig);
+    if (wanted <= origins_.size()) {
+        stream_.clear();
+        stream_.seekg(origins_[wanted - 1]);
+        atFrontier_ = wanted == origins_.size();
+        return !stream_.fail();
+    }
+    if (!atFrontier_) {
+        stream_.clear();
+        stream_.seekg(origins_.back());
+        if (stream_.fail()) return false;
+        atFrontier_ = true;
+    }
+    while (origins_.size() < wanted) {
+        if (!readLine()) return false;
+        if (contains(line_, "ORIGIN")) noteOriginLine();
+    }
+    return true;
+}
+
+bool SequenceReader::enterContig() {
+    windowStart_ = 1;
+    basesPerRow_ = 0;
+    endOfSequence_ = false;
+    store_.clearAll();
+    for (;;) {
+        if (!readLine() || contains(line_, "//")) return false;
+        if (contains(line_, "ORIGIN")) {
+            noteOriginLine();
+            return false;
+        }
+        if (startsWithDigit(line_)) break;
+    }
+    std::string& first = store_.row(0);
+    appendLetters(line_, first);
+    if (first.empty()) return false;
+    basesPerRow_ = static_cast<std::int32_t>(
+        std::min<std::size_t>(first.size(), std::numeric_limits<std::int32_t>::max()));
+    for (std::int32_t r = 1; r < store_.nRows(); ++r) fillRow(store_.row(r));
+    return true;
+}
+
+// A row takes the letters of the next line that holds any; lines without letters (the
+// blank lines of a double-spaced layout) are passed over. "//", the end of the file or
+// the next contig's "ORIGIN" line ends the sequence: this row and every later one stay
+// empty.
+void SequenceReader::fillRow(std::string& row) {
+    row.clear();
+    while (!endOfSequence_) {
+        if (!readLine() || contains(line_, "//")) {
+            endOfSequence_ = true;
+        } else if (contains(line_, "ORIGIN")) {
+            noteOriginLine();
+            endOfSequence_ = true;
+        } else {
+            appendLetters(line_, row);
+            if (!row.empty()) return;
+        }
+    }
+}
+
+void SequenceReader::advanceWindow() {
+    store_.advance();
+    windowStart_ += basesPerRow_;
+    fillRow(store_.row(store_.nRows() - 1));
+}
+
+bool SequenceReader::position(const std::string& file, std::int32_t contig, bool forceNewFile,
+                              std::int64_t firstPos) {
+    if (store_.nRows() < 1) return false;
+    const bool newFile =
+        forceNewFile || contig_ == 0 || !stream_.is_open() || file != fileName_;
+    if (newFile && !openFile(file)) {
+        contig_ = 0;
+        return false;
+    }
+    // Re-entering the contig from its "ORIGIN" line also serves a gene that starts before
+    // the window's first row, so it reads exactly as with a window large enough.
+    if (newFile || contig != contig_ || firstPos < windowStart_) {
+        contig_ = 0;
+        if (!seekOrigin(contig) || !enterContig()) return false;
+        contig_ = contig;
+    }
+    const std::int64_t lastRow = store_.nRows() - 1;
+    std::int64_t rowsToMove = (firstPos - windowStart_) / basesPerRow_ - lastRow;
+    while (rowsToMove > 0) {
+        if (endOfSequence_ && rowsToMove >= store_.nRows()) {
+            // Past the end of the contig every row is empty: jump instead of stepping.
+            store_.clearAll();
+            windowStart_ += rowsToMove * basesPerRow_;
+            break;
+        }
+        advanceWindow();
+        --rowsToMove;
+    }
+    return true;
+}
+
+namespace {
+
+struct WalkBounds {
+    std::int64_t firstPos;
+    std::int64_t lastPos;
+};
+
+// From the lower flank's first base to the upper flank's last; each flank at most 1000
+// bases and measured outward from the outermost coordinates of all alternative CDSs.
+WalkBounds walkBounds(const GeneRecord& record) {
+    const std::int64_t cdsStart = record.cdsStart();
+    const std::int64_t cdsEnd = record.cdsEnd();
+    const std::int64_t altFirst = record.altCDSFirst;
+    const std::int64_t altLast = record.altCDSlast;
+
+    WalkBounds bounds{cdsStart, cdsEnd};
+    if (record.beforeSpace > 0) {
+        const std::int64_t room = record.beforeSpace == UnlimitedSpace
+                                      ? altFirst - 1
+                                      : record.beforeSpace - (cdsStart - altFirst);
+        const std::int64_t lowStart = altFirst - std::min(room, FlankCap);
+        if (room > 0 && lowStart >= 1) bounds.firstPos = lowStart;
+    }
+    if (record.afterSpace > 0) {
+        const std::int64_t room = record.afterSpace == UnlimitedSpace
+                                      ? FlankCap
+                                      : record.afterSpace - (altLast - cdsEnd);
+        if (room > 0) bounds.lastPos = altLast + std::min(room, FlankCap);
+    }
+    // Positions below 1 hold no base.
+    bounds.firstPos = std::max<std::int64_t>(bounds.firstPos, 1);
+    return bounds;
+}
+
+std::int32_t codonTotalOf(const GeneRecord& record) {
+    std::int64_t length = 0;
+    for (std::int32_t k = 0; k < record.nExons; ++k)
+        length += static_cast<std::int64_t>(record.exonLast(k)) - record.exonFirst(k) + 1;
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(
+        length / 3, std::numeric_limits<std::int32_t>::min(),
+        std::numeric_limits<std::int32_t>::max()));
+}
+
+void countBase(int base, BaseCounts& bases, std::int32_t& bad) {
+    if (base == NoBase)
+        ++bad;
+    else
+        ++bases[base];
+}
+
+// The walk proper: every position from firstPos to lastPos is classed as upstream,
+// downstream, coding, core intron or not counted; coding bases become codons.
+void walkGene(SequenceReader& reader, const GeneRecord& record, const WalkBounds& bounds,
+              const RunSettings& settings, const OptimalCodonFlags& optimal,
+              GeneCounts& counts) {
+    const StoredSequence& store = reader.store();
+    const std::int32_t lastRow = store.nRows() - 1;
+    const std::int32_t basesPerRow = reader.basesPerRow();
+    const bool complement = record.complement != 0;
+    const std::int32_t nExons = record.nExons;
+    const std::int64_t cdsEnd = record.cdsEnd();
+    const std::int64_t firstExonLast = record.exonLast(0);
+    const std::int64_t lastExonFirst = record.exonFirst(nExons - 1);
+    // Upstream lies before the gene in coding direction: below it on the forward strand,
+    // above it on the complement strand.
+    BaseCounts& lowBases = complement ? counts.downBase : counts.upBase;
+    std::int32_t& lowBad = complement ? counts.downBad : counts.upBad;
+    BaseCounts& highBases = complement ? counts.upBase : counts.downBase;
+    std::int32_t& highBad = complement ? counts.upBad : counts.downBad;
+
+    std::int64_t pos = bounds.firstPos;
+    std::int32_t row = reader.rowOf(pos);
+    std::int32_t column = reader.columnOf(pos);
+    const std::string* rowText = &store.row(row);
+
+    int phase = complement ? 2 : 0;
+    bool firstPending = !complement;
+    bool lastPending = complement;
+    std::int32_t exon = 0;
+    std::int32_t codonNumber = complement ? counts.codonTotal - 1 : 0;
+    CodonBases bases{NoBase, NoBase, NoBase};
+    bool rereading = false;
+
+    while (pos <= bounds.lastPos) {
+        if (!rereading && column == basesPerRow) {
+            column = 0;
+            if (row == lastRow)
+                reader.advanceWindow();
+            else
+                ++row;
+            rowText = &store.row(row);
+        }
+        rereading = false;
+        if (static_cast<std::size_t>(column) >= rowText->size()) break;  // past the contig's end
+        int base = baseIndex((*rowText)[static_cast<std::size_t>(column)]);
+        if (complement && base != NoBase) base = 3 - base;
+
+        if (pos < record.altCDSFirst) {
+            countBase(base, lowBases, lowBad);
+        } else if (pos > record.altCDSlast) {
+            countBase(base, highBases, highBad);
+        } else if (exon < nExons && record.exonFirst(exon) <= pos && pos <= record.exonLast(exon)) {
+            bases[static_cast<std::size_t>(phase)] = base;
+            bool complete;
+            if (complement) {
+                complete = phase == 0;
+                phase = phase == 0 ? 2 : phase - 1;
+            } else {
+                complete = phase == 2;
+                phase = phase == 2 ? 0 : phase + 1;
+            }
+            if (complete) {
+                const bool isFirst = firstPending || (complement && pos == cdsEnd);
+                const bool isLast = lastPending || (!complement && pos == cdsEnd);
+                if (isFirst) firstPending = false;
+                if (isLast) lastPending = false;
+                codonStep(bases, isFirst, isLast, codonNumber, settings, optimal, counts);
+                codonNumber += complement ? -1 : 1;
+            }
+        } else if (firstExonLast < pos && pos < lastExonFirst) {
+            countBase(base, counts.coreBase, counts.coreBad);
+        }
+
+        if (pos == bounds.lastPos) break;
+        if (exon < nExons && pos == record.exonLast(exon)) {
+            ++exon;
+            // A base shared by two exons is read once for each.
+            if (exon < nExons && record.exonFirst(exon) == pos) {
+                rereading = true;
+                continue;
+            }
+        }
+        ++pos;
+        ++column;
+    }
+}
+
+}  // namespace
+
+bool readSequence(SequenceReader& reader, const GeneRecord& record, bool forceNewFile,
+                  const RunSettings& settings, const OptimalCodonFlags& optimal,
+                  GeneCounts& counts, CumulativeCounts& cumulative, Console& console) {
+    counts.noStart = 0;
+    counts.noStop = 0;
+    counts.preStop = 0;
+    counts.segmentValid = 0;
+    if (record.nExons <= 0 || record.cds.size() < 2 * static_cast<std::size_t>(record.nExons)) {
+        counts.codonTotal = 0;
+        ++cumulative.genesExcluded;
+        return true;
+    }
+    counts.codonTotal = codonTotalOf(record);
+    const WalkBounds bounds = walkBounds(record);
+    if (!reader.position(record.file, record.contig, forceNewFile, bounds.firstPos)) {
+        console.write("\a\n Sequence of " + record.gene + " not found in " + record.file);
+        ++cumulative.genesExcluded;
+        return false;
+    }
+    fixSegmentWindow(settings, counts);
+    walkGene(reader, record, bounds, settings, optimal, counts);
+    endOfGeneStep(record, settings, counts, cumulative);
     return true;
 }
 

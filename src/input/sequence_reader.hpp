@@ -2,8 +2,10 @@
 // from the lower flank to the upper flank, classifying every base.
 #pragma once
 
+#include <cstdint>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "analysis/cumulative_counts.hpp"
 #include "analysis/gene_counts.hpp"
@@ -16,7 +18,8 @@ namespace kestrel {
 
 class Console;
 
-// Reader state kept from gene to gene: the open sequence file and the window over it.
+// Reader state kept from gene to gene: the open sequence file, the places of the
+// "ORIGIN" lines already passed in it, and the window over the current contig.
 class SequenceReader {
 public:
     explicit SequenceReader(StoredSequence& store) : store_(store) {}
@@ -24,14 +27,56 @@ public:
         if (stream_.is_open()) stream_.close();
     }
 
+    // Makes position firstPos (>= 1) of the record's contig readable in the window:
+    // reopens the file when asked or when it is another file, enters the contig when it
+    // is another contig or when firstPos lies before the window's first row, then moves
+    // the window forward. False when the file, the contig or its sequence is missing;
+    // the next gene is then positioned as in a new file.
+    bool position(const std::string& file, std::int32_t contig, bool forceNewFile,
+                  std::int64_t firstPos);
+
+    // Row and column of a position that lies in the window.
+    std::int32_t rowOf(std::int64_t pos) const {
+        return static_cast<std::int32_t>((pos - windowStart_) / basesPerRow_);
+    }
+    std::int32_t columnOf(std::int64_t pos) const {
+        return static_cast<std::int32_t>((pos - 1) % basesPerRow_);
+    }
+    std::int32_t basesPerRow() const { return basesPerRow_; }
+    std::int64_t windowStart() const { return windowStart_; }
+    const StoredSequence& store() const { return store_; }
+
+    // Moves the window forward by one row, filling the new last row from the file.
+    void advanceWindow();
+
+private:
+    bool openFile(const std::string& file);
+    bool seekOrigin(std::int32_t contig);
+    bool enterContig();
+    void fillRow(std::string& row);
+    bool readLine();
+    void noteOriginLine();
+
     StoredSequence& store_;
     std::ifstream stream_;
+    std::string line_;  // reused for every line read
+
+    std::string fileName_;                  // the file the stream is open on
+    std::vector<std::streampos> origins_;   // just after the n-th "ORIGIN" line, n = 1, 2, ...
+    bool atFrontier_ = true;                // no "ORIGIN" line between origins_.back() and the read position
+    std::int32_t contig_ = 0;               // contig in the window, 0 for none
+
+    std::int64_t windowStart_ = 1;  // position of the first base of row 0
+    std::int32_t basesPerRow_ = 0;
+    bool endOfSequence_ = false;    // "//" or the end of the file met in the current contig
 };
 
 // Reads and walks the current entry's gene, filling counts, then runs the end-of-gene
 // step that includes the gene in, or excludes it from, cumulative. forceNewFile is set
-// for the first gene of the run and after an entry the driver skipped. Returns false
-// (after writing "\a\n Sequence of <gene> not found in <file>") when nothing could be read.
+// for the first gene of the run and after an entry the driver skipped. When the sequence
+// cannot be found it writes "\a\n Sequence of <gene> not found in <file>", reads
+// nothing, counts the gene as excluded and returns false. An entry without a complete
+// coordinate pair is counted as excluded without reading anything.
 bool readSequence(SequenceReader& reader, const GeneRecord& record, bool forceNewFile,
                   const RunSettings& settings, const OptimalCodonFlags& optimal,
                   GeneCounts& counts, CumulativeCounts& cumulative, Console& console);
