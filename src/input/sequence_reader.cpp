@@ -87,6 +87,7 @@ bool SequenceReader::seekOrigin(std::int32_t contig) {
 }
 
 bool SequenceReader::enterContig() {
+    ++contigEntries_;
     windowStart_ = 1;
     basesPerRow_ = 0;
     endOfSequence_ = false;

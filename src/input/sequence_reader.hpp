@@ -45,6 +45,9 @@ public:
     std::int32_t basesPerRow() const { return basesPerRow_; }
     std::int64_t windowStart() const { return windowStart_; }
     const StoredSequence& store() const { return store_; }
+    // How often a contig was entered from its "ORIGIN" line: genes of one contig share
+    // the window when this does not grow.
+    std::int64_t contigEntries() const { return contigEntries_; }
 
     // Moves the window forward by one row, filling the new last row from the file.
     void advanceWindow();
@@ -69,6 +72,7 @@ private:
     std::int64_t windowStart_ = 1;  // position of the first base of row 0
     std::int32_t basesPerRow_ = 0;
     bool endOfSequence_ = false;    // "//" or the end of the file met in the current contig
+    std::int64_t contigEntries_ = 0;
 };
 
 // Reads and walks the current entry's gene, filling counts, then runs the end-of-gene
