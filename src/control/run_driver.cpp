@@ -1,15 +1,131 @@
-// Stand-in until the driver is written.
 #include "control/run_driver.hpp"
+
+#include <string>
 
 #include "control/halt.hpp"
 #include "control/run_context.hpp"
+#include "input/lookup_check.hpp"
+#include "input/lookup_table.hpp"
+#include "input/resets.hpp"
+#include "input/sequence_reader.hpp"
+#include "output/gene_row.hpp"
+#include "output/run_summary.hpp"
 #include "setup/console.hpp"
 #include "setup/menus.hpp"
 
 namespace kestrel {
 
+namespace {
+
+// The lookup table was opened by its prompt; it may have gone since.
+void openLookupTable(Console& console, RunContext& run) {
+    run.lookupStream.close();
+    run.lookupStream.clear();
+    run.lookupStream.open(run.settings.lookupFileName, std::ios::in | std::ios::binary);
+    if (!run.lookupStream.is_open()) {
+        console.writeLine("\aPROBLEM OPENING THE FILE " + run.settings.lookupFileName + ".");
+        haltRun(console);
+    }
+}
+
+// The first entry that reaches the check or the row writer empties the output file.
+void openOutputAtFirstGene(Console& console, RunContext& run) {
+    if (!run.firstGene) return;
+    run.output.openTruncating(run.settings.outputFileName);
+    requireWritten(run.output, run.settings.outputFileName, console);
+}
+
+void checkEntry(Console& console, RunContext& run) {
+    console.writeLine("\n CHECKOUT started for " + run.record.gene);
+    openOutputAtFirstGene(console, run);
+    checkOut(run.record, run.settings, run.firstGene, run.output.stream());
+    run.firstGene = false;
+    requireWritten(run.output, run.settings.outputFileName, console);
+}
+
+void analyseEntry(Console& console, RunContext& run) {
+    const std::string& gene = run.record.gene;
+    if (run.record.incomplete5 != 0 || run.record.incomplete3 != 0) {
+        console.write("\n Analysis of " + gene + " skipped: incomplete CDS");
+        run.previousEntrySkipped = true;
+        return;
+    }
+    console.write("\n LOCINIT started for " + gene);
+    resetGeneCounts(run.counts);
+    console.write("\n READSEQ started for " + gene);
+    readSequence(run.reader, run.record, run.firstGene || run.previousEntrySkipped, run.settings,
+                 run.references.optimalCodonFlags, run.counts, run.cumulative, console);
+    run.previousEntrySkipped = false;
+    console.write("\n LOCWRITE started for " + gene);
+    openOutputAtFirstGene(console, run);
+    writeGeneOutput(run.output.stream(), run.firstGene, run.record, run.counts, run.settings,
+                    run.references, run.minimumRscuPending, run.bias, console);
+    run.firstGene = false;
+    requireWritten(run.output, run.settings.outputFileName, console);
+}
+
+void finishRun(Console& console, RunContext& run) {
+    console.writeLine("\n\nKESTREL done.");
+    console.writeLine(std::to_string(run.nEntries) + " genes read from file " +
+                      run.settings.lookupFileName);
+    console.writeLine("See file " + run.settings.outputFileName + " for details.");
+    run.lookupStream.close();
+    run.output.close();
+    run.reader.close();
+}
+
+}  // namespace
+
 void runDriver(Console& console, RunContext& run) {
-    mainMenu(console, run.settings, run.references);
+    RunSettings& settings = run.settings;
+    mainMenu(console, settings, run.references);
+    analysisOptionsMenu(console, settings);
+    if (settings.checkLookupTable == 1) lookupCheckMenu(console, settings);
+    // Segment analysis chosen before switching to the check still brings up its menu.
+    if (settings.segmentAnalysis == 1) segmentAnalysisMenu(console, settings, run.references);
+
+    console.write("\n Reading Lookup Table");
+    if (!countLookupEntries(settings.lookupFileName, run.nEntries)) {
+        console.writeLine("\aPROBLEM OPENING THE FILE " + settings.lookupFileName + ".");
+        haltRun(console);
+    }
+
+    run.sizing = SizingState{};
+    openLookupTable(console, run);
+    for (run.entryIndex = 0; run.entryIndex < run.nEntries; ++run.entryIndex)
+        readLookupEntry(run.lookupStream, run.entryIndex, run.record, &run.sizing);
+    run.lookupStream.close();
+    run.nRows = rowsForSpan(run.sizing.maxSpan);
+
+    console.write("\n Allocating memory for stored sequence");
+    if (!run.storedSequence.allocate(run.nRows)) {
+        console.writeLine("\a\nNOT ENOUGH MEMORY.");
+        haltRun(console);
+    }
+    resetRunCounts(run.cumulative);
+
+    run.firstGene = true;
+    run.minimumRscuPending = true;
+    run.cumulative.genesIncluded = 0;
+    run.cumulative.genesExcluded = 0;
+    run.previousEntrySkipped = false;
+
+    openLookupTable(console, run);
+    for (run.entryIndex = 0; run.entryIndex < run.nEntries; ++run.entryIndex) {
+        readLookupEntry(run.lookupStream, run.entryIndex, run.record, nullptr);
+        if (settings.checkLookupTable == 1)
+            checkEntry(console, run);
+        else
+            analyseEntry(console, run);
+    }
+
+    // When no entry reached the row writer the output file was never opened and the
+    // summary has nowhere to go: the file stays empty.
+    if (settings.checkLookupTable == 0 && run.output.isOpen()) {
+        writeRunSummary(run.output.stream(), run.cumulative);
+        requireWritten(run.output, settings.outputFileName, console);
+    }
+    finishRun(console, run);
 }
 
 int runKestrel(std::istream& in, std::ostream& out) {
@@ -18,6 +134,9 @@ int runKestrel(std::istream& in, std::ostream& out) {
     try {
         runDriver(console, run);
     } catch (const RunHalted&) {
+        run.lookupStream.close();
+        run.output.close();
+        run.reader.close();
     }
     return 0;
 }

@@ -1,14 +1,151 @@
-// Stand-in until the reader is written.
 #include "input/lookup_table.hpp"
+
+#include <algorithm>
+#include <fstream>
+#include <limits>
 
 namespace kestrel {
 
-bool countLookupEntries(const std::string&, std::int32_t& nEntries) {
+namespace {
+
+constexpr std::int64_t Int32Max = std::numeric_limits<std::int32_t>::max();
+constexpr std::int64_t Int32Min = std::numeric_limits<std::int32_t>::min();
+
+std::int32_t saturate(std::int64_t value) {
+    return static_cast<std::int32_t>(std::clamp(value, Int32Min, Int32Max));
+}
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+// One line without its line end; a missing line (end of file) reads as empty.
+void readLine(std::istream& in, std::string& line) {
+    if (!std::getline(in, line)) {
+        line.clear();
+        return;
+    }
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+}
+
+// Digits from position i on, accumulated with saturation at the 32-bit limit.
+std::int32_t readDigits(const std::string& line, std::size_t& i) {
+    std::int64_t value = 0;
+    for (; i < line.size() && isDigit(line[i]); ++i)
+        value = std::min<std::int64_t>(value * 10 + (line[i] - '0'), Int32Max + 1);
+    return saturate(value);
+}
+
+// The run of digits that begins exactly in the (1-based) value column; 0 when none.
+std::int32_t numberAt(const std::string& line, std::size_t column) {
+    std::size_t i = column - 1;
+    if (i >= line.size() || !isDigit(line[i])) return 0;
+    return readDigits(line, i);
+}
+
+// The run of digits and minus signs that begins in the value column, converted by the
+// leading-integer rule: an optional minus, then digits up to the first other character.
+std::int32_t signedNumberAt(const std::string& line, std::size_t column) {
+    std::size_t i = column - 1;
+    if (i >= line.size()) return 0;
+    bool negative = false;
+    if (line[i] == '-') {
+        negative = true;
+        ++i;
+    }
+    if (i >= line.size() || !isDigit(line[i])) return 0;
+    std::int64_t value = 0;
+    for (; i < line.size() && isDigit(line[i]); ++i)
+        value = std::min<std::int64_t>(value * 10 + (line[i] - '0'), Int32Max + 1);
+    return saturate(negative ? -value : value);
+}
+
+std::string textAt(const std::string& line, std::size_t column, std::size_t maxLength) {
+    if (line.size() < column) return {};
+    return line.substr(column - 1, maxLength);
+}
+
+void readCdsLine(const std::string& line, GeneRecord& record) {
+    if (line.find("complement") != std::string::npos) record.complement = 1;
+    for (std::size_t i = 5; i < line.size();) {
+        const char c = line[i];
+        if (isDigit(c)) {
+            record.cds.push_back(readDigits(line, i));
+            if (record.cds.size() % 2 == 0) ++record.nExons;
+            continue;
+        }
+        if (c == '<') record.incomplete5 = 1;
+        if (c == '>') record.incomplete3 = 1;
+        ++i;
+    }
+}
+
+}  // namespace
+
+bool countLookupEntries(const std::string& fileName, std::int32_t& nEntries) {
     nEntries = 0;
+    std::ifstream lookup(fileName, std::ios::in | std::ios::binary);
+    if (!lookup.is_open()) return false;
+    std::string line;
+    while (std::getline(lookup, line))
+        if (line.find("#CDS") != std::string::npos && nEntries < Int32Max) ++nEntries;
     return true;
 }
-void readLookupEntry(std::istream&, std::int32_t, GeneRecord&, SizingState*) {}
-void applySizingStep(const GeneRecord&, SizingState&) {}
-std::int32_t rowsForSpan(std::int32_t maxSpan) { return (maxSpan + 1000) / 50 + 3; }
+
+void readLookupEntry(std::istream& lookup, std::int32_t entryIndex, GeneRecord& record,
+                     SizingState* sizing) {
+    if (entryIndex > 0) {
+        record.prevContig = record.contig;
+        record.prevFile = record.file;
+    } else {
+        record.prevContig = 0;
+        record.prevFile.clear();
+    }
+    record.cds.clear();
+    record.nExons = 0;
+    record.complement = record.incomplete5 = record.incomplete3 = 0;
+    record.contig = record.nListings = record.nAlt = 0;
+    record.altCDSFirst = record.altCDSlast = 0;
+
+    std::string line;
+    readLine(lookup, line);
+    readCdsLine(line, record);
+    readLine(lookup, line);
+    record.gene = textAt(line, 7, 30);
+    readLine(lookup, line);
+    record.nListings = numberAt(line, 12);
+    readLine(lookup, line);
+    record.nAlt = numberAt(line, 7);
+    readLine(lookup, line);
+    record.file = textAt(line, 7, 40);
+    readLine(lookup, line);
+    record.contig = numberAt(line, 9);
+    readLine(lookup, line);
+    record.beforeSpace = signedNumberAt(line, 14);
+    readLine(lookup, line);
+    record.afterSpace = signedNumberAt(line, 13);
+    readLine(lookup, line);
+    record.altCDSFirst = numberAt(line, 14);
+    readLine(lookup, line);
+    record.altCDSlast = numberAt(line, 13);
+    readLine(lookup, line);
+
+    if (sizing != nullptr) applySizingStep(record, *sizing);
+}
+
+void applySizingStep(const GeneRecord& record, SizingState& sizing) {
+    const std::int64_t reach = static_cast<std::int64_t>(record.altCDSlast) + 1000;
+    if (record.contig == record.prevContig && record.file == record.prevFile) {
+        const std::int64_t low = std::max<std::int64_t>(record.altCDSFirst - 1000LL, 0);
+        const std::int64_t span = sizing.furthestEnd - low;
+        if (span > sizing.maxSpan) sizing.maxSpan = saturate(span);
+        if (reach > sizing.furthestEnd) sizing.furthestEnd = saturate(reach);
+    } else {
+        sizing.furthestEnd = saturate(reach);
+    }
+}
+
+std::int32_t rowsForSpan(std::int32_t maxSpan) {
+    const std::int64_t rows = (std::max<std::int64_t>(maxSpan, 0) + 1000) / 50 + 3;
+    return saturate(std::min(rows, MaxWindowRows));
+}
 
 }  // namespace kestrel

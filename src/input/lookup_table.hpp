@@ -25,7 +25,12 @@ void readLookupEntry(std::istream& lookup, std::int32_t entryIndex, GeneRecord& 
 
 void applySizingStep(const GeneRecord& record, SizingState& sizing);
 
-// Rows of the stored sequence for a measured span.
+// The window never grows beyond this many rows (about 10 Mb of sequence); a gene that
+// needs a position before the window's first row is read by entering its contig afresh.
+inline constexpr std::int64_t MaxWindowRows = 100000;
+
+// Rows of the stored sequence for a measured span: (maxSpan + 1000) / 50 + 3, at most
+// MaxWindowRows.
 std::int32_t rowsForSpan(std::int32_t maxSpan);
 
 }  // namespace kestrel
