@@ -1,0 +1,6 @@
+# A lookup table without any "#CDS" line: nothing is analysed, the output file stays
+# empty and the closing lines count 0 genes.
+out=$(cat console.out)
+want=$'\n Reading Lookup Table\n Allocating memory for stored sequence\n\nKESTREL done.\n0 genes read from file empty.lookup\nSee file run.kstl for details.'
+[[ "$out" == *"$want" ]] || { echo "closing lines missing"; exit 1; }
+[[ "$out" != *"LOCINIT"* ]] || { echo "a gene was analysed"; exit 1; }
