@@ -415,5 +415,22 @@ TEST_F(SequenceReaderTest, ReversedCoordinatesDoNotRunOnThroughTheContig) {
     EXPECT_EQ(total(counts.downBase) + total(counts.upBase) + total(counts.coreBase), 0);
 }
 
+TEST_F(SequenceReaderTest, CoordinatesOutsideTheContigReadNothingThere) {
+    const std::string file = write("out.gb", flatFile({"ATGAAATAA" + bases(291, "C")}));
+    GeneRecord beyond = gene({2000000000, 2000000299}, UnlimitedSpace, UnlimitedSpace);
+    beyond.file = file;
+    GeneCounts counts = walkAlone(beyond);
+    EXPECT_TRUE(lastResult_);
+    EXPECT_EQ(total(counts.upBase) + total(counts.downBase) + counts.badCodons, 0);
+    EXPECT_EQ(counts.startCodon, (CodonBases{4, 4, 4}));
+
+    // Positions below 1 hold no base: the walk begins at position 1.
+    GeneRecord fromZero = gene({0, 8}, 0, UnlimitedSpace);
+    fromZero.file = file;
+    counts = walkAlone(fromZero);
+    EXPECT_EQ(total(counts.downBase), 292);  // 9 to 300
+    EXPECT_EQ(counts.badCodons, 0);
+}
+
 }  // namespace
 }  // namespace kestrel
