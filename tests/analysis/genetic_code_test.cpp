@@ -42,5 +42,24 @@ TEST(GeneticCode, FamilySizesAndDegeneracyClasses) {
     EXPECT_EQ(ThirdPositionClass[CodonIndex(0, 0, 2)], 2);  // AAC
 }
 
+TEST(GeneticCode, SixCodonFamiliesSplitIntoFourAndTwo) {
+    // Leu: CTA CTG CTC CTT TTA TTG.
+    for (int c : {CodonIndex(2, 3, 0), CodonIndex(2, 3, 1), CodonIndex(2, 3, 2), CodonIndex(2, 3, 3),
+                  CodonIndex(3, 3, 0), CodonIndex(3, 3, 1)}) {
+        EXPECT_EQ(GeneticCode[c], Leu);
+        EXPECT_EQ(FamilySize[c], 6);
+    }
+    for (int b3 = 0; b3 < 4; ++b3) {
+        EXPECT_EQ(ThirdPositionClass[CodonIndex(2, 1, b3)], 4);  // CGN Arg
+        EXPECT_EQ(ThirdPositionClass[CodonIndex(3, 2, b3)], 4);  // TCN Ser
+        EXPECT_EQ(ThirdPositionClass[CodonIndex(0, 1, b3)], 0);  // AGA AGG Arg, AGC AGT Ser
+        EXPECT_EQ(FamilySize[CodonIndex(0, 1, b3)], 6);
+    }
+    EXPECT_EQ(FamilySize[CodonIndex(0, 3, 2)], 3);  // ATC Ile
+    EXPECT_EQ(AminoAcidLetters[Stp], 'x');
+    EXPECT_STREQ(AminoAcidNames[Stp].data(), "STP");
+    EXPECT_EQ(AminoAcidLetters[GeneticCode[CodonIndex(3, 1, 1)]], 'W');
+}
+
 }  // namespace
 }  // namespace kestrel
