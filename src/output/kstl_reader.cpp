@@ -1,0 +1,184 @@
+#include "output/kstl_reader.hpp"
+
+#include <algorithm>
+#include <cstdlib>
+#include <string>
+
+namespace kestrel {
+
+namespace {
+
+constexpr std::string_view AnalysisFirstLine = "KESTREL output file for: ";
+constexpr std::string_view CheckFirstLine = "KESTREL check of lookup file: ";
+constexpr std::string_view IncludedLine = "Number of Genes in Cumulative Counts: ";
+constexpr std::string_view ExcludedLine = "Number of Excluded Genes: ";
+
+std::string_view trimmed(std::string_view text) {
+    const auto first = text.find_first_not_of(' ');
+    if (first == std::string_view::npos) return {};
+    const auto last = text.find_last_not_of(' ');
+    return text.substr(first, last - first + 1);
+}
+
+bool isBaseLetter(char c) { return c == 'A' || c == 'G' || c == 'C' || c == 'T'; }
+
+// A codon's share of its amino acid, labelled like "GCA_A".
+bool isCodonShareLabel(std::string_view label) {
+    return label.size() == 5 && label[3] == '_' && isBaseLetter(label[0]) && isBaseLetter(label[1]) &&
+           isBaseLetter(label[2]);
+}
+
+std::optional<long> countAfter(std::string_view line, std::string_view prefix) {
+    if (line.substr(0, prefix.size()) != prefix) return std::nullopt;
+    const std::string digits(trimmed(line.substr(prefix.size())));
+    char* end = nullptr;
+    const long value = std::strtol(digits.c_str(), &end, 10);
+    if (digits.empty() || *end != '\0') return std::nullopt;
+    return value;
+}
+
+void setCell(KstlCell& cell, std::string_view label, std::string_view text) {
+    const std::string_view value = trimmed(text);
+    cell.text.assign(value.data(), value.size());
+    cell.present = !isPlaceholder(label, value);
+}
+
+}  // namespace
+
+std::vector<KstlColumn> splitColumnHeader(std::string_view line) {
+    std::vector<KstlColumn> columns;
+    std::size_t pos = line.find_first_not_of(' ');
+    while (pos != std::string_view::npos) {
+        std::size_t end = line.find(' ', pos);
+        if (end == std::string_view::npos) end = line.size();
+        const std::string_view word = line.substr(pos, end - pos);
+        if (word == "fl" && !columns.empty() && columns.back().label == "A" &&
+            columns.back().start + 2 == pos) {
+            columns.back().label = "A fl";
+        } else {
+            columns.push_back({std::string(word), pos, 0});
+        }
+        pos = line.find_first_not_of(' ', end);
+    }
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+        const std::size_t next = i + 1 < columns.size() ? columns[i + 1].start : line.size();
+        columns[i].width = next - columns[i].start;
+    }
+    return columns;
+}
+
+bool isPlaceholder(std::string_view label, std::string_view value) {
+    if (value.empty() || value == "." || value == "nc" || value == "na" || value == "overlap") return true;
+    // An amino acid absent from the gene leaves its codons' shares undefined, shown as a bare 0.
+    return value == "0" && isCodonShareLabel(label);
+}
+
+std::optional<double> numericValue(const KstlCell& cell) {
+    if (!cell.present || cell.text.empty()) return std::nullopt;
+    char* end = nullptr;
+    const double value = std::strtod(cell.text.c_str(), &end);
+    if (*end != '\0') return std::nullopt;
+    return value;
+}
+
+KstlReader::KstlReader(std::istream& in, std::string name) : in_(in), name_(std::move(name)) {
+    if (!readLine()) fail("is empty, not a KESTREL output file");
+    if (line_.starts_with(CheckFirstLine)) fail("is a lookup-table check report, not an analysis output file");
+    if (!line_.starts_with(AnalysisFirstLine)) fail("is not a KESTREL output file");
+    while (readLine()) {
+        if (!line_.starts_with("Gene ")) continue;
+        columns_ = splitColumnHeader(line_);
+        if (columns_.size() >= 4 && columns_[1].label == "File" && columns_[2].label == "Contig") break;
+        columns_.clear();
+    }
+    if (columns_.empty()) fail("has no column-header line, so it is not a complete KESTREL output file");
+    const auto strand = columnIndex("Strand");
+    if (!strand) fail("has no Strand column in its column-header line");
+    strandColumn_ = *strand;
+}
+
+std::optional<std::size_t> KstlReader::columnIndex(std::string_view label) const {
+    for (std::size_t i = 0; i < columns_.size(); ++i) {
+        if (columns_[i].label == label) return i;
+    }
+    return std::nullopt;
+}
+
+void KstlReader::fail(const std::string& what) const {
+    std::string message = name_;
+    if (lineNumber_ > 0) message += ", line " + std::to_string(lineNumber_);
+    throw KstlError(message + ": " + what);
+}
+
+bool KstlReader::readLine() {
+    if (!std::getline(in_, line_)) return false;
+    if (!line_.empty() && line_.back() == '\r') line_.pop_back();
+    ++lineNumber_;
+    return true;
+}
+
+bool KstlReader::nextRow(std::vector<KstlCell>& cells) {
+    if (rowsEnded_) return false;
+    if (!readLine() || line_.empty()) {
+        rowsEnded_ = true;
+        return false;
+    }
+    cutRow(cells);
+    ++rowsRead_;
+    return true;
+}
+
+// Every cell after Gene and File is one word followed by at least one blank, even where
+// a value is wider than its label, so those cells are the row's last words. Gene and
+// File may hold blanks; they are cut from what lies before the Contig cell.
+void KstlReader::cutRow(std::vector<KstlCell>& cells) {
+    auto& tokens = tokens_;
+    tokens.clear();
+    const std::string_view row = line_;
+    std::size_t pos = row.find_first_not_of(' ');
+    while (pos != std::string_view::npos) {
+        std::size_t end = row.find(' ', pos);
+        if (end == std::string_view::npos) end = row.size();
+        tokens.emplace_back(pos, end);
+        pos = row.find_first_not_of(' ', end);
+    }
+    const std::size_t fixedCells = columns_.size() - 2;
+    if (tokens.size() < fixedCells + 1) fail("gene row has fewer cells than the column-header line has labels");
+
+    const std::size_t first = tokens.size() - fixedCells;
+    const auto [contigBegin, contigEnd] = tokens[first];
+    const std::size_t contigWidth = columns_[2].width;
+    // The Contig cell is right-aligned: its leading blanks belong to it, not to File.
+    std::size_t prefixEnd = contigEnd + 1 >= contigWidth ? std::min(contigBegin, contigEnd + 1 - contigWidth) : 0;
+    prefixEnd = std::max(prefixEnd, tokens[first - 1].second);
+    const std::string_view prefix = row.substr(0, prefixEnd);
+    const std::size_t geneWidth = columns_[0].width;
+    const std::size_t fileWidth = columns_[1].width;
+    if (prefix.size() <= geneWidth) fail("gene row is too short for its Gene and File cells");
+
+    std::size_t fileStart = geneWidth;
+    // A gene name as wide as its cell runs straight into the file name, whose cell keeps its width.
+    if (prefix[geneWidth - 1] != ' ' && prefix.size() >= geneWidth + fileWidth) fileStart = prefix.size() - fileWidth;
+
+    cells.resize(columns_.size());
+    setCell(cells[0], columns_[0].label, prefix.substr(0, fileStart));
+    setCell(cells[1], columns_[1].label, prefix.substr(fileStart));
+    for (std::size_t i = 2; i < columns_.size(); ++i) {
+        const auto [b, e] = tokens[first + i - 2];
+        setCell(cells[i], columns_[i].label, row.substr(b, e - b));
+    }
+    const std::string& strand = cells[strandColumn_].text;
+    if (strand != "Forward" && strand != "Reverse") fail("gene row does not line up with the column-header line");
+}
+
+KstlSummary KstlReader::readSummary() {
+    KstlSummary summary;
+    rowsEnded_ = true;
+    while (readLine()) {
+        if (auto n = countAfter(line_, IncludedLine)) summary.genesIncluded = n;
+        if (auto n = countAfter(line_, ExcludedLine)) summary.genesExcluded = n;
+    }
+    return summary;
+}
+
+}  // namespace kestrel

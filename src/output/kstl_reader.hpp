@@ -1,0 +1,85 @@
+// Reads a KESTREL analysis output file back: the column-header line, the gene rows cut
+// into cells under their labels, and the gene counts of the end-of-run summary. Shared by
+// the plotting and table tools, so that there is one reading of the format.
+#pragma once
+
+#include <cstddef>
+#include <istream>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace kestrel {
+
+// Thrown for a file that is not an analysis output file or whose rows do not fit its
+// column-header line; the message names the file (and the line where there is one).
+class KstlError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+struct KstlColumn {
+    std::string label;
+    std::size_t start = 0;  // column of the label's first character, 0-based
+    std::size_t width = 0;  // label plus its padding: the width of the cells below it
+};
+
+// One cell of a gene row: its text with surrounding blanks trimmed, or no value when the
+// row shows a placeholder there.
+struct KstlCell {
+    std::string text;
+    bool present = false;
+};
+
+struct KstlSummary {
+    std::optional<long> genesIncluded;
+    std::optional<long> genesExcluded;
+};
+
+// Splits a column-header line into its labels: at runs of blanks, except that "A fl"
+// (the flank group's A fraction) is one label.
+std::vector<KstlColumn> splitColumnHeader(std::string_view line);
+
+// True when a trimmed cell under the given label is a placeholder rather than a value.
+bool isPlaceholder(std::string_view label, std::string_view trimmed);
+
+// Parses a present cell as a number; no value for placeholders and for text.
+std::optional<double> numericValue(const KstlCell& cell);
+
+class KstlReader {
+public:
+    // Reads the header up to and including the column-header line.
+    KstlReader(std::istream& in, std::string name);
+
+    const std::string& name() const { return name_; }
+    const std::vector<KstlColumn>& columns() const { return columns_; }
+    // Position of the column with this label, or no value when the file lacks it.
+    std::optional<std::size_t> columnIndex(std::string_view label) const;
+
+    // Cuts the next gene row into one cell per column; false once the rows have ended.
+    bool nextRow(std::vector<KstlCell>& cells);
+    std::size_t rowsRead() const { return rowsRead_; }
+
+    // Reads the rest of the file (skipping any rows not yet read) for the summary's counts.
+    KstlSummary readSummary();
+
+private:
+    [[noreturn]] void fail(const std::string& what) const;
+    bool readLine();
+    void cutRow(std::vector<KstlCell>& cells);
+
+    std::istream& in_;
+    std::string name_;
+    std::string line_;
+    std::size_t lineNumber_ = 0;
+    std::size_t rowsRead_ = 0;
+    bool rowsEnded_ = false;
+    std::vector<KstlColumn> columns_;
+    std::size_t strandColumn_ = 0;
+    std::vector<std::pair<std::size_t, std::size_t>> tokens_;  // scratch: [begin, end) of row words
+};
+
+}  // namespace kestrel
