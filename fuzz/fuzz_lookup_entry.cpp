@@ -1,0 +1,23 @@
+// Lookup tables of any content: every entry is read and sized without reading outside
+// the line or the coordinate list.
+#include <cstddef>
+#include <cstdint>
+#include <sstream>
+#include <string>
+
+#include "input/lookup_table.hpp"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    std::istringstream in(std::string(reinterpret_cast<const char*>(data), size));
+    kestrel::GeneRecord record;
+    kestrel::SizingState sizing;
+    for (std::int32_t entry = 0; entry < 64 && in; ++entry) {
+        kestrel::readLookupEntry(in, entry, record, &sizing);
+        if (record.nExons > 0 && record.cdsEnd() != record.exonLast(record.nExons - 1)) __builtin_trap();
+        if (static_cast<std::size_t>(record.nExons) * 2 > record.cds.size()) __builtin_trap();
+        if (record.gene.size() > 30 || record.file.size() > 40) __builtin_trap();
+    }
+    const std::int32_t rows = kestrel::rowsForSpan(sizing.maxSpan);
+    if (rows < 23 || rows > kestrel::MaxWindowRows) __builtin_trap();
+    return 0;
+}
