@@ -1,0 +1,49 @@
+# Sequence files with odd layouts and missing parts: every gene gets a complete row, the
+# reader never hangs, and genes whose sequence cannot be found say so.
+set -u
+. "$(dirname "${BASH_SOURCE[0]}")/../bad_input_lib.sh"
+fail=0
+
+make_record 3000 60 1 > ref.gb
+make_record 3000 10 1 > short.gb
+make_record 3000 200 1 > long.gb
+sed 's/$/\r/' ref.gb > crlf.gb
+awk 'f && /^ *[0-9]/ {print; print ""; next} /^ORIGIN/ {f = 1} {print}' ref.gb > double.gb
+grep -v '^//' ref.gb > noend.gb
+grep -v '^ORIGIN' ref.gb > noorigin.gb
+awk '/^ORIGIN/ {print; print "        1 0123 4567"; skip = 1; next} {print}' ref.gb > noletter.gb
+: > empty.gb
+head -c 5000 /dev/urandom > garbage.gb
+
+genes() {  # the same four genes, forward and reverse, one and two exons, on FILE
+  entry "201..500" fwd "$1" 1 100 50 201 500
+  entry "complement(join(801..1100,1201..1500))" rev "$1" 1 10000000 10000000 801 1500
+  entry "2101..2400" late "$1" 1 10000000 10000000 2101 2400
+  entry "1601..1900" early "$1" 1 30 30 1601 1900
+}
+for f in ref short long crlf double; do
+  genes "$f.gb" > "$f.lookup"
+  run_kestrel "$f.lookup" "$f" || fail=1
+  rows_complete "$f.kstl" 4 || { echo "$f: rows"; fail=1; }
+done
+# Layout must not change a single count: the rows equal those of the 60-letter file.
+for f in short long crlf double; do
+  for g in fwd rev late early; do
+    [ "$(row_of "$f.kstl" $g)" = "$(row_of ref.kstl $g)" ] || { echo "$f: row of $g differs from the 60-letter file"; fail=1; }
+  done
+done
+
+for f in noend noorigin noletter empty garbage missing; do
+  genes "$f.gb" > "$f.lookup"
+  run_kestrel "$f.lookup" "$f" || { fail=1; continue; }
+  rows_complete "$f.kstl" 4 || { echo "$f: rows"; fail=1; }
+done
+# Without "//" the contig simply ends with the file.
+for g in fwd rev late early; do
+  [ "$(row_of noend.kstl $g)" = "$(row_of ref.kstl $g)" ] || { echo "noend: row of $g differs"; fail=1; }
+done
+for f in noorigin noletter empty garbage missing; do
+  grep -qF $'\a\n Sequence of fwd not found in '"$f.gb" "$f.console" || { echo "$f: no 'not found' message"; fail=1; }
+  grep -q '^Number of Excluded Genes: 4$' "$f.kstl" || { echo "$f: the genes should be excluded"; fail=1; }
+done
+exit $fail
