@@ -1,0 +1,328 @@
+#include "kestrel-plot/enc_plot.hpp"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+
+#include "kestrel-table/tool_output.hpp"
+
+namespace kestrel {
+
+namespace {
+
+constexpr const char* Usage =
+    "usage: kestrel-plot [-o FILE.svg] [--x GC3|GC3_6] [--y ENC|CAI|Fop|Chi_L] OUTPUT.kstl\n"
+    "\n"
+    "Draws the genes of a KESTREL output file as one SVG figure: a scatter of the y index\n"
+    "against the x index, forward- and reverse-strand genes in two colours, the curve\n"
+    "expected under mutation pressure alone when y is ENC, and a histogram of the y\n"
+    "index beside it. Genes with a placeholder in either column are left out and counted\n"
+    "in a note on the figure. x defaults to GC3_6 when the file has it, else GC3; y to ENC.\n"
+    "The figure goes to FILE.svg, or beside the input with .kstl replaced by .svg.\n"
+    "\n"
+    "Exit status 0 on success, 1 when the file cannot be read, is not a KESTREL analysis\n"
+    "output file or lacks a requested column, 2 for a wrong command line.\n";
+
+constexpr std::array<const char*, 2> XLabels = {"GC3", "GC3_6"};
+constexpr std::array<const char*, 4> YLabels = {"ENC", "CAI", "Fop", "Chi_L"};
+
+constexpr double Width = 940;
+constexpr double Height = 580;
+constexpr double PlotLeft = 80;
+constexpr double PlotTop = 80;
+constexpr double PlotWidth = 540;
+constexpr double PlotHeight = 420;
+constexpr double HistLeft = PlotLeft + PlotWidth + 40;
+constexpr double HistWidth = 200;
+constexpr int HistBins = 20;
+constexpr const char* ForwardColour = "#1f6fb4";
+constexpr const char* ReverseColour = "#d4572a";
+
+struct Range {
+    double low;
+    double high;
+};
+
+std::string number(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.2f", value);
+    return text;
+}
+
+std::string tickText(double value, double step) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.*f", step < 0.1 ? 2 : step < 1 ? 1 : 0, value);
+    return text;
+}
+
+std::string xmlEscaped(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        switch (c) {
+            case '&': out += "&amp;"; break;
+            case '<': out += "&lt;"; break;
+            case '>': out += "&gt;"; break;
+            case '"': out += "&quot;"; break;
+            default:
+                // Control characters are not allowed in XML text.
+                out += (static_cast<unsigned char>(c) < 0x20) ? '?' : c;
+        }
+    }
+    return out;
+}
+
+// The usual range of each index, widened to hold every plotted value.
+Range axisRange(const std::string& label, const std::vector<PlotPoint>& points, bool isX) {
+    Range range = label == "ENC" ? Range{20, 62} : Range{0, 1};
+    for (const auto& p : points) {
+        const double v = isX ? p.x : p.y;
+        range.low = std::min(range.low, std::floor(v));
+        range.high = std::max(range.high, std::ceil(v));
+    }
+    return range;
+}
+
+double tickStep(const Range& range) {
+    const double span = range.high - range.low;
+    double step = std::pow(10.0, std::floor(std::log10(span)));
+    for (double factor : {0.2, 0.5, 1.0}) {
+        if (span / (step * factor) <= 10) return step * factor;
+    }
+    return step;
+}
+
+class Svg {
+public:
+    void line(double x1, double y1, double x2, double y2, const char* style) {
+        text_ += "<line x1=\"" + number(x1) + "\" y1=\"" + number(y1) + "\" x2=\"" + number(x2) + "\" y2=\"" +
+                 number(y2) + "\" style=\"" + style + "\"/>\n";
+    }
+    void label(double x, double y, const std::string& content, const char* anchor, const char* extra = "") {
+        text_ += "<text x=\"" + number(x) + "\" y=\"" + number(y) + "\" text-anchor=\"" + anchor + "\"" + extra +
+                 ">" + xmlEscaped(content) + "</text>\n";
+    }
+    void rect(double x, double y, double w, double h, const char* fill) {
+        text_ += "<rect x=\"" + number(x) + "\" y=\"" + number(y) + "\" width=\"" + number(w) + "\" height=\"" +
+                 number(h) + "\" fill=\"" + fill + "\"/>\n";
+    }
+    void circle(double x, double y, const char* fill) {
+        text_ += "<circle cx=\"" + number(x) + "\" cy=\"" + number(y) + "\" r=\"2.6\" fill=\"" + fill + "\"/>\n";
+    }
+    void raw(const std::string& text) { text_ += text; }
+    const std::string& text() const { return text_; }
+
+private:
+    std::string text_;
+};
+
+struct Scale {
+    Range range;
+    double from;
+    double length;
+    bool flipped;
+    double operator()(double v) const {
+        const double t = (v - range.low) / (range.high - range.low);
+        return flipped ? from + length * (1 - t) : from + length * t;
+    }
+};
+
+void drawAxes(Svg& svg, const Scale& sx, const Scale& sy, const std::string& xLabel, const std::string& yLabel) {
+    svg.rect(PlotLeft, PlotTop, PlotWidth, PlotHeight, "#ffffff");
+    const char* axis = "stroke:#000;stroke-width:1";
+    const char* grid = "stroke:#ddd;stroke-width:1";
+    const double bottom = PlotTop + PlotHeight;
+    const double xStep = tickStep(sx.range);
+    for (double v = sx.range.low; v <= sx.range.high + xStep / 1000; v += xStep) {
+        svg.line(sx(v), PlotTop, sx(v), bottom, grid);
+        svg.line(sx(v), bottom, sx(v), bottom + 5, axis);
+        svg.label(sx(v), bottom + 20, tickText(v, xStep), "middle");
+    }
+    const double yStep = tickStep(sy.range);
+    for (double v = sy.range.low; v <= sy.range.high + yStep / 1000; v += yStep) {
+        svg.line(PlotLeft, sy(v), PlotLeft + PlotWidth, sy(v), grid);
+        svg.line(PlotLeft - 5, sy(v), PlotLeft, sy(v), axis);
+        svg.label(PlotLeft - 9, sy(v) + 4, tickText(v, yStep), "end");
+    }
+    svg.line(PlotLeft, bottom, PlotLeft + PlotWidth, bottom, axis);
+    svg.line(PlotLeft, PlotTop, PlotLeft, bottom, axis);
+    svg.label(PlotLeft + PlotWidth / 2, bottom + 45, xLabel, "middle");
+    svg.label(25, PlotTop + PlotHeight / 2, yLabel, "middle",
+              (" transform=\"rotate(-90 25 " + number(PlotTop + PlotHeight / 2) + ")\"").c_str());
+}
+
+void drawCurve(Svg& svg, const Scale& sx, const Scale& sy) {
+    std::string points;
+    for (int i = 0; i <= 200; ++i) {
+        const double s = sx.range.low + (sx.range.high - sx.range.low) * i / 200.0;
+        if (s < 0 || s > 1) continue;
+        const double enc = std::clamp(expectedEnc(s), sy.range.low, sy.range.high);
+        points += number(sx(s)) + "," + number(sy(enc)) + " ";
+    }
+    svg.raw("<polyline points=\"" + points + "\" style=\"fill:none;stroke:#000;stroke-width:1.5\"/>\n");
+}
+
+void drawHistogram(Svg& svg, const PlotData& data, const Scale& sy) {
+    std::array<std::size_t, HistBins> counts{};
+    const double span = sy.range.high - sy.range.low;
+    for (const auto& p : data.points) {
+        const int bin = std::clamp(static_cast<int>((p.y - sy.range.low) / span * HistBins), 0, HistBins - 1);
+        ++counts[bin];
+    }
+    const std::size_t most = std::max<std::size_t>(1, *std::max_element(counts.begin(), counts.end()));
+    const double binHeight = PlotHeight / HistBins;
+    for (int b = 0; b < HistBins; ++b) {
+        if (counts[b] == 0) continue;
+        const double length = HistWidth * static_cast<double>(counts[b]) / static_cast<double>(most);
+        svg.rect(HistLeft, PlotTop + PlotHeight - (b + 1) * binHeight + 1, length, binHeight - 2, "#8c8c8c");
+    }
+    const char* axis = "stroke:#000;stroke-width:1";
+    const double bottom = PlotTop + PlotHeight;
+    svg.line(HistLeft, PlotTop, HistLeft, bottom, axis);
+    svg.line(HistLeft, bottom, HistLeft + HistWidth, bottom, axis);
+    svg.label(HistLeft, bottom + 20, "0", "middle");
+    svg.label(HistLeft + HistWidth, bottom + 20, std::to_string(most), "middle");
+    svg.label(HistLeft + HistWidth / 2, bottom + 45, "genes per bin of " + data.yLabel, "middle");
+}
+
+void drawLegend(Svg& svg, bool withCurve) {
+    double x = PlotLeft;
+    const double y = 58;
+    for (const auto& [name, colour] : {std::pair{"Forward strand", ForwardColour}, {"Reverse strand", ReverseColour}}) {
+        svg.circle(x + 5, y - 4, colour);
+        svg.label(x + 14, y, name, "start");
+        x += 130;
+    }
+    if (withCurve) {
+        svg.line(x, y - 4, x + 24, y - 4, "stroke:#000;stroke-width:1.5");
+        svg.label(x + 30, y, "expected ENC = 2 + s + 29/(s\u00b2 + (1 \u2212 s)\u00b2)", "start");
+    }
+}
+
+std::string defaultOutputName(const std::string& input) {
+    const std::string suffix = ".kstl";
+    if (input.size() > suffix.size() && input.compare(input.size() - suffix.size(), suffix.size(), suffix) == 0) {
+        return input.substr(0, input.size() - suffix.size()) + ".svg";
+    }
+    return input + ".svg";
+}
+
+std::string baseName(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+template <std::size_t N>
+bool oneOf(const std::string& value, const std::array<const char*, N>& choices) {
+    return std::any_of(choices.begin(), choices.end(), [&](const char* c) { return value == c; });
+}
+
+}  // namespace
+
+double expectedEnc(double gc3) { return 2 + gc3 + 29 / (gc3 * gc3 + (1 - gc3) * (1 - gc3)); }
+
+PlotData collectPlotData(KstlReader& reader, const std::optional<std::string>& xLabel, const std::string& yLabel) {
+    PlotData data;
+    data.xLabel = xLabel ? *xLabel : reader.columnIndex("GC3_6") ? "GC3_6" : "GC3";
+    data.yLabel = yLabel;
+    const auto column = [&](const std::string& label) {
+        const auto index = reader.columnIndex(label);
+        if (!index) throw KstlError(reader.name() + ": has no " + label + " column");
+        return *index;
+    };
+    const std::size_t xColumn = column(data.xLabel);
+    const std::size_t yColumn = column(data.yLabel);
+    const std::size_t strandColumn = column("Strand");
+    std::vector<KstlCell> cells;
+    while (reader.nextRow(cells)) {
+        const auto x = numericValue(cells[xColumn]);
+        const auto y = numericValue(cells[yColumn]);
+        if (x && y) {
+            data.points.push_back({*x, *y, cells[strandColumn].text == "Reverse"});
+        } else {
+            ++data.leftOut;
+        }
+    }
+    data.genes = reader.rowsRead();
+    return data;
+}
+
+std::string renderSvg(const PlotData& data, const std::string& inputName) {
+    const Scale sx{axisRange(data.xLabel, data.points, true), PlotLeft, PlotWidth, false};
+    const Scale sy{axisRange(data.yLabel, data.points, false), PlotTop, PlotHeight, true};
+    Svg svg;
+    svg.raw("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+            "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + number(Width) + "\" height=\"" + number(Height) +
+            "\" viewBox=\"0 0 " + number(Width) + " " + number(Height) +
+            "\" font-family=\"sans-serif\" font-size=\"13\">\n");
+    svg.rect(0, 0, Width, Height, "#f7f7f7");
+    svg.label(Width / 2, 28, inputName + ": " + std::to_string(data.genes) + " genes", "middle",
+              " font-size=\"17\" font-weight=\"bold\"");
+    drawLegend(svg, data.yLabel == "ENC");
+    drawAxes(svg, sx, sy, data.xLabel, data.yLabel);
+    if (data.yLabel == "ENC") drawCurve(svg, sx, sy);
+    for (const auto& p : data.points) svg.circle(sx(p.x), sy(p.y), p.reverse ? ReverseColour : ForwardColour);
+    drawHistogram(svg, data, sy);
+    svg.label(PlotLeft, Height - 14,
+              std::to_string(data.leftOut) + " of " + std::to_string(data.genes) + " genes left out: no value for " +
+                  data.xLabel + " or " + data.yLabel,
+              "start");
+    svg.raw("</svg>\n");
+    return svg.text();
+}
+
+int runPlotTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    std::string outputPath;
+    std::optional<std::string> xLabel;
+    std::string yLabel = "ENC";
+    std::vector<std::string> inputs;
+    const auto usageError = [&](const std::string& message) {
+        err << "kestrel-plot: " << message << '\n' << Usage;
+        return 2;
+    };
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg == "--help" || arg == "-h") {
+            out << Usage;
+            return 0;
+        }
+        if (arg == "-o" || arg == "--x" || arg == "--y") {
+            if (i + 1 >= args.size()) return usageError(arg + " needs a value");
+            const std::string& value = args[++i];
+            if (arg == "-o") {
+                outputPath = value;
+            } else if (arg == "--x") {
+                if (!oneOf(value, XLabels)) return usageError("--x takes GC3 or GC3_6, not " + value);
+                xLabel = value;
+            } else {
+                if (!oneOf(value, YLabels)) return usageError("--y takes ENC, CAI, Fop or Chi_L, not " + value);
+                yLabel = value;
+            }
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            return usageError("unknown option " + arg);
+        } else {
+            inputs.push_back(arg);
+        }
+    }
+    if (inputs.size() != 1) return usageError("name exactly one output file");
+    const std::string& input = inputs.front();
+    if (outputPath.empty()) outputPath = defaultOutputName(input);
+    try {
+        std::ifstream in(input);
+        if (!in) throw KstlError(input + ": cannot be opened for reading");
+        KstlReader reader(in, input);
+        const PlotData data = collectPlotData(reader, xLabel, yLabel);
+        std::string error;
+        ToolOutput figure(outputPath, out);
+        if (!figure.open(error)) throw KstlError(error);
+        figure.stream() << renderSvg(data, baseName(input));
+        if (!figure.commit(error)) throw KstlError(error);
+    } catch (const KstlError& e) {
+        err << "kestrel-plot: " << e.what() << '\n';
+        return 1;
+    }
+    return 0;
+}
+
+}  // namespace kestrel
