@@ -1,0 +1,92 @@
+#!/usr/bin/env bash
+# The many-genomes workflow on three small genomes cut from the bundled example (one
+# gzipped, one with both records), then again after a fourth genome is added; and the
+# answers generator against the real analysis.
+# Usage: bash workflow_test.sh BIN_DIR WORK_DIR
+set -u
+bin_dir=$1 work=$2
+root=$(cd "$(dirname "$0")/../.." && pwd)
+if ! command -v snakemake > /dev/null; then
+  echo "snakemake is not installed (apt-get install snakemake); workflow test skipped"
+  exit 0
+fi
+rm -rf "$work" && mkdir -p "$work/genomes" "$work/answers"
+cd "$work"
+failed=0
+fail() { echo "FAIL: $*"; failed=1; }
+
+example=$root/examples/example.gb
+awk 'NR <= 72' "$example" > genomes/a.gb
+awk 'NR > 72' "$example" | gzip -c > genomes/b.gb.gz
+cp "$example" genomes/c.gbff
+
+# --- The answers file: a setting in the config shows in the output file's header.
+config=$root/workflow/config.yaml
+answers() { python3 "$root/workflow/scripts/kestrel_answers.py" "$config" g.lookup "$@"; }
+run_with() {  # NAME KEY=VALUE...: runs the analysis of genome a with these settings
+  local name=$1; shift
+  (cd answers && cp ../genomes/a.gb g.gb && "$bin_dir/kestrel-lookup" -o g.lookup g.gb 2> /dev/null &&
+     answers "$name" "$@" > "$name.answers" && "$bin_dir/kestrel" < "$name.answers" > "$name.console")
+}
+expect_header() {  # NAME TEXT
+  grep -qxF "$2" "answers/$1.kstl" 2> /dev/null || fail "$1.kstl lacks the header line '$2'"
+}
+run_with pro genome_type=prokaryote && expect_header pro "Type of Organism: Prokaryote (or phage)"
+run_with euk genome_type=eukaryote && expect_header euk "Type of Organism: Eukaryote (or virus)"
+run_with nc output.noncoding=combined stringency.no_premature_stops=false stringency.start_codon_required=false
+expect_header nc "Analysis of Noncoding Sequence: combine all NC sequence"
+expect_header nc "   Premature Stop:  allowed"
+expect_header nc "   Start Codon:     not required to included other codons"
+grep -q "^Gene .* NCBases BadNC GC_nc " answers/nc.kstl 2> /dev/null || fail "nc.kstl has no NCBases column"
+if answers bad genome_type=archaeon > /dev/null 2>&1; then fail "an unknown genome type was accepted"; fi
+
+# --- The workflow on three genomes.
+run_workflow() {
+  snakemake -s "$root/workflow/Snakefile" --cores 2 --config genomes=genomes bin_dir="$bin_dir" > "$1" 2>&1 ||
+    { fail "snakemake failed, see $work/$1"; tail -20 "$1"; }
+}
+# Gene name and ENC of every row of an output file, read by column position.
+kstl_rows() {
+  awk 'started && $0 == "" { exit }
+       started { enc = substr($0, encAt, 6); gsub(/ /, "", enc); gene = substr($0, 1, 31); sub(/ +$/, "", gene)
+                 print gene "\t" enc }
+       /^Gene  / { started = 1; encAt = index($0, " ENC   ") + 1 }' "$1"
+}
+# The same two columns of one source in the tidy table, placeholders back to nc.
+tsv_rows() {
+  awk -F '\t' -v src="$2" 'NR == 1 { for (i = 1; i <= NF; i++) col[$i] = i; next }
+       $1 == src { enc = $col["ENC"]; if (enc == "NA") enc = "nc"; print $col["Gene"] "\t" enc }' "$1"
+}
+check_table() {
+  for g in "$@"; do
+    [ -s "results/kstl/$g.kstl" ] || { fail "results/kstl/$g.kstl missing"; continue; }
+    [ -s "results/plots/$g.svg" ] || fail "results/plots/$g.svg missing"
+    [ -s "logs/kestrel/$g.log" ] || fail "logs/kestrel/$g.log missing"
+    diff <(kstl_rows "results/kstl/$g.kstl") <(tsv_rows results/genes.tsv "$g.kstl") > /dev/null ||
+      fail "genes.tsv rows of $g differ from $g.kstl"
+  done
+  local rows expected
+  rows=$(($(wc -l < results/genes.tsv) - 1))
+  expected=$(for g in "$@"; do kstl_rows "results/kstl/$g.kstl"; done | wc -l)
+  [ "$rows" -eq "$expected" ] || fail "genes.tsv has $rows rows, the output files $expected"
+  [ "$(($(wc -l < results/genomes.tsv) - 1))" -eq $# ] || fail "genomes.tsv does not have one row per genome"
+}
+run_workflow first.log
+check_table a b c
+# Record 1 has 4 analysed genes, record 2 has 2: c, with both records, has all 6.
+[ "$(kstl_rows results/kstl/c.kstl | wc -l)" -eq 6 ] || fail "c.kstl does not hold the genes of both records"
+
+# --- A fourth genome: only its own jobs and the table job run.
+cp genomes/a.gb genomes/d.gbk
+touch -d '2 seconds ago' results/kstl/a.kstl
+before=$(stat -c %Y results/kstl/a.kstl)
+run_workflow second.log
+check_table a b c d
+for rule in decompress lookup answers kestrel plot; do
+  grep -qE "^$rule +1 " second.log || fail "the second run did not run exactly one $rule job"
+done
+grep -qE '^table +1 ' second.log || fail "the second run did not run the table job"
+[ "$(stat -c %Y results/kstl/a.kstl)" -eq "$before" ] || fail "a.kstl was made again"
+
+[ $failed -eq 0 ] && echo "workflow test passed"
+exit $failed
