@@ -1,30 +1,305 @@
-// Stand-ins until the menus are written: the main menu runs the two file prompts.
+// The four menus of the setup dialogue. Every answer is the first letter of one console
+// word, upper-cased; letters a menu does not offer are passed over without a word.
 #include "setup/menus.hpp"
 
+#include <cstdio>
+#include <cstdlib>
+#include <limits>
+#include <string>
+
+#include "analysis/reference_files.hpp"
+#include "control/halt.hpp"
 #include "control/run_settings.hpp"
+#include "setup/console.hpp"
 #include "setup/file_prompts.hpp"
 
 namespace kestrel {
 
-void mainMenu(Console& console, RunSettings& settings, ReferenceTables&) {
-    promptLookupFile(console, settings);
-    promptOutputFile(console, settings);
+namespace {
+
+constexpr const char* ContinuePrompt = "Type C<enter> to continue or Q<enter> to quit. > ";
+
+// Reads answers until one of the offered letters comes; Q halts the run.
+char readOffered(Console& console, std::string_view offered) {
+    for (;;) {
+        const char answer = console.readAnswer();
+        if (answer == 'Q') haltRun(console);
+        if (offered.find(answer) != std::string_view::npos) return answer;
+    }
 }
 
-void analysisOptionsMenu(Console&, RunSettings& settings) {
-    settings.codonUsageOutput = 1;
-    settings.noncodingMode = 2;
-    settings.startCodonRequired = 1;
-    settings.stopCodonRequired = 1;
-    settings.allCodonsMustBeGood = 1;
-    settings.noPrematureStops = 1;
+std::string padded(std::string text, std::size_t width) {
+    if (text.size() < width) text.append(width - text.size(), ' ');
+    return text;
 }
 
-void lookupCheckMenu(Console&, RunSettings& settings) { settings.checkCdsEnds = 1; }
+void toggle(int& flag) { flag = flag == 0 ? 1 : 0; }
 
-void segmentAnalysisMenu(Console&, RunSettings& settings, ReferenceTables&) {
-    settings.segmentBegin = 1;
-    settings.segmentEnd = 10;
+const char* yesNo(int flag) { return flag != 0 ? "Yes" : "No"; }
+
+const char* startStopText(int required) {
+    return required != 0 ? "required to include other codons" : "not required to included other codons";
+}
+
+// Six significant digits, no trailing zeros: 0.01 shows as 0.01.
+std::string generalNumber(double value) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%g", value);
+    return text;
+}
+
+void promptMinimumRscu(Console& console, RunSettings& settings) {
+    for (;;) {
+        console.write("Minimum allowed RSCU value: ");
+        const std::string word = console.readWord();
+        if (isDecimalNumber(word)) {
+            const double value = std::strtod(word.c_str(), nullptr);  // a lone point reads as 0
+            if (value >= 0.0 && value < 1.0) {
+                settings.minimumRscu = value;
+                return;
+            }
+        }
+        console.writeLine("\nBad number.  Try again.");
+    }
+}
+
+void showMainMenu(Console& console, const RunSettings& s) {
+    console.clearScreen();
+    console.writeLine(padded("I  Input file:", 31) + s.lookupFileName);
+    console.writeLine(padded("O  Output file:", 31) + s.outputFileName);
+    console.writeLine(padded("T  Type of genome:", 31) + (s.prokaryoteGenome ? "prokaryote/phage" : "Eukaryote/virus"));
+    console.writeLine(padded("R  RSCU table used:", 31) + (s.rscuTableUsed ? s.rscuFileName : "None specified"));
+    console.writeLine(padded("M  Minimum allowed RSCU value:", 31) +
+                      (s.rscuTableUsed ? generalNumber(s.minimumRscu) : std::string("N/A")));
+    console.writeLine(padded("P  Preferred codon list used:", 31) +
+                      (s.preferredCodonListUsed ? s.preferredCodonFileName : "None specified"));
+    console.writeLine("\nType the letter associated with the menu item you wish to change\n");
+    console.write(ContinuePrompt);
+}
+
+// A whole number that fits a signed 32-bit integer; false for anything else.
+bool readWholeNumber(const std::string& word, std::int32_t& value) {
+    if (!isWholeNumber(word)) return false;
+    std::int64_t v = 0;
+    for (char c : word) {
+        v = v * 10 + (c - '0');
+        if (v > std::numeric_limits<std::int32_t>::max()) return false;
+    }
+    value = static_cast<std::int32_t>(v);
+    return true;
+}
+
+void enterSegmentLimits(Console& console, RunSettings& s) {
+    const bool stop = s.segmentRelativeToStop != 0;
+    console.writeLine(std::string("\nAnalysis Type: ") + (stop ? "relative to stop codon" : "relative to start codon"));
+    for (;;) {
+        console.write(std::string("\nSegment analysis begins ___ codon(s) ") +
+                      (stop ? "upstream from stop [greater than 1]: " : "downstream from start: "));
+        std::int32_t value = 0;
+        if (readWholeNumber(console.readWord(), value) && value > (stop ? 1 : 0)) {
+            s.segmentBegin = value;
+            break;
+        }
+        console.writeLine("\a\nBad number.  Try again.");
+    }
+    for (;;) {
+        console.write(std::string("\nSegment analysis ends ___ codon(s) ") +
+                      (stop ? "upstream from stop [less than " : "downstream from start [greater than ") +
+                      std::to_string(s.segmentBegin) + "]: ");
+        std::int32_t value = 0;
+        if (readWholeNumber(console.readWord(), value) &&
+            (stop ? value < s.segmentBegin : value > s.segmentBegin)) {
+            s.segmentEnd = value;
+            break;
+        }
+        console.writeLine("\a\nBad number.  Try again.");
+    }
+}
+
+void showSegmentMenu(Console& console, const RunSettings& s) {
+    const bool stop = s.segmentRelativeToStop != 0;
+    console.clearScreen();
+    console.writeLine("SEGMENT ANALYSIS OPTIONS");
+    if (stop)
+        console.writeLine("T Type of Analysis: analyze segment relative to stop codon\n");
+    else
+        console.writeLine("T Type of Analysis: analyze segment relative to start codon");
+    console.writeLine("L Limits of segment analysis: ");
+    const char* to = stop ? " codon(s) upstream from stop to" : " codon(s) dowmstream from start to";
+    const char* from = stop ? " codon(s) upstream from stop" : " codon(s) dowmstream from start";
+    console.writeLine("   " + std::to_string(s.segmentBegin) + to);
+    console.writeLine("   " + std::to_string(s.segmentEnd) + from);
+    console.writeLine("\nType T <enter> to change the type of analysis");
+    console.writeLine("Type L to change the segment limits.");
+    console.write("Type C <enter> to continue or Q<enter> to quit. > ");
+}
+
+}  // namespace
+
+void mainMenu(Console& console, RunSettings& settings, ReferenceTables& references) {
+    settings.prokaryoteGenome = 0;
+    settings.rscuTableUsed = 0;
+    settings.preferredCodonListUsed = 0;
+    settings.minimumRscu = 0.01;
+    console.clearScreen();
+    console.writeLine("KESTREL: codon usage analysis of protein-coding genes\n");
+
+    bool lookupPending = true, outputPending = true, genomePending = false;
+    bool rscuPending = false, minimumPending = false, preferredPending = false;
+    for (;;) {
+        if (lookupPending) promptLookupFile(console, settings);
+        if (outputPending) promptOutputFile(console, settings);
+        if (genomePending) toggle(settings.prokaryoteGenome);
+        if (rscuPending) {
+            if (settings.rscuTableUsed == 0) {
+                settings.rscuTableUsed = 1;
+                loadRscuTable(console, settings, references);
+            } else {
+                settings.rscuTableUsed = 0;
+            }
+        }
+        if (minimumPending) promptMinimumRscu(console, settings);
+        if (preferredPending) {
+            if (settings.preferredCodonListUsed == 0) {
+                settings.preferredCodonListUsed = 1;
+                loadOptimalCodons(console, settings, references);
+            } else {
+                settings.preferredCodonListUsed = 0;
+            }
+        }
+        lookupPending = outputPending = genomePending = rscuPending = minimumPending = preferredPending = false;
+
+        showMainMenu(console, settings);
+        switch (readOffered(console, "CIMOPRT")) {
+            case 'C': return;
+            case 'I': lookupPending = true; break;
+            case 'O': outputPending = true; break;
+            case 'T': genomePending = true; break;
+            case 'R': rscuPending = true; break;
+            case 'M': minimumPending = true; break;
+            case 'P': preferredPending = true; break;
+        }
+    }
+}
+
+void analysisOptionsMenu(Console& console, RunSettings& s) {
+    s.segmentAnalysis = 0;
+    s.codonUsageOutput = 1;
+    s.reportBaseUsage = 0;
+    s.degeneracyBreakdown = 0;
+    s.noncodingMode = 2;
+    s.startCodonRequired = 1;
+    s.stopCodonRequired = 1;
+    s.allCodonsMustBeGood = 1;
+    s.noAlternativeCds = 0;
+    s.noPrematureStops = 1;
+
+    char last = 0;
+    for (;;) {
+        switch (last) {
+            case 'Z': toggle(s.checkLookupTable); break;
+            case 'S': toggle(s.segmentAnalysis); break;
+            case '1': toggle(s.startCodonRequired); break;
+            case '2': toggle(s.stopCodonRequired); break;
+            case '3':
+                toggle(s.allCodonsMustBeGood);
+                if (s.allCodonsMustBeGood == 1) s.startCodonRequired = s.stopCodonRequired = 1;
+                break;
+            case '4': toggle(s.noAlternativeCds); break;
+            case '5': toggle(s.noPrematureStops); break;
+            case 'M': toggle(s.codonUsageOutput); break;
+            case 'B': toggle(s.reportBaseUsage); break;
+            case 'D': toggle(s.degeneracyBreakdown); break;
+            case 'N': s.noncodingMode = s.noncodingMode >= 2 ? 0 : s.noncodingMode + 1; break;
+            default: break;
+        }
+
+        console.clearScreen();
+        console.writeLine("Analysis Options\n");
+        console.writeLine(std::string("Z Type of analysis: ") +
+                          (s.checkLookupTable ? "Check Lookup Table\n" : "Analyze DNA sequences\n"));
+        if (s.checkLookupTable == 1) {
+            console.writeLine("");
+        } else {
+            static constexpr const char* NoncodingTexts[] = {
+                "combine all NC sequence", "separate flanking and core introns",
+                "separate upstream, core intron and downstream"};
+            console.writeLine(std::string("S Segment Analysis: ") + (s.segmentAnalysis ? "yes" : "no"));
+            console.writeLine("\nSTRINGENCY OPTIONS FOR CUMULATIVE CODON DATA");
+            console.writeLine(std::string("1 Start Codon: ") + startStopText(s.startCodonRequired));
+            console.writeLine(std::string("2 Stop Codon:  ") + startStopText(s.stopCodonRequired));
+            console.writeLine(std::string("3 Overall:     ") +
+                              (s.allCodonsMustBeGood ? "all of a gene's codons must be good"
+                                                     : "will use any good codon (but see 1 and 2)"));
+            console.writeLine(std::string("4 ") + (s.noAlternativeCds ? "No alternative CDS products allowed"
+                                                                      : "Alternative CDS products allowed"));
+            console.writeLine(std::string("5 ") + (s.noPrematureStops ? "No premature stop codons allowed"
+                                                                      : "Premature stop codons allowed"));
+            console.writeLine("\n\nOUTPUT OPTIONS");
+            console.writeLine(std::string("M Codon usage output: ") + (s.codonUsageOutput ? "Column format" : "No output"));
+            console.writeLine(std::string("B Report usage of individual bases: ") + yesNo(s.reportBaseUsage));
+            console.writeLine(std::string("D Break down base comp by degeneracy: ") + yesNo(s.degeneracyBreakdown));
+            console.writeLine(std::string("N Analysis of Noncoding Sequence: ") +
+                              NoncodingTexts[s.noncodingMode >= 0 && s.noncodingMode <= 2 ? s.noncodingMode : 2]);
+        }
+        console.writeLine("\nType the letter associated with the menu item you wish to change.");
+        console.write(ContinuePrompt);
+
+        last = readOffered(console, "12345BCDMNSZ");
+        if (last == 'C') return;
+    }
+}
+
+void lookupCheckMenu(Console& console, RunSettings& s) {
+    s.checkAlt = 0;
+    s.checkSequenceFile = 0;
+    s.checkCdsEnds = 1;
+    char last = 0;
+    for (;;) {
+        if (last == 'A') toggle(s.checkAlt);
+        if (last == 'F') toggle(s.checkSequenceFile);
+        if (last == 'S') toggle(s.checkCdsEnds);
+        console.clearScreen();
+        console.writeLine("Should the following be checked in the lookup file?\n");
+        console.writeLine(std::string("A #alt=n                         ") + yesNo(s.checkAlt));
+        console.writeLine(std::string("F Sequence file missing:         ") + yesNo(s.checkSequenceFile));
+        console.writeLine(std::string("S no < or > in CDS array:        ") + yesNo(s.checkCdsEnds));
+        console.writeLine("");
+        console.writeLine("\nType the letter associated with the menu item you wish to change.");
+        console.write(ContinuePrompt);
+        last = readOffered(console, "ACFS");
+        if (last == 'C') return;
+    }
+}
+
+void segmentAnalysisMenu(Console& console, RunSettings& s, ReferenceTables& references) {
+    s.segmentRelativeToStop = 0;
+    s.segmentBegin = 1;
+    s.segmentEnd = 10;
+    if (s.preferredCodonListUsed == 0) {
+        console.clearScreen();
+        console.writeLine("\nYou must enter the name of the .opt file listing codon preferences.");
+        loadOptimalCodons(console, s, references);
+        s.preferredCodonListUsed = 1;
+    }
+    console.writeLine("\n");
+
+    bool typeChange = false, limits = false;
+    for (;;) {
+        if (typeChange) {
+            toggle(s.segmentRelativeToStop);
+            limits = true;
+            typeChange = false;
+            enterSegmentLimits(console, s);
+        } else if (limits) {
+            enterSegmentLimits(console, s);
+        }
+        showSegmentMenu(console, s);
+        const char answer = readOffered(console, "CLT");
+        if (answer == 'C') return;
+        if (answer == 'T') typeChange = true;
+        if (answer == 'L') limits = true;
+    }
 }
 
 }  // namespace kestrel
