@@ -1,0 +1,47 @@
+// Reading the feature tables of GenBank flat files and the locations of their features.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <istream>
+#include <string>
+#include <vector>
+
+namespace kestrel::lookup {
+
+struct Feature {
+    std::string key;       // CDS, gene, tRNA, ...
+    std::string location;  // location text with continuation lines joined and every blank removed
+    std::string gene;      // qualifier values, empty when absent
+    std::string locusTag;
+    std::string proteinId;
+};
+
+struct GenBankRecord {
+    std::int32_t ordinal = 0;  // 1 for the first record of the file
+    std::int32_t contig = 0;   // ordinal of its "ORIGIN" line among the file's lines holding "ORIGIN"; 0 = no sequence
+    std::vector<Feature> features;
+};
+
+// Calls onRecord for every record of the stream, in file order; returns the number of records.
+std::int32_t readGenBankRecords(std::istream& in, const std::function<void(const GenBankRecord&)>& onRecord);
+
+// One interval of a location; mark characters are the '<' or '>' written before each bound (0 if none).
+struct LocationPart {
+    std::int32_t first = 0;
+    std::int32_t last = 0;
+    bool minus = false;
+    char firstMark = 0;
+    char lastMark = 0;
+};
+
+enum class LocationKind { Simple, OtherRecord, Order, Unreadable };
+
+struct Location {
+    LocationKind kind = LocationKind::Unreadable;
+    std::vector<LocationPart> parts;  // in the order the feature's sequence is read (5' to 3')
+};
+
+Location parseLocation(const std::string& text);
+
+}  // namespace kestrel::lookup

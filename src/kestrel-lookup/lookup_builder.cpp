@@ -1,0 +1,278 @@
+#include "kestrel-lookup/lookup_builder.hpp"
+
+#include <algorithm>
+#include <optional>
+#include <unordered_map>
+
+#include "input/gene_record.hpp"
+
+namespace kestrel::lookup {
+
+namespace {
+
+// What the analysis can read: 1000 coordinates and lines of 9999 characters.
+constexpr std::size_t MaxExons = 500;
+constexpr std::size_t MaxLineLength = 9999;
+
+bool isGeneLike(const std::string& key) {
+    static constexpr std::array<const char*, 7> keys{"gene", "CDS", "tRNA", "rRNA", "ncRNA", "tmRNA", "misc_RNA"};
+    return std::any_of(keys.begin(), keys.end(), [&](const char* k) { return key == k; });
+}
+
+// A stretch of the record occupied by one named gene-like feature.
+struct Interval {
+    std::int64_t start;
+    std::int64_t end;
+    std::int32_t nameId;
+};
+
+// Parts in ascending coordinate order: the reading order on the plus strand, its reverse on the minus strand.
+std::vector<LocationPart> ascendingParts(const std::vector<LocationPart>& parts) {
+    std::vector<LocationPart> out = parts;
+    if (!out.empty() && std::all_of(out.begin(), out.end(), [](const LocationPart& p) { return p.minus; }))
+        std::reverse(out.begin(), out.end());
+    return out;
+}
+
+bool inAscendingOrder(const std::vector<LocationPart>& parts) {
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        if (parts[i].first > parts[i].last) return false;
+        // A base shared by two exons (a ribosomal frameshift) is allowed.
+        if (i > 0 && parts[i].first < parts[i - 1].last) return false;
+    }
+    return true;
+}
+
+// Where a feature lies: one interval per ascending run of parts, so that a gene across the
+// origin of a circular genome does not cover the whole record.
+void addIntervals(const std::vector<LocationPart>& parts, std::int32_t nameId, std::vector<Interval>& out) {
+    const std::vector<LocationPart> ordered = ascendingParts(parts);
+    std::optional<Interval> run;
+    std::int64_t previousLast = 0;
+    for (const LocationPart& p : ordered) {
+        const std::int64_t lo = std::min(p.first, p.last);
+        const std::int64_t hi = std::max(p.first, p.last);
+        if (run && lo < previousLast) {
+            out.push_back(*run);
+            run.reset();
+        }
+        if (!run) run = Interval{lo, hi, nameId};
+        run->start = std::min(run->start, lo);
+        run->end = std::max(run->end, hi);
+        previousLast = hi;
+    }
+    if (run) out.push_back(*run);
+}
+
+std::string locationText(const std::vector<LocationPart>& ascending) {
+    std::string text;
+    for (const LocationPart& p : ascending) {
+        if (!text.empty()) text += ',';
+        if (p.firstMark) text += p.firstMark;
+        text += std::to_string(p.first) + "..";
+        if (p.lastMark) text += p.lastMark;
+        text += std::to_string(p.last);
+    }
+    if (ascending.size() > 1) text = "join(" + text + ")";
+    if (ascending.front().minus) text = "complement(" + text + ")";
+    return text;
+}
+
+// The highest end among intervals starting below a position, kept also for the best other name, so
+// that one query excludes a CDS's own name in constant time.
+struct TopEnds {
+    std::optional<std::int64_t> best;
+    std::int32_t bestId = -1;
+    std::optional<std::int64_t> other;  // highest end among names other than bestId
+
+    void add(std::int64_t end, std::int32_t id) {
+        if (best && id == bestId) {
+            best = std::max(*best, end);
+        } else if (!best || end > *best) {
+            other = best;
+            best = end;
+            bestId = id;
+        } else if (!other || end > *other) {
+            other = end;
+        }
+    }
+    std::optional<std::int64_t> excluding(std::int32_t id) const { return id == bestId ? other : best; }
+};
+
+// For each query (position, name), the room down to the nearest interval of another name that starts
+// below the position: position − end − 1, or none.
+class LowerNeighbours {
+public:
+    explicit LowerNeighbours(std::vector<Interval> intervals) : intervals_(std::move(intervals)) {
+        std::sort(intervals_.begin(), intervals_.end(),
+                  [](const Interval& a, const Interval& b) { return a.start < b.start; });
+        prefix_.resize(intervals_.size() + 1);
+        for (std::size_t i = 0; i < intervals_.size(); ++i) {
+            prefix_[i + 1] = prefix_[i];
+            prefix_[i + 1].add(intervals_[i].end, intervals_[i].nameId);
+        }
+    }
+
+    std::int64_t space(std::int64_t position, std::int32_t nameId) const {
+        const auto below = std::lower_bound(intervals_.begin(), intervals_.end(), position,
+                                            [](const Interval& iv, std::int64_t p) { return iv.start < p; });
+        const auto end = prefix_[static_cast<std::size_t>(below - intervals_.begin())].excluding(nameId);
+        return end ? position - *end - 1 : UnlimitedSpace;
+    }
+
+private:
+    std::vector<Interval> intervals_;
+    std::vector<TopEnds> prefix_;
+};
+
+struct Candidate {
+    std::vector<LocationPart> ascending;
+    std::string gene;
+    std::int32_t nameId;
+};
+
+}  // namespace
+
+std::int64_t SkipTally::total() const {
+    std::int64_t sum = 0;
+    for (std::int64_t c : counts) sum += c;
+    return sum;
+}
+
+std::vector<LookupEntry> buildRecordEntries(const GenBankRecord& record, const std::string& fileName,
+                                            SkipTally& skipped) {
+    std::unordered_map<std::string, std::int32_t> nameIds;
+    std::int32_t nextId = 0;
+    auto idOf = [&](const std::string& name) {
+        if (name.empty()) return nextId++;  // an unnamed feature is its own neighbour name
+        const auto [it, inserted] = nameIds.try_emplace(name, nextId);
+        if (inserted) ++nextId;
+        return it->second;
+    };
+
+    std::vector<Interval> intervals;
+    std::vector<Candidate> candidates;
+    std::int32_t cdsOrdinal = 0;
+    for (const Feature& f : record.features) {
+        if (!isGeneLike(f.key)) continue;
+        const Location loc = parseLocation(f.location);
+        const bool isCds = f.key == "CDS";
+        std::string name = !f.gene.empty() ? f.gene : f.locusTag;
+        if (isCds) {
+            ++cdsOrdinal;
+            if (name.empty()) name = f.proteinId;
+            if (name.empty()) name = "cds_" + std::to_string(record.ordinal) + "_" + std::to_string(cdsOrdinal);
+        }
+        const std::int32_t nameId = idOf(name);
+        addIntervals(loc.parts, nameId, intervals);
+        if (!isCds) continue;
+
+        std::optional<SkipReason> reason;
+        const std::vector<LocationPart> ascending = ascendingParts(loc.parts);
+        const bool oneStrand = std::all_of(loc.parts.begin(), loc.parts.end(),
+                                           [&](const LocationPart& p) { return p.minus == loc.parts.front().minus; });
+        if (loc.kind == LocationKind::OtherRecord) reason = SkipReason::OtherRecord;
+        else if (loc.kind == LocationKind::Order) reason = SkipReason::Order;
+        else if (loc.kind == LocationKind::Unreadable) reason = SkipReason::Unreadable;
+        else if (!oneStrand) reason = SkipReason::BothStrands;
+        else if (!inAscendingOrder(ascending)) reason = SkipReason::NotAscending;
+        else if (ascending.size() > MaxExons || locationText(ascending).size() + 5 > MaxLineLength)
+            reason = SkipReason::TooLong;
+        else if (record.contig == 0) reason = SkipReason::NoSequence;
+        if (reason) {
+            skipped.add(*reason);
+            continue;
+        }
+        candidates.push_back(Candidate{ascending, name, nameId});
+    }
+
+    // Alternative CDSs of one gene: how many, and the span they cover together.
+    struct NameSpan {
+        std::int32_t listings = 0;
+        std::int32_t first = 0;
+        std::int32_t last = 0;
+    };
+    std::unordered_map<std::int32_t, NameSpan> spans;
+    for (const Candidate& c : candidates) {
+        NameSpan& s = spans[c.nameId];
+        const std::int32_t first = c.ascending.front().first;
+        const std::int32_t last = c.ascending.back().last;
+        s.first = s.listings == 0 ? first : std::min(s.first, first);
+        s.last = s.listings == 0 ? last : std::max(s.last, last);
+        ++s.listings;
+    }
+
+    // Toward higher positions the same search runs on mirrored coordinates.
+    std::vector<Interval> mirrored;
+    mirrored.reserve(intervals.size());
+    for (const Interval& iv : intervals) mirrored.push_back(Interval{-iv.end, -iv.start, iv.nameId});
+    const LowerNeighbours below(std::move(intervals));
+    const LowerNeighbours above(std::move(mirrored));
+
+    std::vector<LookupEntry> entries;
+    entries.reserve(candidates.size());
+    for (const Candidate& c : candidates) {
+        const NameSpan& s = spans.at(c.nameId);
+        LookupEntry e;
+        e.location = locationText(c.ascending);
+        e.gene = c.gene;
+        e.nListings = s.listings;
+        e.nAlt = s.listings - 1;
+        e.file = fileName;
+        e.contig = record.contig;
+        e.first = c.ascending.front().first;
+        e.last = c.ascending.back().last;
+        e.beforeSpace = below.space(e.first, c.nameId);
+        e.afterSpace = above.space(-static_cast<std::int64_t>(e.last), c.nameId);
+        e.altCDSFirst = s.first;
+        e.altCDSlast = s.last;
+        entries.push_back(std::move(e));
+    }
+    std::stable_sort(entries.begin(), entries.end(),
+                     [](const LookupEntry& a, const LookupEntry& b) { return a.first < b.first; });
+    return entries;
+}
+
+std::int32_t buildFileEntries(std::istream& in, const std::string& fileName, std::vector<LookupEntry>& entries,
+                              SkipTally& skipped) {
+    return readGenBankRecords(in, [&](const GenBankRecord& record) {
+        std::vector<LookupEntry> recordEntries = buildRecordEntries(record, fileName, skipped);
+        std::move(recordEntries.begin(), recordEntries.end(), std::back_inserter(entries));
+    });
+}
+
+std::string formatEntry(const LookupEntry& e) {
+    std::string out;
+    out.reserve(e.location.size() + e.gene.size() + e.file.size() + 160);
+    auto line = [&](const char* key, const std::string& value) {
+        out += key;
+        out += value;
+        out += '\n';
+    };
+    line("#CDS ", e.location);
+    line("#gene ", e.gene);
+    line("#nListings ", std::to_string(e.nListings));
+    line("#nAlt ", std::to_string(e.nAlt));
+    line("#file ", e.file);
+    line("#contig ", std::to_string(e.contig));
+    line("#beforeSpace ", std::to_string(e.beforeSpace));
+    line("#afterSpace ", std::to_string(e.afterSpace));
+    line("#altCDSFirst ", std::to_string(e.altCDSFirst));
+    line("#altCDSlast ", std::to_string(e.altCDSlast));
+    out += "//\n";
+    return out;
+}
+
+std::string summaryLine(std::size_t entriesWritten, const SkipTally& s) {
+    return "kestrel-lookup: " + std::to_string(entriesWritten) + " entries written, " +
+           std::to_string(s.total()) + " CDS features skipped (" +
+           std::to_string(s[SkipReason::OtherRecord]) + " on another record, " +
+           std::to_string(s[SkipReason::Order]) + " order(), " +
+           std::to_string(s[SkipReason::BothStrands]) + " on both strands, " +
+           std::to_string(s[SkipReason::NotAscending]) + " parts not in ascending order, " +
+           std::to_string(s[SkipReason::Unreadable]) + " unreadable location, " +
+           std::to_string(s[SkipReason::TooLong]) + " too many exons, " +
+           std::to_string(s[SkipReason::NoSequence]) + " record without sequence)";
+}
+
+}  // namespace kestrel::lookup
