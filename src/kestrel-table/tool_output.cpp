@@ -20,7 +20,20 @@ AtomicOutputFile::~AtomicOutputFile() {
 
 bool AtomicOutputFile::open(const std::string& path, std::string& error) {
     path_ = path;
-    std::vector<char> name(path.begin(), path.end());
+    struct stat existing {};
+    if (::stat(path.c_str(), &existing) == 0 && !S_ISREG(existing.st_mode)) {
+        // A device or pipe (such as /dev/stdout) is written in place: renaming a file over it
+        // would replace the device itself.
+        stream_.open(path, std::ios::out);
+        if (!stream_) error = "cannot write " + path;
+        return static_cast<bool>(stream_);
+    }
+    // Through a symbolic link, the finished file replaces the link's target, not the link.
+    if (char* resolved = ::realpath(path.c_str(), nullptr)) {
+        path_ = resolved;
+        std::free(resolved);
+    }
+    std::vector<char> name(path_.begin(), path_.end());
     const std::string suffix = ".partXXXXXX";
     name.insert(name.end(), suffix.begin(), suffix.end());
     name.push_back('\0');
@@ -47,6 +60,10 @@ bool AtomicOutputFile::commit(std::string& error) {
     if (!written || stream_.fail()) {
         error = "writing " + path_ + " failed";
         return false;
+    }
+    if (tempPath_.empty()) {
+        committed_ = true;
+        return true;
     }
     if (std::rename(tempPath_.c_str(), path_.c_str()) != 0) {
         error = "cannot rename the finished file to " + path_ + ": " + std::strerror(errno);

@@ -124,6 +124,15 @@ TEST_F(TableTool, SummaryGivesCountsAndMediansOverGenesWithValues) {
               "b.kstl\t3\t2\t1\t35.0000\t0.4000\tNA\tNA\n");
 }
 
+TEST_F(TableTool, OutputThroughASymbolicLinkReplacesTheTargetNotTheLink) {
+    write("a.kstl", samples::optionsOffFile());
+    write("target.tsv", "old");
+    fs::create_symlink("target.tsv", "link.tsv");
+    ASSERT_EQ(run({"-o", "link.tsv", "a.kstl"}), 0) << err_.str();
+    EXPECT_TRUE(fs::is_symlink("link.tsv"));
+    EXPECT_EQ(lines(read("target.tsv")).size(), 3u);
+}
+
 TEST(TableMedian, OddEvenAndEmpty) {
     std::vector<double> odd = {5, 1, 3};
     std::vector<double> even = {4, 1, 3, 2};
