@@ -21,8 +21,14 @@ class SettingsError(ValueError):
     pass
 
 
+# Values given on the Snakemake command line arrive as text.
+TRUE_WORDS = {"true": True, "yes": True, "on": True, "false": False, "no": False, "off": False}
+
+
 def _flag(section, key, default):
     value = section.get(key, default)
+    if isinstance(value, str) and value.lower() in TRUE_WORDS:
+        value = TRUE_WORDS[value.lower()]
     if not isinstance(value, bool):
         raise SettingsError(f"{key} must be true or false, not {value!r}")
     return value
@@ -30,6 +36,8 @@ def _flag(section, key, default):
 
 def _whole(section, key, default):
     value = section.get(key, default)
+    if isinstance(value, str) and value.isdigit():
+        value = int(value)
     if isinstance(value, bool) or not isinstance(value, int) or value < 0:
         raise SettingsError(f"segment {key} must be a whole number, not {value!r}")
     return value
@@ -47,6 +55,11 @@ def answers(config, lookup, output):
     if config.get("rscu_table"):
         words += ["R", REFERENCE_PREFIX]
         minimum = config.get("minimum_rscu", 0.01)
+        if isinstance(minimum, str):
+            try:
+                minimum = float(minimum)
+            except ValueError:
+                pass
         if isinstance(minimum, bool) or not isinstance(minimum, (int, float)) or not 0 <= minimum < 1:
             raise SettingsError(f"minimum_rscu must be at least 0 and below 1, not {minimum!r}")
         if minimum != 0.01:
