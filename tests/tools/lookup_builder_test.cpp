@@ -1,0 +1,149 @@
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "input/gene_record.hpp"
+#include "kestrel-lookup/lookup_builder.hpp"
+
+namespace kestrel::lookup {
+namespace {
+
+// A record with the given feature-table lines (each already laid out in GenBank columns).
+std::string record(const std::string& features, bool withSequence = true) {
+    std::string text = "LOCUS       TEST                    5000 bp    DNA     linear\n"
+                       "FEATURES             Location/Qualifiers\n" +
+                       features;
+    if (withSequence) text += "ORIGIN\n        1 acgtacgtac\n";
+    return text + "//\n";
+}
+
+std::string feature(const std::string& key, const std::string& location, const std::string& gene) {
+    std::string line = "     " + key + std::string(16 - key.size(), ' ') + location + "\n";
+    if (!gene.empty()) line += "                     /gene=\"" + gene + "\"\n";
+    return line;
+}
+
+struct Built {
+    std::vector<LookupEntry> entries;
+    SkipTally skipped;
+    std::int32_t records = 0;
+};
+
+Built build(const std::string& text) {
+    Built b;
+    std::istringstream in(text);
+    b.records = buildFileEntries(in, "seq.gb", b.entries, b.skipped);
+    return b;
+}
+
+TEST(LookupBuilder, JoinsLocationAndValueLinesAndWritesElevenLines) {
+    const Built b = build(record(
+        "     CDS             complement(join(1200..1450,\r\n"
+        "                     1601..2300))\r\n"
+        "                     /note=\"a note that runs on\r\n"
+        "                     /over two lines\"\r\n"
+        "                     /gene=\"geneB\"\r\n"));
+    ASSERT_EQ(b.entries.size(), 1u);
+    EXPECT_EQ(formatEntry(b.entries[0]),
+              "#CDS complement(join(1200..1450,1601..2300))\n#gene geneB\n#nListings 1\n#nAlt 0\n"
+              "#file seq.gb\n#contig 1\n#beforeSpace 10000000\n#afterSpace 10000000\n"
+              "#altCDSFirst 1200\n#altCDSlast 2300\n//\n");
+}
+
+TEST(LookupBuilder, LocationForms) {
+    const Built b = build(record(feature("CDS", "join(complement(400..500),complement(100..200))", "a") +
+                                 feature("CDS", "<1000..1300", "b") + feature("CDS", "complement(1400..>1700)", "c") +
+                                 feature("CDS", "join(2000..2100,2100..2200)", "d")));
+    ASSERT_EQ(b.entries.size(), 4u);
+    // A join of complements lists its exons in coding order; the table wants them ascending.
+    EXPECT_EQ(b.entries[0].location, "complement(join(100..200,400..500))");
+    EXPECT_EQ(b.entries[0].altCDSFirst, 100);
+    EXPECT_EQ(b.entries[0].altCDSlast, 500);
+    EXPECT_EQ(b.entries[1].location, "<1000..1300");
+    EXPECT_EQ(b.entries[2].location, "complement(1400..>1700)");
+    EXPECT_EQ(b.entries[3].location, "join(2000..2100,2100..2200)");  // frameshift on a shared base
+    EXPECT_EQ(b.skipped.total(), 0);
+}
+
+TEST(LookupBuilder, SkipReasons) {
+    const Built b = build(record(feature("CDS", "join(100..200,OTHER.1:300..400)", "x1") +
+                                 feature("CDS", "order(100..200,300..400)", "x2") +
+                                 feature("CDS", "join(100..200,complement(300..400))", "x3") +
+                                 feature("CDS", "join(4000..4990,1..100)", "x4") +
+                                 feature("CDS", "complement(join(300..400,100..200))", "x5") +
+                                 feature("CDS", "100^101", "x6") + feature("CDS", "1000..1200", "kept")));
+    ASSERT_EQ(b.entries.size(), 1u);
+    EXPECT_EQ(b.entries[0].gene, "kept");
+    EXPECT_EQ(b.skipped[SkipReason::OtherRecord], 1);
+    EXPECT_EQ(b.skipped[SkipReason::Order], 1);
+    EXPECT_EQ(b.skipped[SkipReason::BothStrands], 1);
+    EXPECT_EQ(b.skipped[SkipReason::NotAscending], 2);
+    EXPECT_EQ(b.skipped[SkipReason::Unreadable], 1);
+    // Skipped CDSs on this record still occupy it (up to 400); the origin-crossing x4 does not
+    // cover the whole record: it lies at 1..100 and 4000..4990.
+    EXPECT_EQ(b.entries[0].beforeSpace, 1000 - 400 - 1);
+    EXPECT_EQ(b.entries[0].afterSpace, 4000 - 1200 - 1);
+}
+
+TEST(LookupBuilder, AlternativeCdssOfOneGene) {
+    const Built b = build(record(feature("gene", "1000..2600", "alt") + feature("CDS", "join(1000..1200,1500..2000)", "alt") +
+                                 feature("CDS", "join(1100..1200,1500..2600)", "alt") + feature("gene", "3000..3300", "next")));
+    ASSERT_EQ(b.entries.size(), 2u);
+    for (const LookupEntry& e : b.entries) {
+        EXPECT_EQ(e.nListings, 2);
+        EXPECT_EQ(e.nAlt, 1);
+        EXPECT_EQ(e.altCDSFirst, 1000);
+        EXPECT_EQ(e.altCDSlast, 2600);
+        EXPECT_EQ(e.beforeSpace, UnlimitedSpace);  // own gene and own alternative do not count
+    }
+    EXPECT_EQ(b.entries[0].afterSpace, 3000 - 2000 - 1);
+    EXPECT_EQ(b.entries[1].afterSpace, 3000 - 2600 - 1);
+}
+
+TEST(LookupBuilder, NeighboursOnEachSide) {
+    // left ends at 480 and overlaps mid; long starts lower but reaches furthest; tRNA and rRNA count.
+    const Built b = build(record(feature("gene", "100..480", "left") + feature("CDS", "100..480", "left") +
+                                 feature("gene", "50..450", "long") + feature("CDS", "460..900", "mid") +
+                                 feature("tRNA", "950..1020", "tr") + feature("rRNA", "complement(960..1500)", "rr") +
+                                 feature("misc_feature", "901..940", "ignored")));
+    ASSERT_EQ(b.entries.size(), 2u);
+    const LookupEntry& left = b.entries[0];
+    const LookupEntry& mid = b.entries[1];
+    EXPECT_EQ(left.gene, "left");
+    EXPECT_EQ(left.beforeSpace, 100 - 450 - 1);  // long starts below 100 and ends at 450
+    EXPECT_EQ(left.afterSpace, 460 - 480 - 1);   // mid starts inside left: negative
+    EXPECT_EQ(mid.beforeSpace, 460 - 480 - 1);
+    EXPECT_EQ(mid.afterSpace, 950 - 900 - 1);    // lowest start among features ending above 900
+}
+
+TEST(LookupBuilder, NamesAndRecords) {
+    const std::string first = record(
+        "     CDS             1..300\n                     /locus_tag=\"b0001\"\n"
+        "     CDS             400..600\n                     /protein_id=\"NP_1.1\"\n"
+        "     CDS             700..900\n");
+    const std::string noFeatures = "LOCUS       EMPTY\nORIGIN\n        1 acgt\n//\n";
+    const std::string noSequence = record(feature("CDS", "1..300", "lost"), false);
+    const std::string third = record(feature("CDS", "1..99", "") + feature("CDS", "200..299", "") +
+                                     "     source          1..5000\n                     /note=\"ORIGIN of strain\"\n");
+    const Built b = build(first + noFeatures + noSequence + third);
+    EXPECT_EQ(b.records, 4);
+    ASSERT_EQ(b.entries.size(), 5u);
+    EXPECT_EQ(b.entries[0].gene, "b0001");
+    EXPECT_EQ(b.entries[1].gene, "NP_1.1");
+    EXPECT_EQ(b.entries[2].gene, "cds_1_3");
+    EXPECT_EQ(b.entries[3].gene, "cds_4_1");
+    EXPECT_EQ(b.entries[4].gene, "cds_4_2");
+    EXPECT_EQ(b.entries[0].contig, 1);
+    // Every line holding ORIGIN counts, as the analysis counts them: the note is line 3, the section line 4.
+    EXPECT_EQ(b.entries[3].contig, 4);
+    EXPECT_EQ(b.entries[3].afterSpace, 200 - 99 - 1);  // unnamed CDSs are neighbours of each other
+    EXPECT_EQ(b.skipped[SkipReason::NoSequence], 1);
+}
+
+TEST(LookupBuilder, TextWithoutRecordsGivesNone) {
+    EXPECT_EQ(build(">fasta\nACGT\n").records, 0);
+    EXPECT_EQ(build("").records, 0);
+}
+
+}  // namespace
+}  // namespace kestrel::lookup
