@@ -1,0 +1,68 @@
+// The whole setup dialogue over an arbitrary stream of console words: every menu either
+// returns or halts, never loops on input, and leaves the settings within their rules.
+#include <unistd.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "analysis/reference_tables.hpp"
+#include "control/halt.hpp"
+#include "control/run_settings.hpp"
+#include "setup/console.hpp"
+#include "setup/menus.hpp"
+
+namespace {
+
+// A scratch folder with a lookup table and reference files named a.*, where the
+// dialogue's files land.
+const std::filesystem::path& scratch() {
+    static const std::filesystem::path dir = [] {
+        auto d = std::filesystem::temp_directory_path() / ("kestrel-fuzz-dialogue-" + std::to_string(getpid()));
+        std::filesystem::create_directories(d);
+        std::filesystem::current_path(d);
+        std::ofstream("a") << "#CDS 1..9\n";
+        std::ofstream scu("a.scu"), opt("a.opt");
+        scu << "#\n";
+        opt << "#\n";
+        for (int e = 0; e < 64; ++e) {
+            scu << "AAA K " << e << "\n";
+            opt << "AAA K " << e % 2 << "\n";
+        }
+        return d;
+    }();
+    return dir;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    scratch();
+    for (const auto& entry : std::filesystem::directory_iterator(scratch()))
+        if (entry.path().extension() == ".kstl") std::filesystem::remove(entry.path());
+    std::istringstream in(std::string(reinterpret_cast<const char*>(data), size));
+    std::ostringstream out;
+    kestrel::Console console(in, out);
+    kestrel::RunSettings s;
+    kestrel::ReferenceTables references;
+    try {
+        kestrel::mainMenu(console, s, references);
+        kestrel::analysisOptionsMenu(console, s);
+        if (s.checkLookupTable == 1) kestrel::lookupCheckMenu(console, s);
+        if (s.segmentAnalysis == 1) kestrel::segmentAnalysisMenu(console, s, references);
+    } catch (const kestrel::RunHalted&) {
+        return 0;
+    }
+    if (s.minimumRscu < 0.0 || s.minimumRscu >= 1.0) __builtin_trap();
+    if (s.noncodingMode < 0 || s.noncodingMode > 2) __builtin_trap();
+    if (s.segmentAnalysis == 1) {
+        if (s.preferredCodonListUsed != 1) __builtin_trap();
+        if (s.segmentRelativeToStop == 0 && !(s.segmentBegin >= 1 && s.segmentEnd > s.segmentBegin)) __builtin_trap();
+        if (s.segmentRelativeToStop == 1 && !(s.segmentBegin >= 2 && s.segmentEnd < s.segmentBegin && s.segmentEnd >= 0))
+            __builtin_trap();
+    }
+    return 0;
+}

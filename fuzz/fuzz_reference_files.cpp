@@ -1,0 +1,25 @@
+// Reference files of any content: either 64 values are read or nothing changes, and the
+// weights derived from any counts stay within their definition.
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <sstream>
+#include <string>
+
+#include "analysis/reference_files.hpp"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    std::istringstream in(std::string(reinterpret_cast<const char*>(data), size));
+    kestrel::ReferenceCounts counts;
+    counts.fill(-7);
+    if (!kestrel::readReferenceEntries(in, counts)) {
+        for (auto v : counts)
+            if (v != -7) __builtin_trap();  // a refused file leaves the table alone
+        return 0;
+    }
+    kestrel::CaiWeights weights{};
+    kestrel::computeCaiWeights(counts, weights);
+    for (double w : weights)
+        if (w > 1.0) __builtin_trap();  // nothing is more adaptive than the most used codon
+    return 0;
+}
