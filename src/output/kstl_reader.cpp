@@ -1,6 +1,7 @@
 #include "output/kstl_reader.hpp"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <string>
 
@@ -77,7 +78,8 @@ std::optional<double> numericValue(const KstlCell& cell) {
     if (!cell.present || cell.text.empty()) return std::nullopt;
     char* end = nullptr;
     const double value = std::strtod(cell.text.c_str(), &end);
-    if (*end != '\0') return std::nullopt;
+    // "nan" or "inf" in a cell is no number that a median or a plot can use.
+    if (*end != '\0' || !std::isfinite(value)) return std::nullopt;
     return value;
 }
 

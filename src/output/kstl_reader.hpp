@@ -46,7 +46,7 @@ std::vector<KstlColumn> splitColumnHeader(std::string_view line);
 // True when a trimmed cell under the given label is a placeholder rather than a value.
 bool isPlaceholder(std::string_view label, std::string_view trimmed);
 
-// Parses a present cell as a number; no value for placeholders and for text.
+// Parses a present cell as a number; no value for placeholders, text and non-finite numbers.
 std::optional<double> numericValue(const KstlCell& cell);
 
 class KstlReader {

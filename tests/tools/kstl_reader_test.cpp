@@ -89,6 +89,8 @@ TEST(KstlPlaceholders, PlaceholdersAreNoValueAndNumbersParse) {
 
     EXPECT_EQ(numericValue({"45.50", true}), 45.5);
     EXPECT_EQ(numericValue({"ATG", true}), std::nullopt);
+    EXPECT_EQ(numericValue({"nan", true}), std::nullopt);
+    EXPECT_EQ(numericValue({"1.5x", true}), std::nullopt);
     EXPECT_EQ(numericValue({"nc", false}), std::nullopt);
 }
 
