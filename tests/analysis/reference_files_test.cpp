@@ -3,11 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
+#include <fstream>
 #include <sstream>
 #include <string>
 
 #include "analysis/codon_bias.hpp"
 #include "analysis/genetic_code.hpp"
+#include "control/halt.hpp"
+#include "control/run_settings.hpp"
 #include "setup/console.hpp"
 
 namespace kestrel {
@@ -108,6 +112,74 @@ TEST(OptimalCodons, OnlyTheValueOneMarksACodonOptimal) {
     bool pending = false;
     computeCodonBias(counts, settings, references, pending, "gene", console, results);
     EXPECT_DOUBLE_EQ(results.Fop, 0.25);
+}
+
+// The loaders' console dialogue, in a scratch folder.
+class ReferenceLoaders : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = std::filesystem::path(::testing::TempDir()) / "kestrel_reference_loaders";
+        std::filesystem::remove_all(dir_);
+        std::filesystem::create_directories(dir_ / "folder.scu");
+        previous_ = std::filesystem::current_path();
+        std::filesystem::current_path(dir_);
+        // Ala: GCA 10, GCG 40; every other codon 1.
+        std::ofstream("ref.scu") << "#\n" << entries([](int e) { return e == 18 ? 10 : e == 22 ? 40 : 1; });
+        std::ofstream("nohash.scu") << entries([](int) { return 2; });
+        std::ofstream("short.opt") << "#\n" << entries([](int) { return 1; }, 40);
+        references_.referenceCounts.fill(9);
+        references_.caiWeights.fill(0.5);
+        references_.optimalCodonFlags.fill(9);
+    }
+    void TearDown() override { std::filesystem::current_path(previous_); }
+
+    template <typename Loader>
+    bool run(const std::string& answers, Loader loader) {
+        std::istringstream in(answers);
+        std::ostringstream out;
+        Console console(in, out);
+        bool halted = false;
+        try {
+            loader(console, settings_, references_);
+        } catch (const RunHalted&) {
+            halted = true;
+        }
+        transcript_ = out.str();
+        return halted;
+    }
+
+    RunSettings settings_;
+    ReferenceTables references_;
+    std::string transcript_;
+    std::filesystem::path dir_, previous_;
+};
+
+const std::string ScuPrompt = "\nPrefix for name of *.scu file (RSCU table):  ";
+const std::string Question = "TYPE Q <enter> TO QUIT.\nOR TYPE C <enter> TO CONTINUE.> ";
+
+TEST_F(ReferenceLoaders, MissingAndUnreadableFilesThenAGoodOne) {
+    EXPECT_FALSE(run("missing yes C folder c nohash Continue ref", loadRscuTable));
+    EXPECT_EQ(transcript_, ScuPrompt + "\aPROBLEM OPENING THE FILE missing.scu.\nTHE FILE MAY NOT EXIST.\n" + Question +
+                               "\n\n" + ScuPrompt + "\aPROBLEM OPENING THE FILE folder.scu.\nTHE FILE MAY NOT EXIST.\n" +
+                               Question + "\n\n" + ScuPrompt + "\aPROBLEM READING THE FILE nohash.scu.\n" +
+                               "IT NEEDS A LINE WITH # FOLLOWED BY 64 CODON ENTRIES.\n" + Question + "\n\n" + ScuPrompt);
+    EXPECT_EQ(settings_.rscuFileName, "ref.scu");
+    EXPECT_EQ(references_.referenceCounts[CodonIndex(1, 2, 1)], 40);
+    EXPECT_DOUBLE_EQ(references_.caiWeights[CodonIndex(1, 2, 0)], 0.25);
+    EXPECT_DOUBLE_EQ(references_.caiWeights[CodonIndex(1, 2, 2)], 0.025);
+    EXPECT_EQ(references_.optimalCodonFlags, filled(9));
+}
+
+TEST_F(ReferenceLoaders, QuitAfterAShortFileKeepsTheOldTable) {
+    EXPECT_TRUE(run("short x quit", loadOptimalCodons));
+    EXPECT_EQ(transcript_, "\nPrefix for name of *.opt file (preferred codons):  "
+                           "\aPROBLEM READING THE FILE short.opt.\n"
+                           "IT NEEDS A LINE WITH # FOLLOWED BY 64 CODON ENTRIES.\n" +
+                               Question + "KESTREL halted.\n\n");
+    EXPECT_EQ(references_.optimalCodonFlags, filled(9));
+    EXPECT_TRUE(run("missing q", loadRscuTable));
+    EXPECT_EQ(references_.referenceCounts, filled(9));
+    EXPECT_EQ(references_.caiWeights[0], 0.5);
 }
 
 }  // namespace
