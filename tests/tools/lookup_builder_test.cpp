@@ -66,7 +66,10 @@ TEST(LookupBuilder, LocationForms) {
 }
 
 TEST(LookupBuilder, SkipReasons) {
-    const Built b = build(record(feature("CDS", "join(100..200,OTHER.1:300..400)", "x1") +
+    // 501 exons: more than a lookup entry holds.
+    std::string manyExons = "join(10000..10001";
+    for (int i = 1; i <= 500; ++i) manyExons += "," + std::to_string(10000 + 3 * i) + ".." + std::to_string(10001 + 3 * i);
+    const Built b = build(record(feature("CDS", manyExons + ")", "x7") +feature("CDS", "join(100..200,OTHER.1:300..400)", "x1") +
                                  feature("CDS", "order(100..200,300..400)", "x2") +
                                  feature("CDS", "join(100..200,complement(300..400))", "x3") +
                                  feature("CDS", "join(4000..4990,1..100)", "x4") +
@@ -79,6 +82,7 @@ TEST(LookupBuilder, SkipReasons) {
     EXPECT_EQ(b.skipped[SkipReason::BothStrands], 1);
     EXPECT_EQ(b.skipped[SkipReason::NotAscending], 2);
     EXPECT_EQ(b.skipped[SkipReason::Unreadable], 1);
+    EXPECT_EQ(b.skipped[SkipReason::TooLong], 1);
     // Skipped CDSs on this record still occupy it (up to 400); the origin-crossing x4 does not
     // cover the whole record: it lies at 1..100 and 4000..4990.
     EXPECT_EQ(b.entries[0].beforeSpace, 1000 - 400 - 1);
