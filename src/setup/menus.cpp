@@ -2,6 +2,7 @@
 // word, upper-cased; letters a menu does not offer are passed over without a word.
 #include "setup/menus.hpp"
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
@@ -96,7 +97,10 @@ void enterSegmentLimits(Console& console, RunSettings& s) {
         console.write(std::string("\nSegment analysis begins ___ codon(s) ") +
                       (stop ? "upstream from stop [greater than 1]: " : "downstream from start: "));
         std::int32_t value = 0;
-        if (readWholeNumber(console.readWord(), value) && value > (stop ? 1 : 0)) {
+        // Counting from the start, the end must lie beyond the begin, so the largest
+        // integer would leave no end that could ever be typed.
+        if (readWholeNumber(console.readWord(), value) && value > (stop ? 1 : 0) &&
+            (stop || value < std::numeric_limits<std::int32_t>::max())) {
             s.segmentBegin = value;
             break;
         }
