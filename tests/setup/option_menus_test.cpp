@@ -66,17 +66,6 @@ TEST(SegmentLimits, TheLargestIntegersAtTheEdgesOfTheirBounds) {
     EXPECT_EQ(fromStop.settings.preferredCodonListUsed, 1);
 }
 
-TEST(SegmentLimits, TheScreenShowsTheNewLimitsAndIgnoredLettersDoNotRedraw) {
-    SegmentDialogue dialogue("x L 3 007 y z C");
-    EXPECT_EQ(dialogue.settings.segmentBegin, 3);
-    EXPECT_EQ(dialogue.settings.segmentEnd, 7);
-    const std::string tail = "L Limits of segment analysis: \n   3 codon(s) dowmstream from start to\n"
-                             "   7 codon(s) dowmstream from start\n";
-    EXPECT_NE(dialogue.transcript.find(tail), std::string::npos);
-    EXPECT_EQ(dialogue.count("SEGMENT ANALYSIS OPTIONS"), 2u);
-    EXPECT_TRUE(SegmentDialogue("quit").halted);
-}
-
 TEST(AnalysisOptions, EveryToggleLandsInItsOwnField) {
     // Hidden options still change in check mode; 6 to 9 and other letters are ignored.
     Dialogue d("1 2 4 m b 6 d n s z 5 S z 9 Y c", analysisOptionsMenu);
@@ -95,17 +84,6 @@ TEST(AnalysisOptions, EveryToggleLandsInItsOwnField) {
     EXPECT_EQ(s.noncodingMode, 0);
     EXPECT_EQ(d.count("Analysis Options\n"), 13u);
     EXPECT_EQ(d.count("Check Lookup Table"), 3u);
-}
-
-TEST(LookupCheckOptions, EachLetterTogglesOneCheck) {
-    Dialogue d("f x s S a A a C", lookupCheckMenu);
-    EXPECT_EQ(d.settings.checkAlt, 1);
-    EXPECT_EQ(d.settings.checkSequenceFile, 1);
-    EXPECT_EQ(d.settings.checkCdsEnds, 1);
-    EXPECT_NE(d.transcript.find("A #alt=n                         Yes\nF Sequence file missing:         Yes\n"
-                                "S no < or > in CDS array:        Yes\n"),
-              std::string::npos);
-    EXPECT_TRUE(Dialogue("Quit", lookupCheckMenu).halted);
 }
 
 }  // namespace
