@@ -6,6 +6,7 @@
 
 #include "analysis/codon_bias.hpp"
 #include "analysis/genetic_code.hpp"
+#include "output/cell_format.hpp"
 #include "output/output_header.hpp"
 #include "setup/console.hpp"
 
@@ -31,8 +32,9 @@ void appendPadded(std::string& row, const std::string& text, std::size_t width) 
     if (text.size() < width) row.append(width - text.size(), ' ');
 }
 
-void appendFraction(std::string& row, double numerator, double denominator) {
-    appendf(row, "%6.4f ", numerator / denominator);
+void appendRatio(std::string& row, double numerator, double denominator) {
+    appendFraction(row, numerator / denominator);
+    row += ' ';
 }
 
 // Four base fractions (when base usage is reported) and the GC fraction of one group, or
@@ -46,15 +48,18 @@ void appendComposition(std::string& row, const BaseCounts& bases, std::int64_t t
     }
     const double denominator = static_cast<double>(total);
     if (reportBaseUsage)
-        for (int b = 0; b < 4; ++b) appendFraction(row, bases[b], denominator);
-    appendFraction(row, static_cast<double>(bases[1]) + bases[2], denominator);
+        for (int b = 0; b < 4; ++b) appendRatio(row, bases[b], denominator);
+    appendRatio(row, static_cast<double>(bases[1]) + bases[2], denominator);
 }
 
 void appendNoncodingGroup(std::string& row, const BaseCounts& bases, std::int64_t bad,
                           bool reportBaseUsage) {
     const std::int64_t total =
         static_cast<std::int64_t>(bases[0]) + bases[1] + bases[2] + bases[3];
-    appendf(row, "%7lld %5lld ", static_cast<long long>(total), static_cast<long long>(bad));
+    appendInteger(row, total, 7);
+    row += ' ';
+    appendInteger(row, bad, 5);
+    row += ' ';
     appendComposition(row, bases, total, reportBaseUsage);
 }
 
@@ -119,7 +124,10 @@ void appendSpace(std::string& row, std::int64_t value, bool given) {
 void appendCodonUsage(std::string& row, GeneCounts& counts) {
     for (int a = 0; a < AminoAcidCount; ++a) counts.aminoAcidCount[a] = 0;
     for (int c = 0; c < 64; ++c) counts.aminoAcidCount[GeneticCode[c]] += counts.codonCount[c];
-    for (int a = 0; a < AminoAcidCount; ++a) appendf(row, "%5d ", counts.aminoAcidCount[a]);
+    for (int a = 0; a < AminoAcidCount; ++a) {
+        appendInteger(row, counts.aminoAcidCount[a], 5);
+        row += ' ';
+    }
     row += ' ';
     for (int a = 0; a < AminoAcidCount; ++a)
         for (int c = 0; c < 64; ++c) {
@@ -130,11 +138,15 @@ void appendCodonUsage(std::string& row, GeneCounts& counts) {
             }
             const float share = static_cast<float>(counts.codonCount[c]) /
                                 static_cast<float>(counts.aminoAcidCount[a]);
-            appendf(row, "%6.4f ", static_cast<double>(share));
+            appendFraction(row, static_cast<double>(share));
+            row += ' ';
         }
     for (int a = 0; a < AminoAcidCount; ++a)
         for (int c = 0; c < 64; ++c)
-            if (GeneticCode[c] == a) appendf(row, "%7d  ", counts.codonCount[c]);
+            if (GeneticCode[c] == a) {
+                appendInteger(row, counts.codonCount[c], 7);
+                row += "  ";
+            }
 }
 
 void appendSegment(std::string& row, const GeneCounts& counts) {
