@@ -1,5 +1,7 @@
 #include "input/sequence_reader.hpp"
 
+#include <array>
+
 #include <algorithm>
 #include <limits>
 
@@ -21,13 +23,24 @@ bool contains(const std::string& line, const char* text) {
 
 // The letters of a sequence line, upper-cased; position numbers, blanks and other
 // characters are dropped.
+// Letter -> its upper case, anything else -> 0 (dropped).
+constexpr std::array<char, 256> UpperLetter = [] {
+    std::array<char, 256> table{};
+    for (int c = 'A'; c <= 'Z'; ++c) table[static_cast<std::size_t>(c)] = static_cast<char>(c);
+    for (int c = 'a'; c <= 'z'; ++c) table[static_cast<std::size_t>(c)] = static_cast<char>(c - 'a' + 'A');
+    return table;
+}();
+
 void appendLetters(const std::string& line, std::string& row) {
+    const std::size_t start = row.size();
+    row.resize(start + line.size());
+    char* out = row.data() + start;
     for (const char c : line) {
-        if (c >= 'a' && c <= 'z')
-            row.push_back(static_cast<char>(c - 'a' + 'A'));
-        else if (c >= 'A' && c <= 'Z')
-            row.push_back(c);
+        const char upper = UpperLetter[static_cast<unsigned char>(c)];
+        *out = upper;
+        out += upper != 0;
     }
+    row.resize(static_cast<std::size_t>(out - row.data()));
 }
 
 bool startsWithDigit(const std::string& line) {
