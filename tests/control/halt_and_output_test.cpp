@@ -5,6 +5,7 @@
 
 #include "control/halt.hpp"
 #include "output/output_file.hpp"
+#include "scratch_path.hpp"
 #include "setup/console.hpp"
 
 namespace kestrel {
@@ -15,11 +16,12 @@ TEST(OutputFile, AFileThatCannotBeWrittenHaltsTheRunWithItsName) {
     std::ostringstream out;
     Console console(in, out);
     OutputFile file;
-    const std::string folder = ::testing::TempDir() + "kestrel_not_a_file";
+    const std::string folder = scratchPath("kestrel_not_a_file").string();
     std::filesystem::create_directories(folder);
     EXPECT_FALSE(file.openTruncating(folder));
     EXPECT_THROW(requireWritten(file, folder, console), RunHalted);
     EXPECT_EQ(out.str(), "\aPROBLEM WRITING THE FILE " + folder + ".\nKESTREL halted.\n\n");
+    std::filesystem::remove(folder);
 }
 
 TEST(OutputFile, AFailedWriteIsNotTakenForSuccess) {
@@ -27,11 +29,13 @@ TEST(OutputFile, AFailedWriteIsNotTakenForSuccess) {
     std::ostringstream out;
     Console console(in, out);
     OutputFile file;
-    const std::string name = ::testing::TempDir() + "kestrel_write_test.kstl";
+    const std::string name = scratchPath("kestrel_write_test").string() + ".kstl";
     ASSERT_TRUE(file.openTruncating(name));
     EXPECT_NO_THROW(requireWritten(file, name, console));
     file.stream().setstate(std::ios::badbit);  // what a full disk leaves behind
     EXPECT_THROW(requireWritten(file, name, console), RunHalted);
+    file.close();
+    std::filesystem::remove(name);
 }
 
 TEST(Console, WordsAnswersAndTheEndOfInput) {

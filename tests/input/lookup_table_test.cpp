@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
+
+#include "../control/scratch_path.hpp"
 
 namespace kestrel {
 namespace {
@@ -109,7 +112,7 @@ TEST(LookupEntry, PreviousEntryAndMissingLinesAtEndOfFile) {
 }
 
 TEST(LookupTable, CountsCdsLinesIncludingAnUnterminatedLastLine) {
-    const std::string name = ::testing::TempDir() + "count_lookup.txt";
+    const std::string name = scratchPath("count_lookup").string();
     {
         std::ofstream out(name, std::ios::binary);
         out << "#CDS 1..3\nxx #CDS\n#cds 4..5\n\n#CDS 7..9";
@@ -118,6 +121,7 @@ TEST(LookupTable, CountsCdsLinesIncludingAnUnterminatedLastLine) {
     ASSERT_TRUE(countLookupEntries(name, n));
     EXPECT_EQ(n, 3);
     EXPECT_FALSE(countLookupEntries(name + ".missing", n));
+    std::filesystem::remove(name);
 }
 
 TEST(Sizing, SpanOfConsecutiveGenesOfOneContig) {

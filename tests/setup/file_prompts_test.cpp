@@ -9,6 +9,7 @@
 #include "control/halt.hpp"
 #include "control/run_settings.hpp"
 #include "setup/console.hpp"
+#include "../control/scratch_path.hpp"
 
 namespace kestrel {
 namespace {
@@ -34,13 +35,16 @@ TEST(NumberChecks, WholeAndDecimalNumbers) {
 class FilePrompts : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir_ = std::filesystem::path(::testing::TempDir()) / "kestrel_prompts";
+        dir_ = scratchPath("kestrel_prompts");
         std::filesystem::remove_all(dir_);
         std::filesystem::create_directories(dir_);
         previous_ = std::filesystem::current_path();
         std::filesystem::current_path(dir_);
     }
-    void TearDown() override { std::filesystem::current_path(previous_); }
+    void TearDown() override {
+        std::filesystem::current_path(previous_);
+        std::filesystem::remove_all(dir_);
+    }
 
     // Runs a prompt on the given answers; returns the transcript and whether it halted.
     template <typename Prompt>
