@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "../control/scratch_path.hpp"
+
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -118,7 +120,7 @@ TEST(OptimalCodons, OnlyTheValueOneMarksACodonOptimal) {
 class ReferenceLoaders : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir_ = std::filesystem::path(::testing::TempDir()) / "kestrel_reference_loaders";
+        dir_ = scratchPath("kestrel_reference_loaders");
         std::filesystem::remove_all(dir_);
         std::filesystem::create_directories(dir_ / "folder.scu");
         previous_ = std::filesystem::current_path();
@@ -131,7 +133,10 @@ protected:
         references_.caiWeights.fill(0.5);
         references_.optimalCodonFlags.fill(9);
     }
-    void TearDown() override { std::filesystem::current_path(previous_); }
+    void TearDown() override {
+        std::filesystem::current_path(previous_);
+        std::filesystem::remove_all(dir_);
+    }
 
     template <typename Loader>
     bool run(const std::string& answers, Loader loader) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "../control/scratch_path.hpp"
+
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -21,7 +23,7 @@ const std::string Continue = "Type C<enter> to continue or Q<enter> to quit. > "
 class Menus : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir_ = std::filesystem::path(::testing::TempDir()) / "kestrel_menus";
+        dir_ = scratchPath("kestrel_menus");
         std::filesystem::remove_all(dir_);
         std::filesystem::create_directories(dir_);
         previous_ = std::filesystem::current_path();
@@ -34,7 +36,10 @@ protected:
         opt << "#\n";
         for (int e = 0; e < 64; ++e) opt << "XXX Aaa " << (e % 2) << "\n";
     }
-    void TearDown() override { std::filesystem::current_path(previous_); }
+    void TearDown() override {
+        std::filesystem::current_path(previous_);
+        std::filesystem::remove_all(dir_);
+    }
 
     template <typename Menu>
     bool run(const std::string& answers, Menu menu) {
