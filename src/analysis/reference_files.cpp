@@ -9,7 +9,6 @@
 #include <string>
 
 #include "analysis/genetic_code.hpp"
-#include "control/halt.hpp"
 #include "control/run_settings.hpp"
 #include "setup/console.hpp"
 
@@ -37,11 +36,7 @@ constexpr int codonOfEntry(int e) { return CodonIndex(e / 16, e % 4, (e / 4) % 4
 void askQuitOrContinue(Console& console) {
     console.writeLine("TYPE Q <enter> TO QUIT.");
     console.write("OR TYPE C <enter> TO CONTINUE.> ");
-    for (;;) {
-        const char answer = console.readAnswer();
-        if (answer == 'Q') haltRun(console);
-        if (answer == 'C') break;
-    }
+    console.readChoice("C");
     console.writeLine("\n");
 }
 

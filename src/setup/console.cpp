@@ -20,6 +20,14 @@ char Console::readAnswer() {
     return static_cast<char>(std::toupper(static_cast<unsigned char>(word.front())));
 }
 
+char Console::readChoice(std::string_view offered) {
+    for (;;) {
+        const char answer = readAnswer();
+        if (answer == 'Q') haltRun(*this);
+        if (offered.find(answer) != std::string_view::npos) return answer;
+    }
+}
+
 void Console::write(std::string_view text) {
     out_ << text;
     out_.flush();

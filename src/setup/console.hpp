@@ -18,6 +18,9 @@ public:
     std::string readWord();
     // First character of the next word, upper-cased.
     char readAnswer();
+    // Reads answers until one of the offered letters comes, passing over all others
+    // without a word; Q halts the run.
+    char readChoice(std::string_view offered);
 
     void write(std::string_view text);      // write and flush
     void writeLine(std::string_view text);  // text, line feed, flush

@@ -5,7 +5,6 @@
 #include <fstream>
 #include <string>
 
-#include "control/halt.hpp"
 #include "control/run_settings.hpp"
 #include "setup/console.hpp"
 
@@ -61,11 +60,7 @@ void promptLookupFile(Console& console, RunSettings& settings) {
         console.writeLine("THE FILE MAY NOT EXIST.");
         console.writeLine("TYPE Q <enter> TO QUIT");
         console.write("OR TYPE C <enter> TO CONTINUE.> ");
-        for (;;) {
-            const char answer = console.readAnswer();
-            if (answer == 'Q') haltRun(console);
-            if (answer == 'C') break;
-        }
+        console.readChoice("C");
         console.writeLine("\n");
     }
 }
@@ -78,11 +73,7 @@ void promptOutputFile(Console& console, RunSettings& settings) {
         console.writeLine("\aTHE FILE " + settings.outputFileName + " MAY ALREADY EXIST.");
         console.writeLine("TYPE Q <enter> TO QUIT ");
         console.write("OR N <enter> FOR NEW FILENAME.> ");
-        for (;;) {
-            const char answer = console.readAnswer();
-            if (answer == 'Q') haltRun(console);
-            if (answer == 'N') break;
-        }
+        console.readChoice("N");
     }
 }
 

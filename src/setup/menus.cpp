@@ -9,7 +9,6 @@
 #include <string>
 
 #include "analysis/reference_files.hpp"
-#include "control/halt.hpp"
 #include "control/run_settings.hpp"
 #include "setup/console.hpp"
 #include "setup/file_prompts.hpp"
@@ -19,15 +18,6 @@ namespace kestrel {
 namespace {
 
 constexpr const char* ContinuePrompt = "Type C<enter> to continue or Q<enter> to quit. > ";
-
-// Reads answers until one of the offered letters comes; Q halts the run.
-char readOffered(Console& console, std::string_view offered) {
-    for (;;) {
-        const char answer = console.readAnswer();
-        if (answer == 'Q') haltRun(console);
-        if (offered.find(answer) != std::string_view::npos) return answer;
-    }
-}
 
 std::string padded(std::string text, std::size_t width) {
     if (text.size() < width) text.append(width - text.size(), ' ');
@@ -174,7 +164,7 @@ void mainMenu(Console& console, RunSettings& settings, ReferenceTables& referenc
         lookupPending = outputPending = genomePending = rscuPending = minimumPending = preferredPending = false;
 
         showMainMenu(console, settings);
-        switch (readOffered(console, "CIMOPRT")) {
+        switch (console.readChoice("CIMOPRT")) {
             case 'C': return;
             case 'I': lookupPending = true; break;
             case 'O': outputPending = true; break;
@@ -249,7 +239,7 @@ void analysisOptionsMenu(Console& console, RunSettings& s) {
         console.writeLine("\nType the letter associated with the menu item you wish to change.");
         console.write(ContinuePrompt);
 
-        last = readOffered(console, "12345BCDMNSZ");
+        last = console.readChoice("12345BCDMNSZ");
         if (last == 'C') return;
     }
 }
@@ -271,7 +261,7 @@ void lookupCheckMenu(Console& console, RunSettings& s) {
         console.writeLine("");
         console.writeLine("\nType the letter associated with the menu item you wish to change.");
         console.write(ContinuePrompt);
-        last = readOffered(console, "ACFS");
+        last = console.readChoice("ACFS");
         if (last == 'C') return;
     }
 }
@@ -299,7 +289,7 @@ void segmentAnalysisMenu(Console& console, RunSettings& s, ReferenceTables& refe
             enterSegmentLimits(console, s);
         }
         showSegmentMenu(console, s);
-        const char answer = readOffered(console, "CLT");
+        const char answer = console.readChoice("CLT");
         if (answer == 'C') return;
         if (answer == 'T') typeChange = true;
         if (answer == 'L') limits = true;
