@@ -117,14 +117,12 @@ TEST(OptimalCodons, OnlyTheValueOneMarksACodonOptimal) {
 }
 
 // The loaders' console dialogue, in a scratch folder.
-class ReferenceLoaders : public ::testing::Test {
+class ReferenceLoaders : public InScratchFolder {
 protected:
+    ReferenceLoaders() : InScratchFolder("kestrel_reference_loaders") {}
     void SetUp() override {
-        dir_ = scratchPath("kestrel_reference_loaders");
-        std::filesystem::remove_all(dir_);
-        std::filesystem::create_directories(dir_ / "folder.scu");
-        previous_ = std::filesystem::current_path();
-        std::filesystem::current_path(dir_);
+        InScratchFolder::SetUp();
+        std::filesystem::create_directories("folder.scu");
         // Ala: GCA 10, GCG 40; every other codon 1.
         std::ofstream("ref.scu") << "#\n" << entries([](int e) { return e == 18 ? 10 : e == 22 ? 40 : 1; });
         std::ofstream("nohash.scu") << entries([](int) { return 2; });
@@ -132,10 +130,6 @@ protected:
         references_.referenceCounts.fill(9);
         references_.caiWeights.fill(0.5);
         references_.optimalCodonFlags.fill(9);
-    }
-    void TearDown() override {
-        std::filesystem::current_path(previous_);
-        std::filesystem::remove_all(dir_);
     }
 
     template <typename Loader>
@@ -156,7 +150,6 @@ protected:
     RunSettings settings_;
     ReferenceTables references_;
     std::string transcript_;
-    std::filesystem::path dir_, previous_;
 };
 
 const std::string ScuPrompt = "\nPrefix for name of *.scu file (RSCU table):  ";

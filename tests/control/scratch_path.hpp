@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <string>
+#include <utility>
 
 namespace kestrel {
 
@@ -16,5 +17,27 @@ inline std::filesystem::path scratchPath(const std::string& stem) {
     if (test != nullptr) name += std::string("_") + test->test_suite_name() + "_" + test->name();
     return std::filesystem::path(::testing::TempDir()) / name;
 }
+
+// A fixture whose tests run inside a fresh scratch folder of their own, removed afterwards.
+class InScratchFolder : public ::testing::Test {
+protected:
+    explicit InScratchFolder(std::string stem) : stem_(std::move(stem)) {}
+    void SetUp() override {
+        dir_ = scratchPath(stem_);
+        std::filesystem::remove_all(dir_);
+        std::filesystem::create_directories(dir_);
+        previous_ = std::filesystem::current_path();
+        std::filesystem::current_path(dir_);
+    }
+    void TearDown() override {
+        std::filesystem::current_path(previous_);
+        std::filesystem::remove_all(dir_);
+    }
+
+    std::filesystem::path dir_, previous_;
+
+private:
+    std::string stem_;
+};
 
 }  // namespace kestrel

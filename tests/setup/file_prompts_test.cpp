@@ -32,18 +32,11 @@ TEST(NumberChecks, WholeAndDecimalNumbers) {
     EXPECT_FALSE(isDecimalNumber(""));
 }
 
-class FilePrompts : public ::testing::Test {
+class FilePrompts : public InScratchFolder {
 protected:
+    FilePrompts() : InScratchFolder("kestrel_prompts") {}
     void SetUp() override {
-        dir_ = scratchPath("kestrel_prompts");
-        std::filesystem::remove_all(dir_);
-        std::filesystem::create_directories(dir_);
-        previous_ = std::filesystem::current_path();
-        std::filesystem::current_path(dir_);
-    }
-    void TearDown() override {
-        std::filesystem::current_path(previous_);
-        std::filesystem::remove_all(dir_);
+        InScratchFolder::SetUp();
     }
 
     // Runs a prompt on the given answers; returns the transcript and whether it halted.
@@ -62,7 +55,6 @@ protected:
     }
 
     RunSettings settings_;
-    std::filesystem::path dir_, previous_;
 };
 
 TEST_F(FilePrompts, MissingLookupTableThenContinueWithAGoodName) {

@@ -20,14 +20,11 @@ const std::string Clear(50, '\n');
 const std::string Continue = "Type C<enter> to continue or Q<enter> to quit. > ";
 
 // Runs the dialogue in a scratch folder that holds genes.lookup, ref.scu and ref.opt.
-class Menus : public ::testing::Test {
+class Menus : public InScratchFolder {
 protected:
+    Menus() : InScratchFolder("kestrel_menus") {}
     void SetUp() override {
-        dir_ = scratchPath("kestrel_menus");
-        std::filesystem::remove_all(dir_);
-        std::filesystem::create_directories(dir_);
-        previous_ = std::filesystem::current_path();
-        std::filesystem::current_path(dir_);
+        InScratchFolder::SetUp();
         std::ofstream("genes.lookup") << "#CDS 1..9\n";
         std::ofstream scu("ref.scu");
         scu << "reference counts #\n";
@@ -35,10 +32,6 @@ protected:
         std::ofstream opt("ref.opt");
         opt << "#\n";
         for (int e = 0; e < 64; ++e) opt << "XXX Aaa " << (e % 2) << "\n";
-    }
-    void TearDown() override {
-        std::filesystem::current_path(previous_);
-        std::filesystem::remove_all(dir_);
     }
 
     template <typename Menu>
@@ -73,7 +66,6 @@ protected:
     RunSettings settings_;
     ReferenceTables references_;
     std::string transcript_;
-    std::filesystem::path dir_, previous_;
 };
 
 std::string mainScreen(const std::string& output, const std::string& genome, const std::string& rscu,
