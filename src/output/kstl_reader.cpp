@@ -1,6 +1,10 @@
 #include "output/kstl_reader.hpp"
 
 #include <algorithm>
+#include <bit>
+#include <charconv>
+#include <cstdint>
+#include <cstring>
 #include <cmath>
 #include <cstdlib>
 #include <string>
@@ -19,6 +23,12 @@ std::string_view trimmed(std::string_view text) {
     if (first == std::string_view::npos) return {};
     const auto last = text.find_last_not_of(' ');
     return text.substr(first, last - first + 1);
+}
+
+std::uint64_t byteSwapped(std::uint64_t x) {
+    std::uint64_t swapped = 0;
+    for (int i = 0; i < 8; ++i) swapped = (swapped << 8) | ((x >> (8 * i)) & 0xffU);
+    return swapped;
 }
 
 bool isBaseLetter(char c) { return c == 'A' || c == 'G' || c == 'C' || c == 'T'; }
@@ -40,11 +50,64 @@ std::optional<long> countAfter(std::string_view line, std::string_view prefix) {
 
 void setCell(KstlCell& cell, std::string_view label, std::string_view text) {
     const std::string_view value = trimmed(text);
-    cell.text.assign(value.data(), value.size());
+    cell.text = value;
     cell.present = !isPlaceholder(label, value);
 }
 
+// A word of a gene row: no blanks to trim, and most words are numbers, which are never
+// placeholders except a bare 0 under a codon share.
+void setWordCell(KstlCell& cell, std::string_view label, std::string_view word) {
+    cell.text = word;
+    const char first = word[0];
+    cell.present = (first >= '1' && first <= '9') || !isPlaceholder(label, word);
+}
+
+// Bit i set when byte i of the eight at p is not a blank (bytes in memory order).
+unsigned nonBlankBits8(const char* p) {
+    std::uint64_t x;
+    std::memcpy(&x, p, sizeof x);
+    if constexpr (std::endian::native == std::endian::big) x = byteSwapped(x);
+    const std::uint64_t t = x ^ 0x2020202020202020ULL;  // blanks become zero bytes
+    const std::uint64_t high = (((t & 0x7f7f7f7f7f7f7f7fULL) + 0x7f7f7f7f7f7f7f7fULL) | t) & 0x8080808080808080ULL;
+    return static_cast<unsigned>(((high >> 7) * 0x0102040810204080ULL) >> 56);
+}
+
 }  // namespace
+
+// A gene row is some 1400 characters of short words; rather than a test per character,
+// each block of 64 is turned into a mask of non-blanks whose rising and falling edges are
+// the words' ends.
+void splitWords(std::string_view line, std::vector<std::pair<std::size_t, std::size_t>>& words) {
+    words.clear();
+    const char* data = line.data();
+    const std::size_t size = line.size();
+    std::size_t wordBegin = 0;
+    bool inWord = false;
+    std::size_t block = 0;
+    for (; block + 64 <= size; block += 64) {
+        std::uint64_t nonBlank = 0;
+        for (unsigned i = 0; i < 8; ++i) nonBlank |= std::uint64_t{nonBlankBits8(data + block + 8 * i)} << (8 * i);
+        // An edge lies where a byte differs from the one before it.
+        std::uint64_t edges = nonBlank ^ ((nonBlank << 1) | (inWord ? 1U : 0U));
+        inWord = (nonBlank >> 63) != 0;
+        while (edges != 0) {
+            const std::size_t at = block + static_cast<std::size_t>(std::countr_zero(edges));
+            if ((nonBlank >> (at - block)) & 1U) {
+                wordBegin = at;
+            } else {
+                words.emplace_back(wordBegin, at);
+            }
+            edges &= edges - 1;
+        }
+    }
+    for (std::size_t pos = block; pos < size; ++pos) {
+        const bool letter = data[pos] != ' ';
+        if (letter && !inWord) wordBegin = pos;
+        if (!letter && inWord) words.emplace_back(wordBegin, pos);
+        inWord = letter;
+    }
+    if (inWord) words.emplace_back(wordBegin, size);
+}
 
 std::vector<KstlColumn> splitColumnHeader(std::string_view line) {
     std::vector<KstlColumn> columns;
@@ -76,10 +139,12 @@ bool isPlaceholder(std::string_view label, std::string_view value) {
 
 std::optional<double> numericValue(const KstlCell& cell) {
     if (!cell.present || cell.text.empty()) return std::nullopt;
-    char* end = nullptr;
-    const double value = std::strtod(cell.text.c_str(), &end);
+    const char* begin = cell.text.data();
+    const char* end = begin + cell.text.size();
+    double value = 0;
+    const auto [stop, error] = std::from_chars(begin, end, value);
     // "nan" or "inf" in a cell is no number that a median or a plot can use.
-    if (*end != '\0' || !std::isfinite(value)) return std::nullopt;
+    if (error != std::errc{} || stop != end || !std::isfinite(value)) return std::nullopt;
     return value;
 }
 
@@ -137,13 +202,7 @@ void KstlReader::cutRow(std::vector<KstlCell>& cells) {
     auto& tokens = tokens_;
     tokens.clear();
     const std::string_view row = line_;
-    std::size_t pos = row.find_first_not_of(' ');
-    while (pos != std::string_view::npos) {
-        std::size_t end = row.find(' ', pos);
-        if (end == std::string_view::npos) end = row.size();
-        tokens.emplace_back(pos, end);
-        pos = row.find_first_not_of(' ', end);
-    }
+    splitWords(row, tokens);
     const std::size_t fixedCells = columns_.size() - 2;
     if (tokens.size() < fixedCells + 1) fail("gene row has fewer cells than the column-header line has labels");
 
@@ -167,9 +226,9 @@ void KstlReader::cutRow(std::vector<KstlCell>& cells) {
     setCell(cells[1], columns_[1].label, prefix.substr(fileStart));
     for (std::size_t i = 2; i < columns_.size(); ++i) {
         const auto [b, e] = tokens[first + i - 2];
-        setCell(cells[i], columns_[i].label, row.substr(b, e - b));
+        setWordCell(cells[i], columns_[i].label, row.substr(b, e - b));
     }
-    const std::string& strand = cells[strandColumn_].text;
+    const std::string_view strand = cells[strandColumn_].text;
     if (strand != "Forward" && strand != "Reverse") fail("gene row does not line up with the column-header line");
 }
 

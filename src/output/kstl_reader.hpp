@@ -28,9 +28,10 @@ struct KstlColumn {
 };
 
 // One cell of a gene row: its text with surrounding blanks trimmed, or no value when the
-// row shows a placeholder there.
+// row shows a placeholder there. The text views the reader's current row, so it is valid
+// until the next row is read; a table of many genomes has millions of cells.
 struct KstlCell {
-    std::string text;
+    std::string_view text;
     bool present = false;
 };
 
@@ -42,6 +43,9 @@ struct KstlSummary {
 // Splits a column-header line into its labels: at runs of blanks, except that "A fl"
 // (the flank group's A fraction) is one label.
 std::vector<KstlColumn> splitColumnHeader(std::string_view line);
+
+// Cuts a line at runs of blanks into [begin, end) positions of its words.
+void splitWords(std::string_view line, std::vector<std::pair<std::size_t, std::size_t>>& words);
 
 // True when a trimmed cell under the given label is a placeholder rather than a value.
 bool isPlaceholder(std::string_view label, std::string_view trimmed);
@@ -62,6 +66,8 @@ public:
     // Cuts the next gene row into one cell per column; false once the rows have ended.
     bool nextRow(std::vector<KstlCell>& cells);
     std::size_t rowsRead() const { return rowsRead_; }
+    // The text of the row last cut, which the cells view.
+    std::string_view currentRow() const { return line_; }
 
     // Reads the rest of the file (skipping any rows not yet read) for the summary's counts.
     KstlSummary readSummary();

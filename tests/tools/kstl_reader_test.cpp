@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <sstream>
 
 #include "kstl_samples.hpp"
@@ -18,12 +19,21 @@ std::vector<std::string> labelsOf(const std::vector<KstlColumn>& columns) {
     return labels;
 }
 
-std::vector<std::vector<KstlCell>> readRows(const std::string& text, KstlSummary* summary = nullptr) {
+// A cell kept past the reading of the next row.
+struct Cell {
+    std::string text;
+    bool present = false;
+};
+
+std::vector<std::vector<Cell>> readRows(const std::string& text, KstlSummary* summary = nullptr) {
     std::istringstream in(text);
     KstlReader reader(in, "t.kstl");
-    std::vector<std::vector<KstlCell>> rows;
+    std::vector<std::vector<Cell>> rows;
     std::vector<KstlCell> cells;
-    while (reader.nextRow(cells)) rows.push_back(cells);
+    while (reader.nextRow(cells)) {
+        auto& row = rows.emplace_back();
+        for (const auto& cell : cells) row.push_back({std::string(cell.text), cell.present});
+    }
     if (summary) *summary = reader.readSummary();
     return rows;
 }
@@ -92,6 +102,40 @@ TEST(KstlPlaceholders, PlaceholdersAreNoValueAndNumbersParse) {
     EXPECT_EQ(numericValue({"nan", true}), std::nullopt);
     EXPECT_EQ(numericValue({"1.5x", true}), std::nullopt);
     EXPECT_EQ(numericValue({"nc", false}), std::nullopt);
+}
+
+// Words of a line cut one character at a time, to check the block-wise cutting against.
+std::vector<std::pair<std::size_t, std::size_t>> wordsOneByOne(const std::string& line) {
+    std::vector<std::pair<std::size_t, std::size_t>> words;
+    for (std::size_t pos = 0; pos < line.size();) {
+        if (line[pos] == ' ') {
+            ++pos;
+            continue;
+        }
+        const std::size_t begin = pos;
+        while (pos < line.size() && line[pos] != ' ') ++pos;
+        words.emplace_back(begin, pos);
+    }
+    return words;
+}
+
+TEST(KstlWords, BlockWiseCuttingFindsEveryWordAcrossBlockEdges) {
+    std::vector<std::pair<std::size_t, std::size_t>> words;
+    // Words and blank runs that end on, start on and straddle the 64-character blocks,
+    // lines of exactly one and two blocks, all blanks, no blanks, and bytes above 127.
+    std::vector<std::string> lines = {"", " ", std::string(64, ' '), std::string(64, 'x'), std::string(128, 'x'),
+                                      std::string(63, ' ') + "ab" + std::string(63, ' ') + "c",
+                                      std::string(64, ' ') + "a", "\xc3\xa9t\xe9 \x80\xff  0.5000"};
+    std::mt19937 random(11);
+    for (int n = 0; n < 300; ++n) {
+        std::string line(random() % 300, ' ');
+        for (char& c : line) c = random() % 3 == 0 ? ' ' : static_cast<char>('!' + random() % 94);
+        lines.push_back(line);
+    }
+    for (const auto& line : lines) {
+        splitWords(line, words);
+        EXPECT_EQ(words, wordsOneByOne(line)) << '"' << line << '"';
+    }
 }
 
 TEST(KstlReader, RowsCutUnderTheirLabelsWithPlaceholdersAndSummary) {
