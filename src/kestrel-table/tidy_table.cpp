@@ -2,8 +2,16 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
+#include <condition_variable>
 #include <cstdio>
 #include <fstream>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <vector>
 
 #include "kestrel-table/tool_output.hpp"
 #include "output/kstl_reader.hpp"
@@ -13,7 +21,7 @@ namespace kestrel {
 namespace {
 
 constexpr const char* Usage =
-    "usage: kestrel-table [-o FILE.tsv] [--summary FILE.tsv] OUTPUT.kstl...\n"
+    "usage: kestrel-table [-o FILE.tsv] [--summary FILE.tsv] [-j THREADS] OUTPUT.kstl...\n"
     "\n"
     "Writes the gene rows of KESTREL output files as one tab-separated table: a first\n"
     "column source (the output file's name as given), then every column under its\n"
@@ -25,22 +33,36 @@ constexpr const char* Usage =
     "included in and excluded from the cumulative counts, and the medians of ENC, GC3,\n"
     "GC3_6 and CAI over the genes that have a value (NA where a file lacks the column).\n"
     "\n"
+    "-j THREADS reads that many files at a time (default 1); the table is the same.\n"
+    "\n"
     "Exit status 0 on success, 1 when a file cannot be read or is not a KESTREL\n"
     "analysis output file, 2 for a wrong command line. A named file is written only\n"
     "when complete.\n";
 
 constexpr std::array<const char*, 4> MedianColumns = {"ENC", "GC3", "GC3_6", "CAI"};
 
+constexpr unsigned MaxThreads = 256;
+
 struct TableArguments {
     std::string tablePath;
     std::string summaryPath;
+    unsigned threads = 1;
     std::vector<std::string> inputs;
 };
 
 // Cells never hold tabs or line ends in a well-formed file; a stray tab becomes a blank
 // so that it cannot shift the table's columns.
-void writeField(std::ostream& out, const std::string& text) {
-    for (char c : text) out << (c == '\t' || c == '\n' ? ' ' : c);
+void appendField(std::string& line, std::string_view text) {
+    const std::size_t start = line.size();
+    line.append(text);
+    std::replace_if(line.begin() + static_cast<std::ptrdiff_t>(start), line.end(),
+                    [](char c) { return c == '\t' || c == '\n'; }, ' ');
+}
+
+void writeField(std::ostream& out, std::string_view text) {
+    std::string field;
+    appendField(field, text);
+    out << field;
 }
 
 std::string formatValue(const std::optional<double>& value) {
@@ -69,25 +91,32 @@ public:
         out << '\n';
     }
 
-    // Streams one file's rows; the reader is positioned just after its column-header line.
-    FileSummary writeRows(KstlReader& reader, std::ostream& out) {
+    // Appends one file's rows to out; the reader is positioned just after its column-header line.
+    FileSummary writeRows(KstlReader& reader, std::string& out) {
         std::vector<std::optional<std::size_t>> fileColumn(labels_.size());
         for (std::size_t i = 0; i < labels_.size(); ++i) fileColumn[i] = reader.columnIndex(labels_[i]);
         std::array<std::optional<std::size_t>, MedianColumns.size()> medianColumn;
         for (std::size_t m = 0; m < MedianColumns.size(); ++m) medianColumn[m] = reader.columnIndex(MedianColumns[m]);
         for (auto& values : medianValues_) values.clear();
 
+        std::string source;
+        appendField(source, reader.name());
         while (reader.nextRow(cells_)) {
-            writeField(out, reader.name());
+            const bool hasTab = reader.currentRow().find('\t') != std::string_view::npos;
+            out += source;
             for (const auto& column : fileColumn) {
-                out << '\t';
+                out += '\t';
                 if (column && cells_[*column].present) {
-                    writeField(out, cells_[*column].text);
+                    if (hasTab) {
+                        appendField(out, cells_[*column].text);
+                    } else {
+                        out += cells_[*column].text;
+                    }
                 } else {
-                    out << "NA";
+                    out += "NA";
                 }
             }
-            out << '\n';
+            out += '\n';
             for (std::size_t m = 0; m < MedianColumns.size(); ++m) {
                 if (!medianColumn[m]) continue;
                 if (auto value = numericValue(cells_[*medianColumn[m]])) medianValues_[m].push_back(*value);
@@ -137,6 +166,17 @@ std::optional<int> parseArguments(const std::vector<std::string>& args, TableArg
                 return 2;
             }
             (arg == "-o" ? parsed.tablePath : parsed.summaryPath) = args[++i];
+        } else if (arg == "-j" || arg == "--threads") {
+            unsigned threads = 0;
+            const std::string_view value = i + 1 < args.size() ? std::string_view(args[++i]) : std::string_view();
+            const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), threads);
+            if (value.empty() || error != std::errc{} || end != value.data() + value.size() || threads == 0 ||
+                threads > MaxThreads) {
+                err << "kestrel-table: " << arg << " needs a number of threads from 1 to " << MaxThreads << '\n'
+                    << Usage;
+                return 2;
+            }
+            parsed.threads = threads;
         } else if (arg.size() > 1 && arg[0] == '-') {
             err << "kestrel-table: unknown option " << arg << '\n' << Usage;
             return 2;
@@ -155,6 +195,98 @@ std::ifstream openInput(const std::string& path) {
     std::ifstream in(path);
     if (!in) throw KstlError(path + ": cannot be opened for reading");
     return in;
+}
+
+// One file's share of the table: its rows as they will be written and its summary row,
+// or why the file could not be read.
+struct FileRows {
+    std::string rows;
+    FileSummary summary;
+    std::string error;
+};
+
+FileRows tabulateFile(const std::string& path, TableWriter& writer) {
+    FileRows result;
+    try {
+        std::ifstream in = openInput(path);
+        KstlReader reader(in, path);
+        result.summary = writer.writeRows(reader, result.rows);
+        if (in.bad()) throw KstlError(path + ": reading failed");
+    } catch (const std::exception& e) {
+        result.rows.clear();
+        result.error = e.what();
+    }
+    return result;
+}
+
+// Tabulates the files on the given number of threads and hands each file's rows to write
+// in the order of the command line, so that the table is the same for any number of
+// threads. Files are read at most two per thread ahead of the one being written, which
+// bounds the memory held. When write throws, the threads finish their current file and stop.
+template <typename Write>
+void tabulateInOrder(const std::vector<std::string>& paths, const std::vector<std::string>& labels, unsigned threads,
+                     Write write) {
+    if (threads <= 1 || paths.size() <= 1) {
+        TableWriter writer(labels);
+        for (const auto& path : paths) {
+            FileRows rows = tabulateFile(path, writer);
+            write(rows);
+        }
+        return;
+    }
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::vector<std::optional<FileRows>> done(paths.size());
+    std::size_t next = 0;
+    std::size_t written = 0;
+    bool stop = false;
+    const std::size_t ahead = 2 * static_cast<std::size_t>(threads);
+    const auto work = [&] {
+        TableWriter writer(labels);
+        while (true) {
+            std::size_t index = 0;
+            {
+                std::unique_lock lock(mutex);
+                changed.wait(lock, [&] { return stop || next >= paths.size() || next < written + ahead; });
+                if (stop || next >= paths.size()) return;
+                index = next++;
+            }
+            FileRows rows = tabulateFile(paths[index], writer);
+            {
+                const std::lock_guard lock(mutex);
+                done[index] = std::move(rows);
+            }
+            changed.notify_all();
+        }
+    };
+    std::vector<std::jthread> workers;
+    const auto stopWorkers = [&] {
+        {
+            const std::lock_guard lock(mutex);
+            stop = true;
+        }
+        changed.notify_all();
+        workers.clear();  // joins
+    };
+    try {
+        for (unsigned t = 0; t < std::min<std::size_t>(threads, paths.size()); ++t) workers.emplace_back(work);
+        for (std::size_t i = 0; i < paths.size(); ++i) {
+            FileRows rows;
+            {
+                std::unique_lock lock(mutex);
+                changed.wait(lock, [&] { return done[i].has_value(); });
+                rows = std::move(*done[i]);
+                done[i].reset();
+                written = i + 1;
+            }
+            changed.notify_all();
+            write(rows);
+        }
+    } catch (...) {
+        stopWorkers();
+        throw;
+    }
+    stopWorkers();
 }
 
 }  // namespace
@@ -187,15 +319,13 @@ int runTableTool(const std::vector<std::string>& args, std::ostream& out, std::o
         std::string error;
         ToolOutput table(parsed.tablePath, out);
         if (!table.open(error)) throw KstlError(error);
-        TableWriter writer(labels);
-        writer.writeHeader(table.stream());
+        TableWriter(labels).writeHeader(table.stream());
         std::vector<FileSummary> summaries;
-        for (const auto& path : parsed.inputs) {
-            std::ifstream in = openInput(path);
-            KstlReader reader(in, path);
-            summaries.push_back(writer.writeRows(reader, table.stream()));
-            if (in.bad()) throw KstlError(path + ": reading failed");
-        }
+        tabulateInOrder(parsed.inputs, labels, parsed.threads, [&](FileRows& rows) {
+            if (!rows.error.empty()) throw KstlError(rows.error);
+            table.stream().write(rows.rows.data(), static_cast<std::streamsize>(rows.rows.size()));
+            summaries.push_back(std::move(rows.summary));
+        });
         if (!table.commit(error)) throw KstlError(error);
         if (!parsed.summaryPath.empty()) {
             ToolOutput summary(parsed.summaryPath, out);

@@ -124,6 +124,40 @@ TEST_F(TableTool, SummaryGivesCountsAndMediansOverGenesWithValues) {
               "b.kstl\t3\t2\t1\t35.0000\t0.4000\tNA\tNA\n");
 }
 
+TEST_F(TableTool, ThreadsGiveTheSameTablesAndStopAtTheFirstBadFileInOrder) {
+    std::vector<std::string> names;
+    for (int i = 0; i < 9; ++i) {
+        names.push_back("f" + std::to_string(i) + ".kstl");
+        write(names.back(), i % 3 == 1 ? combinedNoncodingFile() : samples::optionsOffFile());
+    }
+    const auto tables = [&](const std::string& threads) {
+        std::vector<std::string> args = {"-j", threads, "-o", "genes.tsv", "--summary", "genomes.tsv"};
+        args.insert(args.end(), names.begin(), names.end());
+        EXPECT_EQ(run(args), 0) << err_.str();
+        return read("genes.tsv") + read("genomes.tsv");
+    };
+    const std::string serial = tables("1");
+    EXPECT_EQ(lines(serial).size(), 1u + 3 * 3 + 6 * 2 + 1 + 9);
+    EXPECT_EQ(tables("2"), serial);
+    EXPECT_EQ(tables("16"), serial);
+
+    // Two broken files: the first in command-line order is the one reported, whatever
+    // thread reaches it, and nothing is written.
+    auto broken = samples::optionsOffFile();
+    broken.insert(broken.find("\n\n\nNumber"), "\nx y");
+    write("f6.kstl", broken);
+    write("f3.kstl", broken);
+    fs::remove("genes.tsv");
+    std::vector<std::string> args = {"-j", "4", "-o", "genes.tsv"};
+    args.insert(args.end(), names.begin(), names.end());
+    EXPECT_EQ(run(args), 1);
+    EXPECT_EQ(err_.str().find("kestrel-table: f3.kstl, line 13:"), 0u) << err_.str();
+    EXPECT_FALSE(fs::exists("genes.tsv"));
+
+    for (const char* bad : {"0", "x", "2x", "257", "-1"}) EXPECT_EQ(run({"-j", bad, "f0.kstl"}), 2) << bad;
+    EXPECT_EQ(run({"f0.kstl", "-j"}), 2);
+}
+
 TEST_F(TableTool, OutputThroughASymbolicLinkReplacesTheTargetNotTheLink) {
     write("a.kstl", samples::optionsOffFile());
     write("target.tsv", "old");
