@@ -21,7 +21,7 @@ namespace kestrel {
 namespace {
 
 constexpr const char* Usage =
-    "usage: kestrel-table [-o FILE.tsv] [--summary FILE.tsv] [-j THREADS] OUTPUT.kstl...\n"
+    "usage: kestrel-table [-o FILE.tsv] [--summary FILE.tsv] [-j THREADS] [--list FILE] OUTPUT.kstl...\n"
     "\n"
     "Writes the gene rows of KESTREL output files as one tab-separated table: a first\n"
     "column source (the output file's name as given), then every column under its\n"
@@ -34,6 +34,8 @@ constexpr const char* Usage =
     "GC3_6 and CAI over the genes that have a value (NA where a file lacks the column).\n"
     "\n"
     "-j THREADS reads that many files at a time (default 1); the table is the same.\n"
+    "--list FILE names further output files, one per line (for more files than a\n"
+    "command line holds); they follow the files named on the command line.\n"
     "\n"
     "Exit status 0 on success, 1 when a file cannot be read or is not a KESTREL\n"
     "analysis output file, 2 for a wrong command line. A named file is written only\n"
@@ -47,6 +49,7 @@ struct TableArguments {
     std::string tablePath;
     std::string summaryPath;
     unsigned threads = 1;
+    std::vector<std::string> lists;
     std::vector<std::string> inputs;
 };
 
@@ -160,12 +163,16 @@ std::optional<int> parseArguments(const std::vector<std::string>& args, TableArg
             out << Usage;
             return 0;
         }
-        if (arg == "-o" || arg == "--summary") {
+        if (arg == "-o" || arg == "--summary" || arg == "--list") {
             if (i + 1 >= args.size()) {
                 err << "kestrel-table: " << arg << " needs a file name\n" << Usage;
                 return 2;
             }
-            (arg == "-o" ? parsed.tablePath : parsed.summaryPath) = args[++i];
+            if (arg == "--list") {
+                parsed.lists.push_back(args[++i]);
+            } else {
+                (arg == "-o" ? parsed.tablePath : parsed.summaryPath) = args[++i];
+            }
         } else if (arg == "-j" || arg == "--threads") {
             unsigned threads = 0;
             const std::string_view value = i + 1 < args.size() ? std::string_view(args[++i]) : std::string_view();
@@ -182,6 +189,21 @@ std::optional<int> parseArguments(const std::vector<std::string>& args, TableArg
             return 2;
         } else {
             parsed.inputs.push_back(arg);
+        }
+    }
+    for (const auto& list : parsed.lists) {
+        std::ifstream in(list);
+        if (!in) {
+            err << "kestrel-table: " << list << ": cannot be opened for reading\n";
+            return 1;
+        }
+        for (std::string name; std::getline(in, name);) {
+            if (!name.empty() && name.back() == '\r') name.pop_back();
+            if (!name.empty()) parsed.inputs.push_back(name);
+        }
+        if (in.bad()) {
+            err << "kestrel-table: " << list << ": reading failed\n";
+            return 1;
         }
     }
     if (parsed.inputs.empty()) {

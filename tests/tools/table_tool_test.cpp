@@ -124,7 +124,7 @@ TEST_F(TableTool, SummaryGivesCountsAndMediansOverGenesWithValues) {
               "b.kstl\t3\t2\t1\t35.0000\t0.4000\tNA\tNA\n");
 }
 
-TEST_F(TableTool, ThreadsGiveTheSameTablesAndStopAtTheFirstBadFileInOrder) {
+TEST_F(TableTool, ThreadsAndListsGiveTheSameTablesAndStopAtTheFirstBadFileInOrder) {
     std::vector<std::string> names;
     for (int i = 0; i < 9; ++i) {
         names.push_back("f" + std::to_string(i) + ".kstl");
@@ -143,6 +143,8 @@ TEST_F(TableTool, ThreadsGiveTheSameTablesAndStopAtTheFirstBadFileInOrder) {
 
     // Two broken files: the first in command-line order is the one reported, whatever
     // thread reaches it, and nothing is written.
+    const std::string i6 = read("f6.kstl");
+    const std::string i3 = read("f3.kstl");
     auto broken = samples::optionsOffFile();
     broken.insert(broken.find("\n\n\nNumber"), "\nx y");
     write("f6.kstl", broken);
@@ -153,6 +155,18 @@ TEST_F(TableTool, ThreadsGiveTheSameTablesAndStopAtTheFirstBadFileInOrder) {
     EXPECT_EQ(run(args), 1);
     EXPECT_EQ(err_.str().find("kestrel-table: f3.kstl, line 13:"), 0u) << err_.str();
     EXPECT_FALSE(fs::exists("genes.tsv"));
+
+    // The same files named in a list, as a workflow over thousands of genomes names them.
+    write("f6.kstl", i6);
+    write("f3.kstl", i3);
+    std::string list;
+    for (std::size_t i = 1; i < names.size(); ++i) list += names[i] + (i % 2 ? "\r\n" : "\n\n");
+    write("names.txt", list);
+    ASSERT_EQ(run({"-j", "3", "-o", "genes.tsv", "--summary", "genomes.tsv", "f0.kstl", "--list", "names.txt"}), 0)
+        << err_.str();
+    EXPECT_EQ(read("genes.tsv") + read("genomes.tsv"), serial);
+    EXPECT_EQ(run({"--list", "missing.txt"}), 1);
+    EXPECT_EQ(err_.str(), "kestrel-table: missing.txt: cannot be opened for reading\n");
 
     for (const char* bad : {"0", "x", "2x", "257", "-1"}) EXPECT_EQ(run({"-j", bad, "f0.kstl"}), 2) << bad;
     EXPECT_EQ(run({"f0.kstl", "-j"}), 2);

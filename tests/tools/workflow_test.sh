@@ -88,5 +88,21 @@ done
 grep -qE '^table +1 ' second.log || fail "the second run did not run the table job"
 [ "$(stat -c %Y results/kstl/a.kstl)" -eq "$before" ] || fail "a.kstl was made again"
 
+# --- Thousands of genomes with long names: more names than one command line holds reach
+# the table. Their output files are made by hand, so that only the table job runs.
+mkdir -p many/genomes many/results/kstl && (
+  cd many
+  for i in $(seq -w 1 3200); do
+    name=GCF_00000${i}.1_ASM_assembly_of_strain_$i
+    ln ../genomes/a.gb "genomes/$name.gb" && mkdir -p "work/$name" && touch "work/$name/genome.lookup"
+    ln ../results/kstl/a.kstl "results/kstl/$name.kstl"
+  done
+  touch -d '1 minute ago' genomes/*.gb
+  snakemake -s "$root/workflow/Snakefile" --cores 2 results/genes.tsv --config genomes=genomes bin_dir="$bin_dir" \
+    > many.log 2>&1
+) || fail "the table of 3200 genomes failed, see $work/many/many.log"
+[ "$(wc -l < many/results/genomes.tsv 2> /dev/null)" = 3201 ] || fail "genomes.tsv of 3200 genomes lacks rows"
+grep -qE '^analyse +[0-9]' many/many.log && fail "genomes with up-to-date output files were analysed again"
+
 [ $failed -eq 0 ] && echo "workflow test passed"
 exit $failed
