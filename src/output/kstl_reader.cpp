@@ -200,7 +200,6 @@ bool KstlReader::nextRow(std::vector<KstlCell>& cells) {
 // File may hold blanks; they are cut from what lies before the Contig cell.
 void KstlReader::cutRow(std::vector<KstlCell>& cells) {
     auto& tokens = tokens_;
-    tokens.clear();
     const std::string_view row = line_;
     splitWords(row, tokens);
     const std::size_t fixedCells = columns_.size() - 2;
