@@ -1,15 +1,9 @@
-#!/usr/bin/env python3
 """Finds the genomes of a folder: the GenBank files (.gb, .gbk, .gbff, each possibly
-gzipped), named after the file without its suffixes.
-
-The workflow imports it to plan its jobs, and its table job runs it to list the output
-files, since thousands of names do not fit on one command line.
-
-usage: kestrel_genomes.py FOLDER    prints NAME.kstl for every genome, one per line
+gzipped), named after the file without its suffixes. The workflow plans one set of jobs
+per genome and lists their output files, one name per line, for the table job.
 """
 import os
 import re
-import sys
 
 GENBANK = re.compile(r"^(?P<name>[^/]+)\.(gb|gbk|gbff)(\.gz)?$")
 
@@ -28,26 +22,10 @@ def find_genomes(folder):
         if not match:
             continue
         name = match.group("name")
+        # A name goes on a line of the table's list and into the table's tab-separated rows.
         if "\n" in name or "\t" in name:
             raise GenomeFolderError(f"the genome file name {entry!r} holds a line break or a tab")
         if name in found:
             raise GenomeFolderError(f"two genome files are both named {name!r}: {found[name]} and {entry}")
         found[name] = os.path.join(folder, entry)
     return found
-
-
-def main(argv):
-    if len(argv) != 2:
-        print(__doc__.strip().splitlines()[-1], file=sys.stderr)
-        return 2
-    try:
-        names = find_genomes(argv[1])
-    except GenomeFolderError as error:
-        print(f"kestrel_genomes.py: {error}", file=sys.stderr)
-        return 1
-    sys.stdout.writelines(f"{name}.kstl\n" for name in names)
-    return 0
-
-
-if __name__ == "__main__":
-    sys.exit(main(sys.argv))
