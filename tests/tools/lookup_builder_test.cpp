@@ -50,43 +50,34 @@ TEST(LookupBuilder, JoinsLocationAndValueLinesAndWritesElevenLines) {
               "#altCDSFirst 1200\n#altCDSlast 2300\n//\n");
 }
 
-TEST(LookupBuilder, LocationForms) {
-    const Built b = build(record(feature("CDS", "join(complement(400..500),complement(100..200))", "a") +
-                                 feature("CDS", "<1000..1300", "b") + feature("CDS", "complement(1400..>1700)", "c") +
-                                 feature("CDS", "join(2000..2100,2100..2200)", "d")));
-    ASSERT_EQ(b.entries.size(), 4u);
-    // A join of complements lists its exons in coding order; the table wants them ascending.
-    EXPECT_EQ(b.entries[0].location, "complement(join(100..200,400..500))");
-    EXPECT_EQ(b.entries[0].altCDSFirst, 100);
-    EXPECT_EQ(b.entries[0].altCDSlast, 500);
-    EXPECT_EQ(b.entries[1].location, "<1000..1300");
-    EXPECT_EQ(b.entries[2].location, "complement(1400..>1700)");
-    EXPECT_EQ(b.entries[3].location, "join(2000..2100,2100..2200)");  // frameshift on a shared base
-    EXPECT_EQ(b.skipped.total(), 0);
-}
-
-TEST(LookupBuilder, SkipReasons) {
+TEST(LookupBuilder, LocationFormsAndSkipReasons) {
     // 501 exons: more than a lookup entry holds.
     std::string manyExons = "join(10000..10001";
     for (int i = 1; i <= 500; ++i) manyExons += "," + std::to_string(10000 + 3 * i) + ".." + std::to_string(10001 + 3 * i);
-    const Built b = build(record(feature("CDS", manyExons + ")", "x7") +feature("CDS", "join(100..200,OTHER.1:300..400)", "x1") +
-                                 feature("CDS", "order(100..200,300..400)", "x2") +
-                                 feature("CDS", "join(100..200,complement(300..400))", "x3") +
-                                 feature("CDS", "join(4000..4990,1..100)", "x4") +
-                                 feature("CDS", "complement(join(300..400,100..200))", "x5") +
-                                 feature("CDS", "100^101", "x6") + feature("CDS", "1000..1200", "kept")));
-    ASSERT_EQ(b.entries.size(), 1u);
-    EXPECT_EQ(b.entries[0].gene, "kept");
-    EXPECT_EQ(b.skipped[SkipReason::OtherRecord], 1);
-    EXPECT_EQ(b.skipped[SkipReason::Order], 1);
-    EXPECT_EQ(b.skipped[SkipReason::BothStrands], 1);
-    EXPECT_EQ(b.skipped[SkipReason::NotAscending], 2);
-    EXPECT_EQ(b.skipped[SkipReason::Unreadable], 1);
-    EXPECT_EQ(b.skipped[SkipReason::TooLong], 1);
-    // Skipped CDSs on this record still occupy it (up to 400); the origin-crossing x4 does not
+    std::string features = feature("CDS", manyExons + ")", "x");
+    for (const char* skipped : {"join(100..200,OTHER.1:300..400)", "order(100..200,300..400)",
+                                "join(100..200,complement(300..400))", "join(4000..4990,1..100)",
+                                "complement(join(300..400,100..200))", "100^101"})
+        features += feature("CDS", skipped, "x");
+    const Built b = build(record(features + feature("CDS", "join(complement(1400..1500),complement(1100..1200))", "a") +
+                                 feature("CDS", "<1000..1300", "b") + feature("CDS", "complement(1400..>1700)", "c") +
+                                 feature("CDS", "join(2000..2100,2100..2200)", "d")));
+    EXPECT_EQ(summaryLine(b.entries.size(), b.skipped),
+              "kestrel-lookup: 4 entries written, 7 CDS features skipped (1 on another record, 1 order(), 1 on both "
+              "strands, 2 parts not in ascending order, 1 unreadable location, 1 too many exons, 0 record without "
+              "sequence)");
+    ASSERT_EQ(b.entries.size(), 4u);
+    // Entries by lowest coordinate. A join of complements lists its exons in coding order; the
+    // table wants them ascending. A frameshift may share a base between two exons.
+    const char* locations[] = {"<1000..1300", "complement(join(1100..1200,1400..1500))", "complement(1400..>1700)",
+                               "join(2000..2100,2100..2200)"};
+    for (std::size_t i = 0; i < 4; ++i) EXPECT_EQ(b.entries[i].location, locations[i]);
+    EXPECT_EQ(b.entries[1].altCDSFirst, 1100);
+    EXPECT_EQ(b.entries[1].altCDSlast, 1500);
+    // Skipped CDSs on this record still occupy it (up to 400); the origin-crossing one does not
     // cover the whole record: it lies at 1..100 and 4000..4990.
     EXPECT_EQ(b.entries[0].beforeSpace, 1000 - 400 - 1);
-    EXPECT_EQ(b.entries[0].afterSpace, 4000 - 1200 - 1);
+    EXPECT_EQ(b.entries[3].afterSpace, 4000 - 2200 - 1);
 }
 
 TEST(LookupBuilder, AlternativeCdssOfOneGene) {
@@ -111,13 +102,11 @@ TEST(LookupBuilder, NeighboursOnEachSide) {
                                  feature("tRNA", "950..1020", "tr") + feature("rRNA", "complement(960..1500)", "rr") +
                                  feature("misc_feature", "901..940", "ignored")));
     ASSERT_EQ(b.entries.size(), 2u);
-    const LookupEntry& left = b.entries[0];
-    const LookupEntry& mid = b.entries[1];
-    EXPECT_EQ(left.gene, "left");
-    EXPECT_EQ(left.beforeSpace, 100 - 450 - 1);  // long starts below 100 and ends at 450
-    EXPECT_EQ(left.afterSpace, 460 - 480 - 1);   // mid starts inside left: negative
-    EXPECT_EQ(mid.beforeSpace, 460 - 480 - 1);
-    EXPECT_EQ(mid.afterSpace, 950 - 900 - 1);    // lowest start among features ending above 900
+    EXPECT_EQ(b.entries[0].gene, "left");
+    EXPECT_EQ(b.entries[0].beforeSpace, 100 - 450 - 1);  // long starts below 100 and ends at 450
+    EXPECT_EQ(b.entries[0].afterSpace, 460 - 480 - 1);   // mid starts inside left: negative
+    EXPECT_EQ(b.entries[1].beforeSpace, 460 - 480 - 1);
+    EXPECT_EQ(b.entries[1].afterSpace, 950 - 900 - 1);   // lowest start among features ending above 900
 }
 
 TEST(LookupBuilder, NamesAndRecords) {
@@ -131,20 +120,15 @@ TEST(LookupBuilder, NamesAndRecords) {
                                      "     source          1..5000\n                     /note=\"ORIGIN of strain\"\n");
     const Built b = build(first + noFeatures + noSequence + third);
     EXPECT_EQ(b.records, 4);
+    std::string names;
+    for (const LookupEntry& e : b.entries) names += e.gene + " ";
+    EXPECT_EQ(names, "b0001 NP_1.1 cds_1_3 cds_4_1 cds_4_2 ");
     ASSERT_EQ(b.entries.size(), 5u);
-    EXPECT_EQ(b.entries[0].gene, "b0001");
-    EXPECT_EQ(b.entries[1].gene, "NP_1.1");
-    EXPECT_EQ(b.entries[2].gene, "cds_1_3");
-    EXPECT_EQ(b.entries[3].gene, "cds_4_1");
-    EXPECT_EQ(b.entries[4].gene, "cds_4_2");
     EXPECT_EQ(b.entries[0].contig, 1);
     // Every line holding ORIGIN counts, as the analysis counts them: the note is line 3, the section line 4.
     EXPECT_EQ(b.entries[3].contig, 4);
     EXPECT_EQ(b.entries[3].afterSpace, 200 - 99 - 1);  // unnamed CDSs are neighbours of each other
     EXPECT_EQ(b.skipped[SkipReason::NoSequence], 1);
-}
-
-TEST(LookupBuilder, TextWithoutRecordsGivesNone) {
     EXPECT_EQ(build(">fasta\nACGT\n").records, 0);
     EXPECT_EQ(build("").records, 0);
 }

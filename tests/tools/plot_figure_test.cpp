@@ -13,29 +13,21 @@
 namespace kestrel {
 namespace {
 
-using samples::joined;
-
-// Degeneracy breakdown on: genes with GC3_6 0.3000 (ENC 50.00), "." (ENC 40.00) and 0.9000
-// (ENC nc), the third on the reverse strand.
+// Degeneracy breakdown on: genes with ENC 50.00, 40.00 and nc and GC3_6 0.3000, "." and 0.9000,
+// the second on the reverse strand; GC3 0.6000 for all three.
 std::string degeneracyFile() {
-    auto pieces = samples::identityLabels();
-    pieces.push_back("NCBases BadNC GC_nc  GC1    GC2    GC3    ");
+    std::string labels = samples::CombinedLabels;
     for (const char* cls : {"_2", "_4", "_6"}) {
-        for (const char* pos : {"1", "2", "3"}) pieces.push_back(samples::padded(std::string("GC") + pos + cls, 7));
+        for (const char* pos : {"1", "2", "3"}) labels += samples::padded(std::string("GC") + pos + cls, 7);
     }
-    std::string text = samples::headerLines() + joined(pieces) + "\n";
-    const std::vector<std::array<std::string, 3>> genes = {
-        {"50.00 ", "0.3000 ", "Forward "}, {"40.00 ", " .     ", "Forward "}, {"   nc ", "0.9000 ", "Reverse "}};
-    for (const auto& [enc, gc36, strand] : genes) {
-        auto cells = samples::identityCells("g", "seq.gb");
-        cells[13] = enc;
-        cells[5] = strand;
-        for (const char* cell : {"     30 ", "    2 ", "0.5000 ", "0.1000 ", "0.2000 ", "0.6000 "}) cells.push_back(cell);
-        for (int i = 0; i < 8; ++i) cells.push_back("0.5000 ");
-        cells.push_back(gc36);
-        text += joined(cells) + "\n";
+    std::string rows;
+    for (const auto& [enc, strand, gc36] : {std::array<std::string, 3>{"50.00 ", "Forward ", "0.3000 "},
+                                            {"40.00 ", "Reverse ", " .     "}, {"   nc ", "Forward ", "0.9000 "}}) {
+        rows += samples::combinedRow("g", enc, strand, "0.6000 ");
+        for (int i = 0; i < 8; ++i) rows += "0.5000 ";
+        rows += gc36 + "\n";
     }
-    return text + samples::summaryLines(3, 0);
+    return samples::outputFile(labels, rows, 3, 0);
 }
 
 PlotData collect(const std::string& text, const std::optional<std::string>& x, const std::string& y) {
@@ -44,42 +36,31 @@ PlotData collect(const std::string& text, const std::optional<std::string>& x, c
     return collectPlotData(reader, x, y);
 }
 
-// Enough of XML to catch a broken figure: every element closed in order, attribute values
-// quoted, only the predefined entities, one root element.
-bool wellFormedXml(const std::string& text, std::string& problem) {
+// Enough of XML to catch a broken figure: elements closed in order under one root, attribute
+// values quoted, only the predefined entities. Returns the first problem, or nothing.
+std::string xmlProblem(const std::string& text) {
     std::vector<std::string> open;
-    std::size_t pos = 0;
     int roots = 0;
-    while ((pos = text.find_first_of("<&", pos)) != std::string::npos) {
-        if (text[pos] == '&') {
-            const auto semi = text.find(';', pos);
-            const std::string entity = text.substr(pos, semi == std::string::npos ? 0 : semi - pos + 1);
-            if (entity != "&amp;" && entity != "&lt;" && entity != "&gt;" && entity != "&quot;" && entity != "&apos;") {
-                problem = "bad entity at " + std::to_string(pos);
-                return false;
-            }
-            ++pos;
-            continue;
-        }
-        const auto end = text.find('>', pos);
-        if (end == std::string::npos) return (problem = "unterminated tag"), false;
-        const std::string tag = text.substr(pos + 1, end - pos - 1);
+    for (std::size_t pos = 0; (pos = text.find_first_of("<&", pos)) != std::string::npos;) {
+        const bool entity = text[pos] == '&';
+        const std::size_t end = text.find(entity ? ';' : '>', pos);
+        if (end == std::string::npos) return "unterminated at " + std::to_string(pos);
+        const std::string token = text.substr(pos + 1, end - pos - 1);
         pos = end + 1;
-        if (tag.starts_with("?")) continue;
-        if (tag.starts_with("/")) {
-            if (open.empty() || open.back() != tag.substr(1)) return (problem = "mismatched </" + tag + ">"), false;
+        if (entity) {
+            if (token != "amp" && token != "lt" && token != "gt" && token != "quot" && token != "apos")
+                return "bad entity &" + token + ";";
+        } else if (token.starts_with("/")) {
+            if (open.empty() || open.back() != token.substr(1)) return "mismatched <" + token + ">";
             open.pop_back();
-            continue;
+        } else if (std::count(token.begin(), token.end(), '"') % 2 != 0 || token.find('<') != std::string::npos) {
+            return "bad attributes in <" + token + ">";
+        } else if (!token.starts_with("?")) {
+            roots += open.empty();
+            if (!token.ends_with("/")) open.push_back(token.substr(0, token.find(' ')));
         }
-        if (std::count(tag.begin(), tag.end(), '"') % 2 != 0 || tag.find('<') != std::string::npos) {
-            return (problem = "bad attributes in <" + tag + ">"), false;
-        }
-        if (open.empty()) ++roots;
-        if (!tag.ends_with("/")) open.push_back(tag.substr(0, tag.find(' ')));
     }
-    if (!open.empty()) return (problem = "unclosed <" + open.back() + ">"), false;
-    if (roots != 1) return (problem = "not one root element"), false;
-    return true;
+    return !open.empty() ? "unclosed <" + open.back() + ">" : roots != 1 ? "not one root element" : "";
 }
 
 std::size_t occurrences(const std::string& text, const std::string& what) {
@@ -94,38 +75,37 @@ TEST(PlotCurve, ExpectedEncUnderMutationPressureAlone) {
     EXPECT_DOUBLE_EQ(expectedEnc(1.0), 32.0);
 }
 
-TEST(PlotColumns, DefaultXIsGC3_6WhenPresentElseGC3AndMissingColumnsFail) {
-    EXPECT_EQ(collect(degeneracyFile(), std::nullopt, "ENC").xLabel, "GC3_6");
-    EXPECT_EQ(collect(degeneracyFile(), "GC3", "ENC").xLabel, "GC3");
-    const PlotData plain = collect(samples::optionsOffFile(), std::nullopt, "Chi_L");
-    EXPECT_EQ(plain.xLabel, "GC3");
-    ASSERT_EQ(plain.points.size(), 2u);
-    EXPECT_DOUBLE_EQ(plain.points[1].x, 0.75);
-    EXPECT_DOUBLE_EQ(plain.points[1].y, 0.25);
-    EXPECT_THROW(collect(samples::optionsOffFile(), "GC3_6", "ENC"), KstlError);
-    // CAI is a column of every file, but without an RSCU table it holds only placeholders.
-    EXPECT_EQ(collect(samples::optionsOffFile(), std::nullopt, "CAI").leftOut, 2u);
-}
-
-TEST(PlotColumns, RowsWithAPlaceholderInEitherColumnAreLeftOutAndCounted) {
-    const PlotData data = collect(degeneracyFile(), std::nullopt, "ENC");
-    EXPECT_EQ(data.genes, 3u);
-    EXPECT_EQ(data.leftOut, 2u);
-    ASSERT_EQ(data.points.size(), 1u);
-    EXPECT_DOUBLE_EQ(data.points[0].x, 0.3);
-    EXPECT_DOUBLE_EQ(data.points[0].y, 50.0);
-    const PlotData byGc3 = collect(degeneracyFile(), "GC3", "ENC");
-    EXPECT_EQ(byGc3.leftOut, 1u);
-    EXPECT_FALSE(byGc3.points[1].reverse);
-    EXPECT_TRUE(collect(degeneracyFile(), "GC3", "Fop").points.empty());
+TEST(PlotColumns, DefaultXAndRowsWithAPlaceholderInEitherColumnLeftOut) {
+    const std::string degeneracy = degeneracyFile();
+    const std::string plain = samples::optionsOffFile();
+    const struct {
+        const std::string& file;
+        std::optional<std::string> x;
+        const char* y;
+        const char* expected;  // x label, genes, genes left out: points, R for the reverse strand
+    } cases[] = {
+        {degeneracy, std::nullopt, "ENC", "GC3_6 3 2: 0.3,50 "},
+        {degeneracy, "GC3", "ENC", "GC3 3 1: 0.6,50 0.6,40R "},
+        {degeneracy, "GC3", "Fop", "GC3 3 3: "},
+        {plain, std::nullopt, "Chi_L", "GC3 2 0: 0.5,0.25 0.75,0.25 "},
+        // CAI is a column of every file, but without an RSCU table it holds only placeholders.
+        {plain, std::nullopt, "CAI", "GC3 2 2: "},
+    };
+    for (const auto& c : cases) {
+        const PlotData data = collect(c.file, c.x, c.y);
+        std::ostringstream seen;
+        seen << data.xLabel << " " << data.genes << " " << data.leftOut << ": ";
+        for (const auto& p : data.points) seen << p.x << "," << p.y << (p.reverse ? "R " : " ");
+        EXPECT_EQ(seen.str(), c.expected) << c.y;
+    }
+    EXPECT_THROW(collect(plain, "GC3_6", "ENC"), KstlError);
 }
 
 TEST(PlotFigure, SvgIsWellFormedWithPointsCurveTitleAndNote) {
     PlotData data = collect(degeneracyFile(), "GC3", "ENC");
     data.points.push_back({0.5, 45.0, true});
     const std::string svg = renderSvg(data, "a&b<1>.kstl");
-    std::string problem;
-    EXPECT_TRUE(wellFormedXml(svg, problem)) << problem;
+    EXPECT_EQ(xmlProblem(svg), "");
     EXPECT_NE(svg.find("a&amp;b&lt;1&gt;.kstl: 3 genes"), std::string::npos);
     EXPECT_NE(svg.find("1 of 3 genes left out"), std::string::npos);
     EXPECT_EQ(occurrences(svg, "<polyline"), 1u);
@@ -133,8 +113,7 @@ TEST(PlotFigure, SvgIsWellFormedWithPointsCurveTitleAndNote) {
     EXPECT_EQ(occurrences(renderSvg(collect(degeneracyFile(), "GC3", "Chi_L"), "t"), "<polyline"), 0u);
 
     std::string broken = svg;
-    broken.replace(broken.find("</text>"), 7, "</txt>");
-    EXPECT_FALSE(wellFormedXml(broken, problem));
+    EXPECT_NE(xmlProblem(broken.replace(broken.find("</text>"), 7, "</txt>")), "");
 }
 
 TEST(PlotTool, WritesTheFigureOrFailsWithAClearMessage) {
@@ -143,8 +122,7 @@ TEST(PlotTool, WritesTheFigureOrFailsWithAClearMessage) {
     std::ofstream(input) << samples::optionsOffFile();
     std::ostringstream out, err;
     ASSERT_EQ(runPlotTool({input}, out, err), 0) << err.str();
-    std::ifstream figure(dir + "plot-tool.svg");
-    EXPECT_TRUE(figure.good());
+    EXPECT_TRUE(std::ifstream(dir + "plot-tool.svg").good());  // beside the input, .kstl replaced
     EXPECT_EQ(runPlotTool({"--x", "GC3_6", "-o", dir + "no.svg", input}, out, err), 1);
     EXPECT_NE(err.str().find("plot-tool.kstl: has no GC3_6 column"), std::string::npos) << err.str();
     EXPECT_FALSE(std::ifstream(dir + "no.svg").good());
