@@ -11,7 +11,7 @@
 namespace kestrel {
 namespace {
 
-int codon(const char* l) { return CodonIndex(baseIndex(l[0]), baseIndex(l[1]), baseIndex(l[2])); }
+int codon(const std::string& l) { return CodonIndex(baseIndex(l[0]), baseIndex(l[1]), baseIndex(l[2])); }
 
 struct BiasRun {
     GeneCounts counts;
@@ -22,9 +22,12 @@ struct BiasRun {
     std::istringstream in;
     std::ostringstream out;
 
-    BiasRun& set(const char* letters, std::int32_t count) {
-        counts.codonCount[codon(letters)] = count;
-        return *this;
+    // The gene's codon counts as "codon count" pairs, e.g. "AAC 3 AAT 1".
+    explicit BiasRun(const std::string& codons = "") {
+        std::istringstream words(codons);
+        std::string letters;
+        std::int32_t count;
+        while (words >> letters >> count) counts.codonCount[codon(letters)] = count;
     }
     const CodonBiasResults& run() {
         Console console(in, out);
@@ -33,145 +36,80 @@ struct BiasRun {
     }
 };
 
-TEST(ChiSquare, ContinuityCorrectionShiftsEveryDifferenceByOneHalf) {
-    BiasRun asn;  // E = 2: +1 and -1 shrink to +-0.5; Met and stop codons do not count
-    asn.set("AAC", 3).set("AAT", 1).set("ATG", 7).set("TAA", 2);
-    EXPECT_DOUBLE_EQ(asn.run().ChiL, 0.0625);
-    EXPECT_DOUBLE_EQ(asn.results.ChiSc, 0.0625);
-
-    BiasRun ile;  // E = 1/3: +2/3 -> +1/6 and -1/3 -> +1/6 (crosses zero)
-    ile.set("ATC", 1);
-    EXPECT_NEAR(ile.run().ChiL, 0.25, 1e-12);
-    EXPECT_NEAR(ile.results.ChiSc, 0.125, 1e-12);  // X / N = 2
-
-    BiasRun lone;  // E = 0.5: both differences become 0
-    lone.set("AAC", 1);
-    EXPECT_DOUBLE_EQ(lone.run().ChiL, 0.0);
+// ChiSc = ChiL / (X / N) = chi2 / X, where X sums (family size - 1) over the codons.
+TEST(CodonBias, ChiSquareAndEncOfHandWorkedGenes) {
+    struct Case {
+        std::string codons;
+        double chiL, chiSc, enc;
+    };
+    const Case cases[] = {
+        // Asn E = 2: +-1 shrink to +-0.5. Ile E = 1/3: +2/3 and -1/3 both become +1/6 (the shift
+        // crosses zero). Met and stop codons do not count; no ENC class is complete.
+        {"AAC 3 AAT 1 ATC 1 ATG 7 TAA 2", 0.5 / 5, 0.5 / 6, 0.0},
+        // Every F is 1 (Asp, seen once, has E = 0.5: both differences become 0, and no F).
+        // chi2 = Asn 3.2 + Ile 6.45 + Ala 9.8 + Leu 16.8, N = 21, X = 56.
+        {"AAC 5 ATA 5 GAC 1 GCA 5 CTA 5", 36.25 / 21, 36.25 / 56, 20.0},
+        // Each codon of Asn, Ile, Ala and Leu twice: F = 1/(2k - 1), 2 + 27 + 5 + 35 + 33 = 102, capped.
+        {"AAC 2 AAT 2 ATA 2 ATC 2 ATT 2 GCA 2 GCG 2 GCC 2 GCT 2 CTA 2 CTG 2 CTC 2 CTT 2 TTA 2 TTG 2", 0.0, 0.0, 61.0},
+        // Asn F = 1/3, Asp F = 0 (not usable), Ala and Leu F = 1; no Ile: F3 = (1/3 + 1) / 2.
+        // chi2 = Ala 2.5^2 + 3 * 0.5^2 + Leu 2^2 / 0.5 = 15, N = 13, X = 4 + 2 + 12 + 15.
+        {"AAC 2 AAT 2 GAC 1 GAT 1 GCA 4 CTA 3", 15.0 / 13, 15.0 / 33, 2 + 27 + 1.5 + 5 + 3},
+        // Ile F = 1; chi2 adds (5/6)^2 / (2/3) + 2 (1/6)^2 / (2/3) = 9/8, N = 15, X = 37.
+        {"AAC 2 AAT 2 GAC 1 GAT 1 GCA 4 CTA 3 ATA 2", 129.0 / 8 / 15, 129.0 / 8 / 37, 38.0},
+        // Leu seen once, Arg once with each of two codons: no usable six-codon family.
+        // chi2 = 15 - 8 + 9/8 + Leu 6 (1/3)^2 / (1/6) + Arg 6 (1/6)^2 / (1/3) = 101/8.
+        {"AAC 2 AAT 2 GAC 1 GAT 1 GCA 4 ATA 2 CTA 1 AGA 1 CGT 1", 101.0 / 8 / 15, 101.0 / 8 / 37, 0.0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.codons);
+        BiasRun bias(c.codons);
+        bias.run();
+        EXPECT_NEAR(bias.results.ChiL, c.chiL, 1e-12);
+        EXPECT_NEAR(bias.results.ChiSc, c.chiSc, 1e-12);
+        EXPECT_NEAR(bias.results.Enc, c.enc, 1e-12);
+    }
 }
 
-// Every synonymous codon seen twice: F = 1/(2k - 1), so 2 + 27 + 5 + 35 + 33 = 102 -> 61.
-TEST(Enc, UniformUsageHasNoBiasAndIsCappedAt61) {
-    BiasRun bias;
-    for (int c = 0; c < 64; ++c)
-        if (isSynonymousFamily(GeneticCode[c])) bias.counts.codonCount[c] = 2;
-    EXPECT_EQ(bias.run().Enc, 61.0);
-    EXPECT_DOUBLE_EQ(bias.results.ChiL, 0.0);
-    EXPECT_DOUBLE_EQ(bias.results.ChiSc, 0.0);
+TEST(CodonBias, FopIsTheFlaggedShareOfAllSynonymousCodons) {
+    BiasRun bias("AAC 3 AAT 1 GCA 2 ATG 4");
+    bias.results.Fop = -1.0;
+    bias.run();
+    EXPECT_EQ(bias.results.Fop, -1.0);  // left alone while no list is used
+    EXPECT_EQ(bias.out.str(), "\n   Chi/L calculation started for gene1\n   ENC calculation started for gene1");
+    bias.settings.preferredCodonListUsed = 1;
+    EXPECT_EQ(bias.run().Fop, 0.0);  // nothing flagged
+    auto& flags = bias.references.optimalCodonFlags;
+    flags[codon("AAC")] = 1;
+    flags[codon("AAT")] = 2;  // only 1 marks an optimal codon
+    flags[codon("GCA")] = -1;
+    flags[codon("ATG")] = 1;  // Met is ignored
+    EXPECT_DOUBLE_EQ(bias.run().Fop, 0.5);
 }
 
-TEST(Enc, SingleCodonPerAminoAcidGivesTwenty) {
-    BiasRun bias;
-    for (int a = 0; a < Stp; ++a)
-        for (int c = 0; c < 64; ++c)
-            if (GeneticCode[c] == a) {
-                bias.counts.codonCount[c] = 5;
-                break;
-            }
-    EXPECT_NEAR(bias.run().Enc, 20.0, 1e-12);
-}
-
-// Asn 2+2 (F = 1/3), Asp 1+1 (F = 0, not usable), Ala 4 (F = 1), Leu 3 (F = 1).
-BiasRun withoutIle() {
-    BiasRun bias;
-    bias.set("AAC", 2).set("AAT", 2).set("GAC", 1).set("GAT", 1).set("GCA", 4).set("CTA", 3);
-    return bias;
-}
-
-TEST(Enc, IleFallbackAndMissingSixCodonClass) {
-    BiasRun fallback = withoutIle();  // F3 = (1/3 + 1) / 2: 2 + 27 + 1.5 + 5 + 3
-    EXPECT_NEAR(fallback.run().Enc, 38.5, 1e-12);
-
-    BiasRun ile = withoutIle();
-    ile.set("ATA", 2);  // F3 = 1
-    EXPECT_NEAR(ile.run().Enc, 38.0, 1e-12);
-
-    BiasRun noSix = withoutIle();  // Leu seen once, Arg once with each of two codons
-    noSix.set("ATA", 2).set("CTA", 1).set("AGA", 1).set("CGT", 1);
-    EXPECT_EQ(noSix.run().Enc, 0.0);
-}
-
-TEST(Fop, FlaggedCodonsOverAllSynonymousCodons) {
-    BiasRun none;
-    none.settings.preferredCodonListUsed = 1;
-    none.set("AAC", 3).set("GCA", 5);
-    EXPECT_DOUBLE_EQ(none.run().Fop, 0.0);
-
-    BiasRun some;
-    some.settings.preferredCodonListUsed = 1;
-    some.set("AAC", 3).set("AAT", 1).set("ATG", 4);
-    some.references.optimalCodonFlags[codon("AAC")] = 1;
-    some.references.optimalCodonFlags[codon("AAT")] = 2;  // only 1 marks an optimal codon
-    some.references.optimalCodonFlags[codon("ATG")] = 1;  // Met is ignored
-    EXPECT_DOUBLE_EQ(some.run().Fop, 0.75);
-}
-
-TEST(Cai, AllWeightsOneGiveOne) {
-    BiasRun bias;
-    bias.settings.rscuTableUsed = 1;
-    bias.references.caiWeights.fill(1.0);
-    bias.set("AAC", 3).set("CTG", 9).set("TGG", 2);
-    EXPECT_DOUBLE_EQ(bias.run().Cai, 1.0);
-}
-
-TEST(Cai, WeightsAreFlooredOnceAtTheFirstGene) {
-    BiasRun bias;
-    bias.settings.rscuTableUsed = 1;
+TEST(CodonBias, CaiWeightsAreFlooredOnceAtTheFirstGene) {
+    BiasRun bias("AAC 1 AAT 1 ATG 5");  // ATG keeps weight 0 and stays out of the mean
     bias.settings.minimumRscu = 0.01;
     auto& w = bias.references.caiWeights;
     w[codon("AAC")] = 1.0;
     w[codon("AAT")] = 0.0;  // never seen in the reference
     w[codon("GCA")] = NAN;  // amino acid absent from the reference
-    bias.set("AAC", 1).set("AAT", 1);
+    bias.results.Cai = -1.0;
+    bias.run();
+    EXPECT_EQ(bias.results.Cai, -1.0);  // no RSCU table: no CAI and no floor
+    EXPECT_EQ(w[codon("AAT")], 0.0);
+
+    bias.settings.rscuTableUsed = 1;
     EXPECT_NEAR(bias.run().Cai, 0.1, 1e-12);  // sqrt(1 * 0.01)
-    EXPECT_FALSE(bias.pending);
-    EXPECT_EQ(w[codon("AAT")], 0.01);
     EXPECT_EQ(w[codon("GCA")], 0.01);
     EXPECT_EQ(w[codon("ATG")], 0.0);  // Met is never touched
 
-    w[codon("AAC")] = 0.0001;  // a later gene is not floored again
-    bias.set("AAT", 0);
-    EXPECT_NEAR(bias.run().Cai, 0.0001, 1e-15);
-}
+    // A later gene is not floored again; each codon occurrence counts once.
+    w[codon("AAC")] = 0.0001;
+    bias.counts.codonCount[codon("AAT")] = 3;
+    EXPECT_NEAR(bias.run().Cai, std::pow(10.0, -2.5), 1e-15);  // (1e-4 * (1e-2)^3)^(1/4)
 
-TEST(Cai, NoFloorWithoutRscuTableAndZeroWeightGivesZero) {
-    BiasRun off;
-    off.settings.minimumRscu = 0.5;
-    off.set("AAT", 1).run();
-    EXPECT_TRUE(off.pending);
-    EXPECT_EQ(off.references.caiWeights[codon("AAT")], 0.0);
-
-    BiasRun zero;  // minimum RSCU 0 leaves a weight of 0 in place
-    zero.settings.rscuTableUsed = 1;
-    zero.references.caiWeights.fill(1.0);
-    zero.references.caiWeights[codon("AAT")] = 0.0;
-    zero.set("AAC", 5).set("AAT", 1);
-    EXPECT_EQ(zero.run().Cai, 0.0);
-}
-
-TEST(CodonBias, GeneWithoutSynonymousCodonsLeavesRatiosUndefined) {
-    BiasRun bias;
-    bias.settings.rscuTableUsed = 1;
-    bias.settings.preferredCodonListUsed = 1;
-    bias.set("ATG", 3).set("TGG", 1).run();
-    EXPECT_TRUE(std::isnan(bias.results.ChiL) && std::isnan(bias.results.ChiSc));
-    EXPECT_TRUE(std::isnan(bias.results.Fop) && std::isnan(bias.results.Cai));
-    EXPECT_EQ(bias.results.Enc, 0.0);
-}
-
-TEST(CodonBias, ProgressTextsFollowTheSettings) {
-    BiasRun all;
-    all.settings.rscuTableUsed = 1;
-    all.settings.preferredCodonListUsed = 1;
-    all.run();
-    EXPECT_EQ(all.out.str(),
-              "\n   Chi/L calculation started for gene1\n   ENC calculation started for gene1"
-              "\n   Fop calculation started for gene1\n   CAI calculation started for gene1");
-
-    BiasRun plain;
-    plain.results.Fop = 0.5;
-    plain.run();
-    EXPECT_EQ(plain.out.str(), "\n   Chi/L calculation started for gene1\n   ENC calculation started for gene1");
-    EXPECT_EQ(plain.results.Fop, 0.5);  // left alone when its setting is off
+    w[codon("AAT")] = 0.0;  // a weight of 0 makes the geometric mean 0
+    EXPECT_EQ(bias.run().Cai, 0.0);
 }
 
 }  // namespace

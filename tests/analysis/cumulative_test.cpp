@@ -3,106 +3,63 @@
 #include <gtest/gtest.h>
 
 #include "analysis/genetic_code.hpp"
-#include "input/resets.hpp"
 
 namespace kestrel {
 namespace {
 
-RunSettings defaults() {
-    RunSettings settings;
-    settings.startCodonRequired = 1;
-    settings.stopCodonRequired = 1;
-    settings.allCodonsMustBeGood = 1;
-    settings.noAlternativeCds = 0;
-    settings.noPrematureStops = 1;
-    return settings;
+// Each option on its own excludes exactly the genes with the flags it names, and no sound gene.
+TEST(Stringency, EachOptionExcludesOnItsOwnFlags) {
+    // Flags: no start, no stop, a bad codon, a premature stop, an alternative CDS.
+    const std::array<bool, 5> excludes[] = {
+        {true, false, false, false, false},  // 1 start codon
+        {false, true, false, false, false},  // 2 stop codon
+        {true, true, true, false, false},    // 3 overall, whatever options 1 and 2 say
+        {false, false, false, false, true},  // 4 alternative CDS
+        {false, false, false, true, false},  // 5 premature stop
+    };
+    for (int option = 0; option < 5; ++option)
+        for (int flag = -1; flag < 5; ++flag) {
+            RunSettings settings;
+            int* options[] = {&settings.startCodonRequired, &settings.stopCodonRequired,
+                              &settings.allCodonsMustBeGood, &settings.noAlternativeCds, &settings.noPrematureStops};
+            *options[option] = 1;
+            GeneRecord record;
+            GeneCounts counts;
+            std::int32_t* flags[] = {&counts.noStart, &counts.noStop, &counts.badCodons, &counts.preStop, &record.nAlt};
+            if (flag >= 0) *flags[flag] = flag == 4 ? 2 : 1;
+            EXPECT_EQ(passesStringency(record, settings, counts), flag < 0 || !excludes[option][flag])
+                << "option " << option + 1 << ", flag " << flag;
+        }
 }
 
-// A sound gene: ATG ... TAA with two counted GCT codons.
-GeneCounts soundGene() {
-    GeneCounts counts;
-    resetGeneCounts(counts);
-    counts.startCodon = {0, 3, 1};
-    counts.stopCodon = {3, 0, 0};
-    counts.codonCount[CodonIndex(1, 2, 3)] = 2;
-    return counts;
-}
-
-TEST(Stringency, EachRuleExcludesOnItsOwnFlags) {
-    const GeneRecord record;
-    GeneRecord withAlt;
-    withAlt.nAlt = 2;
-    const RunSettings settings = defaults();
-    EXPECT_TRUE(passesStringency(record, settings, soundGene()));
-    EXPECT_TRUE(passesStringency(withAlt, settings, soundGene()));  // alternatives allowed
-
-    GeneCounts noStart = soundGene(), noStop = soundGene(), bad = soundGene(),
-               preStop = soundGene();
-    noStart.noStart = 1;
-    noStop.noStop = 1;
-    bad.badCodons = 1;
-    preStop.preStop = 1;
-    for (const GeneCounts* c : {&noStart, &noStop, &bad, &preStop})
-        EXPECT_FALSE(passesStringency(record, settings, *c));
-
-    RunSettings lenient = settings;
-    lenient.allCodonsMustBeGood = 0;
-    EXPECT_TRUE(passesStringency(record, lenient, bad));
-    EXPECT_FALSE(passesStringency(record, lenient, noStart));  // option 1 still on
-    lenient.startCodonRequired = 0;
-    EXPECT_TRUE(passesStringency(record, lenient, noStart));
-    lenient.stopCodonRequired = 0;
-    EXPECT_TRUE(passesStringency(record, lenient, noStop));
-
-    // Option 3 excludes a missing start or stop whatever options 1 and 2 say.
-    RunSettings overall = settings;
-    overall.startCodonRequired = 0;
-    overall.stopCodonRequired = 0;
-    EXPECT_FALSE(passesStringency(record, overall, noStart));
-    EXPECT_FALSE(passesStringency(record, overall, noStop));
-
-    RunSettings noAlt = settings;
-    noAlt.noAlternativeCds = 1;
-    EXPECT_FALSE(passesStringency(withAlt, noAlt, soundGene()));
-
-    RunSettings stopsAllowed = settings;
-    stopsAllowed.noPrematureStops = 0;
-    EXPECT_TRUE(passesStringency(record, stopsAllowed, preStop));
-}
-
+// Only option 5 is on, so genes without a valid start or a recorded stop are included too.
 TEST(EndOfGene, IncludedGenesAddTheirCountsAndTallies) {
-    RunSettings settings = defaults();
-    settings.allCodonsMustBeGood = 0;
-    settings.startCodonRequired = 0;
-    settings.stopCodonRequired = 0;
+    struct Gene {
+        CodonBases start, stop;
+        int badCodons, preStop;
+    };
+    const Gene genes[] = {
+        {{0, 3, 1}, {3, 0, 0}, 3, 0},  // ATG ... TAA with bad codons
+        {{1, 3, 1}, {3, 1, 0}, 0, 0},  // GTG, a failed start tallied under its own codon; TGA
+        {{0, 0, 1}, {4, 4, 4}, 0, 0},  // AAG, not a tallied start, and no recorded stop
+        {{0, 3, 1}, {3, 0, 0}, 0, 1},  // a premature stop: excluded
+    };
+    RunSettings settings;
+    settings.noPrematureStops = 1;
     CumulativeCounts cumulative;
-
-    GeneCounts first = soundGene();
-    first.badCodons = 3;
-    endOfGeneStep(GeneRecord{}, settings, first, cumulative);
-
-    GeneCounts gtg = soundGene();  // failed eukaryote start, tallied under its own codon
-    gtg.noStart = 1;
-    gtg.startCodon = {1, 3, 1};
-    gtg.stopCodon = {3, 1, 0};
-    gtg.codonCount[CodonIndex(1, 3, 1)] = 1;
-    endOfGeneStep(GeneRecord{}, settings, gtg, cumulative);
-
-    GeneCounts untallied = soundGene();  // AAG start and no recorded stop
-    untallied.noStart = 1;
-    untallied.noStop = 1;
-    untallied.startCodon = {0, 0, 1};
-    untallied.stopCodon = {4, 4, 4};
-    endOfGeneStep(GeneRecord{}, settings, untallied, cumulative);
-
-    GeneCounts excluded = soundGene();
-    excluded.preStop = 1;
-    endOfGeneStep(GeneRecord{}, settings, excluded, cumulative);
-
+    for (const Gene& g : genes) {
+        GeneCounts counts;
+        counts.startCodon = g.start;
+        counts.stopCodon = g.stop;
+        counts.noStart = g.start != CodonBases{0, 3, 1};  // the eukaryote start test
+        counts.badCodons = g.badCodons;
+        counts.preStop = g.preStop;
+        counts.codonCount[CodonIndex(3, 3, 3)] = 2;  // TTT, the last entry
+        endOfGeneStep(GeneRecord{}, settings, counts, cumulative);
+    }
     EXPECT_EQ(cumulative.genesIncluded, 3);
     EXPECT_EQ(cumulative.genesExcluded, 1);
-    EXPECT_EQ(cumulative.cumCodonCount[CodonIndex(1, 2, 3)], 6);
-    EXPECT_EQ(cumulative.cumCodonCount[CodonIndex(1, 3, 1)], 1);
+    EXPECT_EQ(cumulative.cumCodonCount[CodonIndex(3, 3, 3)], 6);
     EXPECT_EQ(cumulative.cumBadCodons, 3);
     EXPECT_EQ(cumulative.startTally, (std::array<std::int64_t, 7>{1, 1, 0, 0, 0, 0, 0}));
     EXPECT_EQ(cumulative.stopTally, (std::array<std::int64_t, 3>{1, 0, 1}));
