@@ -156,6 +156,7 @@ TEST_F(SequenceReaderTest, BaseSharedByTwoExonsIsReadTwice) {
     std::string seq = "ATG" + std::string(297, 'A');
     seq[99] = 'G';
     const GeneCounts counts = walkAlone(gene(write("s.gb", flatFile({seq})), {1, 100, 100, 201}));
+    EXPECT_EQ(counts.codonTotal, 67);  // 202 coding bases, the shared one counted twice
     EXPECT_EQ(counts.codonCount[CodonIndex(1, 1, 0)], 1);
     EXPECT_EQ(counts.codonCount[0], 65);
     // 202 coding bases: no codon ends at 201, so no stop codon is seen.
