@@ -3,7 +3,6 @@
 #include "input/lookup_check.hpp"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <sstream>
@@ -11,8 +10,10 @@
 namespace kestrel {
 namespace {
 
-std::string report(std::vector<std::int32_t> cds, const RunSettings& settings,
-                   const std::string& file = "") {
+std::string report(std::vector<std::int32_t> cds, const std::string& file = "",
+                   bool checkFile = false) {
+    RunSettings settings;
+    settings.checkSequenceFile = checkFile ? 1 : 0;
     GeneRecord record;
     record.gene = "geneX";
     record.contig = 1;
@@ -25,27 +26,20 @@ std::string report(std::vector<std::int32_t> cds, const RunSettings& settings,
 }
 
 TEST(LookupCheck, ReversedExonHasANegativeLength) {
-    const RunSettings settings;
-    // -399 bases: divisible by 3, 133 codons short, truncated toward zero.
-    EXPECT_EQ(report({500, 100}, settings),
-              "gene: geneX (starting at base 500 of contig 1)\n"
-              "  problem: problem w/ CDS array\n"
-              "  problem: CDS is only -133 codons long\n");
-    EXPECT_EQ(report({500, 99}, settings),
-              "gene: geneX (starting at base 500 of contig 1)\n"
-              "  problem: problem w/ CDS array\n"
-              "  problem: CDS not divisible by 3\n"
-              "  problem: CDS is only -133 codons long\n");
+    // -399 bases: divisible by 3, 133 codons short, truncated toward zero; -400 is not.
+    const std::string gene = "gene: geneX (starting at base 500 of contig 1)\n";
+    const std::string array = "  problem: problem w/ CDS array\n";
+    const std::string codons = "  problem: CDS is only -133 codons long\n";
+    EXPECT_EQ(report({500, 100}), gene + array + codons);
+    EXPECT_EQ(report({500, 99}), gene + array + "  problem: CDS not divisible by 3\n" + codons);
 }
 
 TEST(LookupCheck, FolderOrUnnamedFileCannotBeOpened) {
-    RunSettings settings;
-    settings.checkSequenceFile = 1;
     const std::string folder = std::filesystem::temp_directory_path().string();
-    EXPECT_EQ(report({1, 300}, settings, folder),
+    EXPECT_EQ(report({1, 300}, folder, true),
               "gene: geneX (starting at base 1 of contig 1)\n"
               "  problem: couldn't open " + folder + "\n");
-    EXPECT_NE(report({1, 300}, settings, ""), "");
+    EXPECT_NE(report({1, 300}, "", true), "");
 }
 
 }  // namespace
