@@ -43,6 +43,13 @@ void appendLetters(const std::string& line, std::string& row) {
     row.resize(static_cast<std::size_t>(out - row.data()));
 }
 
+// A contig ends at its "//" line. A line that opens the next record ("LOCUS" at the start
+// of the line) ends it too, so that a file missing a "//" does not have the next record's
+// header and features read as bases.
+bool endsContig(const std::string& line) {
+    return contains(line, "//") || line.compare(0, 5, "LOCUS") == 0;
+}
+
 bool startsWithDigit(const std::string& line) {
     const std::size_t k = line.find_first_not_of(" \t");
     return k != std::string::npos && line[k] >= '0' && line[k] <= '9';
@@ -106,7 +113,7 @@ bool SequenceReader::enterContig() {
     endOfSequence_ = false;
     store_.clearAll();
     for (;;) {
-        if (!readLine() || contains(line_, "//")) return false;
+        if (!readLine() || endsContig(line_)) return false;
         if (contains(line_, "ORIGIN")) {
             noteOriginLine();
             return false;
@@ -123,13 +130,13 @@ bool SequenceReader::enterContig() {
 }
 
 // A row takes the letters of the next line that holds any; lines without letters (the
-// blank lines of a double-spaced layout) are passed over. "//", the end of the file or
-// the next contig's "ORIGIN" line ends the sequence: this row and every later one stay
+// blank lines of a double-spaced layout) are passed over. "//" (or the next "LOCUS"), the
+// end of the file or the next contig's "ORIGIN" line ends the sequence: this row and every later one stay
 // empty.
 void SequenceReader::fillRow(std::string& row) {
     row.clear();
     while (!endOfSequence_) {
-        if (!readLine() || contains(line_, "//")) {
+        if (!readLine() || endsContig(line_)) {
             endOfSequence_ = true;
         } else if (contains(line_, "ORIGIN")) {
             noteOriginLine();

@@ -179,15 +179,20 @@ TEST_F(SequenceReaderTest, FlankLimits) {
         {300, 599, 300, 599, 500, 0, 0, 0},
         {6691, 6990, 6691, 6990, 0, UnlimitedSpace, 0, 30},  // runs into "//"
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(std::to_string(c.first) + " " + std::to_string(c.before));
-        GeneRecord record = gene(file, {c.first, c.last}, c.before, c.after);
-        record.altCDSFirst = c.altFirst;
-        record.altCDSlast = c.altLast;
-        const GeneCounts counts = walkAlone(record);
-        EXPECT_EQ(total(counts.upBase) + counts.upBad, c.up);
-        EXPECT_EQ(total(counts.downBase) + counts.downBad, c.down);
-    }
+    // Without the first contig's "//", the next record's "LOCUS" line ends the contig.
+    std::string unclosed = flatFile({bases(7020), bases(500, "C")});
+    unclosed.erase(unclosed.find("//\n"), 3);
+    const std::string unclosedFile = write("u.gb", unclosed);
+    for (const std::string& f : {file, unclosedFile})
+        for (const Case& c : cases) {
+            SCOPED_TRACE(f + " " + std::to_string(c.first) + " " + std::to_string(c.before));
+            GeneRecord record = gene(f, {c.first, c.last}, c.before, c.after);
+            record.altCDSFirst = c.altFirst;
+            record.altCDSlast = c.altLast;
+            const GeneCounts counts = walkAlone(record);
+            EXPECT_EQ(total(counts.upBase) + counts.upBad, c.up);
+            EXPECT_EQ(total(counts.downBase) + counts.downBad, c.down);
+        }
 }
 
 TEST_F(SequenceReaderTest, ComplementFlanksAreCountedAsComplements) {
