@@ -251,8 +251,10 @@ TEST_F(SequenceReaderTest, GenesReadInTurnCountAsWhenReadAlone) {
 
 TEST_F(SequenceReaderTest, MissingSequenceIsReportedAndExcluded) {
     const std::string good = write("good.gb", flatFile({bases(400, "ATGAAATAA")}));
-    const std::string noSequence =
-        write("empty.gb", "LOCUS x\nORIGIN\n//\nLOCUS y\nORIGIN\n        1\n//\n");
+    // Letters after a contig's "//" are not its sequence, nor is a line that does not
+    // begin with a position number.
+    const std::string noSequence = write(
+        "empty.gb", "LOCUS x\nORIGIN\n//\n        1 atg\nLOCUS y\nORIGIN\nno bases\n        1\n//\n");
     StoredSequence store;
     store.allocate(23);
     SequenceReader reader(store);
