@@ -131,8 +131,8 @@ bool SequenceReader::enterContig() {
 
 // A row takes the letters of the next line that holds any; lines without letters (the
 // blank lines of a double-spaced layout) are passed over. "//" (or the next "LOCUS"), the
-// end of the file or the next contig's "ORIGIN" line ends the sequence: this row and every later one stay
-// empty.
+// end of the file or the next contig's "ORIGIN" line ends the sequence: this row and
+// every later one stay empty.
 void SequenceReader::fillRow(std::string& row) {
     row.clear();
     while (!endOfSequence_) {
