@@ -74,13 +74,18 @@ double computeEnc(const std::array<std::int32_t, 64>& codonCount) {
         const std::int64_t na = familyTotal(codonCount, family);
         if (na < 2) continue;
         const double nd = static_cast<double>(na);
+        std::int64_t squares = 0;
         double s = 0.0;
         for (int i = 0; i < family.size; ++i) {
-            const double p = static_cast<double>(codonCount[family.codons[i]]) / nd;
+            const std::int32_t count = codonCount[family.codons[i]];
+            squares += static_cast<std::int64_t>(count) * count;
+            const double p = static_cast<double>(count) / nd;
             s += p * p;
         }
+        // F > 0 exactly when the squared counts sum to more than n. Decided on integers: the
+        // value below comes out a rounding error above an exact 0 for some counts.
+        if (squares <= na) continue;
         const double f = (nd * s - 1.0) / (nd - 1.0);
-        if (!(f > 0.0)) continue;
         sum[family.size] += f;
         ++used[family.size];
     }

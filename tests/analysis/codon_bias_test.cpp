@@ -70,6 +70,35 @@ TEST(CodonBias, ChiSquareAndEncOfHandWorkedGenes) {
     }
 }
 
+// F = (sum of squared counts / n - 1) / (n - 1) is exactly 0 when no codon is seen twice; such
+// an amino acid is not usable, whatever rounding makes of the sum of the squared shares (five
+// different Leu codons give 5.55e-17 in double precision).
+TEST(CodonBias, EncLeavesOutEveryAminoAcidWhoseExactFIsZero) {
+    const struct {
+        std::string codons;
+        double enc;
+    } cases[] = {
+        {"GAC 1 GAT 1 GCA 2 CTA 2", 0.0},                       // class 2: Asp alone, F = 0
+        {"ATA 1 ATC 1 ATT 1 AAC 2 AAT 2 GCA 2 CTA 2", 38.5},   // class 3: F3 = (1/3 + 1) / 2
+        {"GCA 1 GCG 1 GCC 1 GCT 1 AAC 2 CTA 2", 0.0},           // class 4: Ala alone, F = 0
+        {"CTA 1 CTG 1 CTC 1 TTA 1 TTG 1 AAC 2 GCA 2", 0.0},     // class 6: Leu alone, F = 0
+        {"CTA 1 CTG 1 CTC 1 TTA 1 TTG 1 AGC 1 TCG 1 AGA 2 AAC 2 GCA 2", 20.0},  // F6 = Arg 1 alone
+        // yqhI of E. coli K-12 without its start and stop codons. Usable: F2 = (Phe 1 + Tyr 1/3 +
+        // Lys 1/2 + Asp 2/5 + Glu 1) / 5 = 97/150, F4 = (Val 1 + Ala 1/6) / 2 = 7/12, F6 = Arg 1/6;
+        // Leu (5 codons seen once), Ser, Pro, Gly and Ile have F = 0, so F3 = (F2 + F4) / 2 = 123/200.
+        // ENC = 2 + 1350/97 + 200/123 + 60/7 + 18 = 3684350/83517 = 44.11.
+        {"AAA 3 AAC 1 AAG 1 ACC 1 AGC 1 AGG 1 ATC 1 ATT 1 CAA 1 CAC 1 CCA 1 CCG 1 CGG 1 CGT 2 CTC 1 "
+         "CTG 1 CTT 1 GAC 2 GAG 2 GAT 3 GCC 1 GCG 2 GCT 1 GGC 1 GGG 1 GGT 1 GTT 2 TAC 2 TAT 2 TCG 1 "
+         "TGC 1 TTA 1 TTC 2 TTG 1",
+         3684350.0 / 83517},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.codons);
+        BiasRun bias(c.codons);
+        EXPECT_NEAR(bias.run().Enc, c.enc, 1e-12);
+    }
+}
+
 TEST(CodonBias, FopIsTheFlaggedShareOfAllSynonymousCodons) {
     BiasRun bias("AAC 3 AAT 1 GCA 2 ATG 4");
     bias.results.Fop = -1.0;
