@@ -156,11 +156,13 @@ void SequenceReader::advanceWindow() {
 
 bool SequenceReader::position(const std::string& file, std::int32_t contig, bool forceNewFile,
                               std::int64_t firstPos) {
+    fileUnopened_ = false;
     if (store_.nRows() < 1) return false;
     const bool newFile =
         forceNewFile || contig_ == 0 || !stream_.is_open() || file != fileName_;
     if (newFile && !openFile(file)) {
         contig_ = 0;
+        fileUnopened_ = true;
         return false;
     }
     // Re-entering the contig from its "ORIGIN" line also serves a gene that starts before
@@ -339,7 +341,9 @@ bool readSequence(SequenceReader& reader, const GeneRecord& record, bool forceNe
     counts.codonTotal = codonTotalOf(record);
     const WalkBounds bounds = walkBounds(record);
     if (!reader.position(record.file, record.contig, forceNewFile, bounds.firstPos)) {
-        console.write("\a\n Sequence of " + record.gene + " not found in " + record.file);
+        console.write(reader.fileUnopened()
+                          ? "\a\n Sequence file " + record.file + " of " + record.gene + " could not be opened"
+                          : "\a\n Sequence of " + record.gene + " not found in " + record.file);
         ++cumulative.genesExcluded;
         return false;
     }

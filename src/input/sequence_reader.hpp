@@ -34,6 +34,8 @@ public:
     // the next gene is then positioned as in a new file.
     bool position(const std::string& file, std::int32_t contig, bool forceNewFile,
                   std::int64_t firstPos);
+    // After a failed position(): the file itself could not be opened.
+    bool fileUnopened() const { return fileUnopened_; }
 
     // Row and column of a position that lies in the window.
     std::int32_t rowOf(std::int64_t pos) const {
@@ -73,12 +75,14 @@ private:
     std::int32_t basesPerRow_ = 0;
     bool endOfSequence_ = false;    // "//" or the end of the file met in the current contig
     std::int64_t contigEntries_ = 0;
+    bool fileUnopened_ = false;
 };
 
 // Reads and walks the current entry's gene, filling counts, then runs the end-of-gene
 // step that includes the gene in, or excludes it from, cumulative. forceNewFile is set
 // for the first gene of the run and after an entry the driver skipped. When the sequence
-// cannot be found it writes "\a\n Sequence of <gene> not found in <file>", reads
+// cannot be found it writes "\a\n Sequence of <gene> not found in <file>" (or, when the
+// file cannot be opened, "\a\n Sequence file <file> of <gene> could not be opened"), reads
 // nothing, counts the gene as excluded and returns false. An entry without a complete
 // coordinate pair is counted as excluded without reading anything.
 bool readSequence(SequenceReader& reader, const GeneRecord& record, bool forceNewFile,

@@ -258,19 +258,24 @@ TEST_F(SequenceReaderTest, MissingSequenceIsReportedAndExcluded) {
     StoredSequence store;
     store.allocate(23);
     SequenceReader reader(store);
-    const std::pair<std::string, std::int32_t> missing[] = {
-        {"absent.gb", 1},   // cannot be opened
-        {noSequence, 1},    // no sequence line before "//"
-        {noSequence, 2},    // a sequence line without a letter
-        {good, 2},          // beyond the file's "ORIGIN" lines
-        {good, 0}};
-    for (const auto& [file, contig] : missing) {
+    const std::string notFound = "\a\n Sequence of g not found in ";
+    const struct {
+        std::string file;
+        std::int32_t contig;
+        std::string message;
+    } missing[] = {
+        {"absent.gb", 1, "\a\n Sequence file absent.gb of g could not be opened"},
+        {noSequence, 1, notFound + noSequence},  // no sequence line before "//"
+        {noSequence, 2, notFound + noSequence},  // a sequence line without a letter
+        {good, 2, notFound + good},              // beyond the file's "ORIGIN" lines
+        {good, 0, notFound + good}};
+    for (const auto& [file, contig, message] : missing) {
         GeneRecord record = gene(file, {1, 9});
         record.contig = contig;
         consoleText_.str("");
         const GeneCounts counts = walk(reader, record, false);
         EXPECT_FALSE(lastResult_) << file << " " << contig;
-        EXPECT_EQ(consoleText_.str(), "\a\n Sequence of g not found in " + file);
+        EXPECT_EQ(consoleText_.str(), message);
         EXPECT_EQ(counts.codonCount[0] + total(counts.upBase), 0);
     }
     EXPECT_EQ(cumulative_.genesExcluded, 5);
