@@ -9,6 +9,7 @@
 #include "analysis/cumulative.hpp"
 #include "analysis/genetic_code.hpp"
 #include "analysis/segment_window.hpp"
+#include "input/line_ends.hpp"
 #include "setup/console.hpp"
 
 namespace kestrel {
@@ -58,7 +59,7 @@ bool startsWithDigit(const std::string& line) {
 }  // namespace
 
 bool SequenceReader::readLine() {
-    if (!std::getline(stream_, line_)) return false;
+    if (!std::getline(stream_, line_, lineEnd_)) return false;
     if (!line_.empty() && line_.back() == '\r') line_.pop_back();
     return true;
 }
@@ -77,6 +78,7 @@ bool SequenceReader::openFile(const std::string& file) {
         atFrontier_ = true;
         return false;
     }
+    lineEnd_ = lineDelimiter(stream_);
     // The places of the "ORIGIN" lines of a file stay valid for the whole run.
     if (file != fileName_) origins_.clear();
     fileName_ = file;

@@ -65,6 +65,7 @@ private:
     StoredSequence& store_;
     std::ifstream stream_;
     std::string line_;  // reused for every line read
+    char lineEnd_ = '\n';  // '\r' in a file of old Mac line ends
 
     std::string fileName_;                  // the file the stream is open on
     std::vector<std::streampos> origins_;   // just after the n-th "ORIGIN" line, n = 1, 2, ...

@@ -8,6 +8,8 @@ make_record 3000 60 1 > ref.gb
 make_record 3000 10 1 > short.gb
 make_record 3000 200 1 > long.gb
 sed 's/$/\r/' ref.gb > crlf.gb
+tr '\n' '\r' < ref.gb > cr.gb
+{ printf '\357\273\277'; cat ref.gb; } > bom.gb
 awk 'f && /^ *[0-9]/ {print; print ""; next} /^ORIGIN/ {f = 1} {print}' ref.gb > double.gb
 grep -v '^//' ref.gb > noend.gb
 grep -v '^ORIGIN' ref.gb > noorigin.gb
@@ -21,13 +23,13 @@ genes() {  # the same four genes, forward and reverse, one and two exons, on FIL
   entry "2101..2400" late "$1" 1 10000000 10000000 2101 2400
   entry "1601..1900" early "$1" 1 30 30 1601 1900
 }
-for f in ref short long crlf double; do
+for f in ref short long crlf cr bom double; do
   genes "$f.gb" > "$f.lookup"
   run_kestrel "$f.lookup" "$f" || fail=1
   rows_complete "$f.kstl" 4 || { echo "$f: rows"; fail=1; }
 done
 # Layout must not change a single count: the rows equal those of the 60-letter file.
-for f in short long crlf double; do
+for f in short long crlf cr bom double; do
   for g in fwd rev late early; do
     [ "$(row_of "$f.kstl" $g)" = "$(row_of ref.kstl $g)" ] || { echo "$f: row of $g differs from the 60-letter file"; fail=1; }
   done
