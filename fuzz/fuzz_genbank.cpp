@@ -16,13 +16,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     kestrel::lookup::buildFileEntries(in, "f.gb", entries, skipped);
     std::string table;
     for (const auto& e : entries) table += kestrel::lookup::formatEntry(e);
+    // Every line holding "#CDS" starts an entry for the analysis.
+    std::size_t cdsLines = 0;
+    for (std::size_t at = table.find("#CDS"); at != std::string::npos; at = table.find("#CDS", at + 1)) ++cdsLines;
+    if (cdsLines != entries.size()) __builtin_trap();
     std::istringstream lookup(table);
     kestrel::GeneRecord record;
     for (std::size_t i = 0; i < entries.size(); ++i) {
         const auto& e = entries[i];
         kestrel::readLookupEntry(lookup, static_cast<std::int32_t>(i), record, nullptr);
         if (record.nExons < 1 || record.cdsStart() != e.first || record.cdsEnd() != e.last) __builtin_trap();
-        if (record.contig != e.contig || record.file != "f.gb") __builtin_trap();
+        if (record.contig != e.contig || record.file != "f.gb" || record.gene != e.gene) __builtin_trap();
         if (record.altCDSFirst != e.altCDSFirst || record.altCDSlast != e.altCDSlast) __builtin_trap();
         if (record.altCDSFirst > e.first || record.altCDSlast < e.last) __builtin_trap();
         if (e.beforeSpace > -1000000000 && e.beforeSpace < 1000000000 && record.beforeSpace != e.beforeSpace)

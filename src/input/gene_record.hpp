@@ -1,6 +1,7 @@
 // One entry of the lookup table, as the entry reader fills it.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -8,15 +9,18 @@
 namespace kestrel {
 
 inline constexpr std::int32_t UnlimitedSpace = 10000000;  // no neighbour on that side
+// The reader keeps at most this many characters of a gene name and of a file name.
+inline constexpr std::size_t MaxGeneNameLength = 30;
+inline constexpr std::size_t MaxFileNameLength = 40;
 
 struct GeneRecord {
-    std::string gene;               // at most 30 characters
+    std::string gene;               // at most MaxGeneNameLength characters
     std::vector<std::int32_t> cds;  // exon bounds first1, last1, first2, last2, ... (a lone last coordinate may follow)
     std::int32_t nExons = 0;        // number of complete coordinate pairs in cds
     int complement = 0;
     int incomplete5 = 0;
     int incomplete3 = 0;
-    std::string file;  // at most 40 characters
+    std::string file;  // at most MaxFileNameLength characters
     std::int32_t contig = 0;
     std::int32_t nListings = 0;
     std::int32_t nAlt = 0;

@@ -109,13 +109,13 @@ void readLookupEntry(std::istream& lookup, std::int32_t entryIndex, GeneRecord& 
     readLine(lookup, line);
     readCdsLine(line, record);
     readLine(lookup, line);
-    record.gene = textAt(line, 7, 30);
+    record.gene = textAt(line, 7, MaxGeneNameLength);
     readLine(lookup, line);
     record.nListings = numberAt(line, 12);
     readLine(lookup, line);
     record.nAlt = numberAt(line, 7);
     readLine(lookup, line);
-    record.file = textAt(line, 7, 40);
+    record.file = textAt(line, 7, MaxFileNameLength);
     readLine(lookup, line);
     record.contig = numberAt(line, 9);
     readLine(lookup, line);

@@ -2,12 +2,16 @@
 
 #include <algorithm>
 #include <limits>
+#include <string_view>
+
+#include "input/line_ends.hpp"
 
 namespace kestrel::lookup {
 
 namespace {
 
 constexpr std::size_t QualifierColumn = 21;  // 0-based column of locations and qualifiers
+constexpr std::string_view Utf8ByteOrderMark = "\xEF\xBB\xBF";
 
 bool startsWith(const std::string& line, const char* prefix) { return line.rfind(prefix, 0) == 0; }
 
@@ -66,6 +70,9 @@ public:
 private:
     void storeQualifier() {
         if (qualifierName_.empty()) return;
+        if (qualifierName_ == "pseudo" || qualifierName_ == "pseudogene") feature_.pseudo = true;
+        if (qualifierName_ == "codon_start") feature_.codonStart = number(unquoted(value_));
+        if (qualifierName_ == "transl_table") feature_.geneticCode = number(unquoted(value_));
         std::string* target = qualifierName_ == "gene"         ? &feature_.gene
                               : qualifierName_ == "locus_tag"  ? &feature_.locusTag
                               : qualifierName_ == "protein_id" ? &feature_.proteinId
@@ -73,6 +80,16 @@ private:
         if (target && target->empty()) *target = unquoted(value_);
         qualifierName_.clear();
         value_.clear();
+    }
+
+    // A qualifier's whole value as a positive number, else 0.
+    static std::int32_t number(const std::string& value) {
+        std::int64_t n = 0;
+        for (const char c : value) {
+            if (c < '0' || c > '9' || n > std::numeric_limits<std::int32_t>::max() / 10) return 0;
+            n = n * 10 + (c - '0');
+        }
+        return n <= std::numeric_limits<std::int32_t>::max() ? static_cast<std::int32_t>(n) : 0;
     }
 
     static std::string unquoted(const std::string& value) {
@@ -110,8 +127,12 @@ std::int32_t readGenBankRecords(std::istream& in, const std::function<void(const
         section = Section::Outside;
     };
 
-    while (std::getline(in, line)) {
+    const char lineEnd = lineDelimiter(in);
+    bool firstLine = true;
+    while (std::getline(in, line, lineEnd)) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (firstLine && line.rfind(Utf8ByteOrderMark, 0) == 0) line.erase(0, Utf8ByteOrderMark.size());
+        firstLine = false;
         // The analysis finds a contig by counting every line that holds "ORIGIN", wherever it stands.
         const bool holdsOrigin = line.find("ORIGIN") != std::string::npos;
         if (holdsOrigin) ++originLines;

@@ -15,6 +15,9 @@ struct Feature {
     std::string gene;      // qualifier values, empty when absent
     std::string locusTag;
     std::string proteinId;
+    bool pseudo = false;           // /pseudo or /pseudogene
+    std::int32_t codonStart = 1;   // /codon_start; 0 when not a number
+    std::int32_t geneticCode = 1;  // /transl_table; the standard code, 1, when absent; 0 when not a number
 };
 
 struct GenBankRecord {
@@ -24,6 +27,8 @@ struct GenBankRecord {
 };
 
 // Calls onRecord for every record of the stream, in file order; returns the number of records.
+// Lines may end with LF, CR LF or a CR alone; a UTF-8 byte-order mark before the first line is
+// passed over.
 std::int32_t readGenBankRecords(std::istream& in, const std::function<void(const GenBankRecord&)>& onRecord);
 
 // One interval of a location; mark characters are the '<' or '>' written before each bound (0 if none).

@@ -129,18 +129,44 @@ struct Candidate {
     std::vector<LocationPart> ascending;
     std::string gene;
     std::int32_t nameId;
+    std::int32_t geneticCode;
 };
 
-}  // namespace
-
-std::int64_t SkipTally::total() const {
-    std::int64_t sum = 0;
-    for (std::int64_t c : counts) sum += c;
-    return sum;
+// What the lookup reader would not give back: '#' (every line holding "#CDS" counts as an entry)
+// and control characters (line ends among them).
+bool isMisread(char c) {
+    const auto u = static_cast<unsigned char>(c);
+    return c == '#' || u < ' ' || u == 0x7F;
 }
 
-std::vector<LookupEntry> buildRecordEntries(const GenBankRecord& record, const std::string& fileName,
-                                            SkipTally& skipped) {
+bool isPartial(const std::vector<LocationPart>& parts) {
+    return std::any_of(parts.begin(), parts.end(), [](const LocationPart& p) { return p.firstMark || p.lastMark; });
+}
+
+// Why a CDS gets no entry, if it gets none: first what its location allows, then what the
+// analysis would get wrong (it reads every complete CDS from its first base, in the standard code).
+std::optional<SkipReason> skipReason(const Feature& f, const Location& loc, const std::vector<LocationPart>& ascending,
+                                     bool hasSequence, const BuildOptions& options) {
+    const bool oneStrand = std::all_of(loc.parts.begin(), loc.parts.end(),
+                                       [&](const LocationPart& p) { return p.minus == loc.parts.front().minus; });
+    if (loc.kind == LocationKind::OtherRecord) return SkipReason::OtherRecord;
+    if (loc.kind == LocationKind::Order) return SkipReason::Order;
+    if (loc.kind == LocationKind::Unreadable) return SkipReason::Unreadable;
+    if (!oneStrand) return SkipReason::BothStrands;
+    if (!inAscendingOrder(ascending)) return SkipReason::NotAscending;
+    if (ascending.size() > MaxExons || locationText(ascending).size() + 5 > MaxLineLength) return SkipReason::TooLong;
+    if (f.pseudo && !options.keepPseudo) return SkipReason::Pseudo;
+    // A partial CDS is written: the analysis passes over it as incomplete.
+    if (f.codonStart != 1 && !isPartial(ascending)) return SkipReason::CodonStart;
+    if (f.geneticCode != 1 && f.geneticCode != 11) return SkipReason::GeneticCode;
+    if (!hasSequence) return SkipReason::NoSequence;
+    return std::nullopt;
+}
+
+// The CDSs of a record that get an entry; every named gene-like feature, skipped CDSs included,
+// adds where it lies to intervals.
+std::vector<Candidate> collectCandidates(const GenBankRecord& record, const BuildOptions& options, SkipTally& skipped,
+                                         std::vector<Interval>& intervals) {
     std::unordered_map<std::string, std::int32_t> nameIds;
     std::int32_t nextId = 0;
     auto idOf = [&](const std::string& name) {
@@ -150,7 +176,6 @@ std::vector<LookupEntry> buildRecordEntries(const GenBankRecord& record, const s
         return it->second;
     };
 
-    std::vector<Interval> intervals;
     std::vector<Candidate> candidates;
     std::int32_t cdsOrdinal = 0;
     for (const Feature& f : record.features) {
@@ -167,24 +192,52 @@ std::vector<LookupEntry> buildRecordEntries(const GenBankRecord& record, const s
         addIntervals(loc.parts, nameId, intervals);
         if (!isCds) continue;
 
-        std::optional<SkipReason> reason;
         const std::vector<LocationPart> ascending = ascendingParts(loc.parts);
-        const bool oneStrand = std::all_of(loc.parts.begin(), loc.parts.end(),
-                                           [&](const LocationPart& p) { return p.minus == loc.parts.front().minus; });
-        if (loc.kind == LocationKind::OtherRecord) reason = SkipReason::OtherRecord;
-        else if (loc.kind == LocationKind::Order) reason = SkipReason::Order;
-        else if (loc.kind == LocationKind::Unreadable) reason = SkipReason::Unreadable;
-        else if (!oneStrand) reason = SkipReason::BothStrands;
-        else if (!inAscendingOrder(ascending)) reason = SkipReason::NotAscending;
-        else if (ascending.size() > MaxExons || locationText(ascending).size() + 5 > MaxLineLength)
-            reason = SkipReason::TooLong;
-        else if (record.contig == 0) reason = SkipReason::NoSequence;
-        if (reason) {
+        if (const auto reason = skipReason(f, loc, ascending, record.contig != 0, options)) {
             skipped.add(*reason);
+            if (*reason == SkipReason::GeneticCode) ++skipped.geneticCodes[f.geneticCode];
             continue;
         }
-        candidates.push_back(Candidate{ascending, name, nameId});
+        candidates.push_back(Candidate{ascending, name, nameId, f.geneticCode});
     }
+    return candidates;
+}
+
+}  // namespace
+
+std::string readableGeneName(const std::string& name) {
+    std::string out = name;
+    for (char& c : out)
+        if (c == ' ' || isMisread(c)) c = '_';  // the output's cells are separated by blanks
+    if (out.size() > MaxGeneNameLength) {
+        std::size_t cut = MaxGeneNameLength;
+        // Not inside a UTF-8 character: back to the first byte of the one that would be cut.
+        while (cut > 0 && (static_cast<unsigned char>(out[cut]) & 0xC0) == 0x80) --cut;
+        out.resize(cut);
+    }
+    return out;
+}
+
+std::optional<std::string> fileNameProblem(const std::string& file) {
+    if (file.size() > MaxFileNameLength)
+        return "the file name " + file + " is longer than " + std::to_string(MaxFileNameLength) +
+               " characters; the analysis could not open it";
+    if (std::any_of(file.begin(), file.end(), isMisread))
+        return "the file name " + file + " holds a '#' or a control character, which the analysis would misread "
+               "in the lookup table; rename the file";
+    return std::nullopt;
+}
+
+std::int64_t SkipTally::total() const {
+    std::int64_t sum = 0;
+    for (std::int64_t c : counts) sum += c;
+    return sum;
+}
+
+std::vector<LookupEntry> buildRecordEntries(const GenBankRecord& record, const std::string& fileName,
+                                            SkipTally& skipped, const BuildOptions& options) {
+    std::vector<Interval> intervals;
+    const std::vector<Candidate> candidates = collectCandidates(record, options, skipped, intervals);
 
     // Alternative CDSs of one gene: how many, and the span they cover together.
     struct NameSpan {
@@ -215,7 +268,9 @@ std::vector<LookupEntry> buildRecordEntries(const GenBankRecord& record, const s
         const NameSpan& s = spans.at(c.nameId);
         LookupEntry e;
         e.location = locationText(c.ascending);
-        e.gene = c.gene;
+        e.gene = readableGeneName(c.gene);
+        if (e.gene != c.gene) ++skipped.renamed;
+        e.geneticCode = c.geneticCode;
         e.nListings = s.listings;
         e.nAlt = s.listings - 1;
         e.file = fileName;
@@ -234,9 +289,9 @@ std::vector<LookupEntry> buildRecordEntries(const GenBankRecord& record, const s
 }
 
 std::int32_t buildFileEntries(std::istream& in, const std::string& fileName, std::vector<LookupEntry>& entries,
-                              SkipTally& skipped) {
+                              SkipTally& skipped, const BuildOptions& options) {
     return readGenBankRecords(in, [&](const GenBankRecord& record) {
-        std::vector<LookupEntry> recordEntries = buildRecordEntries(record, fileName, skipped);
+        std::vector<LookupEntry> recordEntries = buildRecordEntries(record, fileName, skipped, options);
         std::move(recordEntries.begin(), recordEntries.end(), std::back_inserter(entries));
     });
 }
@@ -264,6 +319,10 @@ std::string formatEntry(const LookupEntry& e) {
 }
 
 std::string summaryLine(std::size_t entriesWritten, const SkipTally& s) {
+    std::string codes;
+    for (const auto& [code, count] : s.geneticCodes)
+        codes += (codes.empty() ? " [table " : ", table ") + std::to_string(code) + ": " + std::to_string(count);
+    if (!codes.empty()) codes += ']';
     return "kestrel-lookup: " + std::to_string(entriesWritten) + " entries written, " +
            std::to_string(s.total()) + " CDS features skipped (" +
            std::to_string(s[SkipReason::OtherRecord]) + " on another record, " +
@@ -272,7 +331,11 @@ std::string summaryLine(std::size_t entriesWritten, const SkipTally& s) {
            std::to_string(s[SkipReason::NotAscending]) + " parts not in ascending order, " +
            std::to_string(s[SkipReason::Unreadable]) + " unreadable location, " +
            std::to_string(s[SkipReason::TooLong]) + " too many exons, " +
-           std::to_string(s[SkipReason::NoSequence]) + " record without sequence)";
+           std::to_string(s[SkipReason::NoSequence]) + " record without sequence, " +
+           std::to_string(s[SkipReason::Pseudo]) + " pseudogene, " +
+           std::to_string(s[SkipReason::CodonStart]) + " codon_start not 1, " +
+           std::to_string(s[SkipReason::GeneticCode]) + " genetic code other than 1 and 11" + codes + "), " +
+           std::to_string(s.renamed) + " gene names renamed";
 }
 
 }  // namespace kestrel::lookup

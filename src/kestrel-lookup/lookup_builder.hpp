@@ -4,6 +4,8 @@
 #include <array>
 #include <cstdint>
 #include <istream>
+#include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,6 +26,11 @@ struct LookupEntry {
     std::int32_t altCDSlast = 0;
     std::int32_t first = 0;  // lowest and highest coordinate of this CDS
     std::int32_t last = 0;
+    std::int32_t geneticCode = 1;  // the CDS's /transl_table (1 or 11: the analysis reads the standard code)
+};
+
+struct BuildOptions {
+    bool keepPseudo = false;  // write /pseudo and /pseudogene CDSs too
 };
 
 // Why a CDS feature gets no entry.
@@ -35,11 +42,16 @@ enum class SkipReason {
     Unreadable,    // a location that is not made of ranges, complement() and join()
     TooLong,       // more exons or a longer location line than the analysis reads
     NoSequence,    // the record has no ORIGIN section to read the gene from
+    Pseudo,        // /pseudo or /pseudogene, unless kept
+    CodonStart,    // a complete CDS whose reading frame does not begin at its first base
+    GeneticCode,   // a /transl_table other than the standard code (1) or the bacterial one (11)
 };
-inline constexpr std::size_t SkipReasonCount = 7;
+inline constexpr std::size_t SkipReasonCount = 10;
 
 struct SkipTally {
     std::array<std::int64_t, SkipReasonCount> counts{};
+    std::map<std::int32_t, std::int64_t> geneticCodes;  // CDSs skipped for their genetic code, by table number
+    std::int64_t renamed = 0;  // entries written under a gene name made readable (not a skip)
     void add(SkipReason reason) { ++counts[static_cast<std::size_t>(reason)]; }
     std::int64_t operator[](SkipReason reason) const { return counts[static_cast<std::size_t>(reason)]; }
     std::int64_t total() const;
@@ -47,11 +59,19 @@ struct SkipTally {
 
 // Entries of one record, ordered by lowest coordinate, ties in feature order.
 std::vector<LookupEntry> buildRecordEntries(const GenBankRecord& record, const std::string& fileName,
-                                            SkipTally& skipped);
+                                            SkipTally& skipped, const BuildOptions& options = {});
 
 // Appends the entries of every record of a file; returns the number of records read.
 std::int32_t buildFileEntries(std::istream& in, const std::string& fileName, std::vector<LookupEntry>& entries,
-                              SkipTally& skipped);
+                              SkipTally& skipped, const BuildOptions& options = {});
+
+// A gene name as the analysis will read it back whole: '#' (a line holding "#CDS" starts an
+// entry), blanks and control characters (the output separates cells by blanks) become '_', and
+// a name is cut to what the reader keeps.
+std::string readableGeneName(const std::string& name);
+
+// Why the analysis could not open a sequence file under this name from a lookup table, if so.
+std::optional<std::string> fileNameProblem(const std::string& file);
 
 // The 11 lines of one entry, each ended by a line feed.
 std::string formatEntry(const LookupEntry& entry);

@@ -16,20 +16,23 @@
 namespace {
 
 constexpr const char* Usage =
-    "usage: kestrel-lookup [-o LOOKUP] SEQFILE...\n"
+    "usage: kestrel-lookup [-o LOOKUP] [--keep-pseudo] SEQFILE...\n"
     "\n"
     "Writes one lookup-table entry for each CDS feature of the GenBank files named,\n"
     "file by file, record by record, by position within a record. The table goes to\n"
     "LOOKUP, or to standard output without -o. Name the files as the analysis will\n"
-    "open them (at most 40 characters). Compressed files are not read: gunzip them\n"
-    "first.\n"
+    "open them (at most 40 characters, without '#' or control characters).\n"
+    "Compressed files are not read: gunzip them first. Lines may end with LF, CR LF\n"
+    "or CR.\n"
     "\n"
     "CDS features that name another record, use order(), have parts on both strands\n"
-    "or parts out of order (as across the origin of a circular genome) are skipped;\n"
-    "a summary on standard error counts them by reason.\n";
-
-// The analysis keeps at most this many characters of a sequence file name.
-constexpr std::size_t MaxFileNameLength = 40;
+    "or parts out of order (as across the origin of a circular genome) are skipped,\n"
+    "and so are those the analysis would get wrong: /pseudo and /pseudogene CDSs\n"
+    "(written with --keep-pseudo), complete CDSs whose /codon_start is not 1, and\n"
+    "CDSs whose /transl_table is not 1 or 11 (the analysis reads the standard code).\n"
+    "A summary on standard error counts them by reason. A gene name holding '#',\n"
+    "blanks or control characters is written with '_' in their place, and one longer\n"
+    "than 30 characters is cut; the summary counts these renamed entries.\n";
 
 int fail(const std::string& message) {
     std::cerr << "kestrel-lookup: " << message << '\n';
@@ -69,6 +72,7 @@ bool writeAtomically(const std::string& path, const std::string& text, std::stri
 
 int main(int argc, char** argv) {
     std::string outputPath;
+    kestrel::lookup::BuildOptions options;
     std::vector<std::string> files;
     bool optionsEnded = false;
     for (int i = 1; i < argc; ++i) {
@@ -80,6 +84,8 @@ int main(int argc, char** argv) {
         if (!optionsEnded && arg == "-o") {
             if (i + 1 >= argc) return fail("-o needs a file name");
             outputPath = argv[++i];
+        } else if (!optionsEnded && arg == "--keep-pseudo") {
+            options.keepPseudo = true;
         } else if (!optionsEnded && arg == "--") {
             optionsEnded = true;
         } else if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
@@ -97,11 +103,10 @@ int main(int argc, char** argv) {
     std::vector<kestrel::lookup::LookupEntry> entries;
     kestrel::lookup::SkipTally skipped;
     for (const std::string& file : files) {
-        if (file.size() > MaxFileNameLength)
-            return fail("the file name " + file + " is longer than 40 characters; the analysis could not open it");
+        if (const auto problem = kestrel::lookup::fileNameProblem(file)) return fail(*problem);
         std::ifstream in(file, std::ios::binary);
         if (!in) return fail("cannot read " + file + ": " + std::strerror(errno));
-        const std::int32_t records = kestrel::lookup::buildFileEntries(in, file, entries, skipped);
+        const std::int32_t records = kestrel::lookup::buildFileEntries(in, file, entries, skipped, options);
         if (in.bad()) return fail("error while reading " + file);
         if (records == 0) return fail(file + " holds no GenBank record (no LOCUS line)");
     }

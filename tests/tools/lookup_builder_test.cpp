@@ -17,9 +17,16 @@ std::string record(const std::string& features, bool withSequence = true) {
     return text + "//\n";
 }
 
-std::string feature(const std::string& key, const std::string& location, const std::string& gene) {
+// qualifiers: further qualifier lines, each without its indentation, e.g. "/pseudo\n".
+std::string feature(const std::string& key, const std::string& location, const std::string& gene,
+                    const std::string& qualifiers = "") {
     std::string line = "     " + key + std::string(16 - key.size(), ' ') + location + "\n";
     if (!gene.empty()) line += "                     /gene=\"" + gene + "\"\n";
+    for (std::size_t at = 0; at < qualifiers.size();) {
+        const std::size_t end = qualifiers.find('\n', at);
+        line += std::string(21, ' ') + qualifiers.substr(at, end - at + 1);
+        at = end + 1;
+    }
     return line;
 }
 
@@ -29,11 +36,23 @@ struct Built {
     std::int32_t records = 0;
 };
 
-Built build(const std::string& text) {
+Built build(const std::string& text, BuildOptions options = {}) {
     Built b;
     std::istringstream in(text);
-    b.records = buildFileEntries(in, "seq.gb", b.entries, b.skipped);
+    b.records = buildFileEntries(in, "seq.gb", b.entries, b.skipped, options);
     return b;
+}
+
+std::string names(const Built& b) {
+    std::string out;
+    for (const LookupEntry& e : b.entries) out += e.gene + " ";
+    return out;
+}
+
+std::string table(const Built& b) {
+    std::string out;
+    for (const LookupEntry& e : b.entries) out += formatEntry(e);
+    return out;
 }
 
 TEST(LookupBuilder, JoinsLocationAndValueLinesAndWritesElevenLines) {
@@ -65,7 +84,8 @@ TEST(LookupBuilder, LocationFormsAndSkipReasons) {
     EXPECT_EQ(summaryLine(b.entries.size(), b.skipped),
               "kestrel-lookup: 4 entries written, 7 CDS features skipped (1 on another record, 1 order(), 1 on both "
               "strands, 2 parts not in ascending order, 1 unreadable location, 1 too many exons, 0 record without "
-              "sequence)");
+              "sequence, 0 pseudogene, 0 codon_start not 1, 0 genetic code other than 1 and 11), 0 gene names "
+              "renamed");
     ASSERT_EQ(b.entries.size(), 4u);
     // Entries by lowest coordinate. A join of complements lists its exons in coding order; the
     // table wants them ascending. A frameshift may share a base between two exons.
@@ -120,9 +140,7 @@ TEST(LookupBuilder, NamesAndRecords) {
                                      "     source          1..5000\n                     /note=\"ORIGIN of strain\"\n");
     const Built b = build(first + noFeatures + noSequence + third);
     EXPECT_EQ(b.records, 4);
-    std::string names;
-    for (const LookupEntry& e : b.entries) names += e.gene + " ";
-    EXPECT_EQ(names, "b0001 NP_1.1 cds_1_3 cds_4_1 cds_4_2 ");
+    EXPECT_EQ(names(b), "b0001 NP_1.1 cds_1_3 cds_4_1 cds_4_2 ");
     ASSERT_EQ(b.entries.size(), 5u);
     EXPECT_EQ(b.entries[0].contig, 1);
     // Every line holding ORIGIN counts, as the analysis counts them: the note is line 3, the section line 4.
@@ -131,6 +149,93 @@ TEST(LookupBuilder, NamesAndRecords) {
     EXPECT_EQ(b.skipped[SkipReason::NoSequence], 1);
     EXPECT_EQ(build(">fasta\nACGT\n").records, 0);
     EXPECT_EQ(build("").records, 0);
+}
+
+// CDSs the analysis would read wrongly: pseudogenes, a frame that does not start at the first base
+// of a complete CDS, and genetic codes other than the standard and bacterial ones.
+TEST(LookupBuilder, CdssTheAnalysisWouldGetWrong) {
+    const struct {
+        const char* gene;
+        const char* location;
+        const char* qualifiers;
+    } cds[] = {
+        {"plain", "100..399", ""},
+        {"pseudo", "500..799", "/pseudo\n"},
+        {"pseudogene", "900..1199", "/pseudogene=\"unprocessed\"\n"},
+        {"frame2", "1300..1599", "/codon_start=2\n"},
+        {"frame3", "1700..1999", "/codon_start=\"3\"\n"},
+        {"frame3part", "<2100..2399", "/codon_start=3\n"},  // partial: the analysis passes over it
+        {"frame1", "2500..2799", "/codon_start=1\n/transl_table=11\n"},
+        {"mycoplasma", "2900..3199", "/transl_table=4\n"},
+        {"mito", "3300..3599", "/transl_table=2\n"},
+        {"mycoplasma2", "3700..3999", "/transl_table=4\n"},
+        {"standard", "4100..4399", "/transl_table=1\n"},
+        {"pseudoframe2", "4500..4799", "/pseudo\n/codon_start=2\n"},
+    };
+    std::string features;
+    for (const auto& c : cds) features += feature("CDS", c.location, c.gene, c.qualifiers);
+    const Built b = build(record(features));
+    EXPECT_EQ(names(b), "plain frame3part frame1 standard ");
+    EXPECT_EQ(summaryLine(b.entries.size(), b.skipped),
+              "kestrel-lookup: 4 entries written, 8 CDS features skipped (0 on another record, 0 order(), 0 on both "
+              "strands, 0 parts not in ascending order, 0 unreadable location, 0 too many exons, 0 record without "
+              "sequence, 3 pseudogene, 2 codon_start not 1, 3 genetic code other than 1 and 11 [table 2: 1, table "
+              "4: 2]), 0 gene names renamed");
+    EXPECT_EQ(b.entries[1].geneticCode, 1);
+    EXPECT_EQ(b.entries[2].geneticCode, 11);
+    // Kept pseudogenes are still skipped for their frame.
+    const Built kept = build(record(features), BuildOptions{true});
+    EXPECT_EQ(names(kept), "plain pseudo pseudogene frame3part frame1 standard ");
+    EXPECT_EQ(kept.skipped[SkipReason::Pseudo], 0);
+    EXPECT_EQ(kept.skipped[SkipReason::CodonStart], 3);
+}
+
+TEST(LookupBuilder, LineEndsAndByteOrderMark) {
+    const std::string lf = record(feature("CDS", "join(100..200,\n" + std::string(21, ' ') + "300..499)", "a",
+                                          "/codon_start=1\n") +
+                                  feature("CDS", "complement(600..899)", "b")) +
+                           record(feature("CDS", "10..309", "c"));
+    const Built plain = build(lf);
+    ASSERT_EQ(names(plain), "a b c ");
+    EXPECT_EQ(plain.entries[2].contig, 2);
+    const std::string expected = table(plain);
+    auto replaced = [&](const std::string& lineEnd) {
+        std::string out;
+        for (const char c : lf) out += c == '\n' ? lineEnd : std::string(1, c);
+        return out;
+    };
+    const std::string bom = "\xEF\xBB\xBF";
+    for (const std::string& text : {replaced("\r\n"), replaced("\r"), bom + lf, bom + replaced("\r")}) {
+        const Built b = build(text);
+        EXPECT_EQ(b.records, 2);
+        EXPECT_EQ(table(b), expected);
+    }
+}
+
+TEST(LookupBuilder, NamesTheAnalysisWouldMisread) {
+    const std::string thirty = "abcdefghijklmnopqrstuvwxyz0123";
+    const std::pair<std::string, std::string> cases[] = {
+        {"dnaA", "dnaA"},
+        {"a#CDS b", "a_CDS_b"},
+        {"tab\there", "tab_here"},
+        {thirty, thirty},
+        {thirty + "4", thirty},
+        {thirty.substr(0, 29) + "\xC3\xA9", thirty.substr(0, 29)},  // not cut inside the two bytes of an e acute
+        {"\xC3\xA9t\xC3\xA9", "\xC3\xA9t\xC3\xA9"},
+    };
+    for (const auto& [name, readable] : cases) EXPECT_EQ(readableGeneName(name), readable) << name;
+
+    // A value wrapped onto a second line is joined with a blank.
+    const Built b = build(record(feature("CDS", "100..399", "two words") + feature("CDS", "500..799", "kept") +
+                                 feature("CDS", "900..1199", "", "/gene=\"wrapped\nname\"\n")));
+    EXPECT_EQ(names(b), "two_words kept wrapped_name ");
+    EXPECT_EQ(b.skipped.renamed, 2);
+    EXPECT_EQ(b.skipped.total(), 0);
+
+    for (const char* file : {"seq.gb", "my genome.gb", "1234567890123456789012345678901234567890"})
+        EXPECT_FALSE(fileNameProblem(file).has_value()) << file;
+    for (const char* file : {"a#CDS.gb", "a\tb.gb", "12345678901234567890123456789012345678901"})
+        EXPECT_TRUE(fileNameProblem(file).has_value()) << file;
 }
 
 }  // namespace

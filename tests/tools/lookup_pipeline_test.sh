@@ -55,4 +55,18 @@ grep -q "holds no GenBank record" bad.err || fail "message: $(cat bad.err)"
 [ ! -e bad.lookup ] && ! ls bad.lookup.* > /dev/null 2>&1 || fail "half-written or temporary table left"
 ! "$bin/kestrel-lookup" missing.gb 2> missing.err > /dev/null || fail "missing file accepted"
 grep -q "cannot read missing.gb" missing.err || fail "message: $(cat missing.err)"
+
+# A pseudogene is written only when asked for; a file name the analysis would misread is refused.
+record PSEUDO "$(repeat a 300)" > pseudo.gb <<'EOF'
+     CDS             1..90
+                     /gene="pseuA"
+                     /pseudo
+EOF
+"$bin/kestrel-lookup" pseudo.gb > skip.lookup 2> skip.err || fail "pseudogene file refused"
+[ ! -s skip.lookup ] && grep -q " 1 pseudogene," skip.err || fail "pseudogene written: $(cat skip.err)"
+"$bin/kestrel-lookup" --keep-pseudo pseudo.gb 2> /dev/null | grep -qx '#gene pseuA' || fail "--keep-pseudo"
+cp pseudo.gb 'a#CDS.gb'
+status=0
+"$bin/kestrel-lookup" 'a#CDS.gb' > /dev/null 2> hash.err || status=$?
+[ $status = 1 ] && grep -q "rename the file" hash.err || fail "file name with #: status $status, $(cat hash.err)"
 echo "1 passed, 0 failed"
