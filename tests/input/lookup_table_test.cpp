@@ -96,9 +96,9 @@ TEST(LookupTable, CountsCdsLinesIncludingAnUnterminatedLastLine) {
     const std::string name = scratchPath("count_lookup").string();
     std::ofstream(name, std::ios::binary) << "#CDS 1..3\nxx #CDS\n#cds 4..5\n\n#CDS 7..9";
     std::int32_t n = -1;
-    ASSERT_TRUE(countLookupEntries(name, n));
+    ASSERT_EQ(countLookupEntries(name, n), OpenStatus::Opened);
     EXPECT_EQ(n, 3);
-    EXPECT_FALSE(countLookupEntries(name + ".missing", n));
+    EXPECT_EQ(countLookupEntries(name + ".missing", n), OpenStatus::CannotOpen);
     std::filesystem::remove(name);
 }
 

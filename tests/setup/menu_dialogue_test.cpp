@@ -12,6 +12,7 @@
 #include "analysis/reference_tables.hpp"
 #include "control/halt.hpp"
 #include "control/run_settings.hpp"
+#include "output/output_file.hpp"
 #include "setup/console.hpp"
 #include "setup/file_prompts.hpp"
 
@@ -45,7 +46,7 @@ protected:
         return halted;
     }
     bool output(const std::string& answers) {
-        return run(answers, [&](Console& c) { promptOutputFile(c, settings_); });
+        return run(answers, [&](Console& c) { promptOutputFile(c, settings_, output_); });
     }
     bool analysis(const std::string& answers) {
         return run(answers, [&](Console& c) { analysisOptionsMenu(c, settings_); });
@@ -65,6 +66,7 @@ protected:
 
     RunSettings settings_;
     ReferenceTables references_;
+    OutputFile output_;
     std::string transcript_;
 };
 
@@ -85,7 +87,7 @@ TEST_F(Dialogue, FileNames) {
 TEST_F(Dialogue, MinimumRscuIsAskedWithoutATableAndRefusesBadNumbers) {
     std::ofstream("genes.lookup") << "#CDS 1..9\n";
     // 1 lies past the range, q is a bad number rather than quit, a lone point reads as 0.
-    EXPECT_FALSE(run("genes.lookup run M 1 q . C", [&](Console& c) { mainMenu(c, settings_, references_); }));
+    EXPECT_FALSE(run("genes.lookup run M 1 q . C", [&](Console& c) { mainMenu(c, settings_, references_, output_); }));
     EXPECT_EQ(settings_.minimumRscu, 0.0);
     EXPECT_EQ(refusals(), 2u);
 }
