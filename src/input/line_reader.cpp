@@ -24,7 +24,10 @@ LineRead readLine(std::istream& in, std::string& line, std::size_t limit) {
         const std::size_t room = limit - line.size();
         if (stored > room) {
             line.append(chunk, room);
-            if (!ended) in.ignore(std::numeric_limits<std::streamsize>::max(), '\n');
+            if (!ended) {
+                in.clear();
+                in.ignore(std::numeric_limits<std::streamsize>::max(), '\n');
+            }
             return LineRead::Cut;
         }
         line.append(chunk, stored);

@@ -3,11 +3,18 @@
 #include <algorithm>
 #include <limits>
 
+#include "input/line_reader.hpp"
+
 namespace kestrel::lookup {
 
 namespace {
 
 constexpr std::size_t QualifierColumn = 21;  // 0-based column of locations and qualifiers
+
+// At most this much of a line, of a location and of a qualifier value is held, however
+// long the file makes them (a location is useless long before: the lookup table's CDS
+// line holds at most 9999 characters).
+constexpr std::size_t MaxHeldText = 1 << 16;
 
 bool startsWith(const std::string& line, const char* prefix) { return line.rfind(prefix, 0) == 0; }
 
@@ -34,24 +41,36 @@ public:
         inLocation_ = true;
         open_ = true;
         qualifierName_.clear();
+        quotes_ = 0;
     }
 
     void continueWith(const std::string& line) {
         if (!open_) return;
         std::string text = trimmed(line);
-        const bool insideQuotes = std::count(value_.begin(), value_.end(), '"') % 2 == 1;
-        if (!insideQuotes && !text.empty() && text.front() == '/') {
+        if (quotes_ % 2 == 0 && !text.empty() && text.front() == '/') {
             storeQualifier();
             inLocation_ = false;
             const auto eq = text.find('=');
             qualifierName_ = text.substr(1, eq == std::string::npos ? std::string::npos : eq - 1);
             value_ = eq == std::string::npos ? std::string{} : text.substr(eq + 1);
+            quotes_ = std::count(value_.begin(), value_.end(), '"');
         } else if (inLocation_) {
-            feature_.location += text;
+            if (feature_.location.size() + text.size() > MaxHeldText)
+                feature_.tooLong = true;
+            else
+                feature_.location += text;
         } else if (!qualifierName_.empty()) {
-            value_ += ' ';
-            value_ += text;
+            quotes_ += std::count(text.begin(), text.end(), '"');
+            if (value_.size() + text.size() < MaxHeldText) {
+                value_ += ' ';
+                value_ += text;
+            }
         }
+    }
+
+    // A line of the feature was longer than the reader holds.
+    void markTooLong() {
+        if (open_) feature_.tooLong = true;
     }
 
     // Hands the finished feature to the record, if one is being collected.
@@ -89,6 +108,7 @@ private:
     Feature feature_;
     std::string qualifierName_;
     std::string value_;
+    std::size_t quotes_ = 0;  // quote characters in the qualifier's value so far
     bool inLocation_ = false;
     bool open_ = false;
 };
@@ -110,8 +130,8 @@ std::int32_t readGenBankRecords(std::istream& in, const std::function<void(const
         section = Section::Outside;
     };
 
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
+    for (LineRead read; (read = readLine(in, line, MaxHeldText)) != LineRead::End;) {
+        if (read == LineRead::Cut) builder.markTooLong();
         // The analysis finds a contig by counting every line that holds "ORIGIN", wherever it stands.
         const bool holdsOrigin = line.find("ORIGIN") != std::string::npos;
         if (holdsOrigin) ++originLines;

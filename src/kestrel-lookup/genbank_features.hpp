@@ -15,6 +15,7 @@ struct Feature {
     std::string gene;      // qualifier values, empty when absent
     std::string locusTag;
     std::string proteinId;
+    bool tooLong = false;  // a line of it, or its location, is longer than the reader holds
 };
 
 struct GenBankRecord {

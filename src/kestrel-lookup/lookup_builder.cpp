@@ -171,7 +171,8 @@ std::vector<LookupEntry> buildRecordEntries(const GenBankRecord& record, const s
         const std::vector<LocationPart> ascending = ascendingParts(loc.parts);
         const bool oneStrand = std::all_of(loc.parts.begin(), loc.parts.end(),
                                            [&](const LocationPart& p) { return p.minus == loc.parts.front().minus; });
-        if (loc.kind == LocationKind::OtherRecord) reason = SkipReason::OtherRecord;
+        if (f.tooLong) reason = SkipReason::TooLong;
+        else if (loc.kind == LocationKind::OtherRecord) reason = SkipReason::OtherRecord;
         else if (loc.kind == LocationKind::Order) reason = SkipReason::Order;
         else if (loc.kind == LocationKind::Unreadable) reason = SkipReason::Unreadable;
         else if (!oneStrand) reason = SkipReason::BothStrands;

@@ -20,6 +20,7 @@ public:
     // Writes what is buffered and gives the descriptor up; false when any write failed.
     bool close();
     bool isOpen() const { return fd_ >= 0; }
+    int fd() const { return fd_; }
     bool failed() const { return failed_; }
 
 protected:

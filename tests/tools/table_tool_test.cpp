@@ -117,7 +117,7 @@ TEST_F(TableTool, ThreadsAndListsGiveTheSameTablesAndStopAtTheFirstBadFileInOrde
         << err_.str();
     EXPECT_EQ(read("genes.tsv") + read("genomes.tsv"), serial);
     EXPECT_EQ(run({"--list", "missing.txt"}), 1);
-    EXPECT_EQ(err_.str(), "kestrel-table: missing.txt: cannot be opened for reading\n");
+    EXPECT_EQ(err_.str(), "kestrel-table: missing.txt: cannot be opened for reading (No such file or directory)\n");
 
     // Two broken files: the first in command-line order is the one reported, whatever
     // thread reaches it, and nothing is written.
