@@ -131,7 +131,6 @@ std::int32_t readGenBankRecords(std::istream& in, const std::function<void(const
     };
 
     for (LineRead read; (read = readLine(in, line, MaxHeldText)) != LineRead::End;) {
-        if (read == LineRead::Cut) builder.markTooLong();
         // The analysis finds a contig by counting every line that holds "ORIGIN", wherever it stands.
         const bool holdsOrigin = line.find("ORIGIN") != std::string::npos;
         if (holdsOrigin) ++originLines;
@@ -166,6 +165,7 @@ std::int32_t readGenBankRecords(std::istream& in, const std::function<void(const
             } else if (line.size() > QualifierColumn || !trimmed(line).empty()) {
                 builder.continueWith(line);
             }
+            if (read == LineRead::Cut) builder.markTooLong();
         }
     }
     if (section != Section::Outside) finishRecord();

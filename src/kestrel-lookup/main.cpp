@@ -67,8 +67,10 @@ int main(int argc, char** argv) {
         }
     }
     if (files.empty()) return usageError("no sequence file named");
-    if (auto input = kestrel::inputWrittenOver(outputPath, files))
-        return usageError("the output file " + outputPath + " is the input file " + *input);
+    if (auto input = kestrel::inputWrittenOver(outputPath, files)) {
+        std::cerr << "kestrel-lookup: the output file " << outputPath << " is the input file " << *input << '\n';
+        return 2;
+    }
 
     std::vector<kestrel::lookup::LookupEntry> entries;
     kestrel::lookup::SkipTally skipped;

@@ -328,8 +328,11 @@ std::optional<int> parsePlotArguments(const std::vector<std::string>& args, Plot
     if (inputs.size() != 1) return usageError("name exactly one output file");
     parsed.input = inputs.front();
     if (parsed.outputPath.empty()) parsed.outputPath = parsed.input == "-" ? "-" : defaultOutputName(parsed.input);
-    if (inputWrittenOver(parsed.outputPath, {parsed.input}))
-        return usageError("the figure " + parsed.outputPath + " would be written over the input " + parsed.input);
+    if (inputWrittenOver(parsed.outputPath, {parsed.input})) {
+        err << "kestrel-plot: the figure " << parsed.outputPath << " would be written over the input " << parsed.input
+            << '\n';
+        return 2;
+    }
     return std::nullopt;
 }
 

@@ -168,7 +168,7 @@ KstlReader::KstlReader(std::istream& in, std::string name) : in_(in), name_(std:
         if (columns_.size() >= 4 && columns_[1].label == "File" && columns_[2].label == "Contig") break;
         columns_.clear();
     }
-    if (columns_.empty()) fail("has no column-header line, so it is not a complete KESTREL output file");
+    if (columns_.empty()) fail("has no column-header line: not a KESTREL output file, or one whose run was cut short");
     const auto strand = columnIndex("Strand");
     if (!strand) fail("has no Strand column in its column-header line");
     strandColumn_ = *strand;
