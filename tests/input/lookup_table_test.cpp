@@ -77,6 +77,20 @@ TEST(LookupEntry, NumbersAndTextInTheirValueColumns) {
     EXPECT_EQ(readOne(1, "#gene a\r").gene, "a");
 }
 
+// A line past 9999 characters is read only so far, and the entry is marked for it,
+// whichever of its lines it is; the next entry is read from its own first line.
+TEST(LookupEntry, AnOverlongLineMarksTheEntry) {
+    for (const int line : {0, 4, 10}) {
+        std::istringstream in(entry(line, "#file " + std::string(20000, 'f')) + entry(0, "#CDS 1..9"));
+        GeneRecord record;
+        readLookupEntry(in, 0, record, nullptr);
+        EXPECT_EQ(record.overlongLine, 1) << line;
+        readLookupEntry(in, 1, record, nullptr);
+        EXPECT_EQ(std::tie(record.overlongLine, record.gene, record.file), std::tuple(0, "g1", "seq.gb")) << line;
+    }
+    EXPECT_EQ(readOne(1, "#gene " + std::string(9993, 'g')).overlongLine, 0);  // 9999 characters
+}
+
 TEST(LookupEntry, PreviousEntryAndMissingLinesAtEndOfFile) {
     std::istringstream in(entry(5, "#contig 3") + "#CDS 5..7\n#gene b\n");
     GeneRecord r;
