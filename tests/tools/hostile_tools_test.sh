@@ -86,13 +86,14 @@ grep -q "writing table.tsv failed" full-table.err || bad "table: $(cat full-tabl
 # --- Lines without end: the tools stop in time and in bounded memory.
 { echo "LOCUS x"; echo "FEATURES             Location/Qualifiers"; printf '     CDS             1..'
   head -c 50000000 /dev/zero | tr '\0' '9'; echo; echo ORIGIN; echo //; } > long-line.gb
-expect 0 lookup-long-line /usr/bin/time -f %M -o lookup-long-line.rss "$bin/kestrel-lookup" long-line.gb
+expect 0 lookup-long-line "$bin/kestrel-lookup" long-line.gb
 grep -q "1 too many exons" lookup-long-line.err || bad "the over-long location: $(cat lookup-long-line.err)"
 { sed -n '1,/^Gene /p' a.kstl; head -c 50000000 /dev/zero | tr '\0' 'x'; } > long-row.kstl
 expect 1 table-long-row "$bin/kestrel-table" long-row.kstl
 grep -q "line longer than 65536 characters" table-long-row.err || bad "long row: $(cat table-long-row.err)"
-if ! ldd "$bin/kestrel-lookup" | grep -q libasan; then
-  [ "$(tail -1 lookup-long-line.rss)" -lt 65536 ] || bad "kestrel-lookup took $(tail -1 lookup-long-line.rss) kB"
+if [ -x /usr/bin/time ] && ! ldd "$bin/kestrel-lookup" | grep -q libasan; then
+  /usr/bin/time -f %M -o long-line.rss "$bin/kestrel-lookup" long-line.gb > /dev/null 2>&1
+  [ "$(tail -1 long-line.rss)" -lt 65536 ] || bad "kestrel-lookup took $(tail -1 long-line.rss) kB"
 fi
 
 # --- An output file cut short is refused, and taken only when asked, with a warning.
