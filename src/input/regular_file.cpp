@@ -97,10 +97,4 @@ OpenStatus InputFile::open(const std::string& name) {
     return status;
 }
 
-FileIdentity InputFile::identity() const {
-    struct stat info {};
-    if (!is_open() || ::fstat(buffer_.fd(), &info) != 0) return {};
-    return {info.st_dev, info.st_ino};
-}
-
 }  // namespace kestrel

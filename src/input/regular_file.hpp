@@ -3,8 +3,6 @@
 // ever, and a pipe could be read only once).
 #pragma once
 
-#include <sys/types.h>
-
 #include <istream>
 #include <memory>
 #include <streambuf>
@@ -24,13 +22,6 @@ OpenStatus openRegularFile(const std::string& name, int& fd);
 
 // One line of the console's problem messages, saying why a file did not open.
 const char* openProblemText(OpenStatus status);
-
-// Device and inode of a file, to tell whether two names lead to the same file.
-struct FileIdentity {
-    dev_t device = 0;
-    ino_t inode = 0;
-    bool operator==(const FileIdentity&) const = default;
-};
 
 // A read buffer over a file descriptor, with seeking (positions are byte offsets).
 class DescriptorReadBuffer : public std::streambuf {
@@ -63,8 +54,6 @@ public:
     OpenStatus open(const std::string& name);
     bool is_open() const { return buffer_.isOpen(); }
     void close() { buffer_.close(); }
-    // The identity of the open file.
-    FileIdentity identity() const;
 
 private:
     DescriptorReadBuffer buffer_;

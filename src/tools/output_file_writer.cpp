@@ -5,9 +5,11 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <thread>
 
 namespace kestrel {
 
@@ -37,6 +39,22 @@ mode_t modeFor(const std::string& target) {
     const mode_t mask = ::umask(0);
     ::umask(mask);
     return 0666 & ~mask;
+}
+
+// Opens a FIFO or device for writing. A FIFO's reader has a few seconds to come (it may
+// be starting beside the tool); the tool never waits for ever.
+int openWithoutWaiting(const std::string& path) {
+    for (int attempt = 0;; ++attempt) {
+        const int fd = ::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        if (fd >= 0) {
+            const int flags = ::fcntl(fd, F_GETFL);
+            if (flags >= 0 && ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0) return fd;
+            ::close(fd);
+            return -1;
+        }
+        if (errno != ENXIO || attempt == 60) return -1;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
 }
 
 }  // namespace
@@ -69,9 +87,12 @@ bool OutputFileWriter::open(std::string& error) {
     const FileIdentity identity{info.st_dev, info.st_ino};
     for (const int fd : {STDOUT_FILENO, STDERR_FILENO})
         if (identityOfDescriptor(fd) == identity) return openInPlace(fd, false);
+    if (S_ISSOCK(info.st_mode)) return fail(error, path_ + ": is a socket");
     if (!S_ISREG(info.st_mode)) {
-        const int fd = ::open(path_.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
-        if (fd < 0) return fail(error, failure("cannot write", path_, errno));
+        const int fd = openWithoutWaiting(path_);
+        if (fd < 0)
+            return fail(error, errno == ENXIO ? path_ + ": a FIFO that no process reads"
+                                              : failure("cannot write", path_, errno));
         return openInPlace(fd, true);
     }
     if (!S_ISLNK(link.st_mode)) return openTemporary(path_, error);

@@ -10,12 +10,13 @@
 // - "-" (or no name) is the tool's standard output stream.
 #pragma once
 
+#include <sys/types.h>
+
 #include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
 
-#include "input/regular_file.hpp"
 #include "output/descriptor_write_buffer.hpp"
 
 namespace kestrel {
@@ -45,6 +46,13 @@ private:
     std::string temporary_;  // empty unless a temporary file exists
     DescriptorWriteBuffer buffer_;
     std::ostream stream_;
+};
+
+// Device and inode of a file, to tell whether two names lead to the same file.
+struct FileIdentity {
+    dev_t device = 0;
+    ino_t inode = 0;
+    bool operator==(const FileIdentity&) const = default;
 };
 
 // The file a path leads to (following links), or "-" for standard input; nothing when

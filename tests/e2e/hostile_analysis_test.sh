@@ -104,19 +104,26 @@ entry "201..500" far origins.gb 2000000000 100 50 201 500 > origins.lookup
 answer origins origins.lookup origins C C
 shows origins "Sequence of far not found in origins.gb"
 
-# --- The output file: a link swapped in after the prompt is never followed.
-mkfifo answers-pipe
-timeout 30 "$kestrel" < answers-pipe > swap.out 2>&1 &
-exec 8> answers-pipe
-printf 'genes.lookup\nswap\n' >&8
-for _ in $(seq 100); do [ -e swap.kstl ] && break; sleep 0.1; done
-echo "keep me" > victim
-mv swap.kstl swap-moved.kstl && ln -s victim swap.kstl
-printf 'C\nC\n' >&8
-exec 8>&-
-wait $! || bad "swap: status $?"
+# --- Files swapped after their prompts: a link in place of the output file is never
+# followed, and a FIFO in place of the lookup table is not waited on.
+between() {  # NAME FIRST REST ACTION: answers FIRST, ACTION once NAME.kstl exists, answers REST
+  rm -f answers-pipe && mkfifo answers-pipe
+  timeout 30 "$kestrel" < answers-pipe > "$1.out" 2>&1 &
+  local pid=$!
+  exec 8> answers-pipe
+  printf "$2" >&8
+  for _ in $(seq 100); do [ -e "$1.kstl" ] && break; sleep 0.1; done
+  eval "$4"
+  printf "$3" >&8
+  exec 8>&-
+  wait $pid || bad "$1: status $?"
+}
+between swap 'genes.lookup\nswap\n' 'C\nC\n' 'echo "keep me" > victim; mv swap.kstl swap-moved.kstl; ln -s victim swap.kstl'
 [ "$(cat victim)" = "keep me" ] && [ -L swap.kstl ] || bad "the swapped-in link was followed"
 complete swap-moved.kstl
+cp genes.lookup gone.lookup
+between gone 'gone.lookup\ngone\n' 'C\nC\n' 'rm gone.lookup && mkfifo gone.lookup'
+shows gone "$not_regular"
 ln -s nowhere dangling.kstl
 answer dangling genes.lookup dangling q
 [ -e nowhere ] && bad "the output prompt created a file through a dangling link"

@@ -37,6 +37,18 @@ TEST(LookupCheck, ReversedExonHasANegativeLength) {
     EXPECT_EQ(report({500, 99}), gene + array + "  problem: CDS not divisible by 3\n" + codons);
 }
 
+TEST(LookupCheck, AnEntryWithAnOverlongLineIsListed) {
+    RunSettings settings;
+    GeneRecord record;
+    record.gene = "long";
+    record.cds = {1, 300};
+    record.nExons = 1;
+    record.overlongLine = 1;
+    std::ostringstream out;
+    checkOut(record, settings, false, out);
+    EXPECT_EQ(out.str(), "gene: long (starting at base 1 of contig 0)\n  problem: a line longer than 9999 characters\n");
+}
+
 TEST(LookupCheck, FilesThatAreNotRegularAreReportedWithoutWaitingOnThem) {
     const std::string fifo = scratchPath("check_fifo").string();
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);  // no writer: an ordinary open would wait for ever

@@ -65,6 +65,10 @@ for tool in lookup table plot; do
     bad "$tool: the log behind /dev/stdout was replaced"
 done
 
+# A FIFO that nobody reads is not waited on for ever, nor replaced.
+expect 1 lookup-fifo-unread "$bin/kestrel-lookup" -o pipe g.gb
+[ -p pipe ] || bad "a FIFO without reader was replaced"
+
 # --- Through a link the target is written; a link that leads nowhere is refused.
 echo old > target.tsv && ln -s target.tsv link.tsv && ln -s nowhere.tsv dangling.tsv
 expect 0 table-link "$bin/kestrel-table" -o link.tsv a.kstl

@@ -85,6 +85,7 @@ TEST_F(Writer, FifosDevicesAndStandardOutputAreWrittenInPlace) {
     EXPECT_EQ(write("pipe", "through\n", out_), "");
     reader.join();
     EXPECT_EQ(received, "through\n");
+    EXPECT_EQ(write("pipe", "nobody", out_), "pipe: a FIFO that no process reads");  // after a while
     EXPECT_TRUE(fs::is_fifo("pipe"));
     EXPECT_EQ(write("/dev/null", "gone", out_), "");
     EXPECT_TRUE(fs::is_character_file("/dev/null"));
