@@ -5,12 +5,11 @@
 #include <algorithm>
 #include <limits>
 
-#include "input/line_reader.hpp"
-
 #include "analysis/codon_step.hpp"
 #include "analysis/cumulative.hpp"
 #include "analysis/genetic_code.hpp"
 #include "analysis/segment_window.hpp"
+#include "input/line_reader.hpp"
 #include "setup/console.hpp"
 
 namespace kestrel {

@@ -64,6 +64,10 @@ rows_complete odd-files.kstl 3 || bad "odd-files: rows"
 # --- Names with a control character are refused like names that cannot be used.
 answer ctl-lookup $'genes.lookup\x01' q
 shows ctl-lookup "ITS NAME HOLDS A CONTROL CHARACTER."
+answer ctl-ref genes.lookup ctl-ref R $'ref\e[2J' q
+shows ctl-ref $'\aPROBLEM OPENING THE FILE ref?[2J.scu.\nITS NAME HOLDS A CONTROL CHARACTER.'
+printf 'genes\0x\nq\n' | timeout 30 "$kestrel" > ctl-nul.out 2>&1
+shows ctl-nul "PROBLEM OPENING THE FILE genes?x."
 printf 'genes.lookup\nab\0cd\nq\n' | timeout 30 "$kestrel" > ctl-output.out 2>&1
 shows ctl-output $'\aTHE NAME ab?cd.kstl HOLDS A CONTROL CHARACTER.'
 [ -e ab ] || [ -e ab.kstl ] && bad "a name with a NUL byte created a file"
@@ -146,7 +150,7 @@ for i in $(seq 3000); do entry "201..500" "gene$i" seq.gb 1 100 50 201 500; done
 # The console is a pipe that nobody reads: the run stops writing to it once it is full.
 { printf '%s\n' long.lookup killed C C | "$kestrel" & echo $! > killed.pid; wait; } | sleep 60 &
 reader=$!
-for _ in $(seq 100); do [ "$(grep -c '^gene' killed.kstl 2> /dev/null)" -gt 0 ] && break; sleep 0.1; done
+for _ in $(seq 100); do grep -q '^gene' killed.kstl 2> /dev/null && break; sleep 0.1; done
 kill -TERM "$(cat killed.pid)"
 for _ in $(seq 100); do kill -0 "$(cat killed.pid)" 2> /dev/null || break; sleep 0.05; done
 kill "$reader" 2> /dev/null

@@ -1,13 +1,11 @@
 #include "setup/menus.hpp"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include "../control/scratch_path.hpp"
 
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <sstream>
 #include <vector>
 
@@ -17,7 +15,6 @@
 #include "output/output_file.hpp"
 #include "setup/console.hpp"
 #include "setup/file_prompts.hpp"
-#include "setup/reference_prompts.hpp"
 
 namespace kestrel {
 namespace {
@@ -85,38 +82,6 @@ TEST_F(Dialogue, FileNames) {
     // The first success created Q.kstl, so the same name is now refused.
     EXPECT_TRUE(output("Q q"));
     EXPECT_TRUE(shows("\aTHE FILE Q.kstl MAY ALREADY EXIST."));
-}
-
-// Every file prompt refuses what is not a regular file without waiting on it, and a name
-// with a control character, which would name another file than the one shown.
-TEST_F(Dialogue, NamesThatCannotBeUsed) {
-    ASSERT_EQ(::mkfifo("pipe", 0600), 0);
-    ASSERT_EQ(::mkfifo("pipe.scu", 0600), 0);
-    std::ofstream("genes") << "#CDS 1..9\n";
-    const std::string notRegular = "IT IS NOT A REGULAR FILE (BUT A FIFO, DEVICE, SOCKET OR FOLDER).\n";
-    const std::string control = "ITS NAME HOLDS A CONTROL CHARACTER.\n";
-    const auto lookup = [&](Console& c) { promptLookupFile(c, settings_); };
-    const auto rscu = [&](Console& c) { loadRscuTable(c, settings_, references_); };
-    struct Case {
-        std::string answers;
-        std::function<void(Console&)> prompt;
-        std::string shown;
-    } cases[] = {
-        {"pipe q", lookup, "\aPROBLEM OPENING THE FILE pipe.\n" + notRegular},
-        {"/dev/zero q", lookup, "\aPROBLEM OPENING THE FILE /dev/zero.\n" + notRegular},
-        {std::string("genes\0x q", 9), lookup, "\aPROBLEM OPENING THE FILE genes?x.\n" + control},
-        {"genes\x01 q", lookup, "\aPROBLEM OPENING THE FILE genes?.\n" + control},
-        {"pipe q", rscu, "\aPROBLEM OPENING THE FILE pipe.scu.\n" + notRegular},
-        {"genes\x1b[2J q", rscu, "\aPROBLEM OPENING THE FILE genes?[2J.scu.\n" + control},
-        {std::string("new\0x q", 7), [&](Console& c) { promptOutputFile(c, settings_, output_); },
-         "\aTHE NAME new?x.kstl HOLDS A CONTROL CHARACTER.\n"},
-    };
-    for (const Case& c : cases) {
-        EXPECT_TRUE(run(c.answers, c.prompt));
-        EXPECT_TRUE(shows(c.shown)) << transcript_;
-    }
-    EXPECT_FALSE(std::filesystem::exists("new"));
-    EXPECT_FALSE(std::filesystem::exists("new.kstl"));
 }
 
 TEST_F(Dialogue, AWordTooLongToBeAnAnswerHalts) {

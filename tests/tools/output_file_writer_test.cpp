@@ -1,12 +1,10 @@
 #include "tools/output_file_writer.hpp"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <thread>
 
 #include "../control/scratch_path.hpp"
 
@@ -76,22 +74,6 @@ TEST_F(Writer, ThroughALinkTheTargetIsReplacedAndTheLinkStays) {
     EXPECT_FALSE(fs::exists("data/nothing.tsv"));
     EXPECT_EQ(write("data", "x", out_), "data: is a folder");
     expectOnly({"data", "dangling.tsv", "link.tsv"});
-}
-
-TEST_F(Writer, FifosDevicesAndStandardOutputAreWrittenInPlace) {
-    ASSERT_EQ(::mkfifo("pipe", 0600), 0);
-    std::string received;
-    std::thread reader([&] { received = read("pipe"); });
-    EXPECT_EQ(write("pipe", "through\n", out_), "");
-    reader.join();
-    EXPECT_EQ(received, "through\n");
-    EXPECT_EQ(write("pipe", "nobody", out_), "pipe: a FIFO that no process reads");  // after a while
-    EXPECT_TRUE(fs::is_fifo("pipe"));
-    EXPECT_EQ(write("/dev/null", "gone", out_), "");
-    EXPECT_TRUE(fs::is_character_file("/dev/null"));
-    EXPECT_EQ(write("-", "to the stream", out_), "");
-    EXPECT_EQ(out_.str(), "to the stream");
-    expectOnly({"pipe"});
 }
 
 TEST_F(Writer, AnOutputThatIsAnInputIsFoundWhateverItsName) {

@@ -128,18 +128,6 @@ TEST(PlotTool, WritesTheFigureOrFailsWithAClearMessage) {
     EXPECT_NE(err.str().find("plot-tool.kstl: has no GC3_6 column"), std::string::npos) << err.str();
     EXPECT_FALSE(std::ifstream(dir + "no.svg").good());
     EXPECT_EQ(runPlotTool({"--y", "GC3", input}, std::cin, out, err), 2);
-    EXPECT_EQ(runPlotTool({"-o", input, input}, std::cin, out, err), 2);  // never over its input
-
-    // "-" reads standard input, and the figure then goes to standard output.
-    const std::string text = samples::optionsOffFile();
-    std::istringstream whole(text), cut(text.substr(0, text.find("\nNumber")));
-    std::ostringstream figure;
-    ASSERT_EQ(runPlotTool({"-"}, whole, figure, err), 0) << err.str();
-    EXPECT_NE(figure.str().find("standard input: 2 genes"), std::string::npos);
-    err.str("");
-    EXPECT_EQ(runPlotTool({"-"}, cut, figure, err), 1);
-    EXPECT_EQ(err.str(), "kestrel-plot: standard input: ends before its end-of-run summary: the run that wrote it "
-                         "was cut short (--allow-incomplete takes it)\n");
     std::remove(input.c_str());
     std::remove((dir + "plot-tool.svg").c_str());
 }
