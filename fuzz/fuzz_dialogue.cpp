@@ -12,6 +12,7 @@
 #include "analysis/reference_tables.hpp"
 #include "control/halt.hpp"
 #include "control/run_settings.hpp"
+#include "output/output_file.hpp"
 #include "setup/console.hpp"
 #include "setup/menus.hpp"
 
@@ -48,8 +49,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     kestrel::Console console(in, out);
     kestrel::RunSettings s;
     kestrel::ReferenceTables references;
+    kestrel::OutputFile output;
     try {
-        kestrel::mainMenu(console, s, references);
+        kestrel::mainMenu(console, s, references, output);
         kestrel::analysisOptionsMenu(console, s);
         if (s.checkLookupTable == 1) kestrel::lookupCheckMenu(console, s);
         if (s.segmentAnalysis == 1) kestrel::segmentAnalysisMenu(console, s, references);

@@ -3,14 +3,11 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
+#include <iomanip>
 #include <limits>
 #include <string>
 
 #include "analysis/genetic_code.hpp"
-#include "control/run_settings.hpp"
-#include "setup/console.hpp"
 
 namespace kestrel {
 
@@ -33,52 +30,28 @@ bool parseInteger(const std::string& token, std::int32_t& value) {
 // second base e mod 4.
 constexpr int codonOfEntry(int e) { return CodonIndex(e / 16, e % 4, (e / 4) % 4); }
 
-void askQuitOrContinue(Console& console) {
-    console.writeLine("TYPE Q <enter> TO QUIT.");
-    console.write("OR TYPE C <enter> TO CONTINUE.> ");
-    console.readChoice("C");
-    console.writeLine("\n");
-}
-
-// Prompts for a prefix until a file of that name opens and reads; returns its values.
-std::array<std::int32_t, 64> promptAndRead(Console& console, const char* prompt, const char* suffix,
-                                           std::string& name) {
-    for (;;) {
-        console.write(prompt);
-        name = console.readWord() + suffix;
-        std::error_code error;
-        std::ifstream in;
-        if (!std::filesystem::is_directory(name, error)) in.open(name, std::ios::in | std::ios::binary);
-        if (!in.is_open()) {
-            console.writeLine("\aPROBLEM OPENING THE FILE " + name + ".");
-            console.writeLine("THE FILE MAY NOT EXIST.");
-            askQuitOrContinue(console);
-            continue;
-        }
-        std::array<std::int32_t, 64> values{};
-        if (readReferenceEntries(in, values)) return values;
-        console.writeLine("\aPROBLEM READING THE FILE " + name + ".");
-        console.writeLine("IT NEEDS A LINE WITH # FOLLOWED BY 64 CODON ENTRIES.");
-        askQuitOrContinue(console);
-    }
+// One whitespace-delimited item, at most MaxItemLength characters of it held; false for
+// a longer item or none.
+bool readItem(std::istream& in, std::string& item) {
+    constexpr std::size_t MaxItemLength = 64;
+    return in >> std::setw(MaxItemLength + 1) >> item && item.size() <= MaxItemLength;
 }
 
 }  // namespace
 
 bool readReferenceEntries(std::istream& in, std::array<std::int32_t, 64>& values) {
-    std::string line;
-    bool header = false;
-    while (std::getline(in, line))
-        if (line.find('#') != std::string::npos) {
-            header = true;
-            break;
-        }
-    if (!header) return false;
+    // The entries start on the line after the first line that holds a "#"; lines are passed
+    // over without being held, whatever their length.
+    in.ignore(std::numeric_limits<std::streamsize>::max(), '#');
+    if (in.eof()) return false;
+    in.ignore(std::numeric_limits<std::streamsize>::max(), '\n');
     std::array<std::int32_t, 64> read{};
     std::string codon, aminoAcid, number;
     for (int e = 0; e < 64; ++e) {
         std::int32_t value = 0;
-        if (!(in >> codon >> aminoAcid >> number) || !parseInteger(number, value)) return false;
+        if (!readItem(in, codon) || !readItem(in, aminoAcid) || !readItem(in, number) ||
+            !parseInteger(number, value))
+            return false;
         read[static_cast<std::size_t>(codonOfEntry(e))] = value;
     }
     values = read;
@@ -94,17 +67,6 @@ void computeCaiWeights(const ReferenceCounts& counts, CaiWeights& weights) {
         for (int c = 0; c < 64; ++c)
             if (GeneticCode[c] == aa) weights[c] = static_cast<double>(counts[c]) / static_cast<double>(most);
     }
-}
-
-void loadRscuTable(Console& console, RunSettings& settings, ReferenceTables& references) {
-    references.referenceCounts =
-        promptAndRead(console, "\nPrefix for name of *.scu file (RSCU table):  ", ".scu", settings.rscuFileName);
-    computeCaiWeights(references.referenceCounts, references.caiWeights);
-}
-
-void loadOptimalCodons(Console& console, RunSettings& settings, ReferenceTables& references) {
-    references.optimalCodonFlags = promptAndRead(console, "\nPrefix for name of *.opt file (preferred codons):  ",
-                                                 ".opt", settings.preferredCodonFileName);
 }
 
 }  // namespace kestrel

@@ -1,5 +1,5 @@
-// Loaders of the .scu (reference codon counts, CAI weights) and .opt (optimal codon)
-// files, run from the menus during setup. Both files hold free text up to the first
+// Reading the .scu (reference codon counts, CAI weights) and .opt (optimal codon)
+// files, which the setup prompts load. Both files hold free text up to the first
 // line with a "#", then 64 entries of two words and an integer, in the order of a codon
 // table: first base outermost, then third base, then second base.
 #pragma once
@@ -12,9 +12,6 @@
 
 namespace kestrel {
 
-class Console;
-struct RunSettings;
-
 // The 64 values of a reference file, stored by CodonIndex. False (values untouched)
 // when there is no line with "#" or 64 whole entries cannot be read after it.
 bool readReferenceEntries(std::istream& in, std::array<std::int32_t, 64>& values);
@@ -23,8 +20,5 @@ bool readReferenceEntries(std::istream& in, std::array<std::int32_t, 64>& values
 // and the stop codons keep weight 0). An amino acid absent from the reference gives
 // weights that are not numbers until the minimum RSCU floors them.
 void computeCaiWeights(const ReferenceCounts& counts, CaiWeights& weights);
-
-void loadRscuTable(Console& console, RunSettings& settings, ReferenceTables& references);
-void loadOptimalCodons(Console& console, RunSettings& settings, ReferenceTables& references);
 
 }  // namespace kestrel

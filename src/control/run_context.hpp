@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdint>
-#include <fstream>
 
 #include "analysis/codon_bias_results.hpp"
 #include "analysis/cumulative_counts.hpp"
@@ -12,6 +11,7 @@
 #include "control/run_settings.hpp"
 #include "input/gene_record.hpp"
 #include "input/lookup_table.hpp"
+#include "input/regular_file.hpp"
 #include "input/sequence_reader.hpp"
 #include "input/stored_sequence.hpp"
 #include "output/output_file.hpp"
@@ -28,7 +28,7 @@ struct RunContext {
 
     StoredSequence storedSequence;
     SequenceReader reader{storedSequence};
-    std::ifstream lookupStream;
+    InputFile lookupStream;
     OutputFile output;
 
     std::int32_t nEntries = 0;

@@ -4,8 +4,10 @@
 
 #include "control/halt.hpp"
 #include "control/run_context.hpp"
+#include "input/line_reader.hpp"
 #include "input/lookup_check.hpp"
 #include "input/lookup_table.hpp"
+#include "input/regular_file.hpp"
 #include "input/resets.hpp"
 #include "input/sequence_reader.hpp"
 #include "output/gene_row.hpp"
@@ -17,21 +19,23 @@ namespace kestrel {
 
 namespace {
 
-// The lookup table was opened by its prompt; it may have gone since.
+// The lookup table opened at its prompt; it may have gone since, or been replaced by
+// something that is not a regular file.
+void requireLookupOpened(Console& console, const RunContext& run, OpenStatus status) {
+    if (status == OpenStatus::Opened) return;
+    console.writeLine("\aPROBLEM OPENING THE FILE " + run.settings.lookupFileName + ".");
+    console.writeLine(openProblemText(status));
+    haltRun(console);
+}
+
 void openLookupTable(Console& console, RunContext& run) {
-    run.lookupStream.close();
-    run.lookupStream.clear();
-    run.lookupStream.open(run.settings.lookupFileName, std::ios::in | std::ios::binary);
-    if (!run.lookupStream.is_open()) {
-        console.writeLine("\aPROBLEM OPENING THE FILE " + run.settings.lookupFileName + ".");
-        haltRun(console);
-    }
+    requireLookupOpened(console, run, run.lookupStream.open(run.settings.lookupFileName));
 }
 
 // The first entry that reaches the check or the row writer empties the output file.
 void openOutputAtFirstGene(Console& console, RunContext& run) {
     if (!run.firstGene) return;
-    run.output.openTruncating(run.settings.outputFileName);
+    run.output.startWriting();
     requireWritten(run.output, run.settings.outputFileName, console);
 }
 
@@ -45,8 +49,11 @@ void checkEntry(Console& console, RunContext& run) {
 
 void analyseEntry(Console& console, RunContext& run) {
     const std::string& gene = run.record.gene;
-    if (run.record.incomplete5 != 0 || run.record.incomplete3 != 0) {
-        console.write("\n Analysis of " + gene + " skipped: incomplete CDS");
+    if (run.record.incomplete5 != 0 || run.record.incomplete3 != 0 || run.record.overlongLine != 0) {
+        console.write("\n Analysis of " + gene + " skipped: " +
+                      (run.record.overlongLine != 0 ? "a line of its entry is longer than " +
+                                                          std::to_string(MaxLineLength) + " characters"
+                                                    : std::string("incomplete CDS")));
         run.previousEntrySkipped = true;
         return;
     }
@@ -65,6 +72,11 @@ void analyseEntry(Console& console, RunContext& run) {
 }
 
 void finishRun(Console& console, RunContext& run) {
+    // The last writes reach the file when it is closed; a failure there is a failure of the run.
+    if (run.output.isOpen() && !run.output.close()) {
+        console.writeLine("\aPROBLEM WRITING THE FILE " + run.settings.outputFileName + ".");
+        haltRun(console);
+    }
     console.writeLine("\n\nKESTREL done.");
     console.writeLine(std::to_string(run.nEntries) + " genes read from file " +
                       run.settings.lookupFileName);
@@ -78,17 +90,14 @@ void finishRun(Console& console, RunContext& run) {
 
 void runDriver(Console& console, RunContext& run) {
     RunSettings& settings = run.settings;
-    mainMenu(console, settings, run.references);
+    mainMenu(console, settings, run.references, run.output);
     analysisOptionsMenu(console, settings);
     if (settings.checkLookupTable == 1) lookupCheckMenu(console, settings);
     // Segment analysis chosen before switching to the check still brings up its menu.
     if (settings.segmentAnalysis == 1) segmentAnalysisMenu(console, settings, run.references);
 
     console.write("\n Reading Lookup Table");
-    if (!countLookupEntries(settings.lookupFileName, run.nEntries)) {
-        console.writeLine("\aPROBLEM OPENING THE FILE " + settings.lookupFileName + ".");
-        haltRun(console);
-    }
+    requireLookupOpened(console, run, countLookupEntries(settings.lookupFileName, run.nEntries));
 
     run.sizing = SizingState{};
     openLookupTable(console, run);

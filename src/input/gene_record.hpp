@@ -28,6 +28,7 @@ struct GeneRecord {
     std::int32_t afterSpace = 0;
     std::int32_t altCDSFirst = 0;
     std::int32_t altCDSlast = 0;
+    int overlongLine = 0;  // a line of the entry was longer than the reader holds
 
     // file and contig of the entry read before this one in the same pass (empty and 0 for the first).
     std::string prevFile;

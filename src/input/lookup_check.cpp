@@ -1,10 +1,12 @@
 #include "input/lookup_check.hpp"
 
+#include <unistd.h>
+
 #include <cstdint>
-#include <filesystem>
-#include <fstream>
 #include <string>
-#include <system_error>
+
+#include "input/line_reader.hpp"
+#include "input/regular_file.hpp"
 
 namespace kestrel {
 
@@ -14,11 +16,11 @@ void writeReportLine(std::ostream& report, const std::string& text) {
     report << text << '\n' << std::flush;
 }
 
-bool canOpenForReading(const std::string& name) {
-    std::error_code error;
-    if (std::filesystem::is_directory(name, error)) return false;
-    std::ifstream file(name);
-    return file.is_open();
+OpenStatus tryOpening(const std::string& name) {
+    int fd = -1;
+    const OpenStatus status = openRegularFile(name, fd);
+    if (fd >= 0) ::close(fd);
+    return status;
 }
 
 // Exons must run upward, each with first <= last, each beginning after the previous one
@@ -49,7 +51,9 @@ void checkOut(const GeneRecord& record, const RunSettings& settings, bool writeH
         writeReportLine(report, "");
     }
 
-    const bool couldNotOpen = settings.checkSequenceFile && !canOpenForReading(record.file);
+    const OpenStatus opened = settings.checkSequenceFile ? tryOpening(record.file) : OpenStatus::Opened;
+    const bool couldNotOpen = opened != OpenStatus::Opened;
+    const bool overlong = record.overlongLine != 0;
     const bool arrayProblem = cdsArrayOutOfOrder(record);
     const std::int64_t length = cdsLength(record);
     const bool notDivisible = length % 3 != 0;
@@ -59,13 +63,17 @@ void checkOut(const GeneRecord& record, const RunSettings& settings, bool writeH
     const bool altListed = settings.checkAlt && record.nAlt != 0;
 
     // A short CDS alone does not list the gene.
-    if (!(couldNotOpen || arrayProblem || notDivisible || incomplete5 || incomplete3 || altListed))
+    if (!(couldNotOpen || arrayProblem || notDivisible || incomplete5 || incomplete3 || altListed || overlong))
         return;
 
     writeReportLine(report, "gene: " + record.gene + " (starting at base " +
                                 std::to_string(record.cdsStart()) + " of contig " +
                                 std::to_string(record.contig) + ")");
-    if (couldNotOpen) writeReportLine(report, "  problem: couldn't open " + record.file);
+    if (couldNotOpen)
+        writeReportLine(report, "  problem: couldn't open " + record.file +
+                                    (opened == OpenStatus::NotRegular ? " (not a regular file)" : ""));
+    if (overlong)
+        writeReportLine(report, "  problem: a line longer than " + std::to_string(MaxLineLength) + " characters");
     if (arrayProblem) writeReportLine(report, "  problem: problem w/ CDS array");
     if (notDivisible) writeReportLine(report, "  problem: CDS not divisible by 3");
     if (shortCds)

@@ -1,8 +1,10 @@
 #include "input/lookup_table.hpp"
 
 #include <algorithm>
-#include <fstream>
 #include <limits>
+
+#include "input/line_reader.hpp"
+#include "input/regular_file.hpp"
 
 namespace kestrel {
 
@@ -17,14 +19,9 @@ std::int32_t saturate(std::int64_t value) {
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
-// One line without its line end; a missing line (end of file) reads as empty.
-void readLine(std::istream& in, std::string& line) {
-    if (!std::getline(in, line)) {
-        line.clear();
-        return;
-    }
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-}
+// One line without its line end, at most MaxLineLength characters of it; a missing line
+// (end of file) reads as empty. Returns whether the line was longer.
+bool readEntryLine(std::istream& in, std::string& line) { return readLine(in, line) == LineRead::Cut; }
 
 // Digits from position i on, accumulated with saturation at the 32-bit limit.
 std::int32_t readDigits(const std::string& line, std::size_t& i) {
@@ -80,14 +77,14 @@ void readCdsLine(const std::string& line, GeneRecord& record) {
 
 }  // namespace
 
-bool countLookupEntries(const std::string& fileName, std::int32_t& nEntries) {
+OpenStatus countLookupEntries(const std::string& fileName, std::int32_t& nEntries) {
     nEntries = 0;
-    std::ifstream lookup(fileName, std::ios::in | std::ios::binary);
-    if (!lookup.is_open()) return false;
+    InputFile lookup;
+    const OpenStatus status = lookup.open(fileName);
     std::string line;
-    while (std::getline(lookup, line))
+    while (status == OpenStatus::Opened && readLine(lookup, line) != LineRead::End)
         if (line.find("#CDS") != std::string::npos && nEntries < Int32Max) ++nEntries;
-    return true;
+    return status;
 }
 
 void readLookupEntry(std::istream& lookup, std::int32_t entryIndex, GeneRecord& record,
@@ -105,28 +102,31 @@ void readLookupEntry(std::istream& lookup, std::int32_t entryIndex, GeneRecord& 
     record.contig = record.nListings = record.nAlt = 0;
     record.altCDSFirst = record.altCDSlast = 0;
 
+    // Every line is read whole up to MaxLineLength characters; an entry with a longer
+    // line is marked, as its values may lie beyond what was read.
     std::string line;
-    readLine(lookup, line);
+    bool cut = readEntryLine(lookup, line);
     readCdsLine(line, record);
-    readLine(lookup, line);
+    cut |= readEntryLine(lookup, line);
     record.gene = textAt(line, 7, MaxGeneNameLength);
-    readLine(lookup, line);
+    cut |= readEntryLine(lookup, line);
     record.nListings = numberAt(line, 12);
-    readLine(lookup, line);
+    cut |= readEntryLine(lookup, line);
     record.nAlt = numberAt(line, 7);
-    readLine(lookup, line);
+    cut |= readEntryLine(lookup, line);
     record.file = textAt(line, 7, MaxFileNameLength);
-    readLine(lookup, line);
+    cut |= readEntryLine(lookup, line);
     record.contig = numberAt(line, 9);
-    readLine(lookup, line);
+    cut |= readEntryLine(lookup, line);
     record.beforeSpace = signedNumberAt(line, 14);
-    readLine(lookup, line);
+    cut |= readEntryLine(lookup, line);
     record.afterSpace = signedNumberAt(line, 13);
-    readLine(lookup, line);
+    cut |= readEntryLine(lookup, line);
     record.altCDSFirst = numberAt(line, 14);
-    readLine(lookup, line);
+    cut |= readEntryLine(lookup, line);
     record.altCDSlast = numberAt(line, 13);
-    readLine(lookup, line);
+    cut |= readEntryLine(lookup, line);
+    record.overlongLine = cut ? 1 : 0;
 
     if (sizing != nullptr) applySizingStep(record, *sizing);
 }

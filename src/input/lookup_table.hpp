@@ -6,6 +6,7 @@
 #include <string>
 
 #include "input/gene_record.hpp"
+#include "input/regular_file.hpp"
 
 namespace kestrel {
 
@@ -15,8 +16,8 @@ struct SizingState {
     std::int32_t furthestEnd = 0;
 };
 
-// Number of lines holding "#CDS"; false when the file cannot be opened.
-bool countLookupEntries(const std::string& fileName, std::int32_t& nEntries);
+// Number of lines holding "#CDS"; the status tells whether the file opened.
+OpenStatus countLookupEntries(const std::string& fileName, std::int32_t& nEntries);
 
 // Reads the next entry into record (entryIndex 0 means there is no previous entry).
 // During the sizing pass, sizing is not null and the sizing step runs after the entry.

@@ -10,6 +10,7 @@
 #include "analysis/genetic_code.hpp"
 #include "analysis/segment_window.hpp"
 #include "input/line_ends.hpp"
+#include "input/line_reader.hpp"
 #include "setup/console.hpp"
 
 namespace kestrel {
@@ -32,17 +33,29 @@ constexpr std::array<char, 256> UpperLetter = [] {
     return table;
 }();
 
-void appendLetters(const std::string& line, std::string& row) {
+// A row never holds more than cap letters: the walk reads no column past basesPerRow, so
+// a longer line would only take memory.
+void appendLetters(const std::string& line, std::string& row, std::size_t cap) {
     const std::size_t start = row.size();
-    row.resize(start + line.size());
+    if (start >= cap) return;
+    row.resize(start + std::min(line.size(), cap - start));
     char* out = row.data() + start;
+    const char* const end = row.data() + row.size();
     for (const char c : line) {
+        if (out == end) break;
         const char upper = UpperLetter[static_cast<unsigned char>(c)];
         *out = upper;
         out += upper != 0;
     }
     row.resize(static_cast<std::size_t>(out - row.data()));
 }
+
+// The stored sequence holds at most this many letters (the rows in use shrink when the
+// lines are long), so that the window's memory does not grow with the line length.
+constexpr std::int64_t WindowLetterBudget = 16 << 20;
+
+// The places of at most this many "ORIGIN" lines are remembered per file.
+constexpr std::size_t MaxRememberedOrigins = 1 << 16;
 
 // A contig ends at its "//" line. A line that opens the next record ("LOCUS" at the start
 // of the line) ends it too, so that a file missing a "//" does not have the next record's
@@ -58,50 +71,58 @@ bool startsWithDigit(const std::string& line) {
 
 }  // namespace
 
+// A line longer than the reader holds counts as read; one that should give sequence
+// letters ends the contig's sequence there instead (see takesLetters).
 bool SequenceReader::readLine() {
-    if (!std::getline(stream_, line_, lineEnd_)) return false;
-    if (!line_.empty() && line_.back() == '\r') line_.pop_back();
-    return true;
+    const LineRead read = kestrel::readLine(stream_, line_, MaxLineLength, lineEnd_);
+    lineCut_ = read == LineRead::Cut;
+    return read != LineRead::End;
+}
+
+bool SequenceReader::takesLetters() {
+    if (lineCut_) overlongLine_ = true;
+    return !lineCut_;
 }
 
 void SequenceReader::noteOriginLine() {
-    if (atFrontier_) origins_.push_back(stream_.tellg());
+    ++originsPassed_;
+    if (originsPassed_ == origins_.size() + 1 && origins_.size() < MaxRememberedOrigins)
+        origins_.push_back(stream_.tellg());
 }
 
 bool SequenceReader::openFile(const std::string& file) {
     close();
-    stream_.clear();
-    stream_.open(file, std::ios::in);
-    if (!stream_.is_open()) {
+    openStatus_ = stream_.open(file);
+    originsPassed_ = 0;
+    if (openStatus_ != OpenStatus::Opened) {
         fileName_.clear();
         origins_.clear();
-        atFrontier_ = true;
         return false;
     }
     lineEnd_ = lineDelimiter(stream_);
     // The places of the "ORIGIN" lines of a file stay valid for the whole run.
     if (file != fileName_) origins_.clear();
     fileName_ = file;
-    atFrontier_ = origins_.empty();
     return true;
+}
+
+// Goes to just after the n-th "ORIGIN" line remembered, or to the file's start for n = 0.
+bool SequenceReader::seekRemembered(std::size_t n) {
+    stream_.clear();
+    stream_.seekg(n == 0 ? std::streampos(0) : origins_[n - 1]);
+    originsPassed_ = n;
+    return !stream_.fail();
 }
 
 bool SequenceReader::seekOrigin(std::int32_t contig) {
     if (contig < 1) return false;
     const auto wanted = static_cast<std::size_t>(contig);
-    if (wanted <= origins_.size()) {
-        stream_.clear();
-        stream_.seekg(origins_[wanted - 1]);
-        atFrontier_ = wanted == origins_.size();
-        return !stream_.fail();
-    }
-    if (!atFrontier_) {
-        stream_.clear();
-        stream_.seekg(origins_.back());
-        if (stream_.fail()) return false;
-        atFrontier_ = true;
-    }
-    while (origins_.size() < wanted) {
+    if (wanted <= origins_.size()) return seekRemembered(wanted);
+    // Read on from here, unless the read position lies behind the last place remembered
+    // or past the wanted line.
+    if ((originsPassed_ < origins_.size() || originsPassed_ > wanted) && !seekRemembered(origins_.size()))
+        return false;
+    while (originsPassed_ < wanted) {
         if (!readLine()) return false;
         if (contains(line_, "ORIGIN")) noteOriginLine();
     }
@@ -113,6 +134,7 @@ bool SequenceReader::enterContig() {
     windowStart_ = 1;
     basesPerRow_ = 0;
     endOfSequence_ = false;
+    overlongLine_ = false;
     store_.clearAll();
     for (;;) {
         if (!readLine() || endsContig(line_)) return false;
@@ -122,11 +144,13 @@ bool SequenceReader::enterContig() {
         }
         if (startsWithDigit(line_)) break;
     }
+    if (!takesLetters()) return false;
     std::string& first = store_.row(0);
-    appendLetters(line_, first);
+    appendLetters(line_, first, MaxLineLength);
     if (first.empty()) return false;
-    basesPerRow_ = static_cast<std::int32_t>(
-        std::min<std::size_t>(first.size(), std::numeric_limits<std::int32_t>::max()));
+    basesPerRow_ = static_cast<std::int32_t>(first.size());
+    store_.useRows(static_cast<std::int32_t>(
+        std::clamp<std::int64_t>(WindowLetterBudget / basesPerRow_, 1, store_.allocatedRows())));
     for (std::int32_t r = 1; r < store_.nRows(); ++r) fillRow(store_.row(r));
     return true;
 }
@@ -143,8 +167,10 @@ void SequenceReader::fillRow(std::string& row) {
         } else if (contains(line_, "ORIGIN")) {
             noteOriginLine();
             endOfSequence_ = true;
+        } else if (!takesLetters()) {
+            endOfSequence_ = true;
         } else {
-            appendLetters(line_, row);
+            appendLetters(line_, row, static_cast<std::size_t>(basesPerRow_));
             if (!row.empty()) return;
         }
     }
@@ -158,13 +184,11 @@ void SequenceReader::advanceWindow() {
 
 bool SequenceReader::position(const std::string& file, std::int32_t contig, bool forceNewFile,
                               std::int64_t firstPos) {
-    fileUnopened_ = false;
     if (store_.nRows() < 1) return false;
     const bool newFile =
         forceNewFile || contig_ == 0 || !stream_.is_open() || file != fileName_;
     if (newFile && !openFile(file)) {
         contig_ = 0;
-        fileUnopened_ = true;
         return false;
     }
     // Re-entering the contig from its "ORIGIN" line also serves a gene that starts before
@@ -232,6 +256,10 @@ std::int32_t codonTotalOf(const GeneRecord& record) {
         std::numeric_limits<std::int32_t>::max()));
 }
 
+std::string overlongText(const std::string& file) {
+    return "a line of " + file + " longer than " + std::to_string(MaxLineLength) + " characters";
+}
+
 void countBase(int base, BaseCounts& bases, std::int32_t& bad) {
     if (base == NoBase)
         ++bad;
@@ -240,8 +268,9 @@ void countBase(int base, BaseCounts& bases, std::int32_t& bad) {
 }
 
 // The walk proper: every position from firstPos to lastPos is classed as upstream,
-// downstream, coding, core intron or not counted; coding bases become codons.
-void walkGene(SequenceReader& reader, const GeneRecord& record, const WalkBounds& bounds,
+// downstream, coding, core intron or not counted; coding bases become codons. True when
+// the walk ended early, at the end of the stored sequence.
+bool walkGene(SequenceReader& reader, const GeneRecord& record, const WalkBounds& bounds,
               const RunSettings& settings, const OptimalCodonFlags& optimal,
               GeneCounts& counts) {
     const StoredSequence& store = reader.store();
@@ -282,7 +311,7 @@ void walkGene(SequenceReader& reader, const GeneRecord& record, const WalkBounds
             rowText = &store.row(row);
         }
         rereading = false;
-        if (static_cast<std::size_t>(column) >= rowText->size()) break;  // past the contig's end
+        if (static_cast<std::size_t>(column) >= rowText->size()) return true;  // past the contig's end
         int base = baseIndex((*rowText)[static_cast<std::size_t>(column)]);
         if (complement && base != NoBase) base = 3 - base;
 
@@ -324,6 +353,7 @@ void walkGene(SequenceReader& reader, const GeneRecord& record, const WalkBounds
         ++pos;
         ++column;
     }
+    return false;
 }
 
 }  // namespace
@@ -343,14 +373,20 @@ bool readSequence(SequenceReader& reader, const GeneRecord& record, bool forceNe
     counts.codonTotal = codonTotalOf(record);
     const WalkBounds bounds = walkBounds(record);
     if (!reader.position(record.file, record.contig, forceNewFile, bounds.firstPos)) {
-        console.write(reader.fileUnopened()
-                          ? "\a\n Sequence file " + record.file + " of " + record.gene + " could not be opened"
-                          : "\a\n Sequence of " + record.gene + " not found in " + record.file);
+        if (reader.openStatus() == OpenStatus::CannotOpen)
+            console.write("\a\n Sequence file " + record.file + " of " + record.gene + " could not be opened");
+        else if (reader.openStatus() == OpenStatus::NotRegular)
+            console.write("\a\n Sequence of " + record.gene + " not read: " + record.file + " is not a regular file");
+        else if (reader.overlongLine())
+            console.write("\a\n Sequence of " + record.gene + " not read: " + overlongText(record.file));
+        else
+            console.write("\a\n Sequence of " + record.gene + " not found in " + record.file);
         ++cumulative.genesExcluded;
         return false;
     }
     fixSegmentWindow(settings, counts);
-    walkGene(reader, record, bounds, settings, optimal, counts);
+    if (walkGene(reader, record, bounds, settings, optimal, counts) && reader.overlongLine())
+        console.write("\a\n Sequence of " + record.gene + " read only up to " + overlongText(record.file));
     endOfGeneStep(record, settings, counts, cumulative);
     return true;
 }

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdint>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -12,6 +11,7 @@
 #include "analysis/reference_tables.hpp"
 #include "control/run_settings.hpp"
 #include "input/gene_record.hpp"
+#include "input/regular_file.hpp"
 #include "input/stored_sequence.hpp"
 
 namespace kestrel {
@@ -34,8 +34,6 @@ public:
     // the next gene is then positioned as in a new file.
     bool position(const std::string& file, std::int32_t contig, bool forceNewFile,
                   std::int64_t firstPos);
-    // After a failed position(): the file itself could not be opened.
-    bool fileUnopened() const { return fileUnopened_; }
 
     // Row and column of a position that lies in the window.
     std::int32_t rowOf(std::int64_t pos) const {
@@ -50,33 +48,41 @@ public:
     // How often a contig was entered from its "ORIGIN" line: genes of one contig share
     // the window when this does not grow.
     std::int64_t contigEntries() const { return contigEntries_; }
+    // How the last open of a sequence file went.
+    OpenStatus openStatus() const { return openStatus_; }
+    // The current contig's sequence ended early, at a line longer than the reader holds.
+    bool overlongLine() const { return overlongLine_; }
 
     // Moves the window forward by one row, filling the new last row from the file.
     void advanceWindow();
 
 private:
     bool openFile(const std::string& file);
+    bool seekRemembered(std::size_t n);
     bool seekOrigin(std::int32_t contig);
     bool enterContig();
     void fillRow(std::string& row);
     bool readLine();
+    bool takesLetters();
     void noteOriginLine();
 
     StoredSequence& store_;
-    std::ifstream stream_;
-    std::string line_;  // reused for every line read
-    char lineEnd_ = '\n';  // '\r' in a file of old Mac line ends
+    InputFile stream_;
+    OpenStatus openStatus_ = OpenStatus::Opened;
+    std::string line_;       // reused for every line read
+    bool lineCut_ = false;   // line_ is the start of a longer line
+    char lineEnd_ = '\n';    // '\r' in a file of old Mac line ends
+    bool overlongLine_ = false;
 
     std::string fileName_;                  // the file the stream is open on
     std::vector<std::streampos> origins_;   // just after the n-th "ORIGIN" line, n = 1, 2, ...
-    bool atFrontier_ = true;                // no "ORIGIN" line between origins_.back() and the read position
+    std::size_t originsPassed_ = 0;         // "ORIGIN" lines before the read position
     std::int32_t contig_ = 0;               // contig in the window, 0 for none
 
     std::int64_t windowStart_ = 1;  // position of the first base of row 0
     std::int32_t basesPerRow_ = 0;
     bool endOfSequence_ = false;    // "//" or the end of the file met in the current contig
     std::int64_t contigEntries_ = 0;
-    bool fileUnopened_ = false;
 };
 
 // Reads and walks the current entry's gene, filling counts, then runs the end-of-gene

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "input/line_ends.hpp"
+#include "input/line_reader.hpp"
 
 namespace kestrel::lookup {
 
@@ -12,6 +13,11 @@ namespace {
 
 constexpr std::size_t QualifierColumn = 21;  // 0-based column of locations and qualifiers
 constexpr std::string_view Utf8ByteOrderMark = "\xEF\xBB\xBF";
+
+// At most this much of a line, of a location and of a qualifier value is held, however
+// long the file makes them (a location is useless long before: the lookup table's CDS
+// line holds at most 9999 characters).
+constexpr std::size_t MaxHeldText = 1 << 16;
 
 bool startsWith(const std::string& line, const char* prefix) { return line.rfind(prefix, 0) == 0; }
 
@@ -38,24 +44,36 @@ public:
         inLocation_ = true;
         open_ = true;
         qualifierName_.clear();
+        quotes_ = 0;
     }
 
     void continueWith(const std::string& line) {
         if (!open_) return;
         std::string text = trimmed(line);
-        const bool insideQuotes = std::count(value_.begin(), value_.end(), '"') % 2 == 1;
-        if (!insideQuotes && !text.empty() && text.front() == '/') {
+        if (quotes_ % 2 == 0 && !text.empty() && text.front() == '/') {
             storeQualifier();
             inLocation_ = false;
             const auto eq = text.find('=');
             qualifierName_ = text.substr(1, eq == std::string::npos ? std::string::npos : eq - 1);
             value_ = eq == std::string::npos ? std::string{} : text.substr(eq + 1);
+            quotes_ = std::count(value_.begin(), value_.end(), '"');
         } else if (inLocation_) {
-            feature_.location += text;
+            if (feature_.location.size() + text.size() > MaxHeldText)
+                feature_.tooLong = true;
+            else
+                feature_.location += text;
         } else if (!qualifierName_.empty()) {
-            value_ += ' ';
-            value_ += text;
+            quotes_ += std::count(text.begin(), text.end(), '"');
+            if (value_.size() + text.size() < MaxHeldText) {
+                value_ += ' ';
+                value_ += text;
+            }
         }
+    }
+
+    // A line of the feature was longer than the reader holds.
+    void markTooLong() {
+        if (open_) feature_.tooLong = true;
     }
 
     // Hands the finished feature to the record, if one is being collected.
@@ -106,6 +124,7 @@ private:
     Feature feature_;
     std::string qualifierName_;
     std::string value_;
+    std::size_t quotes_ = 0;  // quote characters in the qualifier's value so far
     bool inLocation_ = false;
     bool open_ = false;
 };
@@ -129,8 +148,7 @@ std::int32_t readGenBankRecords(std::istream& in, const std::function<void(const
 
     const char lineEnd = lineDelimiter(in);
     bool firstLine = true;
-    while (std::getline(in, line, lineEnd)) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
+    for (LineRead read; (read = readLine(in, line, MaxHeldText, lineEnd)) != LineRead::End;) {
         if (firstLine && line.rfind(Utf8ByteOrderMark, 0) == 0) line.erase(0, Utf8ByteOrderMark.size());
         firstLine = false;
         // The analysis finds a contig by counting every line that holds "ORIGIN", wherever it stands.
@@ -167,6 +185,7 @@ std::int32_t readGenBankRecords(std::istream& in, const std::function<void(const
             } else if (line.size() > QualifierColumn || !trimmed(line).empty()) {
                 builder.continueWith(line);
             }
+            if (read == LineRead::Cut) builder.markTooLong();
         }
     }
     if (section != Section::Outside) finishRecord();

@@ -18,6 +18,7 @@ struct Feature {
     bool pseudo = false;           // /pseudo or /pseudogene
     std::int32_t codonStart = 1;   // /codon_start; 0 when not a number
     std::int32_t geneticCode = 1;  // /transl_table; the standard code, 1, when absent; 0 when not a number
+    bool tooLong = false;  // a line of it, or its location, is longer than the reader holds
 };
 
 struct GenBankRecord {

@@ -149,6 +149,7 @@ std::optional<SkipReason> skipReason(const Feature& f, const Location& loc, cons
                                      bool hasSequence, const BuildOptions& options) {
     const bool oneStrand = std::all_of(loc.parts.begin(), loc.parts.end(),
                                        [&](const LocationPart& p) { return p.minus == loc.parts.front().minus; });
+    if (f.tooLong) return SkipReason::TooLong;
     if (loc.kind == LocationKind::OtherRecord) return SkipReason::OtherRecord;
     if (loc.kind == LocationKind::Order) return SkipReason::Order;
     if (loc.kind == LocationKind::Unreadable) return SkipReason::Unreadable;

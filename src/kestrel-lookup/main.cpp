@@ -1,17 +1,13 @@
 // kestrel-lookup: writes a lookup table for the CDS features of annotated GenBank files.
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
-#include <fstream>
+#include <csignal>
 #include <iostream>
 #include <string>
 #include <vector>
 
+#include "input/regular_file.hpp"
 #include "kestrel-lookup/lookup_builder.hpp"
+#include "tools/output_file_writer.hpp"
+#include "tools/tool_input.hpp"
 
 namespace {
 
@@ -23,7 +19,9 @@ constexpr const char* Usage =
     "LOOKUP, or to standard output without -o. Name the files as the analysis will\n"
     "open them (at most 40 characters, without '#' or control characters).\n"
     "Compressed files are not read: gunzip them first. Lines may end with LF, CR LF\n"
-    "or CR.\n"
+    "or CR. Only regular files are read (not a FIFO or device). LOOKUP, when a\n"
+    "regular file, is written only when complete; a FIFO, device or /dev/stdout is\n"
+    "written in place. LOOKUP may not be one of the SEQFILEs.\n"
     "\n"
     "CDS features that name another record, use order(), have parts on both strands\n"
     "or parts out of order (as across the origin of a circular genome) are skipped,\n"
@@ -32,45 +30,25 @@ constexpr const char* Usage =
     "CDSs whose /transl_table is not 1 or 11 (the analysis reads the standard code).\n"
     "A summary on standard error counts them by reason. A gene name holding '#',\n"
     "blanks or control characters is written with '_' in their place, and one longer\n"
-    "than 30 characters is cut; the summary counts these renamed entries.\n";
+    "than 30 characters is cut; the summary counts these renamed entries.\n"
+    "\n"
+    "Exit status 0 on success, 1 for a file that cannot be read or written, 2 for a\n"
+    "wrong command line.\n";
 
 int fail(const std::string& message) {
     std::cerr << "kestrel-lookup: " << message << '\n';
     return 1;
 }
 
-// Writes the table beside its final name first, so that no half-written table is ever left under it.
-bool writeAtomically(const std::string& path, const std::string& text, std::string& error) {
-    std::string temp = path + ".XXXXXX";
-    const int fd = mkstemp(temp.data());
-    if (fd < 0) {
-        error = "cannot create a file beside " + path + ": " + std::strerror(errno);
-        return false;
-    }
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::fchmod(fd, 0666 & ~mask);  // mkstemp creates the file private; a table is an ordinary file
-    std::size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
-        done += static_cast<std::size_t>(n);
-    }
-    const bool written = done == text.size() && ::fsync(fd) == 0;
-    const int savedErrno = errno;
-    const bool closed = ::close(fd) == 0;
-    if (!written || !closed || std::rename(temp.c_str(), path.c_str()) != 0) {
-        error = "cannot write " + path + ": " + std::strerror(written ? errno : savedErrno);
-        std::remove(temp.c_str());
-        return false;
-    }
-    return true;
+int usageError(const std::string& message) {
+    std::cerr << Usage << "kestrel-lookup: " << message << '\n';
+    return 2;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+    std::signal(SIGXFSZ, SIG_IGN);  // a file-size limit fails the write, which is reported
     std::string outputPath;
     kestrel::lookup::BuildOptions options;
     std::vector<std::string> files;
@@ -82,44 +60,41 @@ int main(int argc, char** argv) {
             return 0;
         }
         if (!optionsEnded && arg == "-o") {
-            if (i + 1 >= argc) return fail("-o needs a file name");
+            if (i + 1 >= argc) return usageError("-o needs a file name");
             outputPath = argv[++i];
         } else if (!optionsEnded && arg == "--keep-pseudo") {
             options.keepPseudo = true;
         } else if (!optionsEnded && arg == "--") {
             optionsEnded = true;
         } else if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
-            std::cerr << Usage;
-            return fail("unknown option " + arg);
+            return usageError("unknown option " + arg);
         } else {
             files.push_back(arg);
         }
     }
-    if (files.empty()) {
-        std::cerr << Usage;
-        return fail("no sequence file named");
+    if (files.empty()) return usageError("no sequence file named");
+    if (auto input = kestrel::inputWrittenOver(outputPath, files)) {
+        std::cerr << "kestrel-lookup: the output file " << outputPath << " is the input file " << *input << '\n';
+        return 2;
     }
 
     std::vector<kestrel::lookup::LookupEntry> entries;
     kestrel::lookup::SkipTally skipped;
     for (const std::string& file : files) {
         if (const auto problem = kestrel::lookup::fileNameProblem(file)) return fail(*problem);
-        std::ifstream in(file, std::ios::binary);
-        if (!in) return fail("cannot read " + file + ": " + std::strerror(errno));
+        kestrel::InputFile in;
+        const std::string problem = kestrel::openToolInput(in, file);
+        if (!problem.empty()) return fail(problem);
         const std::int32_t records = kestrel::lookup::buildFileEntries(in, file, entries, skipped, options);
         if (in.bad()) return fail("error while reading " + file);
         if (records == 0) return fail(file + " holds no GenBank record (no LOCUS line)");
     }
 
-    std::string table;
-    for (const auto& entry : entries) table += kestrel::lookup::formatEntry(entry);
-    if (outputPath.empty()) {
-        std::cout << table << std::flush;
-        if (!std::cout) return fail("cannot write the table to standard output");
-    } else {
-        std::string error;
-        if (!writeAtomically(outputPath, table, error)) return fail(error);
-    }
+    std::string error;
+    kestrel::OutputFileWriter table(outputPath, std::cout);
+    if (!table.open(error)) return fail(error);
+    for (const auto& entry : entries) table.stream() << kestrel::lookup::formatEntry(entry);
+    if (!table.commit(error)) return fail(error);
     std::cerr << kestrel::lookup::summaryLine(entries.size(), skipped) << '\n';
     return 0;
 }

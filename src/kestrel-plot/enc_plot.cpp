@@ -4,26 +4,35 @@
 #include <array>
 #include <cmath>
 #include <cstdio>
-#include <fstream>
 
-#include "kestrel-table/tool_output.hpp"
+#include "input/regular_file.hpp"
+#include "tools/output_file_writer.hpp"
+#include "tools/tool_input.hpp"
 
 namespace kestrel {
 
 namespace {
 
 constexpr const char* Usage =
-    "usage: kestrel-plot [-o FILE.svg] [--x GC3|GC3_6] [--y ENC|CAI|Fop|Chi_L] OUTPUT.kstl\n"
+    "usage: kestrel-plot [-o FILE.svg] [--x GC3|GC3_6] [--y ENC|CAI|Fop|Chi_L] [--allow-incomplete] OUTPUT.kstl\n"
     "\n"
     "Draws the genes of a KESTREL output file as one SVG figure: a scatter of the y index\n"
     "against the x index, forward- and reverse-strand genes in two colours, the curve\n"
     "expected under mutation pressure alone when y is ENC, and a histogram of the y\n"
     "index beside it. Genes with a placeholder in either column are left out and counted\n"
     "in a note on the figure. x defaults to GC3_6 when the file has it, else GC3; y to ENC.\n"
-    "The figure goes to FILE.svg, or beside the input with .kstl replaced by .svg.\n"
+    "The figure goes to FILE.svg, or beside the input with .kstl replaced by .svg; - for\n"
+    "OUTPUT.kstl reads standard input (the figure then goes to standard output without\n"
+    "-o). A regular file is written only when complete; a FIFO, device or /dev/stdout is\n"
+    "written in place.\n"
     "\n"
-    "Exit status 0 on success, 1 when the file cannot be read, is not a KESTREL analysis\n"
-    "output file or lacks a requested column, 2 for a wrong command line.\n";
+    "An output file that ends before its end-of-run summary comes from a run that was\n"
+    "cut short: it is refused, unless --allow-incomplete is given (its rows are then\n"
+    "drawn, with a warning).\n"
+    "\n"
+    "Exit status 0 on success, 1 when the file cannot be read, is not a regular file, not\n"
+    "a complete KESTREL analysis output file or lacks a requested column, 2 for a wrong\n"
+    "command line (an output file that is also the input is one).\n";
 
 constexpr std::array<const char*, 2> XLabels = {"GC3", "GC3_6"};
 constexpr std::array<const char*, 4> YLabels = {"ENC", "CAI", "Fop", "Chi_L"};
@@ -272,15 +281,24 @@ std::string renderSvg(const PlotData& data, const std::string& inputName) {
     return svg.text();
 }
 
-int runPlotTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+namespace {
+
+struct PlotArguments {
     std::string outputPath;
     std::optional<std::string> xLabel;
     std::string yLabel = "ENC";
-    std::vector<std::string> inputs;
+    std::string input;
+    bool allowIncomplete = false;
+};
+
+// Returns an exit status when the tool should stop here (help, or a wrong command line).
+std::optional<int> parsePlotArguments(const std::vector<std::string>& args, PlotArguments& parsed, std::ostream& out,
+                                      std::ostream& err) {
     const auto usageError = [&](const std::string& message) {
         err << "kestrel-plot: " << message << '\n' << Usage;
         return 2;
     };
+    std::vector<std::string> inputs;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (arg == "--help" || arg == "-h") {
@@ -291,14 +309,16 @@ int runPlotTool(const std::vector<std::string>& args, std::ostream& out, std::os
             if (i + 1 >= args.size()) return usageError(arg + " needs a value");
             const std::string& value = args[++i];
             if (arg == "-o") {
-                outputPath = value;
+                parsed.outputPath = value;
             } else if (arg == "--x") {
                 if (!oneOf(value, XLabels)) return usageError("--x takes GC3 or GC3_6, not " + value);
-                xLabel = value;
+                parsed.xLabel = value;
             } else {
                 if (!oneOf(value, YLabels)) return usageError("--y takes ENC, CAI, Fop or Chi_L, not " + value);
-                yLabel = value;
+                parsed.yLabel = value;
             }
+        } else if (arg == "--allow-incomplete") {
+            parsed.allowIncomplete = true;
         } else if (arg.size() > 1 && arg[0] == '-') {
             return usageError("unknown option " + arg);
         } else {
@@ -306,17 +326,39 @@ int runPlotTool(const std::vector<std::string>& args, std::ostream& out, std::os
         }
     }
     if (inputs.size() != 1) return usageError("name exactly one output file");
-    const std::string& input = inputs.front();
-    if (outputPath.empty()) outputPath = defaultOutputName(input);
+    parsed.input = inputs.front();
+    if (parsed.outputPath.empty()) parsed.outputPath = parsed.input == "-" ? "-" : defaultOutputName(parsed.input);
+    if (inputWrittenOver(parsed.outputPath, {parsed.input})) {
+        err << "kestrel-plot: the figure " << parsed.outputPath << " would be written over the input " << parsed.input
+            << '\n';
+        return 2;
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+int runPlotTool(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err) {
+    PlotArguments parsed;
+    if (auto status = parsePlotArguments(args, parsed, out, err)) return *status;
+    const bool fromStandardInput = parsed.input == "-";
+    const std::string name = fromStandardInput ? "standard input" : parsed.input;
     try {
-        std::ifstream in(input);
-        if (!in) throw KstlError(input + ": cannot be opened for reading");
-        KstlReader reader(in, input);
-        const PlotData data = collectPlotData(reader, xLabel, yLabel);
+        InputFile file;
+        if (!fromStandardInput) {
+            const std::string problem = openToolInput(file, parsed.input);
+            if (!problem.empty()) throw KstlError(problem);
+        }
+        KstlReader reader(fromStandardInput ? in : file, name);
+        const PlotData data = collectPlotData(reader, parsed.xLabel, parsed.yLabel);
+        if (!reader.readSummary().complete) {
+            if (!parsed.allowIncomplete) throw KstlError(cutShortText(name) + " (--allow-incomplete takes it)");
+            err << "kestrel-plot: warning: " << cutShortText(name) << '\n';
+        }
         std::string error;
-        ToolOutput figure(outputPath, out);
+        OutputFileWriter figure(parsed.outputPath, out);
         if (!figure.open(error)) throw KstlError(error);
-        figure.stream() << renderSvg(data, baseName(input));
+        figure.stream() << renderSvg(data, baseName(name));
         if (!figure.commit(error)) throw KstlError(error);
     } catch (const KstlError& e) {
         err << "kestrel-plot: " << e.what() << '\n';

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <istream>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -36,6 +37,7 @@ PlotData collectPlotData(KstlReader& reader, const std::optional<std::string>& x
 std::string renderSvg(const PlotData& data, const std::string& inputName);
 
 // Runs the tool on its arguments (without the program name); returns the exit status.
-int runPlotTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+// "-" as the input file reads in.
+int runPlotTool(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err);
 
 }  // namespace kestrel

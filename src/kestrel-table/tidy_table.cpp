@@ -5,7 +5,6 @@
 #include <charconv>
 #include <condition_variable>
 #include <cstdio>
-#include <fstream>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -13,15 +12,19 @@
 #include <thread>
 #include <vector>
 
-#include "kestrel-table/tool_output.hpp"
+#include "input/line_reader.hpp"
+#include "input/regular_file.hpp"
 #include "output/kstl_reader.hpp"
+#include "tools/output_file_writer.hpp"
+#include "tools/tool_input.hpp"
 
 namespace kestrel {
 
 namespace {
 
 constexpr const char* Usage =
-    "usage: kestrel-table [-o FILE.tsv] [--summary FILE.tsv] [-j THREADS] [--list FILE] OUTPUT.kstl...\n"
+    "usage: kestrel-table [-o FILE.tsv] [--summary FILE.tsv] [-j THREADS] [--list FILE] [--allow-incomplete]\n"
+    "                     OUTPUT.kstl...\n"
     "\n"
     "Writes the gene rows of KESTREL output files as one tab-separated table: a first\n"
     "column source (the output file's name as given), then every column under its\n"
@@ -37,18 +40,28 @@ constexpr const char* Usage =
     "--list FILE names further output files, one per line (for more files than a\n"
     "command line holds); they follow the files named on the command line.\n"
     "\n"
-    "Exit status 0 on success, 1 when a file cannot be read or is not a KESTREL\n"
-    "analysis output file, 2 for a wrong command line. A named file is written only\n"
-    "when complete.\n";
+    "An output file that ends before its end-of-run summary comes from a run that was\n"
+    "cut short, and its gene counts are wrong: such a file is refused, unless\n"
+    "--allow-incomplete is given; its rows are then taken, with a warning, and its\n"
+    "included and excluded counts are NA.\n"
+    "\n"
+    "Exit status 0 on success, 1 when a file cannot be read, is not a regular file or\n"
+    "not a complete KESTREL analysis output file, 2 for a wrong command line (an output\n"
+    "file that is also an input is one). A named regular file is written only when\n"
+    "complete; a FIFO, device or /dev/stdout is written in place.\n";
 
 constexpr std::array<const char*, 4> MedianColumns = {"ENC", "GC3", "GC3_6", "CAI"};
 
 constexpr unsigned MaxThreads = 256;
 
+// A line of a --list file is a file name: at most the longest path the system takes.
+constexpr std::size_t MaxListLineLength = 4096;
+
 struct TableArguments {
     std::string tablePath;
     std::string summaryPath;
     unsigned threads = 1;
+    bool allowIncomplete = false;
     std::vector<std::string> lists;
     std::vector<std::string> inputs;
 };
@@ -154,6 +167,51 @@ void writeSummaryTable(const std::vector<FileSummary>& files, std::ostream& out)
     }
 }
 
+// Appends the file names of a list, one a line; an exit status when it cannot be read.
+std::optional<int> readList(const std::string& list, std::vector<std::string>& inputs, std::ostream& err) {
+    InputFile in;
+    const std::string problem = openToolInput(in, list);
+    if (!problem.empty()) {
+        err << "kestrel-table: " << problem << '\n';
+        return 1;
+    }
+    std::string name;
+    for (std::size_t number = 1;; ++number) {
+        const LineRead read = readLine(in, name, MaxListLineLength);
+        if (read == LineRead::End) break;
+        if (read == LineRead::Cut) {
+            err << "kestrel-table: " << list << ", line " << number << ": longer than " << MaxListLineLength
+                << " characters, not a file name\n";
+            return 1;
+        }
+        if (!name.empty()) inputs.push_back(name);
+    }
+    if (in.bad()) {
+        err << "kestrel-table: " << list << ": reading failed\n";
+        return 1;
+    }
+    return std::nullopt;
+}
+
+// An output file may be neither an input nor the other output.
+std::optional<int> checkOutputs(const TableArguments& parsed, std::ostream& err) {
+    std::vector<std::string> inputs = parsed.inputs;
+    inputs.insert(inputs.end(), parsed.lists.begin(), parsed.lists.end());
+    for (const std::string* output : {&parsed.tablePath, &parsed.summaryPath}) {
+        if (auto input = inputWrittenOver(*output, inputs)) {
+            err << "kestrel-table: the output file " << *output << " is the input file " << *input << '\n';
+            return 2;
+        }
+    }
+    const auto named = [](const std::string& path) { return !path.empty() && path != "-"; };
+    if (named(parsed.summaryPath) && named(parsed.tablePath) &&
+        (parsed.summaryPath == parsed.tablePath || inputWrittenOver(parsed.summaryPath, {parsed.tablePath}))) {
+        err << "kestrel-table: -o and --summary name the same file\n";
+        return 2;
+    }
+    return std::nullopt;
+}
+
 // Returns an exit status when the tool should stop here (help, or a wrong command line).
 std::optional<int> parseArguments(const std::vector<std::string>& args, TableArguments& parsed, std::ostream& out,
                                   std::ostream& err) {
@@ -163,7 +221,9 @@ std::optional<int> parseArguments(const std::vector<std::string>& args, TableArg
             out << Usage;
             return 0;
         }
-        if (arg == "-o" || arg == "--summary" || arg == "--list") {
+        if (arg == "--allow-incomplete") {
+            parsed.allowIncomplete = true;
+        } else if (arg == "-o" || arg == "--summary" || arg == "--list") {
             if (i + 1 >= args.size()) {
                 err << "kestrel-table: " << arg << " needs a file name\n" << Usage;
                 return 2;
@@ -192,31 +252,18 @@ std::optional<int> parseArguments(const std::vector<std::string>& args, TableArg
         }
     }
     for (const auto& list : parsed.lists) {
-        std::ifstream in(list);
-        if (!in) {
-            err << "kestrel-table: " << list << ": cannot be opened for reading\n";
-            return 1;
-        }
-        for (std::string name; std::getline(in, name);) {
-            if (!name.empty() && name.back() == '\r') name.pop_back();
-            if (!name.empty()) parsed.inputs.push_back(name);
-        }
-        if (in.bad()) {
-            err << "kestrel-table: " << list << ": reading failed\n";
-            return 1;
-        }
+        if (auto status = readList(list, parsed.inputs, err)) return status;
     }
     if (parsed.inputs.empty()) {
         err << "kestrel-table: no output file named\n" << Usage;
         return 2;
     }
-    return std::nullopt;
+    return checkOutputs(parsed, err);
 }
 
-std::ifstream openInput(const std::string& path) {
-    std::ifstream in(path);
-    if (!in) throw KstlError(path + ": cannot be opened for reading");
-    return in;
+void openInput(InputFile& in, const std::string& path) {
+    const std::string problem = openToolInput(in, path);
+    if (!problem.empty()) throw KstlError(problem);
 }
 
 // One file's share of the table: its rows as they will be written and its summary row,
@@ -225,15 +272,22 @@ struct FileRows {
     std::string rows;
     FileSummary summary;
     std::string error;
+    std::string warning;
 };
 
-FileRows tabulateFile(const std::string& path, TableWriter& writer) {
+FileRows tabulateFile(const std::string& path, TableWriter& writer, bool allowIncomplete) {
     FileRows result;
     try {
-        std::ifstream in = openInput(path);
+        InputFile in;
+        openInput(in, path);
         KstlReader reader(in, path);
         result.summary = writer.writeRows(reader, result.rows);
         if (in.bad()) throw KstlError(path + ": reading failed");
+        if (!result.summary.counts.complete) {
+            if (!allowIncomplete) throw KstlError(cutShortText(path) + " (--allow-incomplete takes it)");
+            result.warning = "warning: " + cutShortText(path) + "; its included and excluded counts are NA";
+            result.summary.counts = KstlSummary{};
+        }
     } catch (const std::exception& e) {
         result.rows.clear();
         result.error = e.what();
@@ -246,12 +300,13 @@ FileRows tabulateFile(const std::string& path, TableWriter& writer) {
 // threads. Files are read at most two per thread ahead of the one being written, which
 // bounds the memory held. When write throws, the threads finish their current file and stop.
 template <typename Write>
-void tabulateInOrder(const std::vector<std::string>& paths, const std::vector<std::string>& labels, unsigned threads,
-                     Write write) {
+void tabulateInOrder(const TableArguments& parsed, const std::vector<std::string>& labels, Write write) {
+    const std::vector<std::string>& paths = parsed.inputs;
+    const unsigned threads = parsed.threads;
     if (threads <= 1 || paths.size() <= 1) {
         TableWriter writer(labels);
         for (const auto& path : paths) {
-            FileRows rows = tabulateFile(path, writer);
+            FileRows rows = tabulateFile(path, writer, parsed.allowIncomplete);
             write(rows);
         }
         return;
@@ -273,7 +328,7 @@ void tabulateInOrder(const std::vector<std::string>& paths, const std::vector<st
                 if (stop || next >= paths.size()) return;
                 index = next++;
             }
-            FileRows rows = tabulateFile(paths[index], writer);
+            FileRows rows = tabulateFile(paths[index], writer, parsed.allowIncomplete);
             {
                 const std::lock_guard lock(mutex);
                 done[index] = std::move(rows);
@@ -331,7 +386,8 @@ int runTableTool(const std::vector<std::string>& args, std::ostream& out, std::o
         // a file that is not an output file stops the run before anything is written.
         std::vector<std::string> labels;
         for (const auto& path : parsed.inputs) {
-            std::ifstream in = openInput(path);
+            InputFile in;
+            openInput(in, path);
             const KstlReader reader(in, path);
             for (const auto& column : reader.columns()) {
                 if (std::find(labels.begin(), labels.end(), column.label) == labels.end()) labels.push_back(column.label);
@@ -339,18 +395,19 @@ int runTableTool(const std::vector<std::string>& args, std::ostream& out, std::o
         }
 
         std::string error;
-        ToolOutput table(parsed.tablePath, out);
+        OutputFileWriter table(parsed.tablePath, out);
         if (!table.open(error)) throw KstlError(error);
         TableWriter(labels).writeHeader(table.stream());
         std::vector<FileSummary> summaries;
-        tabulateInOrder(parsed.inputs, labels, parsed.threads, [&](FileRows& rows) {
+        tabulateInOrder(parsed, labels, [&](FileRows& rows) {
             if (!rows.error.empty()) throw KstlError(rows.error);
+            if (!rows.warning.empty()) err << "kestrel-table: " << rows.warning << '\n';
             table.stream().write(rows.rows.data(), static_cast<std::streamsize>(rows.rows.size()));
             summaries.push_back(std::move(rows.summary));
         });
         if (!table.commit(error)) throw KstlError(error);
         if (!parsed.summaryPath.empty()) {
-            ToolOutput summary(parsed.summaryPath, out);
+            OutputFileWriter summary(parsed.summaryPath, out);
             if (!summary.open(error)) throw KstlError(error);
             writeSummaryTable(summaries, summary.stream());
             if (!summary.commit(error)) throw KstlError(error);

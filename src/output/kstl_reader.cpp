@@ -9,6 +9,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "input/line_reader.hpp"
+
 namespace kestrel {
 
 namespace {
@@ -17,6 +19,10 @@ constexpr std::string_view AnalysisFirstLine = "KESTREL output file for: ";
 constexpr std::string_view CheckFirstLine = "KESTREL check of lookup file: ";
 constexpr std::string_view IncludedLine = "Number of Genes in Cumulative Counts: ";
 constexpr std::string_view ExcludedLine = "Number of Excluded Genes: ";
+constexpr std::string_view BadCodonsLine = "Bad codons: ";  // the summary's last line
+
+// Rows are some two thousand characters at most; a longer line is no output file's.
+constexpr std::size_t MaxKstlLineLength = 1 << 16;
 
 std::string_view trimmed(std::string_view text) {
     const auto first = text.find_first_not_of(' ');
@@ -148,6 +154,10 @@ std::optional<double> numericValue(const KstlCell& cell) {
     return value;
 }
 
+std::string cutShortText(const std::string& name) {
+    return name + ": ends before its end-of-run summary: the run that wrote it was cut short";
+}
+
 KstlReader::KstlReader(std::istream& in, std::string name) : in_(in), name_(std::move(name)) {
     if (!readLine()) fail("is empty, not a KESTREL output file");
     if (line_.starts_with(CheckFirstLine)) fail("is a lookup-table check report, not an analysis output file");
@@ -158,7 +168,7 @@ KstlReader::KstlReader(std::istream& in, std::string name) : in_(in), name_(std:
         if (columns_.size() >= 4 && columns_[1].label == "File" && columns_[2].label == "Contig") break;
         columns_.clear();
     }
-    if (columns_.empty()) fail("has no column-header line, so it is not a complete KESTREL output file");
+    if (columns_.empty()) fail("has no column-header line: not a KESTREL output file, or one whose run was cut short");
     const auto strand = columnIndex("Strand");
     if (!strand) fail("has no Strand column in its column-header line");
     strandColumn_ = *strand;
@@ -178,15 +188,18 @@ void KstlReader::fail(const std::string& what) const {
 }
 
 bool KstlReader::readLine() {
-    if (!std::getline(in_, line_)) return false;
-    if (!line_.empty() && line_.back() == '\r') line_.pop_back();
+    const LineRead read = kestrel::readLine(in_, line_, MaxKstlLineLength);
+    if (read == LineRead::End) return false;
     ++lineNumber_;
+    if (read == LineRead::Cut) fail("line longer than " + std::to_string(MaxKstlLineLength) + " characters");
+    lineEnded_ = !in_.eof();
     return true;
 }
 
 bool KstlReader::nextRow(std::vector<KstlCell>& cells) {
     if (rowsEnded_) return false;
-    if (!readLine() || line_.empty()) {
+    // A last row without its line end is where an interrupted run stopped writing.
+    if (!readLine() || line_.empty() || !lineEnded_) {
         rowsEnded_ = true;
         return false;
     }
@@ -237,6 +250,7 @@ KstlSummary KstlReader::readSummary() {
     while (readLine()) {
         if (auto n = countAfter(line_, IncludedLine)) summary.genesIncluded = n;
         if (auto n = countAfter(line_, ExcludedLine)) summary.genesExcluded = n;
+        if (countAfter(line_, BadCodonsLine)) summary.complete = true;
     }
     return summary;
 }

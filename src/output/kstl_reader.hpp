@@ -38,6 +38,9 @@ struct KstlCell {
 struct KstlSummary {
     std::optional<long> genesIncluded;
     std::optional<long> genesExcluded;
+    // The summary's last line was read: the run that wrote the file was not cut short
+    // (interrupted, out of disk space, halted).
+    bool complete = false;
 };
 
 // Splits a column-header line into its labels: at runs of blanks, except that "A fl"
@@ -52,6 +55,9 @@ bool isPlaceholder(std::string_view label, std::string_view trimmed);
 
 // Parses a present cell as a number; no value for placeholders, text and non-finite numbers.
 std::optional<double> numericValue(const KstlCell& cell);
+
+// What the tools say of a file without its summary (KstlSummary::complete unset).
+std::string cutShortText(const std::string& name);
 
 class KstlReader {
 public:
@@ -72,6 +78,7 @@ public:
     // Reads the rest of the file (skipping any rows not yet read) for the summary's counts.
     KstlSummary readSummary();
 
+
 private:
     [[noreturn]] void fail(const std::string& what) const;
     bool readLine();
@@ -81,6 +88,7 @@ private:
     std::string name_;
     std::string line_;
     std::size_t lineNumber_ = 0;
+    bool lineEnded_ = true;  // the last line read ended with a line feed
     std::size_t rowsRead_ = 0;
     bool rowsEnded_ = false;
     std::vector<KstlColumn> columns_;

@@ -1,19 +1,39 @@
 #include "output/output_file.hpp"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include "control/halt.hpp"
 #include "setup/console.hpp"
 
 namespace kestrel {
 
-bool OutputFile::openTruncating(const std::string& name) {
-    if (stream_.is_open()) stream_.close();
-    stream_.clear();
-    stream_.open(name, std::ios::out | std::ios::trunc | std::ios::binary);
-    return stream_.is_open();
+bool OutputFile::create(const std::string& name) {
+    if (name.find('\0') != std::string::npos) return false;
+    // O_EXCL with O_CREAT fails on anything that exists, a symbolic link (even a
+    // dangling one) included.
+    const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd < 0) return false;
+    close();
+    created_ = fd;
+    return true;
 }
 
-void OutputFile::close() {
-    if (stream_.is_open()) stream_.close();
+bool OutputFile::startWriting() {
+    if (created_ < 0) return false;
+    if (::ftruncate(created_, 0) != 0 || ::lseek(created_, 0, SEEK_SET) != 0) return false;
+    buffer_.attach(created_, true);
+    created_ = -1;
+    stream_.clear();
+    return true;
+}
+
+bool OutputFile::close() {
+    bool written = true;
+    if (buffer_.isOpen()) written = buffer_.close();
+    if (created_ >= 0) ::close(created_);
+    created_ = -1;
+    return written;
 }
 
 void requireWritten(OutputFile& file, const std::string& name, Console& console) {

@@ -1,6 +1,7 @@
 #include "setup/console.hpp"
 
 #include <cctype>
+#include <iomanip>
 
 #include "control/halt.hpp"
 
@@ -8,8 +9,14 @@ namespace kestrel {
 
 std::string Console::readWord() {
     std::string word;
-    if (!(in_ >> word)) {
+    // One character more than a word may have tells an over-long word, without holding it.
+    if (!(in_ >> std::setw(MaxWordLength + 1) >> word)) {
         writeLine("\a\nEND OF INPUT.");
+        haltRun(*this);
+    }
+    atLineStart_ = true;
+    if (word.size() > MaxWordLength) {
+        writeLine("\a\nINPUT WORD LONGER THAN " + std::to_string(MaxWordLength) + " CHARACTERS: NOT AN ANSWER.");
         haltRun(*this);
     }
     return word;
@@ -28,14 +35,23 @@ char Console::readChoice(std::string_view offered) {
     }
 }
 
+void Console::startAlert(std::string_view text) {
+    if (text.starts_with('\a') && !text.starts_with("\a\n") && !atLineStart_) out_ << '\n';
+}
+
 void Console::write(std::string_view text) {
+    if (text.empty()) return;
+    startAlert(text);
     out_ << text;
     out_.flush();
+    atLineStart_ = text.back() == '\n';
 }
 
 void Console::writeLine(std::string_view text) {
+    startAlert(text);
     out_ << text << '\n';
     out_.flush();
+    atLineStart_ = true;
 }
 
 void Console::clearScreen() { write(std::string(50, '\n')); }

@@ -1,5 +1,6 @@
 // The text console: answers are read one whitespace-delimited word at a time, and every
-// text written is flushed at once.
+// text written is flushed at once. A console that can no longer be written (its reader
+// went away) does not stop the run.
 #pragma once
 
 #include <istream>
@@ -14,7 +15,8 @@ public:
     Console(std::istream& in, std::ostream& out) : in_(in), out_(out) {}
 
     // Next word of standard input. At the end of input it writes "\a\nEND OF INPUT."
-    // and halts the run (haltRun), so no prompt ever loops on a closed input.
+    // and halts the run (haltRun), so no prompt ever loops on a closed input; a word of
+    // more than MaxWordLength characters halts it too, with a message that says so.
     std::string readWord();
     // First character of the next word, upper-cased.
     char readAnswer();
@@ -22,13 +24,22 @@ public:
     // without a word; Q halts the run.
     char readChoice(std::string_view offered);
 
-    void write(std::string_view text);      // write and flush
+    // Write and flush. A text that begins with the alert character starts on a line of
+    // its own: a line feed goes first when the cursor is not at the start of a line.
+    void write(std::string_view text);
     void writeLine(std::string_view text);  // text, line feed, flush
     void clearScreen();                     // 50 line feeds in place of clearing the screen
 
+    static constexpr std::size_t MaxWordLength = 499;
+
 private:
+    void startAlert(std::string_view text);
+
     std::istream& in_;
     std::ostream& out_;
+    // The cursor is at the start of a line: after a line feed, or after an answer (the
+    // user's Enter, on a terminal).
+    bool atLineStart_ = true;
 };
 
 }  // namespace kestrel

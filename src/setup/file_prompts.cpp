@@ -1,11 +1,12 @@
 #include "setup/file_prompts.hpp"
 
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
+#include <unistd.h>
+
 #include <string>
 
 #include "control/run_settings.hpp"
+#include "input/regular_file.hpp"
+#include "output/output_file.hpp"
 #include "setup/console.hpp"
 
 namespace kestrel {
@@ -32,21 +33,35 @@ bool isDecimalNumber(std::string_view word) {
 
 namespace {
 
-// A file opens for reading when it exists, is not a folder and can be read; nothing is created.
-bool opensForReading(const std::string& name) {
-    std::error_code error;
-    if (std::filesystem::is_directory(name, error)) return false;
-    std::ifstream probe(name, std::ios::in | std::ios::binary);
-    return probe.is_open();
+bool isControl(char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7f; }
+
+}  // namespace
+
+bool hasControlCharacter(std::string_view name) {
+    for (const char c : name)
+        if (isControl(c)) return true;
+    return false;
 }
 
-// One exclusive create: a file that already exists is never truncated, not even one that
-// appears between a check and the creation.
-bool createNewEmptyFile(const std::string& name) {
-    std::FILE* file = std::fopen(name.c_str(), "wx");
-    if (file == nullptr) return false;
-    std::fclose(file);
-    return true;
+std::string shownName(std::string_view name) {
+    std::string shown(name);
+    for (char& c : shown)
+        if (isControl(c)) c = '?';
+    return shown;
+}
+
+const char* nameProblemText() { return "ITS NAME HOLDS A CONTROL CHARACTER."; }
+
+namespace {
+
+// Why the lookup table cannot be read, as a line for the console; nullptr when it opens.
+const char* lookupProblem(const std::string& name) {
+    if (hasControlCharacter(name)) return nameProblemText();
+    int fd = -1;
+    const OpenStatus status = openRegularFile(name, fd);
+    if (status != OpenStatus::Opened) return openProblemText(status);
+    ::close(fd);
+    return nullptr;
 }
 
 }  // namespace
@@ -55,9 +70,10 @@ void promptLookupFile(Console& console, RunSettings& settings) {
     for (;;) {
         console.write("Name of input file (lookup table): ");
         settings.lookupFileName = console.readWord();
-        if (opensForReading(settings.lookupFileName)) return;
-        console.writeLine("\aPROBLEM OPENING THE FILE " + settings.lookupFileName + ".");
-        console.writeLine("THE FILE MAY NOT EXIST.");
+        const char* problem = lookupProblem(settings.lookupFileName);
+        if (problem == nullptr) return;
+        console.writeLine("\aPROBLEM OPENING THE FILE " + shownName(settings.lookupFileName) + ".");
+        console.writeLine(problem);
         console.writeLine("TYPE Q <enter> TO QUIT");
         console.write("OR TYPE C <enter> TO CONTINUE.> ");
         console.readChoice("C");
@@ -65,12 +81,17 @@ void promptLookupFile(Console& console, RunSettings& settings) {
     }
 }
 
-void promptOutputFile(Console& console, RunSettings& settings) {
+void promptOutputFile(Console& console, RunSettings& settings, OutputFile& output) {
     for (;;) {
         console.write("\nName of output file (.kstl suffix added): ");
         settings.outputFileName = console.readWord() + ".kstl";
-        if (createNewEmptyFile(settings.outputFileName)) return;
-        console.writeLine("\aTHE FILE " + settings.outputFileName + " MAY ALREADY EXIST.");
+        if (hasControlCharacter(settings.outputFileName)) {
+            console.writeLine("\aTHE NAME " + shownName(settings.outputFileName) + " HOLDS A CONTROL CHARACTER.");
+        } else if (output.create(settings.outputFileName)) {
+            return;
+        } else {
+            console.writeLine("\aTHE FILE " + settings.outputFileName + " MAY ALREADY EXIST.");
+        }
         console.writeLine("TYPE Q <enter> TO QUIT ");
         console.write("OR N <enter> FOR NEW FILENAME.> ");
         console.readChoice("N");

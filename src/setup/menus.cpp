@@ -8,10 +8,10 @@
 #include <limits>
 #include <string>
 
-#include "analysis/reference_files.hpp"
 #include "control/run_settings.hpp"
 #include "setup/console.hpp"
 #include "setup/file_prompts.hpp"
+#include "setup/reference_prompts.hpp"
 
 namespace kestrel {
 
@@ -130,7 +130,7 @@ void showSegmentMenu(Console& console, const RunSettings& s) {
 
 }  // namespace
 
-void mainMenu(Console& console, RunSettings& settings, ReferenceTables& references) {
+void mainMenu(Console& console, RunSettings& settings, ReferenceTables& references, OutputFile& output) {
     settings.prokaryoteGenome = 0;
     settings.rscuTableUsed = 0;
     settings.preferredCodonListUsed = 0;
@@ -142,7 +142,7 @@ void mainMenu(Console& console, RunSettings& settings, ReferenceTables& referenc
     bool rscuPending = false, minimumPending = false, preferredPending = false;
     for (;;) {
         if (lookupPending) promptLookupFile(console, settings);
-        if (outputPending) promptOutputFile(console, settings);
+        if (outputPending) promptOutputFile(console, settings, output);
         if (genomePending) toggle(settings.prokaryoteGenome);
         if (rscuPending) {
             if (settings.rscuTableUsed == 0) {

@@ -13,6 +13,7 @@
 #include "control/halt.hpp"
 #include "control/run_settings.hpp"
 #include "setup/console.hpp"
+#include "setup/reference_prompts.hpp"
 
 namespace kestrel {
 namespace {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <sstream>
 
 #include "control/halt.hpp"
@@ -11,27 +12,57 @@
 namespace kestrel {
 namespace {
 
-TEST(OutputFile, AFileThatCannotBeWrittenOrAFailedWriteHaltsTheRun) {
+std::string contents(const std::filesystem::path& path) {
+    std::ifstream in(path);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+class OutputFileTest : public InScratchFolder {
+protected:
+    OutputFileTest() : InScratchFolder("kestrel_output_file") {}
+};
+
+TEST_F(OutputFileTest, ACreatedFileIsWrittenThroughItsOwnDescriptorNeverByName) {
+    OutputFile file;
+    ASSERT_TRUE(file.create("run.kstl"));
+    std::ofstream("run.kstl") << "left by someone else\n";
+    // Between the prompt and the first gene the name is made to point elsewhere.
+    std::ofstream("victim") << "keep me\n";
+    std::filesystem::rename("run.kstl", "moved.kstl");
+    std::filesystem::create_symlink("victim", "run.kstl");
+    ASSERT_TRUE(file.startWriting());
+    file.stream() << "rows\n";
+    EXPECT_TRUE(file.close());
+    EXPECT_EQ(contents("victim"), "keep me\n");
+    EXPECT_EQ(contents("moved.kstl"), "rows\n");  // emptied first, then written
+}
+
+TEST_F(OutputFileTest, NothingThatExistsIsCreatedOver) {
+    std::ofstream("taken.kstl") << "x";
+    std::filesystem::create_symlink("nowhere", "dangling.kstl");
+    std::filesystem::create_directory("folder.kstl");
+    OutputFile file;
+    for (const char* name : {"taken.kstl", "dangling.kstl", "folder.kstl"}) EXPECT_FALSE(file.create(name)) << name;
+    EXPECT_FALSE(file.create(std::string("a\0b.kstl", 8)));
+    EXPECT_FALSE(std::filesystem::exists("nowhere"));
+    EXPECT_FALSE(std::filesystem::exists("a"));
+    EXPECT_FALSE(file.startWriting());
+}
+
+TEST_F(OutputFileTest, AFileThatCannotBeWrittenOrAFailedWriteHaltsTheRun) {
     std::istringstream in;
     std::ostringstream out;
     Console console(in, out);
     OutputFile file;
-    const std::string folder = scratchPath("kestrel_not_a_file").string();
-    std::filesystem::create_directories(folder);
-    EXPECT_FALSE(file.openTruncating(folder));
-    EXPECT_THROW(requireWritten(file, folder, console), RunHalted);
-    EXPECT_EQ(out.str(), "\aPROBLEM WRITING THE FILE " + folder + ".\nKESTREL halted.\n\n");
-    std::filesystem::remove(folder);
+    EXPECT_THROW(requireWritten(file, "never.kstl", console), RunHalted);
+    EXPECT_EQ(out.str(), "\aPROBLEM WRITING THE FILE never.kstl.\nKESTREL halted.\n\n");
 
-    // The same file object opens again after the failure, and a failed write (what a full
-    // disk leaves behind) is not taken for success.
-    const std::string name = folder + ".kstl";
-    ASSERT_TRUE(file.openTruncating(name));
-    EXPECT_NO_THROW(requireWritten(file, name, console));
+    // A failed write (what a full disk leaves behind) is not taken for success.
+    ASSERT_TRUE(file.create("full.kstl"));
+    ASSERT_TRUE(file.startWriting());
+    EXPECT_NO_THROW(requireWritten(file, "full.kstl", console));
     file.stream().setstate(std::ios::badbit);
-    EXPECT_THROW(requireWritten(file, name, console), RunHalted);
-    file.close();
-    std::filesystem::remove(name);
+    EXPECT_THROW(requireWritten(file, "full.kstl", console), RunHalted);
 }
 
 }  // namespace

@@ -3,9 +3,12 @@
 #include "input/lookup_check.hpp"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <sstream>
+
+#include "../control/scratch_path.hpp"
 
 namespace kestrel {
 namespace {
@@ -34,12 +37,27 @@ TEST(LookupCheck, ReversedExonHasANegativeLength) {
     EXPECT_EQ(report({500, 99}), gene + array + "  problem: CDS not divisible by 3\n" + codons);
 }
 
-TEST(LookupCheck, FolderOrUnnamedFileCannotBeOpened) {
-    const std::string folder = std::filesystem::temp_directory_path().string();
-    EXPECT_EQ(report({1, 300}, folder, true),
-              "gene: geneX (starting at base 1 of contig 1)\n"
-              "  problem: couldn't open " + folder + "\n");
+TEST(LookupCheck, AnEntryWithAnOverlongLineIsListed) {
+    RunSettings settings;
+    GeneRecord record;
+    record.gene = "long";
+    record.cds = {1, 300};
+    record.nExons = 1;
+    record.overlongLine = 1;
+    std::ostringstream out;
+    checkOut(record, settings, false, out);
+    EXPECT_EQ(out.str(), "gene: long (starting at base 1 of contig 0)\n  problem: a line longer than 9999 characters\n");
+}
+
+TEST(LookupCheck, FilesThatAreNotRegularAreReportedWithoutWaitingOnThem) {
+    const std::string fifo = scratchPath("check_fifo").string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);  // no writer: an ordinary open would wait for ever
+    const std::string gene = "gene: geneX (starting at base 1 of contig 1)\n  problem: couldn't open ";
+    for (const std::string& name : {fifo, std::string("/dev/null"), std::filesystem::temp_directory_path().string()})
+        EXPECT_EQ(report({1, 300}, name, true), gene + name + " (not a regular file)\n");
+    EXPECT_EQ(report({1, 300}, fifo + ".missing", true), gene + fifo + ".missing\n");
     EXPECT_NE(report({1, 300}, "", true), "");
+    std::filesystem::remove(fifo);
 }
 
 }  // namespace

@@ -77,6 +77,20 @@ TEST(LookupEntry, NumbersAndTextInTheirValueColumns) {
     EXPECT_EQ(readOne(1, "#gene a\r").gene, "a");
 }
 
+// A line past 9999 characters is read only so far, and the entry is marked for it,
+// whichever of its lines it is; the next entry is read from its own first line.
+TEST(LookupEntry, AnOverlongLineMarksTheEntry) {
+    for (const int line : {0, 4, 10}) {
+        std::istringstream in(entry(line, "#file " + std::string(20000, 'f')) + entry(0, "#CDS 1..9"));
+        GeneRecord record;
+        readLookupEntry(in, 0, record, nullptr);
+        EXPECT_EQ(record.overlongLine, 1) << line;
+        readLookupEntry(in, 1, record, nullptr);
+        EXPECT_EQ(std::tie(record.overlongLine, record.gene, record.file), std::tuple(0, "g1", "seq.gb")) << line;
+    }
+    EXPECT_EQ(readOne(1, "#gene " + std::string(9993, 'g')).overlongLine, 0);  // 9999 characters
+}
+
 TEST(LookupEntry, PreviousEntryAndMissingLinesAtEndOfFile) {
     std::istringstream in(entry(5, "#contig 3") + "#CDS 5..7\n#gene b\n");
     GeneRecord r;
@@ -96,9 +110,9 @@ TEST(LookupTable, CountsCdsLinesIncludingAnUnterminatedLastLine) {
     const std::string name = scratchPath("count_lookup").string();
     std::ofstream(name, std::ios::binary) << "#CDS 1..3\nxx #CDS\n#cds 4..5\n\n#CDS 7..9";
     std::int32_t n = -1;
-    ASSERT_TRUE(countLookupEntries(name, n));
+    ASSERT_EQ(countLookupEntries(name, n), OpenStatus::Opened);
     EXPECT_EQ(n, 3);
-    EXPECT_FALSE(countLookupEntries(name + ".missing", n));
+    EXPECT_EQ(countLookupEntries(name + ".missing", n), OpenStatus::CannotOpen);
     std::filesystem::remove(name);
 }
 

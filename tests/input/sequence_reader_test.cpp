@@ -1,6 +1,7 @@
 #include "input/sequence_reader.hpp"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cctype>
 #include <cstdio>
@@ -296,6 +297,53 @@ TEST_F(SequenceReaderTest, MissingSequenceIsReportedAndExcluded) {
     EXPECT_EQ(counts.startCodon, (CodonBases{0, 3, 1}));
     EXPECT_EQ(counts.stopCodon, (CodonBases{3, 0, 0}));
     EXPECT_EQ(cumulative_.genesIncluded, 1);
+}
+
+// A line longer than the reader holds ends the contig's sequence, and a gene read up to
+// it says so; a FIFO is refused without being waited on.
+TEST_F(SequenceReaderTest, OverlongLinesAndFilesThatAreNotRegular) {
+    std::string text = flatFile({bases(6000)});
+    text.insert(text.find("     3001 "), "     3001 " + std::string(10000, 'a') + "\n");
+    const std::string file = write("long.gb", text);
+    EXPECT_EQ(tallies(walkAlone(gene(file, {1, 300}, 0, 100))),
+              tallies(walkAlone(gene(write("ok.gb", flatFile({bases(6000)})), {1, 300}, 0, 100))));
+    EXPECT_EQ(consoleText_.str(), "");
+    const GeneCounts cut = walkAlone(gene(file, {2701, 3300}));
+    EXPECT_EQ(consoleText_.str(), "\a\n Sequence of g read only up to a line of long.gb longer than 9999 characters");
+    EXPECT_EQ(cut.stopCodon, (CodonBases{4, 4, 4}));  // the walk ended at 3000
+
+    consoleText_.str("");
+    walkAlone(gene(write("first.gb", "ORIGIN\n 1 " + std::string(10000, 'c') + "\n//\n"), {1, 300}));
+    EXPECT_EQ(consoleText_.str(), "\a\n Sequence of g not read: a line of first.gb longer than 9999 characters");
+
+    ASSERT_EQ(::mkfifo("pipe.gb", 0600), 0);
+    consoleText_.str("");
+    walkAlone(gene("pipe.gb", {1, 300}));
+    EXPECT_FALSE(lastResult_);
+    EXPECT_EQ(consoleText_.str(), "\a\n Sequence of g not read: pipe.gb is not a regular file");
+}
+
+// Contig i of a file of many contigs is told by its letters; the places of only so many
+// "ORIGIN" lines are remembered, and contigs past them are still found, in any order.
+TEST_F(SequenceReaderTest, ContigsPastTheRememberedOnesAreFound) {
+    const auto letters = [](int i) {
+        std::string s;
+        for (int k = 0; k < 9; ++k, i /= 4) s += "ACGT"[i % 4];
+        return s + "AAA";
+    };
+    std::string text;
+    for (int i = 1; i <= 70000; ++i) text += "ORIGIN\n        1 " + letters(i) + "\n//\n";
+    const std::string file = write("many.gb", text);
+    StoredSequence store;
+    store.allocate(23);
+    SequenceReader reader(store);
+    for (const int contig : {69999, 66000, 70000, 100, 65536, 65537, 70000}) {
+        SCOPED_TRACE(contig);
+        GeneRecord record = gene(file, {1, 12});
+        record.contig = contig;
+        const GeneCounts counts = walk(reader, record, false);
+        EXPECT_EQ(tallies(counts), tallies(walkAlone(gene(write("one.gb", flatFile({letters(contig)})), {1, 12}))));
+    }
 }
 
 TEST_F(SequenceReaderTest, CoordinatesOfOddLengthOrOutsideTheContig) {

@@ -12,6 +12,7 @@
 #include "analysis/reference_tables.hpp"
 #include "control/halt.hpp"
 #include "control/run_settings.hpp"
+#include "output/output_file.hpp"
 #include "setup/console.hpp"
 #include "setup/file_prompts.hpp"
 
@@ -45,7 +46,7 @@ protected:
         return halted;
     }
     bool output(const std::string& answers) {
-        return run(answers, [&](Console& c) { promptOutputFile(c, settings_); });
+        return run(answers, [&](Console& c) { promptOutputFile(c, settings_, output_); });
     }
     bool analysis(const std::string& answers) {
         return run(answers, [&](Console& c) { analysisOptionsMenu(c, settings_); });
@@ -65,6 +66,7 @@ protected:
 
     RunSettings settings_;
     ReferenceTables references_;
+    OutputFile output_;
     std::string transcript_;
 };
 
@@ -82,10 +84,35 @@ TEST_F(Dialogue, FileNames) {
     EXPECT_TRUE(shows("\aTHE FILE Q.kstl MAY ALREADY EXIST."));
 }
 
+TEST_F(Dialogue, AWordTooLongToBeAnAnswerHalts) {
+    std::ofstream("genes") << "#CDS 1..9\n";
+    std::string path;
+    for (int i = 0; i < 247; ++i) path += "./";
+    const auto lookup = [&](Console& c) { promptLookupFile(c, settings_); };
+    EXPECT_FALSE(run(path + "genes", lookup));  // 499 characters
+    EXPECT_TRUE(run(std::string(500, '\0'), lookup));
+    EXPECT_TRUE(shows("\a\nINPUT WORD LONGER THAN 499 CHARACTERS: NOT AN ANSWER.\nKESTREL halted.\n\n"));
+}
+
+TEST(ConsoleLines, AnAlertStartsOnALineOfItsOwn) {
+    std::istringstream in("answer");
+    std::ostringstream out;
+    Console console(in, out);
+    console.write("\n READSEQ started for g");
+    console.writeLine("\aPROBLEM WRITING THE FILE x.");  // after a progress line: a line feed first
+    console.write("\n LOCWRITE started for g");
+    console.write("\a\n Sequence of g not found");    // begins with its own line feed
+    console.write("prompt: ");
+    console.readWord();
+    console.writeLine("\aPROBLEM OPENING THE FILE y.");  // the user's Enter ended the line
+    EXPECT_EQ(out.str(), "\n READSEQ started for g\n\aPROBLEM WRITING THE FILE x.\n\n LOCWRITE started for g"
+                         "\a\n Sequence of g not foundprompt: \aPROBLEM OPENING THE FILE y.\n");
+}
+
 TEST_F(Dialogue, MinimumRscuIsAskedWithoutATableAndRefusesBadNumbers) {
     std::ofstream("genes.lookup") << "#CDS 1..9\n";
     // 1 lies past the range, q is a bad number rather than quit, a lone point reads as 0.
-    EXPECT_FALSE(run("genes.lookup run M 1 q . C", [&](Console& c) { mainMenu(c, settings_, references_); }));
+    EXPECT_FALSE(run("genes.lookup run M 1 q . C", [&](Console& c) { mainMenu(c, settings_, references_, output_); }));
     EXPECT_EQ(settings_.minimumRscu, 0.0);
     EXPECT_EQ(refusals(), 2u);
 }

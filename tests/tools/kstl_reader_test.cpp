@@ -106,6 +106,29 @@ TEST(KstlReader, WideValuesPushTheRowRightWithoutShiftingCells) {
     EXPECT_EQ(summary.genesIncluded, std::nullopt);
 }
 
+// A file is complete when its summary's last line was read; the last row of a run cut
+// short has no line end, and is not cut into cells.
+TEST(KstlReader, AFileCutShortIsToldApart) {
+    const std::string whole = samples::optionsOffFile();
+    const std::size_t secondRow = whole.find("\ng2 ") + 1;
+    const struct {
+        std::string text;
+        std::size_t rows;
+        bool complete;
+    } cases[] = {
+        {whole, 2, true},
+        {whole.substr(0, whole.find("Bad codons")), 2, false},
+        {whole.substr(0, whole.find("\n", secondRow) + 1), 2, false},
+        {whole.substr(0, secondRow + 40), 1, false},
+        {whole.substr(0, whole.size() - 1), 2, true},  // only the summary's line end is missing
+    };
+    for (const auto& c : cases) {
+        KstlSummary summary;
+        EXPECT_EQ(readRows(c.text, &summary).size(), c.rows) << c.text.size();
+        EXPECT_EQ(summary.complete, c.complete) << c.text.size();
+    }
+}
+
 TEST(KstlReader, FilesThatAreNotAnalysisOutputAreRefused) {
     const std::string columns = samples::headerLines() + samples::identityLabels() + samples::OptionsOffLabels + "\n";
     const std::string row = samples::optionsOffRow("g1", "seq.gb", "   nc ", "0.5000 ");
@@ -117,6 +140,7 @@ TEST(KstlReader, FilesThatAreNotAnalysisOutputAreRefused) {
         {samples::headerLines(), "t.kstl, line 9: has no column-header line"},
         {columns + "g1 seq.gb 1 11 28\n", "t.kstl, line 11: gene row has fewer cells"},
         {columns + row + "0.1 \n", "t.kstl, line 11: gene row does not line up"},  // Strand one cell off
+        {columns + std::string(70000, '7') + "\n", "t.kstl, line 11: line longer than 65536 characters"},
     };
     for (const auto& [text, message] : cases) {
         try {

@@ -52,11 +52,12 @@ inline std::string combinedRow(const std::string& gene, const std::string& enc, 
     return identityCells(gene, "other.gb", enc, strand) + "     30 " "    2 " "0.5000 " "0.1000 " "0.2000 " + rest;
 }
 
-// A whole file: each row ends with a line feed; the summary gives the gene counts.
+// A whole file: each row ends with a line feed; the summary gives the gene counts and
+// ends with its bad-codon line.
 inline std::string outputFile(const std::string& labels, const std::string& rows, int included, int excluded) {
     return headerLines() + identityLabels() + labels + "\n" + rows + "\n\nNumber of Genes in Cumulative Counts: " +
            std::to_string(included) + "\nNumber of Excluded Genes: " + std::to_string(excluded) +
-           "\nAla\n  GCA        1  (1.000)\n";
+           "\nAla\n  GCA        1  (1.000)\n\nBad codons: 0\n";
 }
 
 // Two genes: g1 without ENC, g2 with ENC 45.50; GC3 0.5000 and 0.7500.

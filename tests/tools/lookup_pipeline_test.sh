@@ -54,7 +54,7 @@ echo "not a GenBank file" > plain.txt
 grep -q "holds no GenBank record" bad.err || fail "message: $(cat bad.err)"
 [ ! -e bad.lookup ] && ! ls bad.lookup.* > /dev/null 2>&1 || fail "half-written or temporary table left"
 ! "$bin/kestrel-lookup" missing.gb 2> missing.err > /dev/null || fail "missing file accepted"
-grep -q "cannot read missing.gb" missing.err || fail "message: $(cat missing.err)"
+grep -q "missing.gb: cannot be opened for reading" missing.err || fail "message: $(cat missing.err)"
 
 # A pseudogene is written only when asked for; a file name the analysis would misread is refused.
 record PSEUDO "$(repeat a 300)" > pseudo.gb <<'EOF'

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdio>
 #include <fstream>
+#include <iostream>
 #include <sstream>
 
 #include "kstl_samples.hpp"
@@ -121,12 +122,12 @@ TEST(PlotTool, WritesTheFigureOrFailsWithAClearMessage) {
     const std::string input = dir + "plot-tool.kstl";
     std::ofstream(input) << samples::optionsOffFile();
     std::ostringstream out, err;
-    ASSERT_EQ(runPlotTool({input}, out, err), 0) << err.str();
+    ASSERT_EQ(runPlotTool({input}, std::cin, out, err), 0) << err.str();
     EXPECT_TRUE(std::ifstream(dir + "plot-tool.svg").good());  // beside the input, .kstl replaced
-    EXPECT_EQ(runPlotTool({"--x", "GC3_6", "-o", dir + "no.svg", input}, out, err), 1);
+    EXPECT_EQ(runPlotTool({"--x", "GC3_6", "-o", dir + "no.svg", input}, std::cin, out, err), 1);
     EXPECT_NE(err.str().find("plot-tool.kstl: has no GC3_6 column"), std::string::npos) << err.str();
     EXPECT_FALSE(std::ifstream(dir + "no.svg").good());
-    EXPECT_EQ(runPlotTool({"--y", "GC3", input}, out, err), 2);
+    EXPECT_EQ(runPlotTool({"--y", "GC3", input}, std::cin, out, err), 2);
     std::remove(input.c_str());
     std::remove((dir + "plot-tool.svg").c_str());
 }

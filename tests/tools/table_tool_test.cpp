@@ -1,6 +1,7 @@
 #include "kestrel-table/tidy_table.hpp"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
@@ -117,7 +118,7 @@ TEST_F(TableTool, ThreadsAndListsGiveTheSameTablesAndStopAtTheFirstBadFileInOrde
         << err_.str();
     EXPECT_EQ(read("genes.tsv") + read("genomes.tsv"), serial);
     EXPECT_EQ(run({"--list", "missing.txt"}), 1);
-    EXPECT_EQ(err_.str(), "kestrel-table: missing.txt: cannot be opened for reading\n");
+    EXPECT_EQ(err_.str(), "kestrel-table: missing.txt: cannot be opened for reading (No such file or directory)\n");
 
     // Two broken files: the first in command-line order is the one reported, whatever
     // thread reaches it, and nothing is written.
@@ -134,12 +135,30 @@ TEST_F(TableTool, ThreadsAndListsGiveTheSameTablesAndStopAtTheFirstBadFileInOrde
     EXPECT_EQ(run({"f0.kstl", "-j"}), 2);
 }
 
-TEST_F(TableTool, OutputThroughASymbolicLinkReplacesTheTargetNotTheLink) {
-    write("target.tsv", "old");
-    fs::create_symlink("target.tsv", "link.tsv");
-    ASSERT_EQ(run({"-o", "link.tsv", "a.kstl"}), 0) << err_.str();
-    EXPECT_TRUE(fs::is_symlink("link.tsv"));
-    EXPECT_EQ(lines(read("target.tsv")).size(), 3u);
+TEST_F(TableTool, ARunCutShortIsRefusedUnlessAllowedAndItsCountsAreThenNA) {
+    const std::string whole = samples::optionsOffFile();
+    write("cut.kstl", whole.substr(0, whole.find("\nNumber of Excluded")));
+    EXPECT_EQ(run({"-o", "genes.tsv", "a.kstl", "cut.kstl"}), 1);
+    EXPECT_EQ(err_.str(), "kestrel-table: cut.kstl: ends before its end-of-run summary: the run that wrote it was "
+                          "cut short (--allow-incomplete takes it)\n");
+    EXPECT_FALSE(fs::exists("genes.tsv"));
+    ASSERT_EQ(run({"--allow-incomplete", "--summary", "genomes.tsv", "-o", "genes.tsv", "cut.kstl"}), 0);
+    EXPECT_EQ(err_.str(), "kestrel-table: warning: cut.kstl: ends before its end-of-run summary: the run that "
+                          "wrote it was cut short; its included and excluded counts are NA\n");
+    EXPECT_EQ(lines(read("genomes.tsv"))[1], "cut.kstl\t2\tNA\tNA\t45.5000\t0.6250\tNA\tNA");
+}
+
+TEST_F(TableTool, AnOutputThatIsAnInputOrTheOtherOutputIsAUsageError) {
+    ASSERT_EQ(::mkfifo("pipe.kstl", 0600), 0);
+    const std::pair<std::vector<std::string>, int> cases[] = {
+        {{"-o", "a.kstl", "a.kstl"}, 2},
+        {{"--summary", "./b.kstl", "a.kstl", "b.kstl"}, 2},
+        {{"-o", "same.tsv", "--summary", "same.tsv", "a.kstl"}, 2},
+        {{"pipe.kstl"}, 1},  // not read, and not waited on
+    };
+    for (const auto& [args, status] : cases) EXPECT_EQ(run(args), status) << args[0] << " " << args[1];
+    EXPECT_EQ(read("a.kstl"), samples::optionsOffFile());
+    EXPECT_EQ(err_.str(), "kestrel-table: pipe.kstl: not a regular file but a FIFO, device, socket or folder\n");
 }
 
 TEST_F(TableTool, NotAnOutputFileFailsAndLeavesNothingUnderItsName) {

@@ -87,16 +87,59 @@ done
 # --- Thousands of genomes with long names: more names than one command line holds reach
 # the table. Their output files are made by hand, so that only the table job runs.
 mkdir -p many/genomes many/results/kstl && cd many
-for i in $(seq -w 1 3200); do
-  name=GCF_00000${i}.1_ASM_assembly_of_strain_$i
-  ln ../genomes/a.gb "genomes/$name.gb" && mkdir -p "work/$name" && touch "work/$name/genome.lookup"
-  ln ../results/kstl/a.kstl "results/kstl/$name.kstl"
-done
-# Older than the output files however long the links took to make.
-touch -d "@$(($(stat -c %Y results/kstl/"$name".kstl) - 60))" genomes/*.gb
+# (In one process: thousands of ln and mkdir commands take minutes on a busy machine.)
+/usr/bin/python3 -c '
+import os
+for i in range(1, 3201):
+    name = f"GCF_00000{i:04d}.1_ASM_assembly_of_strain_{i:04d}"
+    os.link("../genomes/a.gb", f"genomes/{name}.gb")
+    os.makedirs(f"work/{name}")
+    open(f"work/{name}/genome.lookup", "w").close()
+    os.link("../results/kstl/a.kstl", f"results/kstl/{name}.kstl")
+' || fail "the genomes were not made"
+# Older than the output files, however long the links took to make.
+touch -r ../results/kstl/a.kstl -d '-1 minute' genomes/*.gb
 run_workflow many.log results/genes.tsv
 [ "$(wc -l < results/genomes.tsv 2> /dev/null)" = 3201 ] || fail "genomes.tsv of 3200 genomes lacks rows"
 grep -qE '^analyse +[0-9]' many.log && fail "genomes with up-to-date output files were analysed again"
+
+# --- Every setting is checked before any job runs: a bad one stops the run, naming its key.
+bad_setting() {  # KEY CONFIG...
+  local key=$1
+  shift
+  snakemake -s "$root/workflow/Snakefile" --cores 1 --config genomes=genomes "$@" > bad.log 2>&1 &&
+    fail "snakemake accepted $*"
+  grep -qF "bad workflow setting $key:" bad.log || fail "no message naming $key for $*: $(tail -3 bad.log)"
+  grep -qE '^(rule|localrule) ' bad.log && fail "a job ran despite $*"
+}
+opt=$root/examples/example.opt
+bad_setting plot_x 'plot_x=GC3$(touch injected)'
+[ -e injected ] && fail "a setting ran as a shell command"
+bad_setting segment.begin 'segment={enabled: true, begin: 2147483647, end: 10}' optimal_codons="$opt"
+bad_setting segment.begin 'segment={enabled: true, relative_to: stop, begin: 1, end: 0}' optimal_codons="$opt"
+bad_setting segment.end 'segment={end: 3000000000}'
+bad_setting segment.enabled 'segment={enabled: true}'
+bad_setting rscu_table rscu_table=missing.scu
+bad_setting minimum_rscu minimum_rscu=1
+bad_setting genome_type genome_type=archaeon
+bad_setting stringency.no_premature_stop 'stringency={no_premature_stop: false}'
+bad_setting bin_dir bin_dir="$PWD"
+mkdir -p empty
+snakemake -s "$root/workflow/Snakefile" --cores 1 --config genomes=empty bin_dir="$bin_dir" > empty.log 2>&1 &&
+  fail "an empty genome folder was accepted"
+grep -qF "no GenBank files in empty" empty.log || fail "empty folder: $(tail -3 empty.log)"
+
+# --- Names that the shell would read (a quote, $(...), blanks) reach it quoted; a genome
+# without a CDS fails with the reason in its log, and the other genomes go on.
+mkdir -p odd/genomes && cd odd
+cp "$example" "genomes/it's \$(touch injected).gb"
+awk '/^FEATURES/ {skip = 1} /^ORIGIN/ {skip = 0} !skip' "$example" > "genomes/no cds.gb"
+snakemake -s "$root/workflow/Snakefile" --cores 2 --keep-going --config genomes=genomes "results=all results" \
+  bin_dir="$bin_dir" > run.log 2>&1 && fail "a genome without a CDS did not fail"
+[ -s "all results/kstl/it's \$(touch injected).kstl" ] || fail "the oddly named genome was not analysed"
+[ -e injected ] && fail "a genome's name ran as a shell command"
+grep -q "the lookup table has no entries" "logs/lookup/no cds.log" || fail "no reason in the log of the genome without CDS"
+cd ..
 
 [ $failed -eq 0 ] && echo "workflow test passed"
 exit $failed

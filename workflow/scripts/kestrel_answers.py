@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Writes the answers file that drives one KESTREL run from the workflow's settings.
+"""Checks the workflow's settings and writes the answers file that drives one KESTREL run.
 
 This is the one place that knows the menus' letters and their defaults: the main menu
 (T genome type, R RSCU table, M minimum RSCU, P preferred codons), the analysis options
@@ -9,113 +9,183 @@ S segment analysis) and the segment menu (T direction, L limits).
 usage: kestrel_answers.py CONFIG.yaml LOOKUP OUTPUT [KEY=VALUE ...]
 KEY may be dotted (stringency.no_premature_stops=false); the answers go to stdout.
 """
+import os
 import sys
+from decimal import Decimal
 
 NONCODING_MODES = {"combined": 0, "flanking_and_introns": 1, "separate": 2}
 # The analysis menu starts in mode 2 and each N steps 2 -> 0 -> 1 -> 2.
 NONCODING_PRESSES = {2: 0, 0: 1, 1: 2}
 REFERENCE_PREFIX = "ref"
+# The segment limits are read as signed 32-bit whole numbers.
+INT32_MAX = 2**31 - 1
+
+# Every setting, with the keys of each group and their defaults.
+TEXT_SETTINGS = ("genomes", "results", "bin_dir", "rscu_table", "optimal_codons", "plot_x", "genome_type")
+GROUPS = {
+    "stringency": {"start_codon_required": True, "stop_codon_required": True, "all_codons_must_be_good": True,
+                   "no_alternative_cds": False, "no_premature_stops": True},
+    "output": {"codon_usage": True, "report_base_usage": False, "degeneracy_breakdown": False,
+               "noncoding": "separate"},
+    "segment": {"enabled": False, "relative_to": "start", "begin": 1, "end": 10},
+}
+SETTINGS = set(TEXT_SETTINGS) | set(GROUPS) | {"minimum_rscu"}
+PLOT_X = ("", "GC3", "GC3_6")
 
 
 class SettingsError(ValueError):
-    pass
+    """A bad setting; the message begins with the setting's key."""
+
+    def __init__(self, key, problem):
+        super().__init__(f"{key}: {problem}")
 
 
 # Values given on the Snakemake command line arrive as text.
 TRUE_WORDS = {"true": True, "yes": True, "on": True, "false": False, "no": False, "off": False}
 
 
-def _flag(section, key, default):
-    value = section.get(key, default)
+def _group(config, name):
+    """The settings of a group, every key known."""
+    section = config.get(name)
+    if section is None:
+        return {}
+    if not isinstance(section, dict):
+        raise SettingsError(name, f"must be a group of settings, not {section!r}")
+    for key in section:
+        if key not in GROUPS[name]:
+            raise SettingsError(f"{name}.{key}", "unknown setting")
+    return section
+
+
+def _flag(section, group, key):
+    value = section.get(key, GROUPS[group][key])
     if isinstance(value, str) and value.lower() in TRUE_WORDS:
         value = TRUE_WORDS[value.lower()]
     if not isinstance(value, bool):
-        raise SettingsError(f"{key} must be true or false, not {value!r}")
+        raise SettingsError(f"{group}.{key}", f"must be true or false, not {value!r}")
     return value
 
 
-def _whole(section, key, default):
-    value = section.get(key, default)
+def _whole(section, key):
+    value = section.get(key, GROUPS["segment"][key])
     if isinstance(value, str) and value.isdigit():
         value = int(value)
-    if isinstance(value, bool) or not isinstance(value, int) or value < 0:
-        raise SettingsError(f"segment {key} must be a whole number, not {value!r}")
+    if isinstance(value, bool) or not isinstance(value, int) or not 0 <= value <= INT32_MAX:
+        raise SettingsError(f"segment.{key}", f"must be a whole number from 0 to {INT32_MAX}, not {value!r}")
     return value
+
+
+def _text(config, key):
+    value = config.get(key)
+    if value is None:
+        return ""
+    if not isinstance(value, str):
+        raise SettingsError(key, f"must be a text, not {value!r}")
+    return value
+
+
+def _minimum_rscu(config):
+    minimum = config.get("minimum_rscu", 0.01)
+    if isinstance(minimum, str):
+        try:
+            minimum = float(minimum)
+        except ValueError:
+            pass
+    if isinstance(minimum, bool) or not isinstance(minimum, (int, float)) or not 0 <= minimum < 1:
+        raise SettingsError("minimum_rscu", f"must be at least 0 and below 1, not {minimum!r}")
+    return minimum
+
+
+def _segment_words(segment):
+    """The segment menu's answers, with the limits the analysis accepts."""
+    direction = segment.get("relative_to", "start")
+    begin = _whole(segment, "begin")
+    end = _whole(segment, "end")
+    if direction == "start":
+        if not 1 <= begin < end:
+            raise SettingsError("segment.begin", "relative to start, begin must be at least 1 and end above begin, "
+                                f"not {begin} and {end}")
+        return ["L", str(begin), str(end)] if (begin, end) != (1, 10) else []
+    if direction == "stop":
+        if not 0 <= end < begin or begin < 2:
+            raise SettingsError("segment.begin", "relative to stop, begin must be at least 2 and end below begin, "
+                                f"not {begin} and {end}")
+        return ["T", str(begin), str(end)]
+    raise SettingsError("segment.relative_to", f"must be start or stop, not {direction!r}")
+
+
+def check_settings(config):
+    """Checks every setting before anything runs: unknown keys, types, the limits the
+    analysis accepts and the reference files; raises SettingsError naming the key."""
+    for key in config:
+        if key not in SETTINGS:
+            raise SettingsError(key, "unknown setting")
+    for key in TEXT_SETTINGS:
+        _text(config, key)
+    for key in ("rscu_table", "optimal_codons"):
+        path = _text(config, key)
+        if path and not os.path.isfile(path):
+            raise SettingsError(key, f"no file {path}")
+    if _text(config, "plot_x") not in PLOT_X:
+        raise SettingsError("plot_x", f"must be GC3 or GC3_6 (or empty), not {config['plot_x']!r}")
+    segment = _group(config, "segment")
+    _whole(segment, "begin")
+    _whole(segment, "end")
+    answers(config, "genome.lookup", "genome")
 
 
 def answers(config, lookup, output):
     """The answer words, in the order the dialogue asks for them."""
     words = [lookup, output]
 
-    genome = config.get("genome_type", "prokaryote")
+    genome = _text(config, "genome_type") or "prokaryote"
     if genome not in ("prokaryote", "eukaryote"):
-        raise SettingsError(f"genome_type must be prokaryote or eukaryote, not {genome!r}")
+        raise SettingsError("genome_type", f"must be prokaryote or eukaryote, not {genome!r}")
     if genome == "prokaryote":
         words.append("T")
-    if config.get("rscu_table"):
+    if _text(config, "rscu_table"):
         words += ["R", REFERENCE_PREFIX]
-        minimum = config.get("minimum_rscu", 0.01)
-        if isinstance(minimum, str):
-            try:
-                minimum = float(minimum)
-            except ValueError:
-                pass
-        if isinstance(minimum, bool) or not isinstance(minimum, (int, float)) or not 0 <= minimum < 1:
-            raise SettingsError(f"minimum_rscu must be at least 0 and below 1, not {minimum!r}")
-        if minimum != 0.01:
-            # The prompt takes plain decimals only: no sign, no exponent.
-            words += ["M", f"{minimum:.10f}".rstrip("0")]
-    has_optimal = bool(config.get("optimal_codons"))
+    minimum = _minimum_rscu(config)
+    if _text(config, "rscu_table") and minimum != 0.01:
+        # The prompt takes plain decimals only: no sign, no exponent.
+        words += ["M", format(Decimal(repr(float(minimum))), "f")]
+    has_optimal = bool(_text(config, "optimal_codons"))
     if has_optimal:
         words += ["P", REFERENCE_PREFIX]
     words.append("C")
 
-    rules = config.get("stringency") or {}
-    start = _flag(rules, "start_codon_required", True)
-    stop = _flag(rules, "stop_codon_required", True)
+    rules = _group(config, "stringency")
+    start = _flag(rules, "stringency", "start_codon_required")
+    stop = _flag(rules, "stringency", "stop_codon_required")
     # Turning the overall rule on forces rules 1 and 2 on, so it is turned off first.
-    if not _flag(rules, "all_codons_must_be_good", True):
+    if not _flag(rules, "stringency", "all_codons_must_be_good"):
         words.append("3")
     if not start:
         words.append("1")
     if not stop:
         words.append("2")
-    if _flag(rules, "no_alternative_cds", False):
+    if _flag(rules, "stringency", "no_alternative_cds"):
         words.append("4")
-    if not _flag(rules, "no_premature_stops", True):
+    if not _flag(rules, "stringency", "no_premature_stops"):
         words.append("5")
 
-    out = config.get("output") or {}
-    if not _flag(out, "codon_usage", True):
+    out = _group(config, "output")
+    if not _flag(out, "output", "codon_usage"):
         words.append("M")
-    if _flag(out, "report_base_usage", False):
+    if _flag(out, "output", "report_base_usage"):
         words.append("B")
-    if _flag(out, "degeneracy_breakdown", False):
+    if _flag(out, "output", "degeneracy_breakdown"):
         words.append("D")
     mode = out.get("noncoding", "separate")
     if mode not in NONCODING_MODES:
-        raise SettingsError(f"noncoding must be one of {', '.join(NONCODING_MODES)}, not {mode!r}")
+        raise SettingsError("output.noncoding", f"must be one of {', '.join(NONCODING_MODES)}, not {mode!r}")
     words += ["N"] * NONCODING_PRESSES[NONCODING_MODES[mode]]
 
-    segment = config.get("segment") or {}
-    if _flag(segment, "enabled", False):
-        words += ["S", "C"]
+    segment = _group(config, "segment")
+    if _flag(segment, "segment", "enabled"):
         if not has_optimal:
-            raise SettingsError("the segment analysis needs optimal_codons (a .opt file)")
-        direction = segment.get("relative_to", "start")
-        begin = _whole(segment, "begin", 1)
-        end = _whole(segment, "end", 10)
-        if direction == "start":
-            if begin < 1 or end <= begin:
-                raise SettingsError("relative to start, segment begin must be at least 1 and end above begin")
-            if (begin, end) != (1, 10):
-                words += ["L", str(begin), str(end)]
-        elif direction == "stop":
-            if begin < 2 or end >= begin:
-                raise SettingsError("relative to stop, segment begin must be at least 2 and end below begin")
-            words += ["T", str(begin), str(end)]
-        else:
-            raise SettingsError(f"segment relative_to must be start or stop, not {direction!r}")
+            raise SettingsError("segment.enabled", "the segment analysis needs optimal_codons (a .opt file)")
+        words += ["S", "C"] + _segment_words(segment)
     words.append("C")
     return words
 
@@ -125,7 +195,7 @@ def _apply_override(config, assignment):
 
     key, sep, value = assignment.partition("=")
     if not sep:
-        raise SettingsError(f"expected KEY=VALUE, not {assignment!r}")
+        raise SettingsError(assignment, "expected KEY=VALUE")
     *path, last = key.split(".")
     section = config
     for part in path:

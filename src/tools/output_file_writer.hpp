@@ -1,0 +1,66 @@
+// The one way the companion tools write their output files.
+//
+// - A regular file (new or existing) is written under a temporary name in its own
+//   folder and renamed into place only when complete, so that a failed run never leaves
+//   a half-written file under the name asked for. Through a symbolic link, the link's
+//   target is replaced that way, in the target's folder, and the link stays.
+// - A FIFO, a device, or a file that standard output or standard error already writes
+//   (/dev/stdout, /dev/fd/1, or the very file they were redirected to) is written in
+//   place as a stream: such a file is never replaced, truncated or created.
+// - "-" (or no name) is the tool's standard output stream.
+#pragma once
+
+#include <sys/types.h>
+
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "output/descriptor_write_buffer.hpp"
+
+namespace kestrel {
+
+class OutputFileWriter {
+public:
+    OutputFileWriter(std::string path, std::ostream& standardOutput);
+    OutputFileWriter(const OutputFileWriter&) = delete;
+    OutputFileWriter& operator=(const OutputFileWriter&) = delete;
+    ~OutputFileWriter();  // a temporary file not renamed into place is removed
+
+    // Prepares the destination; false with a message when it cannot be written.
+    bool open(std::string& error);
+    std::ostream& stream() { return toStandardOutput_ ? standardOutput_ : stream_; }
+    // Flushes and, for a regular file, renames the finished file into place; false with
+    // a message when any write failed (the file under the name asked for is then as it was).
+    bool commit(std::string& error);
+
+private:
+    bool openInPlace(int fd, bool owns);
+    bool openTemporary(const std::string& target, std::string& error);
+
+    std::string path_;
+    std::ostream& standardOutput_;
+    bool toStandardOutput_ = false;
+    std::string target_;     // the regular file that the temporary file replaces
+    std::string temporary_;  // empty unless a temporary file exists
+    DescriptorWriteBuffer buffer_;
+    std::ostream stream_;
+};
+
+// Device and inode of a file, to tell whether two names lead to the same file.
+struct FileIdentity {
+    dev_t device = 0;
+    ino_t inode = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+
+// The file a path leads to (following links), or "-" for standard input; nothing when
+// there is none.
+std::optional<FileIdentity> identityOf(const std::string& path);
+
+// The first of the input paths that names the same file as the output path, if any: a
+// tool refuses to write over its own input.
+std::optional<std::string> inputWrittenOver(const std::string& outputPath, const std::vector<std::string>& inputs);
+
+}  // namespace kestrel

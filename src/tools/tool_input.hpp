@@ -1,0 +1,15 @@
+// Opening the input files of the companion tools: regular files only, so that a FIFO
+// cannot block a tool and a pipe is never read half or twice. Where a tool reads one
+// file, "-" names standard input.
+#pragma once
+
+#include <string>
+
+#include "input/regular_file.hpp"
+
+namespace kestrel {
+
+// Opens path into file; the empty text on success, else "PATH: why" for a message.
+std::string openToolInput(InputFile& file, const std::string& path);
+
+}  // namespace kestrel

@@ -1,0 +1,164 @@
+#!/usr/bin/env bash
+# The analysis against hostile inputs and faults: FIFOs, devices and pipes where files
+# belong, lines without end, huge and random files, names with control characters, an
+# output file swapped for a link, a closed console, a full disk (a file-size limit) and
+# a signal mid-run. Nothing may hang, grow past 64 MiB, or write where it should not.
+# Usage: bash hostile_analysis_test.sh BIN_DIR WORK_DIR
+set -u
+export KESTREL_BIN_DIR=$1
+. "$(dirname "${BASH_SOURCE[0]}")/bad_input_lib.sh"
+rm -rf "$2" && mkdir -p "$2" && cd "$2" || exit 1
+fail=0
+bad() { echo "FAIL: $*"; fail=1; }
+# Peak memory is measured with GNU time, when installed; under AddressSanitizer it is
+# not the program's own, so the limit is checked only without it.
+measured=1
+[ -x /usr/bin/time ] || measured=0
+ldd "$kestrel" 2> /dev/null | grep -q libasan && measured=0
+timed() {  # NAME COMMAND...: the command, its peak memory in NAME.rss
+  local name=$1
+  shift
+  if [ $measured = 1 ]; then /usr/bin/time -f %M -o "$name.rss" "$@"; else "$@"; fi
+}
+# answer NAME WORDS...: a run on these answers within 30 s and 64 MiB; console in NAME.out.
+answer() {
+  local name=$1
+  shift
+  printf '%s\n' "$@" | timed "$name" timeout 30 "$kestrel" > "$name.out" 2>&1 ||
+    bad "$name: status $? (time-out or crash)"
+  small "$name"
+}
+small() { [ $measured = 0 ] || [ "$(tail -1 "$1.rss")" -lt 65536 ] || bad "$1: peak memory $(tail -1 "$1.rss") kB"; }
+shows() { grep -qaF -- "$2" "$1.out" || bad "$1: no '$2'"; }
+complete() { tail -1 "$1" | grep -q '^Bad codons: ' || bad "$1 has no end-of-run summary"; }
+
+make_record 3000 60 1 > seq.gb
+entry "201..500" g seq.gb 1 100 50 201 500 > genes.lookup
+awk 'BEGIN {print "#"; for (e = 0; e < 64; e++) print "AAA K " e % 2}' > ref.opt
+mkfifo fifo fifo.opt
+ln -s fifo to-fifo
+ln -s /dev/zero zero.opt
+mkdir folder
+not_regular="IT IS NOT A REGULAR FILE"
+
+# --- What is not a regular file is refused at its prompt, without waiting on it.
+for lookup in fifo to-fifo /dev/zero /dev/urandom /dev/stdin folder; do
+  answer "lookup-${lookup//\//_}" "$lookup" q
+  shows "lookup-${lookup//\//_}" "$not_regular"
+done
+# A pipe is read once: offered as the lookup table it would give blank rows.
+printf '%s\n' "/dev/fd/9" out q | timeout 30 "$kestrel" 9< <(cat genes.lookup) > pipe.out 2>&1 || bad "pipe: status $?"
+shows pipe "$not_regular"
+for prefix in fifo zero; do
+  answer "ref-$prefix" genes.lookup "ref-$prefix" P "$prefix" q
+  shows "ref-$prefix" "$not_regular"
+done
+# ... and at the gene, where the sequence file is read: the run goes on.
+{ entry "201..500" a fifo 1 100 50 201 500; entry "201..500" b /dev/urandom 1 100 50 201 500
+  entry "201..500" c seq.gb 1 100 50 201 500; } > odd-files.lookup
+answer odd-files odd-files.lookup odd-files C C
+shows odd-files $'\a\n Sequence of a not read: fifo is not a regular file'
+shows odd-files $'\a\n Sequence of b not read: /dev/urandom is not a regular file'
+rows_complete odd-files.kstl 3 || bad "odd-files: rows"
+
+# --- Names with a control character are refused like names that cannot be used.
+answer ctl-lookup $'genes.lookup\x01' q
+shows ctl-lookup "ITS NAME HOLDS A CONTROL CHARACTER."
+answer ctl-ref genes.lookup ctl-ref R $'ref\e[2J' q
+shows ctl-ref $'\aPROBLEM OPENING THE FILE ref?[2J.scu.\nITS NAME HOLDS A CONTROL CHARACTER.'
+printf 'genes\0x\nq\n' | timeout 30 "$kestrel" > ctl-nul.out 2>&1
+shows ctl-nul "PROBLEM OPENING THE FILE genes?x."
+printf 'genes.lookup\nab\0cd\nq\n' | timeout 30 "$kestrel" > ctl-output.out 2>&1
+shows ctl-output $'\aTHE NAME ab?cd.kstl HOLDS A CONTROL CHARACTER.'
+[ -e ab ] || [ -e ab.kstl ] && bad "a name with a NUL byte created a file"
+
+# --- Console input that is no dialogue ends with a message, in bounded memory.
+timed zero timeout 30 "$kestrel" < /dev/zero > zero.out 2>&1 || bad "stdin /dev/zero: status $?"
+shows zero "INPUT WORD LONGER THAN 499 CHARACTERS"
+small zero
+timeout 30 "$kestrel" < /dev/urandom > random.out 2>&1 || bad "stdin /dev/urandom: status $?"
+shows random "KESTREL halted."
+
+# --- Lines without end and huge files: bounded memory, time linear in the size.
+{ printf '#CDS '; head -c 50000000 /dev/zero | tr '\0' '7'; } > huge-line.lookup
+answer huge-line huge-line.lookup huge-line C C
+shows huge-line "skipped: a line of its entry is longer than 9999 characters"
+truncate -s 1G sparse.bin
+answer sparse-lookup sparse.bin sparse-lookup C C
+shows sparse-lookup "0 genes read from file sparse.bin"
+entry "201..500" s sparse.bin 1 100 50 201 500 > sparse.lookup
+answer sparse-seq sparse.lookup sparse-seq C C
+shows sparse-seq "Sequence of s not found in sparse.bin"
+head -c 20000000 /dev/urandom > random.bin
+answer random-lookup random.bin random-lookup C C
+entry "201..500" r random.bin 1 100 50 201 500 > random.lookup
+answer random-seq random.lookup random-seq C C
+{ echo ORIGIN; printf '        1 '; head -c 20000000 /dev/zero | tr '\0' 'a'; echo; echo //; } > one-line.gb
+entry "201..500" o one-line.gb 1 100 50 201 500 > one-line.lookup
+answer one-line one-line.lookup one-line C C
+shows one-line "Sequence of o not read: a line of one-line.gb longer than 9999 characters"
+# Lines of 9999 letters and genes 8 Mb apart: the window may not grow with the line length.
+awk 'BEGIN {print "ORIGIN"; s = ""; for (i = 0; i < 2499; i++) s = s "acgt"; s = s "acg"
+            for (i = 0; i < 3000; i++) print "1 " s; print "//"}' > wide.gb
+{ entry "1..8000000" w1 wide.gb 1 100 50 1 8000000; entry "201..500" w2 wide.gb 1 100 50 201 500; } > wide.lookup
+answer wide wide.lookup wide C C
+complete wide.kstl
+awk 'BEGIN {for (i = 0; i < 2000000; i++) print "ORIGIN"}' > origins.gb
+entry "201..500" far origins.gb 2000000000 100 50 201 500 > origins.lookup
+answer origins origins.lookup origins C C
+shows origins "Sequence of far not found in origins.gb"
+
+# --- Files swapped after their prompts: a link in place of the output file is never
+# followed, and a FIFO in place of the lookup table is not waited on.
+between() {  # NAME FIRST REST ACTION: answers FIRST, ACTION once NAME.kstl exists, answers REST
+  rm -f answers-pipe && mkfifo answers-pipe
+  timeout 30 "$kestrel" < answers-pipe > "$1.out" 2>&1 &
+  local pid=$!
+  exec 8> answers-pipe
+  printf "$2" >&8
+  for _ in $(seq 100); do [ -e "$1.kstl" ] && break; sleep 0.1; done
+  eval "$4"
+  printf "$3" >&8
+  exec 8>&-
+  wait $pid || bad "$1: status $?"
+}
+between swap 'genes.lookup\nswap\n' 'C\nC\n' 'echo "keep me" > victim; mv swap.kstl swap-moved.kstl; ln -s victim swap.kstl'
+[ "$(cat victim)" = "keep me" ] && [ -L swap.kstl ] || bad "the swapped-in link was followed"
+complete swap-moved.kstl
+cp genes.lookup gone.lookup
+between gone 'gone.lookup\ngone\n' 'C\nC\n' 'rm gone.lookup && mkfifo gone.lookup'
+shows gone "$not_regular"
+ln -s nowhere dangling.kstl
+answer dangling genes.lookup dangling q
+[ -e nowhere ] && bad "the output prompt created a file through a dangling link"
+
+# --- A console that cannot be written does not stop the run.
+printf '%s\n' genes.lookup head C C | timeout 30 "$kestrel" | head -1 > /dev/null
+complete head.kstl
+printf '%s\n' genes.lookup closed C C | timeout 30 "$kestrel" >&- 2>&-
+complete closed.kstl
+
+# --- A full disk (a file-size limit): the run halts with the problem on a line of its own.
+for i in $(seq 40); do entry "201..500" "gene$i" seq.gb 1 100 50 201 500; done > many.lookup
+# The console goes through a pipe, out of reach of the limit.
+(ulimit -f 8 && printf '%s\n' many.lookup full C C | timeout 30 "$kestrel") 2>&1 | cat > full.out
+grep -qaxF $'\aPROBLEM WRITING THE FILE full.kstl.' full.out || bad "full disk: no message on a line of its own"
+shows full "KESTREL halted."
+
+# --- A signal mid-run leaves a file without its summary, which the tools refuse.
+for i in $(seq 3000); do entry "201..500" "gene$i" seq.gb 1 100 50 201 500; done > long.lookup
+# The console is a pipe that nobody reads: the run stops writing to it once it is full.
+{ printf '%s\n' long.lookup killed C C | "$kestrel" & echo $! > killed.pid; wait; } | sleep 60 &
+reader=$!
+for _ in $(seq 100); do grep -q '^gene' killed.kstl 2> /dev/null && break; sleep 0.1; done
+kill -TERM "$(cat killed.pid)"
+for _ in $(seq 100); do kill -0 "$(cat killed.pid)" 2> /dev/null || break; sleep 0.05; done
+kill "$reader" 2> /dev/null
+wait "$reader" 2> /dev/null
+grep -q '^gene1 ' killed.kstl || bad "killed: no row written before the signal"
+"$KESTREL_BIN_DIR/kestrel-table" killed.kstl > /dev/null 2> killed-table.err && bad "a file cut short was tabulated"
+grep -q "killed.kstl: ends before its end-of-run summary" killed-table.err || bad "table: $(cat killed-table.err)"
+"$KESTREL_BIN_DIR/kestrel-plot" -o killed.svg killed.kstl 2> /dev/null && bad "a file cut short was drawn"
+"$KESTREL_BIN_DIR/kestrel-table" --allow-incomplete killed.kstl > killed.tsv 2> /dev/null || bad "--allow-incomplete"
+
+exit $fail

@@ -1,0 +1,113 @@
+#!/usr/bin/env bash
+# The companion tools against hostile inputs and outputs: -o on a device, a FIFO,
+# /dev/stdout appended to, a link, the tool's own input; inputs that are FIFOs, devices or
+# lines without end; a full disk (a file-size limit). No file may be replaced that is not
+# a regular file, none destroyed, and nothing may hang.
+# Usage: bash hostile_tools_test.sh BIN_DIR WORK_DIR
+set -u
+bin=$1
+root=$(cd "$(dirname "$0")/../.." && pwd)
+rm -rf "$2" && mkdir -p "$2" && cd "$2" || exit 1
+fail=0
+bad() { echo "FAIL: $*"; fail=1; }
+# expect STATUS NAME COMMAND...: the command ends within 30 s with this exit status.
+expect() {
+  local want=$1 name=$2
+  shift 2
+  timeout 30 "$@" > "$name.out" 2> "$name.err"
+  local got=$?
+  [ "$got" = "$want" ] || bad "$name: status $got, expected $want: $(head -3 "$name.err")"
+}
+same() { cmp -s "$1" "$2" || bad "$1 was changed"; }
+
+cp "$root/examples/example.gb" g.gb
+"$bin/kestrel-lookup" -o g.lookup g.gb 2> /dev/null
+printf '%s\n' g.lookup a C C | "$bin/kestrel" > /dev/null
+cp g.gb g.before && cp a.kstl a.before
+mkfifo pipe
+ln -s g.gb g-link.gb
+ln -s pipe pipe-link
+
+# --- Inputs that are not regular files are refused, not waited on.
+for input in pipe pipe-link /dev/zero /dev/urandom .; do
+  expect 1 "lookup-in-${input//\//_}" "$bin/kestrel-lookup" "$input"
+  expect 1 "table-in-${input//\//_}" "$bin/kestrel-table" "$input"
+  expect 1 "plot-in-${input//\//_}" "$bin/kestrel-plot" -o x.svg "$input"
+done
+grep -q "pipe: not a regular file" lookup-in-pipe.err || bad "lookup: $(cat lookup-in-pipe.err)"
+# "-" is standard input for the tool that reads one file.
+expect 0 plot-stdin "$bin/kestrel-plot" - < a.kstl
+grep -q "^<svg" plot-stdin.out || bad "plot of standard input"
+
+# --- An output that is an input is a usage error, whatever name leads to it.
+expect 2 lookup-self "$bin/kestrel-lookup" -o g.gb g.gb
+expect 2 lookup-self-link "$bin/kestrel-lookup" -o g-link.gb g.gb
+expect 2 table-self "$bin/kestrel-table" -o a.kstl a.kstl
+expect 2 table-summary-self "$bin/kestrel-table" --summary ./a.kstl a.kstl
+expect 2 plot-self "$bin/kestrel-plot" -o a.kstl a.kstl
+same g.gb g.before && same a.kstl a.before
+
+# --- A device, a FIFO and standard output are written in place, never replaced.
+expect 0 lookup-null "$bin/kestrel-lookup" -o /dev/null g.gb
+[ -c /dev/null ] || bad "/dev/null is no longer a device"
+for tool in lookup table plot; do
+  case $tool in
+    lookup) args=(g.gb) ;;
+    *) args=(a.kstl) ;;
+  esac
+  cat pipe > "from-$tool.txt" &
+  expect 0 "$tool-fifo" "$bin/kestrel-$tool" -o pipe "${args[@]}"
+  wait
+  [ -p pipe ] && [ -s "from-$tool.txt" ] || bad "$tool: the FIFO was replaced or got nothing"
+  echo "first line of the log" > "$tool.log"
+  timeout 30 "$bin/kestrel-$tool" -o /dev/stdout "${args[@]}" >> "$tool.log" 2> /dev/null || bad "$tool: /dev/stdout"
+  [ "$(head -1 "$tool.log")" = "first line of the log" ] && [ "$(wc -l < "$tool.log")" -gt 2 ] ||
+    bad "$tool: the log behind /dev/stdout was replaced"
+done
+
+# A FIFO that nobody reads is not waited on for ever, nor replaced.
+expect 1 lookup-fifo-unread "$bin/kestrel-lookup" -o pipe g.gb
+[ -p pipe ] || bad "a FIFO without reader was replaced"
+
+# --- Through a link the target is written; a link that leads nowhere is refused.
+echo old > target.tsv && ln -s target.tsv link.tsv && ln -s nowhere.tsv dangling.tsv
+expect 0 table-link "$bin/kestrel-table" -o link.tsv a.kstl
+[ -L link.tsv ] && grep -q "^source" target.tsv || bad "table through a link"
+expect 1 table-dangling "$bin/kestrel-table" -o dangling.tsv a.kstl
+[ -e nowhere.tsv ] && bad "a file was created through a dangling link"
+
+# --- A full disk (a file-size limit): the old output stays whole, no temporary file is left.
+for i in 1 2 3 4 5 6; do cp a.kstl "copy$i.kstl"; done
+"$bin/kestrel-table" -o table.tsv a.kstl && cp table.tsv table.before
+(ulimit -f 4 && "$bin/kestrel-table" -o table.tsv a.kstl copy*.kstl) 2> full-table.err && bad "table: a full disk passed"
+(ulimit -f 1 && "$bin/kestrel-lookup" -o g.lookup g.gb) 2> full-lookup.err && bad "lookup: a full disk passed"
+(ulimit -f 1 && "$bin/kestrel-plot" -o a.svg a.kstl) 2> full-plot.err && bad "plot: a full disk passed"
+same table.tsv table.before
+[ -e a.svg ] && bad "plot left a figure cut short"
+ls ./*.part* > /dev/null 2>&1 && bad "a temporary file was left behind"
+grep -q "writing table.tsv failed" full-table.err || bad "table: $(cat full-table.err)"
+
+# --- Lines without end: the tools stop in time and in bounded memory.
+{ echo "LOCUS x"; echo "FEATURES             Location/Qualifiers"; printf '     CDS             1..'
+  head -c 50000000 /dev/zero | tr '\0' '9'; echo; echo ORIGIN; echo //; } > long-line.gb
+expect 0 lookup-long-line "$bin/kestrel-lookup" long-line.gb
+grep -q "1 too many exons" lookup-long-line.err || bad "the over-long location: $(cat lookup-long-line.err)"
+{ sed -n '1,/^Gene /p' a.kstl; head -c 50000000 /dev/zero | tr '\0' 'x'; } > long-row.kstl
+expect 1 table-long-row "$bin/kestrel-table" long-row.kstl
+grep -q "line longer than 65536 characters" table-long-row.err || bad "long row: $(cat table-long-row.err)"
+if [ -x /usr/bin/time ] && ! ldd "$bin/kestrel-lookup" | grep -q libasan; then
+  /usr/bin/time -f %M -o long-line.rss "$bin/kestrel-lookup" long-line.gb > /dev/null 2>&1
+  [ "$(tail -1 long-line.rss)" -lt 65536 ] || bad "kestrel-lookup took $(tail -1 long-line.rss) kB"
+fi
+
+# --- An output file cut short is refused, and taken only when asked, with a warning.
+head -n -3 a.kstl > cut.kstl
+expect 1 table-cut "$bin/kestrel-table" cut.kstl
+expect 1 plot-cut "$bin/kestrel-plot" -o cut.svg cut.kstl
+grep -q "cut.kstl: ends before its end-of-run summary: the run that wrote it was cut short" table-cut.err ||
+  bad "table-cut: $(cat table-cut.err)"
+expect 0 table-cut-allowed "$bin/kestrel-table" --allow-incomplete --summary cut.tsv cut.kstl
+grep -qP "^cut.kstl\t6\tNA\tNA\t" cut.tsv || bad "the counts of a file cut short are not NA: $(cat cut.tsv)"
+grep -q "warning: cut.kstl" table-cut-allowed.err || bad "no warning for a file cut short"
+
+exit $fail
