@@ -11,7 +11,7 @@
 
 #include "analysis/reference_tables.hpp"
 #include "control/halt.hpp"
-#include "control/run_settings.hpp"
+#include "analysis/run_settings.hpp"
 #include "output/output_file.hpp"
 #include "setup/console.hpp"
 #include "setup/menus.hpp"
@@ -53,17 +53,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     try {
         kestrel::mainMenu(console, s, references, output);
         kestrel::analysisOptionsMenu(console, s);
-        if (s.checkLookupTable == 1) kestrel::lookupCheckMenu(console, s);
-        if (s.segmentAnalysis == 1) kestrel::segmentAnalysisMenu(console, s, references);
+        if (s.checkLookupTable) kestrel::lookupCheckMenu(console, s);
+        if (s.segmentAnalysis) kestrel::segmentAnalysisMenu(console, s, references);
     } catch (const kestrel::RunHalted&) {
         return 0;
     }
     if (s.minimumRscu < 0.0 || s.minimumRscu >= 1.0) __builtin_trap();
-    if (s.noncodingMode < 0 || s.noncodingMode > 2) __builtin_trap();
-    if (s.segmentAnalysis == 1) {
-        if (s.preferredCodonListUsed != 1) __builtin_trap();
-        if (s.segmentRelativeToStop == 0 && !(s.segmentBegin >= 1 && s.segmentEnd > s.segmentBegin)) __builtin_trap();
-        if (s.segmentRelativeToStop == 1 && !(s.segmentBegin >= 2 && s.segmentEnd < s.segmentBegin && s.segmentEnd >= 0))
+    if (s.segmentAnalysis) {
+        if (!s.preferredCodonListUsed) __builtin_trap();
+        if (!s.segmentRelativeToStop && !(s.segmentBegin >= 1 && s.segmentEnd > s.segmentBegin)) __builtin_trap();
+        if (s.segmentRelativeToStop && !(s.segmentBegin >= 2 && s.segmentEnd < s.segmentBegin && s.segmentEnd >= 0))
             __builtin_trap();
     }
     return 0;

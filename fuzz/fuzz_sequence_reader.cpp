@@ -53,12 +53,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     };
 
     kestrel::RunSettings settings;
-    settings.codonUsageOutput = settings.reportBaseUsage = settings.degeneracyBreakdown = 1;
-    settings.segmentAnalysis = 1;
+    settings.codonUsageOutput = settings.reportBaseUsage = settings.degeneracyBreakdown = true;
+    settings.segmentAnalysis = true;
     settings.segmentBegin = 1;
     settings.segmentEnd = 4;
-    settings.noncodingMode = data[3] % 3;
-    settings.startCodonRequired = settings.stopCodonRequired = settings.allCodonsMustBeGood = 1;
+    settings.noncodingMode = static_cast<kestrel::NoncodingMode>(data[3] % 3);
+    settings.startCodonRequired = settings.stopCodonRequired = settings.allCodonsMustBeGood = true;
 
     std::istringstream in;
     std::ostringstream consoleOut, rows;

@@ -8,7 +8,7 @@
 #include "analysis/codon_bias_results.hpp"
 #include "analysis/gene_counts.hpp"
 #include "analysis/reference_tables.hpp"
-#include "control/run_settings.hpp"
+#include "analysis/run_settings.hpp"
 
 namespace kestrel {
 

@@ -5,8 +5,8 @@
 
 namespace kestrel {
 
-bool isValidStart(const CodonBases& bases, int prokaryoteGenome) {
-    if (prokaryoteGenome == 0) return GeneticCode[CodonIndex(bases)] == Met;
+bool isValidStart(const CodonBases& bases, GenomeType genome) {
+    if (genome == GenomeType::Eukaryote) return GeneticCode[CodonIndex(bases)] == Met;
     return bases[1] == 3 && (bases[2] == 1 || bases[0] == 0);
 }
 
@@ -18,10 +18,10 @@ void codonStep(const CodonBases& bases, bool isFirst, bool isLast, std::int32_t 
     bool isStop = false;
 
     if (isFirst && !bad) {
-        isStart = isValidStart(bases, settings.prokaryoteGenome);
+        isStart = isValidStart(bases, settings.genomeType);
         // A first codon that fails the start test is recorded and then counted like
         // any internal codon.
-        if (!isStart) counts.noStart = 1;
+        if (!isStart) counts.noStart = true;
         counts.startCodon = bases;
     }
 
@@ -37,10 +37,10 @@ void codonStep(const CodonBases& bases, bool isFirst, bool isLast, std::int32_t 
             counts.stopCodon = bases;
             isStop = true;
         } else {
-            counts.noStop = 1;
+            counts.noStop = true;
         }
     } else if (!isStart && GeneticCode[codon] == Stp) {
-        counts.preStop = 1;  // counted all the same
+        counts.preStop = true;  // counted all the same
     }
 
     if (!isStart && !isStop) {

@@ -7,13 +7,13 @@
 #include "analysis/gene_counts.hpp"
 #include "analysis/genetic_code.hpp"
 #include "analysis/reference_tables.hpp"
-#include "control/run_settings.hpp"
+#include "analysis/run_settings.hpp"
 
 namespace kestrel {
 
 // ATG only for eukaryotes and viruses; for prokaryotes and phages also the codons with
 // T second and G third (GTG, CTG, TTG) or A first and T second (ATA, ATC, ATT).
-bool isValidStart(const CodonBases& bases, int prokaryoteGenome);
+bool isValidStart(const CodonBases& bases, GenomeType genome);
 
 // isFirst / isLast: the codon is the first / last of the coding sequence in coding
 // order. codonNumber is its 0-based place in coding order (for the segment window).

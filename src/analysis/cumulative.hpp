@@ -4,7 +4,7 @@
 
 #include "analysis/cumulative_counts.hpp"
 #include "analysis/gene_counts.hpp"
-#include "control/run_settings.hpp"
+#include "analysis/run_settings.hpp"
 #include "input/gene_record.hpp"
 
 namespace kestrel {

@@ -12,9 +12,9 @@ using PositionBaseCounts = std::array<BaseCounts, 3>;             // codon posit
 
 struct GeneCounts {
     std::array<std::int32_t, 64> codonCount{};
-    int noStart = 0;
-    int noStop = 0;
-    int preStop = 0;
+    bool noStart = false;  // the first codon is not a valid start
+    bool noStop = false;   // the last codon is not a stop
+    bool preStop = false;  // a stop codon before the last codon
     std::int32_t badCodons = 0;
     std::array<int, 3> startCodon{4, 4, 4};  // 4, 4, 4 = not recorded
     std::array<int, 3> stopCodon{4, 4, 4};
@@ -25,7 +25,7 @@ struct GeneCounts {
     PositionBaseCounts deg6Base{};
 
     // Segment window: bounds in codon numbers, fixed before the walk.
-    int segmentValid = 0;
+    bool segmentValid = false;
     std::int32_t segLo = 0;
     std::int32_t segHi = 0;
     std::int32_t segmentPreferred = 0;

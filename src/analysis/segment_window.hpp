@@ -7,7 +7,7 @@
 #include "analysis/gene_counts.hpp"
 #include "analysis/genetic_code.hpp"
 #include "analysis/reference_tables.hpp"
-#include "control/run_settings.hpp"
+#include "analysis/run_settings.hpp"
 
 namespace kestrel {
 

@@ -8,7 +8,7 @@
 #include "analysis/cumulative_counts.hpp"
 #include "analysis/gene_counts.hpp"
 #include "analysis/reference_tables.hpp"
-#include "control/run_settings.hpp"
+#include "analysis/run_settings.hpp"
 #include "input/gene_record.hpp"
 #include "input/lookup_table.hpp"
 #include "input/regular_file.hpp"

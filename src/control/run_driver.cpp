@@ -49,9 +49,9 @@ void checkEntry(Console& console, RunContext& run) {
 
 void analyseEntry(Console& console, RunContext& run) {
     const std::string& gene = run.record.gene;
-    if (run.record.incomplete5 != 0 || run.record.incomplete3 != 0 || run.record.overlongLine != 0) {
+    if (run.record.incomplete5 || run.record.incomplete3 || run.record.overlongLine) {
         console.write("\n Analysis of " + gene + " skipped: " +
-                      (run.record.overlongLine != 0 ? "a line of its entry is longer than " +
+                      (run.record.overlongLine ? "a line of its entry is longer than " +
                                                           std::to_string(MaxLineLength) + " characters"
                                                     : std::string("incomplete CDS")));
         run.previousEntrySkipped = true;
@@ -92,9 +92,9 @@ void runDriver(Console& console, RunContext& run) {
     RunSettings& settings = run.settings;
     mainMenu(console, settings, run.references, run.output);
     analysisOptionsMenu(console, settings);
-    if (settings.checkLookupTable == 1) lookupCheckMenu(console, settings);
+    if (settings.checkLookupTable) lookupCheckMenu(console, settings);
     // Segment analysis chosen before switching to the check still brings up its menu.
-    if (settings.segmentAnalysis == 1) segmentAnalysisMenu(console, settings, run.references);
+    if (settings.segmentAnalysis) segmentAnalysisMenu(console, settings, run.references);
 
     console.write("\n Reading Lookup Table");
     requireLookupOpened(console, run, countLookupEntries(settings.lookupFileName, run.nEntries));
@@ -122,7 +122,7 @@ void runDriver(Console& console, RunContext& run) {
     openLookupTable(console, run);
     for (run.entryIndex = 0; run.entryIndex < run.nEntries; ++run.entryIndex) {
         readLookupEntry(run.lookupStream, run.entryIndex, run.record, nullptr);
-        if (settings.checkLookupTable == 1)
+        if (settings.checkLookupTable)
             checkEntry(console, run);
         else
             analyseEntry(console, run);
@@ -130,7 +130,7 @@ void runDriver(Console& console, RunContext& run) {
 
     // When no entry reached the row writer the output file was never opened and the
     // summary has nowhere to go: the file stays empty.
-    if (settings.checkLookupTable == 0 && run.output.isOpen()) {
+    if (!settings.checkLookupTable && run.output.isOpen()) {
         writeRunSummary(run.output.stream(), run.cumulative);
         requireWritten(run.output, settings.outputFileName, console);
     }

@@ -17,9 +17,9 @@ struct GeneRecord {
     std::string gene;               // at most MaxGeneNameLength characters
     std::vector<std::int32_t> cds;  // exon bounds first1, last1, first2, last2, ... (a lone last coordinate may follow)
     std::int32_t nExons = 0;        // number of complete coordinate pairs in cds
-    int complement = 0;
-    int incomplete5 = 0;
-    int incomplete3 = 0;
+    bool complement = false;
+    bool incomplete5 = false;  // '<' in the CDS line
+    bool incomplete3 = false;  // '>' in the CDS line
     std::string file;  // at most MaxFileNameLength characters
     std::int32_t contig = 0;
     std::int32_t nListings = 0;
@@ -28,7 +28,7 @@ struct GeneRecord {
     std::int32_t afterSpace = 0;
     std::int32_t altCDSFirst = 0;
     std::int32_t altCDSlast = 0;
-    int overlongLine = 0;  // a line of the entry was longer than the reader holds
+    bool overlongLine = false;  // a line of the entry was longer than the reader holds
 
     // file and contig of the entry read before this one in the same pass (empty and 0 for the first).
     std::string prevFile;

@@ -53,7 +53,7 @@ void checkOut(const GeneRecord& record, const RunSettings& settings, bool writeH
 
     const OpenStatus opened = settings.checkSequenceFile ? tryOpening(record.file) : OpenStatus::Opened;
     const bool couldNotOpen = opened != OpenStatus::Opened;
-    const bool overlong = record.overlongLine != 0;
+    const bool overlong = record.overlongLine;
     const bool arrayProblem = cdsArrayOutOfOrder(record);
     const std::int64_t length = cdsLength(record);
     const bool notDivisible = length % 3 != 0;

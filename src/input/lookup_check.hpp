@@ -3,7 +3,7 @@
 
 #include <ostream>
 
-#include "control/run_settings.hpp"
+#include "analysis/run_settings.hpp"
 #include "input/gene_record.hpp"
 
 namespace kestrel {

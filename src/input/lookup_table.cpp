@@ -61,7 +61,7 @@ std::string textAt(const std::string& line, std::size_t column, std::size_t maxL
 }
 
 void readCdsLine(const std::string& line, GeneRecord& record) {
-    if (line.find("complement") != std::string::npos) record.complement = 1;
+    if (line.find("complement") != std::string::npos) record.complement = true;
     for (std::size_t i = 5; i < line.size();) {
         const char c = line[i];
         if (isDigit(c)) {
@@ -69,8 +69,8 @@ void readCdsLine(const std::string& line, GeneRecord& record) {
             if (record.cds.size() % 2 == 0) ++record.nExons;
             continue;
         }
-        if (c == '<') record.incomplete5 = 1;
-        if (c == '>') record.incomplete3 = 1;
+        if (c == '<') record.incomplete5 = true;
+        if (c == '>') record.incomplete3 = true;
         ++i;
     }
 }
@@ -98,7 +98,7 @@ void readLookupEntry(std::istream& lookup, std::int32_t entryIndex, GeneRecord& 
     }
     record.cds.clear();
     record.nExons = 0;
-    record.complement = record.incomplete5 = record.incomplete3 = 0;
+    record.complement = record.incomplete5 = record.incomplete3 = false;
     record.contig = record.nListings = record.nAlt = 0;
     record.altCDSFirst = record.altCDSlast = 0;
 
@@ -126,7 +126,7 @@ void readLookupEntry(std::istream& lookup, std::int32_t entryIndex, GeneRecord& 
     cut |= readEntryLine(lookup, line);
     record.altCDSlast = numberAt(line, 13);
     cut |= readEntryLine(lookup, line);
-    record.overlongLine = cut ? 1 : 0;
+    record.overlongLine = cut;
 
     if (sizing != nullptr) applySizingStep(record, *sizing);
 }

@@ -276,7 +276,7 @@ bool walkGene(SequenceReader& reader, const GeneRecord& record, const WalkBounds
     const StoredSequence& store = reader.store();
     const std::int32_t lastRow = store.nRows() - 1;
     const std::int32_t basesPerRow = reader.basesPerRow();
-    const bool complement = record.complement != 0;
+    const bool complement = record.complement;
     const std::int32_t nExons = record.nExons;
     const std::int64_t cdsEnd = record.cdsEnd();
     const std::int64_t firstExonLast = record.exonLast(0);
@@ -361,10 +361,10 @@ bool walkGene(SequenceReader& reader, const GeneRecord& record, const WalkBounds
 bool readSequence(SequenceReader& reader, const GeneRecord& record, bool forceNewFile,
                   const RunSettings& settings, const OptimalCodonFlags& optimal,
                   GeneCounts& counts, CumulativeCounts& cumulative, Console& console) {
-    counts.noStart = 0;
-    counts.noStop = 0;
-    counts.preStop = 0;
-    counts.segmentValid = 0;
+    counts.noStart = false;
+    counts.noStop = false;
+    counts.preStop = false;
+    counts.segmentValid = false;
     if (record.nExons <= 0 || record.cds.size() < 2 * static_cast<std::size_t>(record.nExons)) {
         counts.codonTotal = 0;
         ++cumulative.genesExcluded;

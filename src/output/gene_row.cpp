@@ -70,19 +70,19 @@ BaseCounts addBases(const BaseCounts& left, const BaseCounts& right) {
 }
 
 void appendNoncoding(std::string& row, const GeneCounts& counts, const RunSettings& settings) {
-    const bool base = settings.reportBaseUsage != 0;
+    const bool base = settings.reportBaseUsage;
     switch (settings.noncodingMode) {
-    case 2:
+    case NoncodingMode::Separate:
         appendNoncodingGroup(row, counts.upBase, counts.upBad, base);
         appendNoncodingGroup(row, counts.coreBase, counts.coreBad, base);
         appendNoncodingGroup(row, counts.downBase, counts.downBad, base);
         break;
-    case 1:
+    case NoncodingMode::FlanksAndIntrons:
         appendNoncodingGroup(row, counts.coreBase, counts.coreBad, base);
         appendNoncodingGroup(row, addBases(counts.upBase, counts.downBase),
                              static_cast<std::int64_t>(counts.upBad) + counts.downBad, base);
         break;
-    default:
+    case NoncodingMode::Combined:
         appendNoncodingGroup(row, addBases(addBases(counts.upBase, counts.coreBase), counts.downBase),
                              static_cast<std::int64_t>(counts.upBad) + counts.coreBad + counts.downBad,
                              base);
@@ -233,7 +233,7 @@ void writeGeneOutput(std::ostream& file, bool writeHeader, const GeneRecord& rec
 
     appendNoncoding(row, counts, settings);
 
-    const bool base = settings.reportBaseUsage != 0;
+    const bool base = settings.reportBaseUsage;
     std::int64_t counted = 0;
     for (std::int32_t count : counts.codonCount) counted += count;
     appendPositionComposition(row, counts.positionBase, counted, base);

@@ -67,10 +67,6 @@ void copyReferenceFile(std::ostream& file, const std::string& name) {
     }
 }
 
-const char* inclusionText(int required) {
-    return required ? "required to include other codons" : "not required to included other codons";
-}
-
 }  // namespace
 
 std::string columnHeaderLine(const RunSettings& settings) {
@@ -89,16 +85,16 @@ std::string columnHeaderLine(const RunSettings& settings) {
     line += "AltFirst  AltLast   ";
     line += "UpSBG    DownSBG  ";
     switch (settings.noncodingMode) {
-    case 2:
+    case NoncodingMode::Separate:
         appendNoncodingGroup(line, settings, "UpBases BadUp ", "up");
         appendNoncodingGroup(line, settings, "CoBases BadCo ", "co");
         appendNoncodingGroup(line, settings, "DnBases BadDn ", "dn");
         break;
-    case 1:
+    case NoncodingMode::FlanksAndIntrons:
         appendNoncodingGroup(line, settings, "CoBases BadCo ", "co");
         appendNoncodingGroup(line, settings, "FlBases BadFl ", "fl");
         break;
-    default:
+    case NoncodingMode::Combined:
         appendNoncodingGroup(line, settings, "NCBases BadNC ", "nc");
         break;
     }
@@ -127,8 +123,7 @@ void writeOutputHeader(std::ostream& file, const RunSettings& settings) {
     file << "KESTREL output file for: " << settings.lookupFileName << "\n\n";
     file << "Note: start codon not included in codon and amino acid counts\n\n";
     file << "USER OPTIONS:\n";
-    file << "Type of Organism: "
-         << (settings.prokaryoteGenome ? "Prokaryote (or phage)" : "Eukaryote (or virus)") << '\n';
+    file << "Type of Organism: " << genomeTypeText(settings.genomeType).header << '\n';
 
     if (settings.rscuTableUsed) {
         file << "RSCU file for CAI:          " << settings.rscuFileName << '\n';
@@ -147,32 +142,21 @@ void writeOutputHeader(std::ostream& file, const RunSettings& settings) {
     }
 
     file << "\nInclusion of gene in cumulative data:\n";
-    file << "   Start Codon:     " << inclusionText(settings.startCodonRequired) << '\n';
-    file << "   Stop Codon:      " << inclusionText(settings.stopCodonRequired) << '\n';
-    file << "   Overall:         "
-         << (settings.allCodonsMustBeGood ? "all of a gene's codons must be good"
-                                          : "will use any good codon (but see 1 and 2)")
-         << '\n';
+    file << "   Start Codon:     " << codonRequiredText(settings.startCodonRequired) << '\n';
+    file << "   Stop Codon:      " << codonRequiredText(settings.stopCodonRequired) << '\n';
+    file << "   Overall:         " << allCodonsGoodText(settings.allCodonsMustBeGood) << '\n';
     file << "   Alternative CDS: " << (settings.noAlternativeCds ? "not allowed" : "allowed") << '\n';
     file << "   Premature Stop:  " << (settings.noPrematureStops ? "not allowed" : "allowed") << '\n';
 
-    static constexpr const char* NoncodingTexts[] = {
-        "combine all NC sequence", "separate flanking and core introns",
-        "separate upstream, core introns and downstream"};
-    const int mode = settings.noncodingMode >= 0 && settings.noncodingMode <= 2 ? settings.noncodingMode : 0;
-    file << "\nAnalysis of Noncoding Sequence: " << NoncodingTexts[mode] << '\n';
+    file << "\nAnalysis of Noncoding Sequence: " << noncodingModeText(settings.noncodingMode).header << '\n';
 
     if (settings.segmentAnalysis) {
-        const bool fromStop = settings.segmentRelativeToStop != 0;
+        const bool fromStop = settings.segmentRelativeToStop;
         file << "SEGMENT ANALYSIS OPTIONS\n";
-        file << "Type of Analysis: "
-             << (fromStop ? "analyze segment relative to stop codon\n\n"
-                          : "analyze segment relative to start codon\n");
+        file << "Type of Analysis: " << segmentTypeText(fromStop) << (fromStop ? "\n\n" : "\n");
         file << "  Limits of segment analysis: \n";
-        file << "   " << settings.segmentBegin
-             << (fromStop ? " codon(s) upstream from stop to\n" : " codon(s) dowmstream from start to\n");
-        file << "   " << settings.segmentEnd
-             << (fromStop ? " codon(s) upstream from stop\n" : " codon(s) dowmstream from start\n");
+        file << "   " << settings.segmentBegin << segmentLimitText(fromStop, true) << '\n';
+        file << "   " << settings.segmentEnd << segmentLimitText(fromStop, false) << '\n';
     } else {
         file << "\n\nSEGMENT ANALYSIS: none\n";
     }

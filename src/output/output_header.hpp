@@ -5,7 +5,7 @@
 #include <ostream>
 #include <string>
 
-#include "control/run_settings.hpp"
+#include "analysis/run_settings.hpp"
 
 namespace kestrel {
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "control/run_settings.hpp"
+#include "analysis/run_settings.hpp"
 #include "input/regular_file.hpp"
 #include "output/output_file.hpp"
 #include "setup/console.hpp"

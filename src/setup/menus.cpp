@@ -8,7 +8,7 @@
 #include <limits>
 #include <string>
 
-#include "control/run_settings.hpp"
+#include "analysis/run_settings.hpp"
 #include "setup/console.hpp"
 #include "setup/file_prompts.hpp"
 #include "setup/reference_prompts.hpp"
@@ -24,12 +24,17 @@ std::string padded(std::string text, std::size_t width) {
     return text;
 }
 
-void toggle(int& flag) { flag = flag == 0 ? 1 : 0; }
+void toggle(bool& flag) { flag = !flag; }
 
-const char* yesNo(int flag) { return flag != 0 ? "Yes" : "No"; }
+const char* yesNo(bool flag) { return flag ? "Yes" : "No"; }
 
-const char* startStopText(int required) {
-    return required != 0 ? "required to include other codons" : "not required to included other codons";
+NoncodingMode nextNoncodingMode(NoncodingMode mode) {
+    switch (mode) {
+        case NoncodingMode::Combined: return NoncodingMode::FlanksAndIntrons;
+        case NoncodingMode::FlanksAndIntrons: return NoncodingMode::Separate;
+        case NoncodingMode::Separate: break;
+    }
+    return NoncodingMode::Combined;
 }
 
 // Six significant digits, no trailing zeros: 0.01 shows as 0.01.
@@ -58,7 +63,7 @@ void showMainMenu(Console& console, const RunSettings& s) {
     console.clearScreen();
     console.writeLine(padded("I  Input file:", 31) + s.lookupFileName);
     console.writeLine(padded("O  Output file:", 31) + s.outputFileName);
-    console.writeLine(padded("T  Type of genome:", 31) + (s.prokaryoteGenome ? "prokaryote/phage" : "Eukaryote/virus"));
+    console.writeLine(padded("T  Type of genome:", 31) + std::string(genomeTypeText(s.genomeType).menu));
     console.writeLine(padded("R  RSCU table used:", 31) + (s.rscuTableUsed ? s.rscuFileName : "None specified"));
     console.writeLine(padded("M  Minimum allowed RSCU value:", 31) +
                       (s.rscuTableUsed ? generalNumber(s.minimumRscu) : std::string("N/A")));
@@ -81,7 +86,7 @@ bool readWholeNumber(const std::string& word, std::int32_t& value) {
 }
 
 void enterSegmentLimits(Console& console, RunSettings& s) {
-    const bool stop = s.segmentRelativeToStop != 0;
+    const bool stop = s.segmentRelativeToStop;
     console.writeLine(std::string("\nAnalysis Type: ") + (stop ? "relative to stop codon" : "relative to start codon"));
     for (;;) {
         console.write(std::string("\nSegment analysis begins ___ codon(s) ") +
@@ -111,18 +116,13 @@ void enterSegmentLimits(Console& console, RunSettings& s) {
 }
 
 void showSegmentMenu(Console& console, const RunSettings& s) {
-    const bool stop = s.segmentRelativeToStop != 0;
+    const bool stop = s.segmentRelativeToStop;
     console.clearScreen();
     console.writeLine("SEGMENT ANALYSIS OPTIONS");
-    if (stop)
-        console.writeLine("T Type of Analysis: analyze segment relative to stop codon\n");
-    else
-        console.writeLine("T Type of Analysis: analyze segment relative to start codon");
+    console.writeLine("T Type of Analysis: " + std::string(segmentTypeText(stop)) + (stop ? "\n" : ""));
     console.writeLine("L Limits of segment analysis: ");
-    const char* to = stop ? " codon(s) upstream from stop to" : " codon(s) dowmstream from start to";
-    const char* from = stop ? " codon(s) upstream from stop" : " codon(s) dowmstream from start";
-    console.writeLine("   " + std::to_string(s.segmentBegin) + to);
-    console.writeLine("   " + std::to_string(s.segmentEnd) + from);
+    console.writeLine("   " + std::to_string(s.segmentBegin) + std::string(segmentLimitText(stop, true)));
+    console.writeLine("   " + std::to_string(s.segmentEnd) + std::string(segmentLimitText(stop, false)));
     console.writeLine("\nType T <enter> to change the type of analysis");
     console.writeLine("Type L to change the segment limits.");
     console.write("Type C <enter> to continue or Q<enter> to quit. > ");
@@ -131,9 +131,9 @@ void showSegmentMenu(Console& console, const RunSettings& s) {
 }  // namespace
 
 void mainMenu(Console& console, RunSettings& settings, ReferenceTables& references, OutputFile& output) {
-    settings.prokaryoteGenome = 0;
-    settings.rscuTableUsed = 0;
-    settings.preferredCodonListUsed = 0;
+    settings.genomeType = GenomeType::Eukaryote;
+    settings.rscuTableUsed = false;
+    settings.preferredCodonListUsed = false;
     settings.minimumRscu = 0.01;
     console.clearScreen();
     console.writeLine("KESTREL: codon usage analysis of protein-coding genes\n");
@@ -143,23 +143,17 @@ void mainMenu(Console& console, RunSettings& settings, ReferenceTables& referenc
     for (;;) {
         if (lookupPending) promptLookupFile(console, settings);
         if (outputPending) promptOutputFile(console, settings, output);
-        if (genomePending) toggle(settings.prokaryoteGenome);
+        if (genomePending)
+            settings.genomeType = settings.genomeType == GenomeType::Eukaryote ? GenomeType::Prokaryote
+                                                                               : GenomeType::Eukaryote;
         if (rscuPending) {
-            if (settings.rscuTableUsed == 0) {
-                settings.rscuTableUsed = 1;
-                loadRscuTable(console, settings, references);
-            } else {
-                settings.rscuTableUsed = 0;
-            }
+            toggle(settings.rscuTableUsed);
+            if (settings.rscuTableUsed) loadRscuTable(console, settings, references);
         }
         if (minimumPending) promptMinimumRscu(console, settings);
         if (preferredPending) {
-            if (settings.preferredCodonListUsed == 0) {
-                settings.preferredCodonListUsed = 1;
-                loadOptimalCodons(console, settings, references);
-            } else {
-                settings.preferredCodonListUsed = 0;
-            }
+            toggle(settings.preferredCodonListUsed);
+            if (settings.preferredCodonListUsed) loadOptimalCodons(console, settings, references);
         }
         lookupPending = outputPending = genomePending = rscuPending = minimumPending = preferredPending = false;
 
@@ -177,16 +171,16 @@ void mainMenu(Console& console, RunSettings& settings, ReferenceTables& referenc
 }
 
 void analysisOptionsMenu(Console& console, RunSettings& s) {
-    s.segmentAnalysis = 0;
-    s.codonUsageOutput = 1;
-    s.reportBaseUsage = 0;
-    s.degeneracyBreakdown = 0;
-    s.noncodingMode = 2;
-    s.startCodonRequired = 1;
-    s.stopCodonRequired = 1;
-    s.allCodonsMustBeGood = 1;
-    s.noAlternativeCds = 0;
-    s.noPrematureStops = 1;
+    s.segmentAnalysis = false;
+    s.codonUsageOutput = true;
+    s.reportBaseUsage = false;
+    s.degeneracyBreakdown = false;
+    s.noncodingMode = NoncodingMode::Separate;
+    s.startCodonRequired = true;
+    s.stopCodonRequired = true;
+    s.allCodonsMustBeGood = true;
+    s.noAlternativeCds = false;
+    s.noPrematureStops = true;
 
     char last = 0;
     for (;;) {
@@ -197,14 +191,14 @@ void analysisOptionsMenu(Console& console, RunSettings& s) {
             case '2': toggle(s.stopCodonRequired); break;
             case '3':
                 toggle(s.allCodonsMustBeGood);
-                if (s.allCodonsMustBeGood == 1) s.startCodonRequired = s.stopCodonRequired = 1;
+                if (s.allCodonsMustBeGood) s.startCodonRequired = s.stopCodonRequired = true;
                 break;
             case '4': toggle(s.noAlternativeCds); break;
             case '5': toggle(s.noPrematureStops); break;
             case 'M': toggle(s.codonUsageOutput); break;
             case 'B': toggle(s.reportBaseUsage); break;
             case 'D': toggle(s.degeneracyBreakdown); break;
-            case 'N': s.noncodingMode = s.noncodingMode >= 2 ? 0 : s.noncodingMode + 1; break;
+            case 'N': s.noncodingMode = nextNoncodingMode(s.noncodingMode); break;
             default: break;
         }
 
@@ -212,19 +206,14 @@ void analysisOptionsMenu(Console& console, RunSettings& s) {
         console.writeLine("Analysis Options\n");
         console.writeLine(std::string("Z Type of analysis: ") +
                           (s.checkLookupTable ? "Check Lookup Table\n" : "Analyze DNA sequences\n"));
-        if (s.checkLookupTable == 1) {
+        if (s.checkLookupTable) {
             console.writeLine("");
         } else {
-            static constexpr const char* NoncodingTexts[] = {
-                "combine all NC sequence", "separate flanking and core introns",
-                "separate upstream, core intron and downstream"};
             console.writeLine(std::string("S Segment Analysis: ") + (s.segmentAnalysis ? "yes" : "no"));
             console.writeLine("\nSTRINGENCY OPTIONS FOR CUMULATIVE CODON DATA");
-            console.writeLine(std::string("1 Start Codon: ") + startStopText(s.startCodonRequired));
-            console.writeLine(std::string("2 Stop Codon:  ") + startStopText(s.stopCodonRequired));
-            console.writeLine(std::string("3 Overall:     ") +
-                              (s.allCodonsMustBeGood ? "all of a gene's codons must be good"
-                                                     : "will use any good codon (but see 1 and 2)"));
+            console.writeLine(std::string("1 Start Codon: ") + std::string(codonRequiredText(s.startCodonRequired)));
+            console.writeLine(std::string("2 Stop Codon:  ") + std::string(codonRequiredText(s.stopCodonRequired)));
+            console.writeLine("3 Overall:     " + std::string(allCodonsGoodText(s.allCodonsMustBeGood)));
             console.writeLine(std::string("4 ") + (s.noAlternativeCds ? "No alternative CDS products allowed"
                                                                       : "Alternative CDS products allowed"));
             console.writeLine(std::string("5 ") + (s.noPrematureStops ? "No premature stop codons allowed"
@@ -233,8 +222,8 @@ void analysisOptionsMenu(Console& console, RunSettings& s) {
             console.writeLine(std::string("M Codon usage output: ") + (s.codonUsageOutput ? "Column format" : "No output"));
             console.writeLine(std::string("B Report usage of individual bases: ") + yesNo(s.reportBaseUsage));
             console.writeLine(std::string("D Break down base comp by degeneracy: ") + yesNo(s.degeneracyBreakdown));
-            console.writeLine(std::string("N Analysis of Noncoding Sequence: ") +
-                              NoncodingTexts[s.noncodingMode >= 0 && s.noncodingMode <= 2 ? s.noncodingMode : 2]);
+            console.writeLine("N Analysis of Noncoding Sequence: " +
+                              std::string(noncodingModeText(s.noncodingMode).menu));
         }
         console.writeLine("\nType the letter associated with the menu item you wish to change.");
         console.write(ContinuePrompt);
@@ -245,9 +234,9 @@ void analysisOptionsMenu(Console& console, RunSettings& s) {
 }
 
 void lookupCheckMenu(Console& console, RunSettings& s) {
-    s.checkAlt = 0;
-    s.checkSequenceFile = 0;
-    s.checkCdsEnds = 1;
+    s.checkAlt = false;
+    s.checkSequenceFile = false;
+    s.checkCdsEnds = true;
     char last = 0;
     for (;;) {
         if (last == 'A') toggle(s.checkAlt);
@@ -267,14 +256,14 @@ void lookupCheckMenu(Console& console, RunSettings& s) {
 }
 
 void segmentAnalysisMenu(Console& console, RunSettings& s, ReferenceTables& references) {
-    s.segmentRelativeToStop = 0;
+    s.segmentRelativeToStop = false;
     s.segmentBegin = 1;
     s.segmentEnd = 10;
-    if (s.preferredCodonListUsed == 0) {
+    if (!s.preferredCodonListUsed) {
         console.clearScreen();
         console.writeLine("\nYou must enter the name of the .opt file listing codon preferences.");
         loadOptimalCodons(console, s, references);
-        s.preferredCodonListUsed = 1;
+        s.preferredCodonListUsed = true;
     }
     console.writeLine("\n");
 

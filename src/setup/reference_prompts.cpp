@@ -5,7 +5,7 @@
 #include <string>
 
 #include "analysis/reference_files.hpp"
-#include "control/run_settings.hpp"
+#include "analysis/run_settings.hpp"
 #include "input/regular_file.hpp"
 #include "setup/console.hpp"
 #include "setup/file_prompts.hpp"

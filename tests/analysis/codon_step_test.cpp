@@ -28,15 +28,15 @@ struct CodonStepTest : ::testing::Test {
 };
 
 TEST_F(CodonStepTest, FirstCodonIsAStartByGenomeType) {
-    for (int prokaryote : {0, 1})
+    for (bool prokaryote : {false, true})
         for (const CodonBases& b : {ATG, GTG, CTG, TTG, ATA, ATC, ATT, GTA, AAG}) {
             SCOPED_TRACE(testing::Message() << "prokaryote " << prokaryote << ", codon " << CodonIndex(b));
             // Eukaryotes: ATG only. Prokaryotes: T second and G third, or A first and T second.
             const bool valid = prokaryote ? b != GTA && b != AAG : b == ATG;
             counts = GeneCounts{};
-            settings.prokaryoteGenome = prokaryote;
+            settings.genomeType = prokaryote ? GenomeType::Prokaryote : GenomeType::Eukaryote;
             step(b, true);
-            EXPECT_EQ(counts.noStart, valid ? 0 : 1);
+            EXPECT_EQ(counts.noStart, !valid);
             // A first codon that fails the start test is counted like any internal codon.
             EXPECT_EQ(counts.codonCount[CodonIndex(b)], valid ? 0 : 1);
             EXPECT_EQ(counts.startCodon, b);
@@ -113,7 +113,7 @@ TEST_F(CodonStepTest, SegmentWindowHoldsStartAndStopButNotBadCodons) {
                                            {{{0, 1, 0, 1}, {1, 1, 0, 0}, {1, 1, 0, 0}}}};  // GGG TAA
     optimal[CodonIndex(ATG)] = optimal[CodonIndex(TAA)] = 1;
     settings.segmentAnalysis = 1;
-    for (int relativeToStop : {0, 1}) {
+    for (bool relativeToStop : {false, true}) {
         settings.segmentRelativeToStop = relativeToStop;
         settings.segmentBegin = relativeToStop ? 2 : 0;
         settings.segmentEnd = relativeToStop ? 0 : 2;

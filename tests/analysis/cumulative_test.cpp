@@ -20,13 +20,16 @@ TEST(Stringency, EachOptionExcludesOnItsOwnFlags) {
     for (int option = 0; option < 5; ++option)
         for (int flag = -1; flag < 5; ++flag) {
             RunSettings settings;
-            int* options[] = {&settings.startCodonRequired, &settings.stopCodonRequired,
-                              &settings.allCodonsMustBeGood, &settings.noAlternativeCds, &settings.noPrematureStops};
-            *options[option] = 1;
+            bool* options[] = {&settings.startCodonRequired, &settings.stopCodonRequired,
+                               &settings.allCodonsMustBeGood, &settings.noAlternativeCds, &settings.noPrematureStops};
+            *options[option] = true;
             GeneRecord record;
             GeneCounts counts;
-            std::int32_t* flags[] = {&counts.noStart, &counts.noStop, &counts.badCodons, &counts.preStop, &record.nAlt};
-            if (flag >= 0) *flags[flag] = flag == 4 ? 2 : 1;
+            counts.noStart = flag == 0;
+            counts.noStop = flag == 1;
+            counts.badCodons = flag == 2 ? 1 : 0;
+            counts.preStop = flag == 3;
+            record.nAlt = flag == 4 ? 2 : 0;
             EXPECT_EQ(passesStringency(record, settings, counts), flag < 0 || !excludes[option][flag])
                 << "option " << option + 1 << ", flag " << flag;
         }

@@ -11,7 +11,7 @@
 
 #include "analysis/genetic_code.hpp"
 #include "control/halt.hpp"
-#include "control/run_settings.hpp"
+#include "analysis/run_settings.hpp"
 #include "setup/console.hpp"
 #include "setup/reference_prompts.hpp"
 

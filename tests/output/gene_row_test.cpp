@@ -24,7 +24,7 @@ struct RowRun {
     std::ostringstream console;
 
     RowRun() {
-        settings.noncodingMode = 2;
+        settings.noncodingMode = NoncodingMode::Separate;
         record.gene = "thrL";
         record.file = "seq.gb";
         record.contig = 1;
@@ -65,7 +65,7 @@ TEST(GeneRow, ReverseGeneWithoutSynonymousCodonsPrintsPlaceholders) {
     run.counts.positionBase = {{{1, 0, 0, 0}, {0, 0, 0, 1}, {0, 1, 0, 0}}};
     run.settings.preferredCodonListUsed = run.settings.rscuTableUsed = 1;
     run.settings.reportBaseUsage = run.settings.degeneracyBreakdown = 1;
-    run.settings.noncodingMode = 1;
+    run.settings.noncodingMode = NoncodingMode::FlanksAndIntrons;
     const std::string missing5 = " .      .      .      .      .     ";
     std::string expected =
         "abcdefghijabcdefghijabcdefghijKabcdefghijabcdefghijabcdefghijabcdefghij      1 "

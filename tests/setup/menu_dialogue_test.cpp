@@ -11,7 +11,7 @@
 
 #include "analysis/reference_tables.hpp"
 #include "control/halt.hpp"
-#include "control/run_settings.hpp"
+#include "analysis/run_settings.hpp"
 #include "output/output_file.hpp"
 #include "setup/console.hpp"
 #include "setup/file_prompts.hpp"
@@ -124,22 +124,24 @@ TEST_F(Dialogue, AnalysisOptionsEveryToggleLandsInItsOwnField) {
     const RunSettings& s = settings_;
     EXPECT_EQ((std::vector{s.checkLookupTable, s.segmentAnalysis, s.startCodonRequired, s.stopCodonRequired,
                            s.allCodonsMustBeGood, s.noAlternativeCds, s.noPrematureStops, s.codonUsageOutput,
-                           s.reportBaseUsage, s.degeneracyBreakdown, s.noncodingMode}),
-              (std::vector{0, 0, 0, 0, 1, 1, 0, 0, 1, 1, 0}));
+                           s.reportBaseUsage, s.degeneracyBreakdown}),
+              (std::vector{false, false, false, false, true, true, false, false, true, true}));
+    EXPECT_EQ(s.noncodingMode, NoncodingMode::Combined);
     EXPECT_EQ(count("Analysis Options\n"), 13u);
     EXPECT_EQ(count("Check Lookup Table"), 3u);
     EXPECT_TRUE(shows("N Analysis of Noncoding Sequence: combine all NC sequence\n"));
 
     // 3 off leaves 1 and 2 as they are, so both can then be turned off.
     EXPECT_FALSE(analysis("3 1 2 C"));
-    EXPECT_EQ((std::vector{s.allCodonsMustBeGood, s.startCodonRequired, s.stopCodonRequired}), (std::vector{0, 0, 0}));
+    EXPECT_EQ((std::vector{s.allCodonsMustBeGood, s.startCodonRequired, s.stopCodonRequired}), (std::vector{false, false, false}));
     EXPECT_TRUE(shows("1 Start Codon: not required to included other codons\n"));
 }
 
 TEST_F(Dialogue, SegmentLimitsAtTheEdgesOfTheirBounds) {
     struct Case {
         const char* answers;
-        int fromStop, begin, end;
+        bool fromStop;
+        int begin, end;
         std::size_t refusals;
         const char* shown;
     } cases[] = {
@@ -158,8 +160,8 @@ TEST_F(Dialogue, SegmentLimitsAtTheEdgesOfTheirBounds) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.answers);
         EXPECT_FALSE(segment(c.answers));
-        EXPECT_EQ((std::vector{settings_.segmentRelativeToStop, settings_.segmentBegin, settings_.segmentEnd}),
-                  (std::vector{c.fromStop, c.begin, c.end}));
+        EXPECT_EQ(settings_.segmentRelativeToStop, c.fromStop);
+        EXPECT_EQ((std::vector{settings_.segmentBegin, settings_.segmentEnd}), (std::vector{c.begin, c.end}));
         EXPECT_EQ(refusals(), c.refusals);
         EXPECT_TRUE(shows(c.shown));
     }
