@@ -6,6 +6,7 @@
 #include <sstream>
 #include <string>
 
+#include "analysis/cai_weights.hpp"
 #include "analysis/reference_files.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

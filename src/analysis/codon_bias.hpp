@@ -3,24 +3,27 @@
 
 #include <array>
 #include <cstdint>
-#include <string>
+#include <optional>
 
-#include "analysis/codon_bias_results.hpp"
-#include "analysis/gene_counts.hpp"
 #include "analysis/reference_tables.hpp"
 #include "analysis/run_settings.hpp"
 
 namespace kestrel {
 
-class Console;
+// An index without a value was not computed: Fop without a preferred-codon list, CAI
+// without an RSCU table, ChiL, ChiSc, Fop and CAI of a gene without a codon of a
+// synonymous family, ENC without a usable amino acid of two, four and six codons.
+struct CodonBiasResults {
+    std::optional<double> enc;
+    std::optional<double> chiL;
+    std::optional<double> chiSc;
+    std::optional<double> fop;
+    std::optional<double> cai;
+};
 
-// minimumRscuPending: set before the gene pass; the first CAI floors the weights at
-// minimumRscu and clears it.
-// When the gene has no codon of a synonymous family (N = 0), ChiL, ChiSc and the Fop
-// and CAI that are asked for are not defined and are left as NaN.
-void computeCodonBias(const GeneCounts& counts, const RunSettings& settings,
-                      ReferenceTables& references, bool& minimumRscuPending,
-                      const std::string& gene, Console& console, CodonBiasResults& results);
+// The CAI weights must have been floored (floorCaiWeights) before.
+CodonBiasResults computeCodonBias(const std::array<std::int32_t, 64>& codonCount, const RunSettings& settings,
+                                  const ReferenceTables& references);
 
 // N: the counted codons of the 18 amino acids with more than one codon (no Met, Trp or
 // stop codons).

@@ -31,8 +31,6 @@ struct GeneCounts {
     std::int32_t segmentPreferred = 0;
     PositionBaseCounts segmentBase{};
 
-    std::array<std::int32_t, 21> aminoAcidCount{};
-
     BaseCounts upBase{};
     std::int32_t upBad = 0;
     BaseCounts coreBase{};

@@ -1,6 +1,5 @@
 #include "analysis/reference_files.hpp"
 
-#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <iomanip>
@@ -56,17 +55,6 @@ bool readReferenceEntries(std::istream& in, std::array<std::int32_t, 64>& values
     }
     values = read;
     return true;
-}
-
-void computeCaiWeights(const ReferenceCounts& counts, CaiWeights& weights) {
-    for (int aa = 0; aa < Stp; ++aa) {
-        if (!isSynonymousFamily(aa)) continue;
-        std::int32_t most = 0;
-        for (int c = 0; c < 64; ++c)
-            if (GeneticCode[c] == aa) most = std::max(most, counts[c]);
-        for (int c = 0; c < 64; ++c)
-            if (GeneticCode[c] == aa) weights[c] = static_cast<double>(counts[c]) / static_cast<double>(most);
-    }
 }
 
 }  // namespace kestrel

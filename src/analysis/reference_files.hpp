@@ -16,9 +16,4 @@ namespace kestrel {
 // when there is no line with "#" or 64 whole entries cannot be read after it.
 bool readReferenceEntries(std::istream& in, std::array<std::int32_t, 64>& values);
 
-// Relative adaptiveness: each count over the largest count of its amino acid (Met, Trp
-// and the stop codons keep weight 0). An amino acid absent from the reference gives
-// weights that are not numbers until the minimum RSCU floors them.
-void computeCaiWeights(const ReferenceCounts& counts, CaiWeights& weights);
-
 }  // namespace kestrel

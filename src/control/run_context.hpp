@@ -4,7 +4,6 @@
 
 #include <cstdint>
 
-#include "analysis/codon_bias_results.hpp"
 #include "analysis/cumulative_counts.hpp"
 #include "analysis/gene_counts.hpp"
 #include "analysis/reference_tables.hpp"
@@ -23,7 +22,6 @@ struct RunContext {
     GeneRecord record;
     GeneCounts counts;
     CumulativeCounts cumulative;
-    CodonBiasResults bias;
     ReferenceTables references;
 
     StoredSequence storedSequence;
@@ -36,7 +34,6 @@ struct RunContext {
     SizingState sizing;
     std::int32_t nRows = 0;
     bool firstGene = false;
-    bool minimumRscuPending = false;
     bool previousEntrySkipped = false;  // the entry before was skipped for an incomplete CDS
 };
 

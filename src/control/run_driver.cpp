@@ -10,7 +10,9 @@
 #include "input/regular_file.hpp"
 #include "input/resets.hpp"
 #include "input/sequence_reader.hpp"
+#include "analysis/cai_weights.hpp"
 #include "output/gene_row.hpp"
+#include "output/output_header.hpp"
 #include "output/run_summary.hpp"
 #include "setup/console.hpp"
 #include "setup/menus.hpp"
@@ -47,6 +49,19 @@ void checkEntry(Console& console, RunContext& run) {
     requireWritten(run.output, run.settings.outputFileName, console);
 }
 
+// CBIAS, with a console line before each index.
+CodonBiasResults codonBias(Console& console, const RunSettings& settings, const ReferenceTables& references,
+                           const GeneCounts& counts, const std::string& gene) {
+    console.write("\n  CBIAS started for " + gene);
+    console.write("\n   Chi/L calculation started for " + gene);
+    console.write("\n   ENC calculation started for " + gene);
+    if (settings.preferredCodonListUsed) console.write("\n   Fop calculation started for " + gene);
+    if (settings.rscuTableUsed) console.write("\n   CAI calculation started for " + gene);
+    const CodonBiasResults bias = computeCodonBias(counts.codonCount, settings, references);
+    console.write("\n  CBIAS finished for " + gene);
+    return bias;
+}
+
 void analyseEntry(Console& console, RunContext& run) {
     const std::string& gene = run.record.gene;
     if (run.record.incomplete5 || run.record.incomplete3 || run.record.overlongLine) {
@@ -65,8 +80,9 @@ void analyseEntry(Console& console, RunContext& run) {
     run.previousEntrySkipped = false;
     console.write("\n LOCWRITE started for " + gene);
     openOutputAtFirstGene(console, run);
-    writeGeneOutput(run.output.stream(), run.firstGene, run.record, run.counts, run.settings,
-                    run.references, run.minimumRscuPending, run.bias, console);
+    const CodonBiasResults bias = codonBias(console, run.settings, run.references, run.counts, gene);
+    if (run.firstGene) writeOutputHeader(run.output.stream(), run.settings);
+    writeGeneRow(run.output.stream(), run.record, run.counts, bias, run.settings);
     run.firstGene = false;
     requireWritten(run.output, run.settings.outputFileName, console);
 }
@@ -95,6 +111,7 @@ void runDriver(Console& console, RunContext& run) {
     if (settings.checkLookupTable) lookupCheckMenu(console, settings);
     // Segment analysis chosen before switching to the check still brings up its menu.
     if (settings.segmentAnalysis) segmentAnalysisMenu(console, settings, run.references);
+    if (settings.rscuTableUsed) floorCaiWeights(run.references.caiWeights, settings.minimumRscu);
 
     console.write("\n Reading Lookup Table");
     requireLookupOpened(console, run, countLookupEntries(settings.lookupFileName, run.nEntries));
@@ -114,7 +131,6 @@ void runDriver(Console& console, RunContext& run) {
     resetRunCounts(run.cumulative);
 
     run.firstGene = true;
-    run.minimumRscuPending = true;
     run.cumulative.genesIncluded = 0;
     run.cumulative.genesExcluded = 0;
     run.previousEntrySkipped = false;

@@ -1,14 +1,11 @@
 #include "output/gene_row.hpp"
 
-#include <cmath>
 #include <cstdarg>
 #include <cstdio>
 
-#include "analysis/codon_bias.hpp"
-#include "analysis/genetic_code.hpp"
+#include "analysis/amino_acid_families.hpp"
+#include "analysis/codon_letters.hpp"
 #include "output/cell_format.hpp"
-#include "output/output_header.hpp"
-#include "setup/console.hpp"
 
 namespace kestrel {
 
@@ -109,7 +106,7 @@ void appendCodonLetters(std::string& row, const std::array<int, 3>& codon, const
             row += missing;
             return;
         }
-    for (int base : codon) row += BaseLetters[base];
+    row += codonLetters(CodonIndex(codon)).data();
     row += trailer;
 }
 
@@ -121,32 +118,30 @@ void appendSpace(std::string& row, std::int64_t value, bool given) {
     else appendf(row, "%8lld ", static_cast<long long>(value));
 }
 
-void appendCodonUsage(std::string& row, GeneCounts& counts) {
-    for (int a = 0; a < AminoAcidCount; ++a) counts.aminoAcidCount[a] = 0;
-    for (int c = 0; c < 64; ++c) counts.aminoAcidCount[GeneticCode[c]] += counts.codonCount[c];
+void appendCodonUsage(std::string& row, const GeneCounts& counts) {
+    std::array<std::int32_t, AminoAcidCount> aminoAcidCount{};
+    for (int c = 0; c < 64; ++c) aminoAcidCount[GeneticCode[c]] += counts.codonCount[c];
     for (int a = 0; a < AminoAcidCount; ++a) {
-        appendInteger(row, counts.aminoAcidCount[a], 5);
+        appendInteger(row, aminoAcidCount[a], 5);
         row += ' ';
     }
     row += ' ';
     for (int a = 0; a < AminoAcidCount; ++a)
-        for (int c = 0; c < 64; ++c) {
-            if (GeneticCode[c] != a) continue;
-            if (counts.aminoAcidCount[a] <= 0) {
+        for (const int c : Families[a]) {
+            if (aminoAcidCount[a] <= 0) {
                 row += " 0     ";
                 continue;
             }
             const float share = static_cast<float>(counts.codonCount[c]) /
-                                static_cast<float>(counts.aminoAcidCount[a]);
+                                static_cast<float>(aminoAcidCount[a]);
             appendFraction(row, static_cast<double>(share));
             row += ' ';
         }
     for (int a = 0; a < AminoAcidCount; ++a)
-        for (int c = 0; c < 64; ++c)
-            if (GeneticCode[c] == a) {
-                appendInteger(row, counts.codonCount[c], 7);
-                row += "  ";
-            }
+        for (const int c : Families[a]) {
+            appendInteger(row, counts.codonCount[c], 7);
+            row += "  ";
+        }
 }
 
 void appendSegment(std::string& row, const GeneCounts& counts) {
@@ -164,53 +159,39 @@ void appendSegment(std::string& row, const GeneCounts& counts) {
     }
 }
 
-void appendIndex(std::string& row, double value) {
-    if (std::isfinite(value)) appendf(row, "%5.3f ", value);
+void appendIndex(std::string& row, const std::optional<double>& value) {
+    if (value) appendf(row, "%5.3f ", *value);
     else row += NotComputed;
 }
 
-}  // namespace
-
-void writeGeneOutput(std::ostream& file, bool writeHeader, const GeneRecord& record,
-                     GeneCounts& counts, const RunSettings& settings,
-                     ReferenceTables& references, bool& minimumRscuPending,
-                     CodonBiasResults& bias, Console& console) {
-    if (writeHeader) writeOutputHeader(file, settings);
-
-    std::string row;
-    row.reserve(4096);
+// Gene to BadCdns: where the gene lies and what its codons showed.
+void appendIdentity(std::string& row, const GeneRecord& record, const GeneCounts& counts) {
     appendPadded(row, record.gene, 31);
     appendPadded(row, record.file + ' ', 41);
-    const std::int64_t first = record.cdsStart();
-    const std::int64_t last = record.cdsEnd();
-    appendf(row, "%6d %9lld %9lld ", record.contig, static_cast<long long>(first),
-            static_cast<long long>(last));
+    appendf(row, "%6d %9lld %9lld ", record.contig, static_cast<long long>(record.cdsStart()),
+            static_cast<long long>(record.cdsEnd()));
     row += record.complement ? "Reverse " : "Forward ";
     row += counts.noStart ? "yes     " : " no     ";
     row += counts.noStop ? "yes    " : " no    ";
     row += counts.preStop ? "yes     " : " no     ";
     row += record.nAlt != 0 ? "yes " : " no ";
-    const std::int64_t synonymous = synonymousCodonCount(counts.codonCount);
-    appendf(row, "%9lld %6lld %7d ", static_cast<long long>(synonymous),
-            static_cast<long long>(counts.codonCount[CodonIndex(0, 3, 1)]) +
-                counts.codonCount[CodonIndex(3, 1, 1)],
+    appendf(row, "%9lld %6lld %7d ", static_cast<long long>(synonymousCodonCount(counts.codonCount)),
+            static_cast<long long>(counts.codonCount[CodonIndex(0, 3, 1)]) + counts.codonCount[CodonIndex(3, 1, 1)],
             counts.badCodons);
+}
 
-    console.write("\n  CBIAS started for ");
-    console.write(record.gene);
-    computeCodonBias(counts, settings, references, minimumRscuPending, record.gene, console, bias);
-    console.write("\n  CBIAS finished for ");
-    console.write(record.gene);
-
-    // An ENC that could not be computed is 0.0; a computed one is never below 20.
-    if (bias.Enc >= 20.0) appendf(row, "%5.2f ", bias.Enc);
+void appendIndices(std::string& row, const CodonBiasResults& bias) {
+    if (bias.enc) appendf(row, "%5.2f ", *bias.enc);
     else row += NotComputed;
-    const bool defined = synonymous > 0;
-    appendIndex(row, defined ? bias.ChiL : NAN);
-    appendIndex(row, defined ? bias.ChiSc : NAN);
-    appendIndex(row, defined && settings.preferredCodonListUsed ? bias.Fop : NAN);
-    appendIndex(row, defined && settings.rscuTableUsed ? bias.Cai : NAN);
+    appendIndex(row, bias.chiL);
+    appendIndex(row, bias.chiSc);
+    appendIndex(row, bias.fop);
+    appendIndex(row, bias.cai);
+}
 
+// Start and stop codons, introns, the span of the alternative CDSs and the room to the
+// neighbours upstream and downstream.
+void appendEnds(std::string& row, const GeneRecord& record, const GeneCounts& counts) {
     if (counts.noStart) row += "na    ";
     else appendCodonLetters(row, counts.startCodon, "   ", "na    ");
     if (counts.noStop) row += "na   ";
@@ -219,8 +200,9 @@ void writeGeneOutput(std::ostream& file, bool writeHeader, const GeneRecord& rec
     appendf(row, "%3d %9d %9d ", record.nExons > 0 ? record.nExons - 1 : 0, record.altCDSFirst,
             record.altCDSlast);
 
-    const std::int64_t lower = static_cast<std::int64_t>(record.beforeSpace) + record.altCDSFirst - first;
-    const std::int64_t upper = static_cast<std::int64_t>(record.afterSpace) + last - record.altCDSlast;
+    const std::int64_t lower =
+        static_cast<std::int64_t>(record.beforeSpace) + record.altCDSFirst - record.cdsStart();
+    const std::int64_t upper = static_cast<std::int64_t>(record.afterSpace) + record.cdsEnd() - record.altCDSlast;
     const bool lowerGiven = record.beforeSpace != UnlimitedSpace;
     const bool upperGiven = record.afterSpace != UnlimitedSpace;
     if (record.complement) {
@@ -230,27 +212,35 @@ void writeGeneOutput(std::ostream& file, bool writeHeader, const GeneRecord& rec
         appendSpace(row, lower, lowerGiven);
         appendSpace(row, upper, upperGiven);
     }
+}
 
-    appendNoncoding(row, counts, settings);
-
+void appendCodingComposition(std::string& row, const GeneCounts& counts, const RunSettings& settings) {
     const bool base = settings.reportBaseUsage;
     std::int64_t counted = 0;
     for (std::int32_t count : counts.codonCount) counted += count;
     appendPositionComposition(row, counts.positionBase, counted, base);
+    if (!settings.degeneracyBreakdown) return;
+    appendPositionComposition(row, counts.deg2Base,
+                              countWhere(counts.codonCount, [](int c) { return FamilySize[c] == 2; }), base);
+    appendPositionComposition(row, counts.deg4Base,
+                              countWhere(counts.codonCount, [](int c) { return FamilySize[c] == 4; }), base);
+    appendPositionComposition(row, counts.deg6Base,
+                              countWhere(counts.codonCount, [](int c) { return ThirdPositionClass[c] == 4; }), base);
+}
 
-    if (settings.degeneracyBreakdown) {
-        appendPositionComposition(row, counts.deg2Base,
-                                  countWhere(counts.codonCount, [](int c) { return FamilySize[c] == 2; }), base);
-        appendPositionComposition(row, counts.deg4Base,
-                                  countWhere(counts.codonCount, [](int c) { return FamilySize[c] == 4; }), base);
-        appendPositionComposition(row, counts.deg6Base,
-                                  countWhere(counts.codonCount, [](int c) { return ThirdPositionClass[c] == 4; }),
-                                  base);
-    }
+}  // namespace
 
+void writeGeneRow(std::ostream& file, const GeneRecord& record, const GeneCounts& counts,
+                  const CodonBiasResults& bias, const RunSettings& settings) {
+    std::string row;
+    row.reserve(4096);
+    appendIdentity(row, record, counts);
+    appendIndices(row, bias);
+    appendEnds(row, record, counts);
+    appendNoncoding(row, counts, settings);
+    appendCodingComposition(row, counts, settings);
     if (settings.codonUsageOutput) appendCodonUsage(row, counts);
     if (settings.segmentAnalysis) appendSegment(row, counts);
-
     row += '\n';
     file.write(row.data(), static_cast<std::streamsize>(row.size()));
     file.flush();

@@ -3,7 +3,8 @@
 #include <cstdio>
 #include <fstream>
 
-#include "analysis/genetic_code.hpp"
+#include "analysis/amino_acid_families.hpp"
+#include "analysis/codon_letters.hpp"
 
 namespace kestrel {
 
@@ -43,12 +44,9 @@ void appendCodonUsageLabels(std::string& line) {
     line += ' ';
     for (const char* prefix : {"", "N_"}) {
         for (int a = 0; a < AminoAcidCount; ++a) {
-            for (int c = 0; c < 64; ++c) {
-                if (GeneticCode[c] != a) continue;
+            for (const int c : Families[a]) {
                 line += prefix;
-                line += BaseLetters[c / 16];
-                line += BaseLetters[(c / 4) % 4];
-                line += BaseLetters[c % 4];
+                line += codonLetters(c).data();
                 line += '_';
                 line += AminoAcidLetters[a];
                 line += "  ";

@@ -3,7 +3,8 @@
 #include <cstdio>
 #include <string>
 
-#include "analysis/genetic_code.hpp"
+#include "analysis/amino_acid_families.hpp"
+#include "analysis/codon_letters.hpp"
 
 namespace kestrel {
 
@@ -18,13 +19,12 @@ void endLine(std::ostream& file) {
 // of an empty denominator is "   nc".
 void writeCodonLine(std::ostream& file, int codon, std::int64_t count, std::int64_t denominator) {
     char line[96];
-    const char letters[4] = {BaseLetters[codon / 16], BaseLetters[(codon / 4) % 4],
-                             BaseLetters[codon % 4], '\0'};
+    const auto letters = codonLetters(codon);
     if (denominator > 0)
-        std::snprintf(line, sizeof line, "  %s %8lld  (%5.3f)", letters, static_cast<long long>(count),
+        std::snprintf(line, sizeof line, "  %s %8lld  (%5.3f)", letters.data(), static_cast<long long>(count),
                       static_cast<double>(count) / static_cast<double>(denominator));
     else
-        std::snprintf(line, sizeof line, "  %s %8lld  (   nc)", letters, static_cast<long long>(count));
+        std::snprintf(line, sizeof line, "  %s %8lld  (   nc)", letters.data(), static_cast<long long>(count));
     file << line;
     endLine(file);
 }
@@ -41,12 +41,10 @@ void writeRunSummary(std::ostream& file, const CumulativeCounts& cumulative) {
 
     for (int a = 0; a < Stp; ++a) {
         std::int64_t total = 0;
-        for (int c = 0; c < 64; ++c)
-            if (GeneticCode[c] == a) total += cumulative.cumCodonCount[c];
+        for (const int c : Families[a]) total += cumulative.cumCodonCount[c];
         file << AminoAcidNames[a].data();
         endLine(file);
-        for (int c = 0; c < 64; ++c)
-            if (GeneticCode[c] == a) writeCodonLine(file, c, cumulative.cumCodonCount[c], total);
+        for (const int c : Families[a]) writeCodonLine(file, c, cumulative.cumCodonCount[c], total);
     }
 
     file << "START";

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "analysis/cai_weights.hpp"
 #include "analysis/reference_files.hpp"
 #include "analysis/run_settings.hpp"
 #include "input/regular_file.hpp"

@@ -5,22 +5,20 @@
 
 #include <gtest/gtest.h>
 
-#include "analysis/genetic_code.hpp"
-#include "setup/console.hpp"
+#include "analysis/cai_weights.hpp"
+#include "analysis/codon_letters.hpp"
+#include "analysis/gene_counts.hpp"
 
 namespace kestrel {
 namespace {
 
-int codon(const std::string& l) { return CodonIndex(baseIndex(l[0]), baseIndex(l[1]), baseIndex(l[2])); }
+int codon(const std::string& l) { return codonOfLetters(l); }
 
 struct BiasRun {
     GeneCounts counts;
     RunSettings settings;
     ReferenceTables references;
-    bool pending = true;
     CodonBiasResults results;
-    std::istringstream in;
-    std::ostringstream out;
 
     // The gene's codon counts as "codon count" pairs, e.g. "AAC 3 AAT 1".
     explicit BiasRun(const std::string& codons = "") {
@@ -30,8 +28,7 @@ struct BiasRun {
         while (words >> letters >> count) counts.codonCount[codon(letters)] = count;
     }
     const CodonBiasResults& run() {
-        Console console(in, out);
-        computeCodonBias(counts, settings, references, pending, "gene1", console, results);
+        results = computeCodonBias(counts.codonCount, settings, references);
         return results;
     }
 };
@@ -45,7 +42,7 @@ TEST(CodonBias, ChiSquareAndEncOfHandWorkedGenes) {
     const Case cases[] = {
         // Asn E = 2: +-1 shrink to +-0.5. Ile E = 1/3: +2/3 and -1/3 both become +1/6 (the shift
         // crosses zero). Met and stop codons do not count; no ENC class is complete.
-        {"AAC 3 AAT 1 ATC 1 ATG 7 TAA 2", 0.5 / 5, 0.5 / 6, 0.0},
+        {"AAC 3 AAT 1 ATC 1 ATG 7 TAA 2", 0.5 / 5, 0.5 / 6, -1},
         // Every F is 1 (Asp, seen once, has E = 0.5: both differences become 0, and no F).
         // chi2 = Asn 3.2 + Ile 6.45 + Ala 9.8 + Leu 16.8, N = 21, X = 56.
         {"AAC 5 ATA 5 GAC 1 GCA 5 CTA 5", 36.25 / 21, 36.25 / 56, 20.0},
@@ -58,15 +55,15 @@ TEST(CodonBias, ChiSquareAndEncOfHandWorkedGenes) {
         {"AAC 2 AAT 2 GAC 1 GAT 1 GCA 4 CTA 3 ATA 2", 129.0 / 8 / 15, 129.0 / 8 / 37, 38.0},
         // Leu seen once, Arg once with each of two codons: no usable six-codon family.
         // chi2 = 15 - 8 + 9/8 + Leu 6 (1/3)^2 / (1/6) + Arg 6 (1/6)^2 / (1/3) = 101/8.
-        {"AAC 2 AAT 2 GAC 1 GAT 1 GCA 4 ATA 2 CTA 1 AGA 1 CGT 1", 101.0 / 8 / 15, 101.0 / 8 / 37, 0.0},
+        {"AAC 2 AAT 2 GAC 1 GAT 1 GCA 4 ATA 2 CTA 1 AGA 1 CGT 1", 101.0 / 8 / 15, 101.0 / 8 / 37, -1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.codons);
         BiasRun bias(c.codons);
         bias.run();
-        EXPECT_NEAR(bias.results.ChiL, c.chiL, 1e-12);
-        EXPECT_NEAR(bias.results.ChiSc, c.chiSc, 1e-12);
-        EXPECT_NEAR(bias.results.Enc, c.enc, 1e-12);
+        EXPECT_NEAR(bias.results.chiL.value(), c.chiL, 1e-12);
+        EXPECT_NEAR(bias.results.chiSc.value(), c.chiSc, 1e-12);
+        EXPECT_NEAR(bias.results.enc.value_or(-1), c.enc, 1e-12);  // -1: not computed
     }
 }
 
@@ -78,10 +75,10 @@ TEST(CodonBias, EncLeavesOutEveryAminoAcidWhoseExactFIsZero) {
         std::string codons;
         double enc;
     } cases[] = {
-        {"GAC 1 GAT 1 GCA 2 CTA 2", 0.0},                       // class 2: Asp alone, F = 0
+        {"GAC 1 GAT 1 GCA 2 CTA 2", -1},                        // class 2: Asp alone, F = 0
         {"ATA 1 ATC 1 ATT 1 AAC 2 AAT 2 GCA 2 CTA 2", 38.5},   // class 3: F3 = (1/3 + 1) / 2
-        {"GCA 1 GCG 1 GCC 1 GCT 1 AAC 2 CTA 2", 0.0},           // class 4: Ala alone, F = 0
-        {"CTA 1 CTG 1 CTC 1 TTA 1 TTG 1 AAC 2 GCA 2", 0.0},     // class 6: Leu alone, F = 0
+        {"GCA 1 GCG 1 GCC 1 GCT 1 AAC 2 CTA 2", -1},            // class 4: Ala alone, F = 0
+        {"CTA 1 CTG 1 CTC 1 TTA 1 TTG 1 AAC 2 GCA 2", -1},      // class 6: Leu alone, F = 0
         {"CTA 1 CTG 1 CTC 1 TTA 1 TTG 1 AGC 1 TCG 1 AGA 2 AAC 2 GCA 2", 20.0},  // F6 = Arg 1 alone
         // yqhI of E. coli K-12 without its start and stop codons. Usable: F2 = (Phe 1 + Tyr 1/3 +
         // Lys 1/2 + Asp 2/5 + Glu 1) / 5 = 97/150, F4 = (Val 1 + Ala 1/6) / 2 = 7/12, F6 = Arg 1/6;
@@ -95,50 +92,43 @@ TEST(CodonBias, EncLeavesOutEveryAminoAcidWhoseExactFIsZero) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.codons);
         BiasRun bias(c.codons);
-        EXPECT_NEAR(bias.run().Enc, c.enc, 1e-12);
+        EXPECT_NEAR(bias.run().enc.value_or(-1), c.enc, 1e-12);
     }
 }
 
 TEST(CodonBias, FopIsTheFlaggedShareOfAllSynonymousCodons) {
     BiasRun bias("AAC 3 AAT 1 GCA 2 ATG 4");
-    bias.results.Fop = -1.0;
-    bias.run();
-    EXPECT_EQ(bias.results.Fop, -1.0);  // left alone while no list is used
-    EXPECT_EQ(bias.out.str(), "\n   Chi/L calculation started for gene1\n   ENC calculation started for gene1");
-    bias.settings.preferredCodonListUsed = 1;
-    EXPECT_EQ(bias.run().Fop, 0.0);  // nothing flagged
+    EXPECT_EQ(bias.run().fop, std::nullopt);  // no list used
+    bias.settings.preferredCodonListUsed = true;
+    EXPECT_EQ(bias.run().fop, 0.0);  // nothing flagged
     auto& flags = bias.references.optimalCodonFlags;
     flags[codon("AAC")] = 1;
     flags[codon("AAT")] = 2;  // only 1 marks an optimal codon
     flags[codon("GCA")] = -1;
     flags[codon("ATG")] = 1;  // Met is ignored
-    EXPECT_DOUBLE_EQ(bias.run().Fop, 0.5);
+    EXPECT_DOUBLE_EQ(bias.run().fop.value(), 0.5);
 }
 
-TEST(CodonBias, CaiWeightsAreFlooredOnceAtTheFirstGene) {
+TEST(CodonBias, CaiIsTheGeometricMeanOfTheFlooredWeights) {
     BiasRun bias("AAC 1 AAT 1 ATG 5");  // ATG keeps weight 0 and stays out of the mean
-    bias.settings.minimumRscu = 0.01;
     auto& w = bias.references.caiWeights;
     w[codon("AAC")] = 1.0;
     w[codon("AAT")] = 0.0;  // never seen in the reference
     w[codon("GCA")] = NAN;  // amino acid absent from the reference
-    bias.results.Cai = -1.0;
-    bias.run();
-    EXPECT_EQ(bias.results.Cai, -1.0);  // no RSCU table: no CAI and no floor
-    EXPECT_EQ(w[codon("AAT")], 0.0);
-
-    bias.settings.rscuTableUsed = 1;
-    EXPECT_NEAR(bias.run().Cai, 0.1, 1e-12);  // sqrt(1 * 0.01)
+    EXPECT_EQ(bias.run().cai, std::nullopt);  // no RSCU table
+    floorCaiWeights(w, 0.01);
     EXPECT_EQ(w[codon("GCA")], 0.01);
     EXPECT_EQ(w[codon("ATG")], 0.0);  // Met is never touched
 
-    // A later gene is not floored again; each codon occurrence counts once.
+    bias.settings.rscuTableUsed = true;
+    EXPECT_NEAR(bias.run().cai.value(), 0.1, 1e-12);  // sqrt(1 * 0.01)
+    // Each codon occurrence counts once.
     w[codon("AAC")] = 0.0001;
     bias.counts.codonCount[codon("AAT")] = 3;
-    EXPECT_NEAR(bias.run().Cai, std::pow(10.0, -2.5), 1e-15);  // (1e-4 * (1e-2)^3)^(1/4)
+    EXPECT_NEAR(bias.run().cai.value(), std::pow(10.0, -2.5), 1e-15);  // (1e-4 * (1e-2)^3)^(1/4)
 
     w[codon("AAT")] = 0.0;  // a weight of 0 makes the geometric mean 0
-    EXPECT_EQ(bias.run().Cai, 0.0);
+    EXPECT_EQ(bias.run().cai, 0.0);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <sstream>
 #include <string>
 
+#include "analysis/cai_weights.hpp"
 #include "analysis/genetic_code.hpp"
 #include "control/halt.hpp"
 #include "analysis/run_settings.hpp"
