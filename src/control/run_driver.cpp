@@ -2,7 +2,6 @@
 
 #include <string>
 
-#include "control/halt.hpp"
 #include "control/run_context.hpp"
 #include "input/line_reader.hpp"
 #include "input/lookup_check.hpp"
@@ -27,7 +26,15 @@ void requireLookupOpened(Console& console, const RunContext& run, OpenStatus sta
     if (status == OpenStatus::Opened) return;
     console.writeLine("\aPROBLEM OPENING THE FILE " + run.settings.lookupFileName + ".");
     console.writeLine(openProblemText(status));
-    haltRun(console);
+    console.halt();
+}
+
+// Results are never thrown away silently: when the file is not open or a write to it
+// failed, the run halts with a message.
+void requireWritten(OutputFile& file, const std::string& name, Console& console) {
+    if (file.isOpen() && file.stream().good()) return;
+    console.writeLine("\aPROBLEM WRITING THE FILE " + name + ".");
+    console.halt();
 }
 
 void openLookupTable(Console& console, RunContext& run) {
@@ -91,7 +98,7 @@ void finishRun(Console& console, RunContext& run) {
     // The last writes reach the file when it is closed; a failure there is a failure of the run.
     if (run.output.isOpen() && !run.output.close()) {
         console.writeLine("\aPROBLEM WRITING THE FILE " + run.settings.outputFileName + ".");
-        haltRun(console);
+        console.halt();
     }
     console.writeLine("\n\nKESTREL done.");
     console.writeLine(std::to_string(run.nEntries) + " genes read from file " +
@@ -126,7 +133,7 @@ void runDriver(Console& console, RunContext& run) {
     console.write("\n Allocating memory for stored sequence");
     if (!run.storedSequence.allocate(run.nRows)) {
         console.writeLine("\a\nNOT ENOUGH MEMORY.");
-        haltRun(console);
+        console.halt();
     }
     resetRunCounts(run.cumulative);
 

@@ -3,8 +3,6 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include "control/halt.hpp"
-#include "setup/console.hpp"
 
 namespace kestrel {
 
@@ -34,12 +32,6 @@ bool OutputFile::close() {
     if (created_ >= 0) ::close(created_);
     created_ = -1;
     return written;
-}
-
-void requireWritten(OutputFile& file, const std::string& name, Console& console) {
-    if (file.isOpen() && file.stream().good()) return;
-    console.writeLine("\aPROBLEM WRITING THE FILE " + name + ".");
-    haltRun(console);
 }
 
 }  // namespace kestrel

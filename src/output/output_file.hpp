@@ -11,8 +11,6 @@
 
 namespace kestrel {
 
-class Console;
-
 class OutputFile {
 public:
     OutputFile() : stream_(&buffer_) {}
@@ -36,9 +34,5 @@ private:
     DescriptorWriteBuffer buffer_;
     std::ostream stream_;
 };
-
-// Results are never thrown away silently: when the file is not open or a write to it
-// failed, write "\aPROBLEM WRITING THE FILE <name>." and halt the run.
-void requireWritten(OutputFile& file, const std::string& name, Console& console);
 
 }  // namespace kestrel

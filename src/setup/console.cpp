@@ -3,8 +3,6 @@
 #include <cctype>
 #include <iomanip>
 
-#include "control/halt.hpp"
-
 namespace kestrel {
 
 std::string Console::readWord() {
@@ -12,12 +10,12 @@ std::string Console::readWord() {
     // One character more than a word may have tells an over-long word, without holding it.
     if (!(in_ >> std::setw(MaxWordLength + 1) >> word)) {
         writeLine("\a\nEND OF INPUT.");
-        haltRun(*this);
+        halt();
     }
     atLineStart_ = true;
     if (word.size() > MaxWordLength) {
         writeLine("\a\nINPUT WORD LONGER THAN " + std::to_string(MaxWordLength) + " CHARACTERS: NOT AN ANSWER.");
-        haltRun(*this);
+        halt();
     }
     return word;
 }
@@ -30,7 +28,7 @@ char Console::readAnswer() {
 char Console::readChoice(std::string_view offered) {
     for (;;) {
         const char answer = readAnswer();
-        if (answer == 'Q') haltRun(*this);
+        if (answer == 'Q') halt();
         if (offered.find(answer) != std::string_view::npos) return answer;
     }
 }
@@ -55,5 +53,10 @@ void Console::writeLine(std::string_view text) {
 }
 
 void Console::clearScreen() { write(std::string(50, '\n')); }
+
+void Console::halt() {
+    writeLine("KESTREL halted.\n");
+    throw RunHalted{};
+}
 
 }  // namespace kestrel

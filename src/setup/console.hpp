@@ -10,12 +10,15 @@
 
 namespace kestrel {
 
+// Thrown by Console::halt; the entry point catches it, closes the files and ends with status 0.
+struct RunHalted {};
+
 class Console {
 public:
     Console(std::istream& in, std::ostream& out) : in_(in), out_(out) {}
 
     // Next word of standard input. At the end of input it writes "\a\nEND OF INPUT."
-    // and halts the run (haltRun), so no prompt ever loops on a closed input; a word of
+    // and halts the run, so no prompt ever loops on a closed input; a word of
     // more than MaxWordLength characters halts it too, with a message that says so.
     std::string readWord();
     // First character of the next word, upper-cased.
@@ -29,6 +32,9 @@ public:
     void write(std::string_view text);
     void writeLine(std::string_view text);  // text, line feed, flush
     void clearScreen();                     // 50 line feeds in place of clearing the screen
+
+    // The one way to stop a run early: "KESTREL halted." and an empty line, then RunHalted.
+    [[noreturn]] void halt();
 
     static constexpr std::size_t MaxWordLength = 499;
 

@@ -11,7 +11,6 @@
 
 #include "analysis/cai_weights.hpp"
 #include "analysis/genetic_code.hpp"
-#include "control/halt.hpp"
 #include "analysis/run_settings.hpp"
 #include "setup/console.hpp"
 #include "setup/reference_prompts.hpp"

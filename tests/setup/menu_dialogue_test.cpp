@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "analysis/reference_tables.hpp"
-#include "control/halt.hpp"
 #include "analysis/run_settings.hpp"
 #include "output/output_file.hpp"
 #include "setup/console.hpp"

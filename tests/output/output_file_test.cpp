@@ -2,12 +2,9 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
-#include "control/halt.hpp"
 #include "output/output_file.hpp"
-#include "scratch_path.hpp"
-#include "setup/console.hpp"
+#include "../control/scratch_path.hpp"
 
 namespace kestrel {
 namespace {
@@ -47,22 +44,6 @@ TEST_F(OutputFileTest, NothingThatExistsIsCreatedOver) {
     EXPECT_FALSE(std::filesystem::exists("nowhere"));
     EXPECT_FALSE(std::filesystem::exists("a"));
     EXPECT_FALSE(file.startWriting());
-}
-
-TEST_F(OutputFileTest, AFileThatCannotBeWrittenOrAFailedWriteHaltsTheRun) {
-    std::istringstream in;
-    std::ostringstream out;
-    Console console(in, out);
-    OutputFile file;
-    EXPECT_THROW(requireWritten(file, "never.kstl", console), RunHalted);
-    EXPECT_EQ(out.str(), "\aPROBLEM WRITING THE FILE never.kstl.\nKESTREL halted.\n\n");
-
-    // A failed write (what a full disk leaves behind) is not taken for success.
-    ASSERT_TRUE(file.create("full.kstl"));
-    ASSERT_TRUE(file.startWriting());
-    EXPECT_NO_THROW(requireWritten(file, "full.kstl", console));
-    file.stream().setstate(std::ios::badbit);
-    EXPECT_THROW(requireWritten(file, "full.kstl", console), RunHalted);
 }
 
 }  // namespace
