@@ -11,11 +11,11 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     std::istringstream in(std::string(reinterpret_cast<const char*>(data), size));
-    std::vector<kestrel::lookup::LookupEntry> entries;
+    std::vector<kestrel::lookup::CdsEntry> entries;
     kestrel::lookup::SkipTally skipped;
     kestrel::lookup::buildFileEntries(in, "f.gb", entries, skipped);
     std::string table;
-    for (const auto& e : entries) table += kestrel::lookup::formatEntry(e);
+    for (const auto& e : entries) table += kestrel::formatEntry(e);
     // Every line holding "#CDS" starts an entry for the analysis.
     std::size_t cdsLines = 0;
     for (std::size_t at = table.find("#CDS"); at != std::string::npos; at = table.find("#CDS", at + 1)) ++cdsLines;
@@ -24,7 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     kestrel::GeneRecord record;
     for (std::size_t i = 0; i < entries.size(); ++i) {
         const auto& e = entries[i];
-        kestrel::readLookupEntry(lookup, static_cast<std::int32_t>(i), record, nullptr);
+        kestrel::readLookupEntry(lookup, static_cast<std::int32_t>(i), record);
         if (record.nExons < 1 || record.cdsStart() != e.first || record.cdsEnd() != e.last) __builtin_trap();
         if (record.contig != e.contig || record.file != "f.gb" || record.gene != e.gene) __builtin_trap();
         if (record.altCDSFirst != e.altCDSFirst || record.altCDSlast != e.altCDSlast) __builtin_trap();

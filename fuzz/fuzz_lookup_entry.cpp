@@ -12,7 +12,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     kestrel::GeneRecord record;
     kestrel::SizingState sizing;
     for (std::int32_t entry = 0; entry < 64 && in; ++entry) {
-        kestrel::readLookupEntry(in, entry, record, &sizing);
+        kestrel::readLookupEntry(in, entry, record);
+        kestrel::applySizingStep(record, sizing);
         if (record.nExons > 0 && record.cdsEnd() != record.exonLast(record.nExons - 1)) __builtin_trap();
         if (static_cast<std::size_t>(record.nExons) * 2 > record.cds.size()) __builtin_trap();
         if (record.gene.size() > 30 || record.file.size() > 40) __builtin_trap();

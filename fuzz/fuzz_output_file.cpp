@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "output/kstl_reader.hpp"
+#include "formats/kstl_reader.hpp"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "analysis/cai_weights.hpp"
-#include "analysis/reference_files.hpp"
+#include "formats/reference_file.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     std::istringstream in(std::string(reinterpret_cast<const char*>(data), size));

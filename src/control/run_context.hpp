@@ -10,7 +10,7 @@
 #include "analysis/run_settings.hpp"
 #include "input/gene_record.hpp"
 #include "input/lookup_table.hpp"
-#include "input/regular_file.hpp"
+#include "formats/regular_file.hpp"
 #include "input/sequence_reader.hpp"
 #include "input/stored_sequence.hpp"
 #include "output/output_file.hpp"

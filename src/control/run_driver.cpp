@@ -3,10 +3,10 @@
 #include <string>
 
 #include "control/run_context.hpp"
-#include "input/line_reader.hpp"
+#include "formats/text_lines.hpp"
 #include "input/lookup_check.hpp"
 #include "input/lookup_table.hpp"
-#include "input/regular_file.hpp"
+#include "formats/regular_file.hpp"
 #include "input/resets.hpp"
 #include "input/sequence_reader.hpp"
 #include "analysis/cai_weights.hpp"
@@ -14,6 +14,7 @@
 #include "output/output_header.hpp"
 #include "output/run_summary.hpp"
 #include "setup/console.hpp"
+#include "setup/file_prompts.hpp"
 #include "setup/menus.hpp"
 
 namespace kestrel {
@@ -125,8 +126,10 @@ void runDriver(Console& console, RunContext& run) {
 
     run.sizing = SizingState{};
     openLookupTable(console, run);
-    for (run.entryIndex = 0; run.entryIndex < run.nEntries; ++run.entryIndex)
-        readLookupEntry(run.lookupStream, run.entryIndex, run.record, &run.sizing);
+    for (run.entryIndex = 0; run.entryIndex < run.nEntries; ++run.entryIndex) {
+        readLookupEntry(run.lookupStream, run.entryIndex, run.record);
+        applySizingStep(run.record, run.sizing);
+    }
     run.lookupStream.close();
     run.nRows = rowsForSpan(run.sizing.maxSpan);
 
@@ -144,7 +147,7 @@ void runDriver(Console& console, RunContext& run) {
 
     openLookupTable(console, run);
     for (run.entryIndex = 0; run.entryIndex < run.nEntries; ++run.entryIndex) {
-        readLookupEntry(run.lookupStream, run.entryIndex, run.record, nullptr);
+        readLookupEntry(run.lookupStream, run.entryIndex, run.record);
         if (settings.checkLookupTable)
             checkEntry(console, run);
         else

@@ -6,12 +6,9 @@
 #include <string>
 #include <vector>
 
-namespace kestrel {
+#include "formats/lookup_format.hpp"
 
-inline constexpr std::int32_t UnlimitedSpace = 10000000;  // no neighbour on that side
-// The reader keeps at most this many characters of a gene name and of a file name.
-inline constexpr std::size_t MaxGeneNameLength = 30;
-inline constexpr std::size_t MaxFileNameLength = 40;
+namespace kestrel {
 
 struct GeneRecord {
     std::string gene;               // at most MaxGeneNameLength characters

@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <string>
 
-#include "input/line_reader.hpp"
-#include "input/regular_file.hpp"
+#include "formats/text_lines.hpp"
+#include "formats/regular_file.hpp"
 
 namespace kestrel {
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <limits>
 
-#include "input/line_reader.hpp"
-#include "input/regular_file.hpp"
+#include "formats/text_lines.hpp"
+#include "formats/regular_file.hpp"
 
 namespace kestrel {
 
@@ -18,10 +18,6 @@ std::int32_t saturate(std::int64_t value) {
 }
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
-
-// One line without its line end, at most MaxLineLength characters of it; a missing line
-// (end of file) reads as empty. Returns whether the line was longer.
-bool readEntryLine(std::istream& in, std::string& line) { return readLine(in, line) == LineRead::Cut; }
 
 // Digits from position i on, accumulated with saturation at the 32-bit limit.
 std::int32_t readDigits(const std::string& line, std::size_t& i) {
@@ -62,7 +58,7 @@ std::string textAt(const std::string& line, std::size_t column, std::size_t maxL
 
 void readCdsLine(const std::string& line, GeneRecord& record) {
     if (line.find("complement") != std::string::npos) record.complement = true;
-    for (std::size_t i = 5; i < line.size();) {
+    for (std::size_t i = valueColumn(LookupLine::Cds) - 1; i < line.size();) {
         const char c = line[i];
         if (isDigit(c)) {
             record.cds.push_back(readDigits(line, i));
@@ -75,6 +71,24 @@ void readCdsLine(const std::string& line, GeneRecord& record) {
     }
 }
 
+// Takes the value of one line of an entry from its value column.
+void readValue(LookupLine kind, const std::string& line, GeneRecord& record) {
+    const std::size_t column = valueColumn(kind);
+    switch (kind) {
+        case LookupLine::Cds: readCdsLine(line, record); break;
+        case LookupLine::Gene: record.gene = textAt(line, column, MaxGeneNameLength); break;
+        case LookupLine::NListings: record.nListings = numberAt(line, column); break;
+        case LookupLine::NAlt: record.nAlt = numberAt(line, column); break;
+        case LookupLine::File: record.file = textAt(line, column, MaxFileNameLength); break;
+        case LookupLine::Contig: record.contig = numberAt(line, column); break;
+        case LookupLine::BeforeSpace: record.beforeSpace = signedNumberAt(line, column); break;
+        case LookupLine::AfterSpace: record.afterSpace = signedNumberAt(line, column); break;
+        case LookupLine::AltCdsFirst: record.altCDSFirst = numberAt(line, column); break;
+        case LookupLine::AltCdsLast: record.altCDSlast = numberAt(line, column); break;
+        case LookupLine::End: break;
+    }
+}
+
 }  // namespace
 
 OpenStatus countLookupEntries(const std::string& fileName, std::int32_t& nEntries) {
@@ -83,12 +97,11 @@ OpenStatus countLookupEntries(const std::string& fileName, std::int32_t& nEntrie
     const OpenStatus status = lookup.open(fileName);
     std::string line;
     while (status == OpenStatus::Opened && readLine(lookup, line) != LineRead::End)
-        if (line.find("#CDS") != std::string::npos && nEntries < Int32Max) ++nEntries;
+        if (line.find(EntryMark) != std::string::npos && nEntries < Int32Max) ++nEntries;
     return status;
 }
 
-void readLookupEntry(std::istream& lookup, std::int32_t entryIndex, GeneRecord& record,
-                     SizingState* sizing) {
+void readLookupEntry(std::istream& lookup, std::int32_t entryIndex, GeneRecord& record) {
     if (entryIndex > 0) {
         record.prevContig = record.contig;
         record.prevFile = record.file;
@@ -102,39 +115,22 @@ void readLookupEntry(std::istream& lookup, std::int32_t entryIndex, GeneRecord& 
     record.contig = record.nListings = record.nAlt = 0;
     record.altCDSFirst = record.altCDSlast = 0;
 
-    // Every line is read whole up to MaxLineLength characters; an entry with a longer
-    // line is marked, as its values may lie beyond what was read.
+    // Every line is read whole up to MaxLineLength characters (a missing line, at the end of
+    // the file, reads as empty); an entry with a longer line is marked, as its values may
+    // lie beyond what was read.
     std::string line;
-    bool cut = readEntryLine(lookup, line);
-    readCdsLine(line, record);
-    cut |= readEntryLine(lookup, line);
-    record.gene = textAt(line, 7, MaxGeneNameLength);
-    cut |= readEntryLine(lookup, line);
-    record.nListings = numberAt(line, 12);
-    cut |= readEntryLine(lookup, line);
-    record.nAlt = numberAt(line, 7);
-    cut |= readEntryLine(lookup, line);
-    record.file = textAt(line, 7, MaxFileNameLength);
-    cut |= readEntryLine(lookup, line);
-    record.contig = numberAt(line, 9);
-    cut |= readEntryLine(lookup, line);
-    record.beforeSpace = signedNumberAt(line, 14);
-    cut |= readEntryLine(lookup, line);
-    record.afterSpace = signedNumberAt(line, 13);
-    cut |= readEntryLine(lookup, line);
-    record.altCDSFirst = numberAt(line, 14);
-    cut |= readEntryLine(lookup, line);
-    record.altCDSlast = numberAt(line, 13);
-    cut |= readEntryLine(lookup, line);
+    bool cut = false;
+    for (std::size_t k = 0; k < LookupEntryLines; ++k) {
+        cut |= readLine(lookup, line) == LineRead::Cut;
+        readValue(static_cast<LookupLine>(k), line, record);
+    }
     record.overlongLine = cut;
-
-    if (sizing != nullptr) applySizingStep(record, *sizing);
 }
 
 void applySizingStep(const GeneRecord& record, SizingState& sizing) {
-    const std::int64_t reach = static_cast<std::int64_t>(record.altCDSlast) + 1000;
+    const std::int64_t reach = static_cast<std::int64_t>(record.altCDSlast) + FlankCap;
     if (record.contig == record.prevContig && record.file == record.prevFile) {
-        const std::int64_t low = std::max<std::int64_t>(record.altCDSFirst - 1000LL, 0);
+        const std::int64_t low = std::max<std::int64_t>(record.altCDSFirst - FlankCap, 0);
         const std::int64_t span = sizing.furthestEnd - low;
         if (span > sizing.maxSpan) sizing.maxSpan = saturate(span);
         if (reach > sizing.furthestEnd) sizing.furthestEnd = saturate(reach);

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "input/gene_record.hpp"
-#include "input/regular_file.hpp"
+#include "formats/regular_file.hpp"
 
 namespace kestrel {
 
@@ -20,10 +20,10 @@ struct SizingState {
 OpenStatus countLookupEntries(const std::string& fileName, std::int32_t& nEntries);
 
 // Reads the next entry into record (entryIndex 0 means there is no previous entry).
-// During the sizing pass, sizing is not null and the sizing step runs after the entry.
-void readLookupEntry(std::istream& lookup, std::int32_t entryIndex, GeneRecord& record,
-                     SizingState* sizing);
+void readLookupEntry(std::istream& lookup, std::int32_t entryIndex, GeneRecord& record);
 
+// The sizing pass: measures, entry after entry, how far back the stored sequence must
+// reach for genes of one contig read in turn.
 void applySizingStep(const GeneRecord& record, SizingState& sizing);
 
 // The window never grows beyond this many rows (about 10 Mb of sequence); a gene that

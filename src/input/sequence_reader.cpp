@@ -9,15 +9,12 @@
 #include "analysis/cumulative.hpp"
 #include "analysis/genetic_code.hpp"
 #include "analysis/segment_window.hpp"
-#include "input/line_ends.hpp"
-#include "input/line_reader.hpp"
+#include "formats/text_lines.hpp"
 #include "setup/console.hpp"
 
 namespace kestrel {
 
 namespace {
-
-constexpr std::int64_t FlankCap = 1000;
 
 bool contains(const std::string& line, const char* text) {
     return line.find(text) != std::string::npos;

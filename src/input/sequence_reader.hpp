@@ -11,7 +11,7 @@
 #include "analysis/reference_tables.hpp"
 #include "analysis/run_settings.hpp"
 #include "input/gene_record.hpp"
-#include "input/regular_file.hpp"
+#include "formats/regular_file.hpp"
 #include "input/stored_sequence.hpp"
 
 namespace kestrel {

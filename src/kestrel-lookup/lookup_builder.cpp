@@ -4,15 +4,10 @@
 #include <optional>
 #include <unordered_map>
 
-#include "input/gene_record.hpp"
 
 namespace kestrel::lookup {
 
 namespace {
-
-// What the analysis can read: 1000 coordinates and lines of 9999 characters.
-constexpr std::size_t MaxExons = 500;
-constexpr std::size_t MaxLineLength = 9999;
 
 bool isGeneLike(const std::string& key) {
     static constexpr std::array<const char*, 7> keys{"gene", "CDS", "tRNA", "rRNA", "ncRNA", "tmRNA", "misc_RNA"};
@@ -155,7 +150,8 @@ std::optional<SkipReason> skipReason(const Feature& f, const Location& loc, cons
     if (loc.kind == LocationKind::Unreadable) return SkipReason::Unreadable;
     if (!oneStrand) return SkipReason::BothStrands;
     if (!inAscendingOrder(ascending)) return SkipReason::NotAscending;
-    if (ascending.size() > MaxExons || locationText(ascending).size() + 5 > MaxLineLength) return SkipReason::TooLong;
+    if (ascending.size() > MaxExons || !fitsOnLine(LookupLine::Cds, locationText(ascending).size()))
+        return SkipReason::TooLong;
     if (f.pseudo && !options.keepPseudo) return SkipReason::Pseudo;
     // A partial CDS is written: the analysis passes over it as incomplete.
     if (f.codonStart != 1 && !isPartial(ascending)) return SkipReason::CodonStart;
@@ -235,7 +231,7 @@ std::int64_t SkipTally::total() const {
     return sum;
 }
 
-std::vector<LookupEntry> buildRecordEntries(const GenBankRecord& record, const std::string& fileName,
+std::vector<CdsEntry> buildRecordEntries(const GenBankRecord& record, const std::string& fileName,
                                             SkipTally& skipped, const BuildOptions& options) {
     std::vector<Interval> intervals;
     const std::vector<Candidate> candidates = collectCandidates(record, options, skipped, intervals);
@@ -263,11 +259,11 @@ std::vector<LookupEntry> buildRecordEntries(const GenBankRecord& record, const s
     const LowerNeighbours below(std::move(intervals));
     const LowerNeighbours above(std::move(mirrored));
 
-    std::vector<LookupEntry> entries;
+    std::vector<CdsEntry> entries;
     entries.reserve(candidates.size());
     for (const Candidate& c : candidates) {
         const NameSpan& s = spans.at(c.nameId);
-        LookupEntry e;
+        CdsEntry e;
         e.location = locationText(c.ascending);
         e.gene = readableGeneName(c.gene);
         if (e.gene != c.gene) ++skipped.renamed;
@@ -285,38 +281,16 @@ std::vector<LookupEntry> buildRecordEntries(const GenBankRecord& record, const s
         entries.push_back(std::move(e));
     }
     std::stable_sort(entries.begin(), entries.end(),
-                     [](const LookupEntry& a, const LookupEntry& b) { return a.first < b.first; });
+                     [](const CdsEntry& a, const CdsEntry& b) { return a.first < b.first; });
     return entries;
 }
 
-std::int32_t buildFileEntries(std::istream& in, const std::string& fileName, std::vector<LookupEntry>& entries,
+std::int32_t buildFileEntries(std::istream& in, const std::string& fileName, std::vector<CdsEntry>& entries,
                               SkipTally& skipped, const BuildOptions& options) {
     return readGenBankRecords(in, [&](const GenBankRecord& record) {
-        std::vector<LookupEntry> recordEntries = buildRecordEntries(record, fileName, skipped, options);
+        std::vector<CdsEntry> recordEntries = buildRecordEntries(record, fileName, skipped, options);
         std::move(recordEntries.begin(), recordEntries.end(), std::back_inserter(entries));
     });
-}
-
-std::string formatEntry(const LookupEntry& e) {
-    std::string out;
-    out.reserve(e.location.size() + e.gene.size() + e.file.size() + 160);
-    auto line = [&](const char* key, const std::string& value) {
-        out += key;
-        out += value;
-        out += '\n';
-    };
-    line("#CDS ", e.location);
-    line("#gene ", e.gene);
-    line("#nListings ", std::to_string(e.nListings));
-    line("#nAlt ", std::to_string(e.nAlt));
-    line("#file ", e.file);
-    line("#contig ", std::to_string(e.contig));
-    line("#beforeSpace ", std::to_string(e.beforeSpace));
-    line("#afterSpace ", std::to_string(e.afterSpace));
-    line("#altCDSFirst ", std::to_string(e.altCDSFirst));
-    line("#altCDSlast ", std::to_string(e.altCDSlast));
-    out += "//\n";
-    return out;
 }
 
 std::string summaryLine(std::size_t entriesWritten, const SkipTally& s) {

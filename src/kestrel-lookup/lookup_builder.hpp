@@ -9,21 +9,13 @@
 #include <string>
 #include <vector>
 
-#include "kestrel-lookup/genbank_features.hpp"
+#include "formats/feature_table.hpp"
+#include "formats/lookup_format.hpp"
 
 namespace kestrel::lookup {
 
-struct LookupEntry {
-    std::string location;  // written after "#CDS ": parts in ascending order
-    std::string gene;
-    std::int32_t nListings = 0;
-    std::int32_t nAlt = 0;
-    std::string file;
-    std::int32_t contig = 0;
-    std::int64_t beforeSpace = 0;
-    std::int64_t afterSpace = 0;
-    std::int32_t altCDSFirst = 0;
-    std::int32_t altCDSlast = 0;
+// The entry of one CDS, and what the builder knows of it besides.
+struct CdsEntry : LookupEntry {
     std::int32_t first = 0;  // lowest and highest coordinate of this CDS
     std::int32_t last = 0;
     std::int32_t geneticCode = 1;  // the CDS's /transl_table (1 or 11: the analysis reads the standard code)
@@ -58,11 +50,11 @@ struct SkipTally {
 };
 
 // Entries of one record, ordered by lowest coordinate, ties in feature order.
-std::vector<LookupEntry> buildRecordEntries(const GenBankRecord& record, const std::string& fileName,
+std::vector<CdsEntry> buildRecordEntries(const GenBankRecord& record, const std::string& fileName,
                                             SkipTally& skipped, const BuildOptions& options = {});
 
 // Appends the entries of every record of a file; returns the number of records read.
-std::int32_t buildFileEntries(std::istream& in, const std::string& fileName, std::vector<LookupEntry>& entries,
+std::int32_t buildFileEntries(std::istream& in, const std::string& fileName, std::vector<CdsEntry>& entries,
                               SkipTally& skipped, const BuildOptions& options = {});
 
 // A gene name as the analysis will read it back whole: '#' (a line holding "#CDS" starts an
@@ -72,9 +64,6 @@ std::string readableGeneName(const std::string& name);
 
 // Why the analysis could not open a sequence file under this name from a lookup table, if so.
 std::optional<std::string> fileNameProblem(const std::string& file);
-
-// The 11 lines of one entry, each ended by a line feed.
-std::string formatEntry(const LookupEntry& entry);
 
 std::string summaryLine(std::size_t entriesWritten, const SkipTally& skipped);
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "input/regular_file.hpp"
+#include "formats/regular_file.hpp"
 #include "kestrel-lookup/lookup_builder.hpp"
 #include "tools/output_file_writer.hpp"
 #include "tools/tool_input.hpp"
@@ -78,7 +78,7 @@ int main(int argc, char** argv) {
         return 2;
     }
 
-    std::vector<kestrel::lookup::LookupEntry> entries;
+    std::vector<kestrel::lookup::CdsEntry> entries;
     kestrel::lookup::SkipTally skipped;
     for (const std::string& file : files) {
         if (const auto problem = kestrel::lookup::fileNameProblem(file)) return fail(*problem);
@@ -93,7 +93,7 @@ int main(int argc, char** argv) {
     std::string error;
     kestrel::OutputFileWriter table(outputPath, std::cout);
     if (!table.open(error)) return fail(error);
-    for (const auto& entry : entries) table.stream() << kestrel::lookup::formatEntry(entry);
+    for (const auto& entry : entries) table.stream() << kestrel::formatEntry(entry);
     if (!table.commit(error)) return fail(error);
     std::cerr << kestrel::lookup::summaryLine(entries.size(), skipped) << '\n';
     return 0;

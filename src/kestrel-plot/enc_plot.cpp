@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "input/regular_file.hpp"
+#include "formats/regular_file.hpp"
 #include "tools/output_file_writer.hpp"
 #include "tools/tool_input.hpp"
 

@@ -12,9 +12,9 @@
 #include <thread>
 #include <vector>
 
-#include "input/line_reader.hpp"
-#include "input/regular_file.hpp"
-#include "output/kstl_reader.hpp"
+#include "formats/text_lines.hpp"
+#include "formats/regular_file.hpp"
+#include "formats/kstl_reader.hpp"
 #include "tools/output_file_writer.hpp"
 #include "tools/tool_input.hpp"
 

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "analysis/run_settings.hpp"
-#include "input/regular_file.hpp"
+#include "formats/regular_file.hpp"
 #include "output/output_file.hpp"
 #include "setup/console.hpp"
 
@@ -51,6 +51,11 @@ std::string shownName(std::string_view name) {
 }
 
 const char* nameProblemText() { return "ITS NAME HOLDS A CONTROL CHARACTER."; }
+
+const char* openProblemText(OpenStatus status) {
+    return status == OpenStatus::NotRegular ? "IT IS NOT A REGULAR FILE (BUT A FIFO, DEVICE, SOCKET OR FOLDER)."
+                                            : "THE FILE MAY NOT EXIST.";
+}
 
 namespace {
 

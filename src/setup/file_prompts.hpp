@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "formats/regular_file.hpp"
+
 namespace kestrel {
 
 class Console;
@@ -22,6 +24,8 @@ bool hasControlCharacter(std::string_view name);
 std::string shownName(std::string_view name);
 // The console line that gives a control character as the reason for a refused name.
 const char* nameProblemText();
+// The console line that says why a file did not open.
+const char* openProblemText(OpenStatus status);
 
 // Loops until lookupFileName names a regular file that opens for reading (or the user quits).
 void promptLookupFile(Console& console, RunSettings& settings);

@@ -5,9 +5,9 @@
 #include <string>
 
 #include "analysis/cai_weights.hpp"
-#include "analysis/reference_files.hpp"
+#include "formats/reference_file.hpp"
 #include "analysis/run_settings.hpp"
-#include "input/regular_file.hpp"
+#include "formats/regular_file.hpp"
 #include "setup/console.hpp"
 #include "setup/file_prompts.hpp"
 

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "input/regular_file.hpp"
+#include "formats/regular_file.hpp"
 
 namespace kestrel {
 

@@ -1,4 +1,4 @@
-#include "analysis/reference_files.hpp"
+#include "formats/reference_file.hpp"
 
 #include <gtest/gtest.h>
 

@@ -9,8 +9,8 @@
 #include <sstream>
 
 #include "../control/scratch_path.hpp"
-#include "input/line_reader.hpp"
-#include "input/regular_file.hpp"
+#include "formats/text_lines.hpp"
+#include "formats/regular_file.hpp"
 
 namespace kestrel {
 namespace {

@@ -27,7 +27,7 @@ std::string entry(int line, const std::string& text) {
 GeneRecord readOne(int line, const std::string& text) {
     std::istringstream in(entry(line, text));
     GeneRecord record;
-    readLookupEntry(in, 0, record, nullptr);
+    readLookupEntry(in, 0, record);
     return record;
 }
 
@@ -83,9 +83,9 @@ TEST(LookupEntry, AnOverlongLineMarksTheEntry) {
     for (const int line : {0, 4, 10}) {
         std::istringstream in(entry(line, "#file " + std::string(20000, 'f')) + entry(0, "#CDS 1..9"));
         GeneRecord record;
-        readLookupEntry(in, 0, record, nullptr);
+        readLookupEntry(in, 0, record);
         EXPECT_EQ(record.overlongLine, 1) << line;
-        readLookupEntry(in, 1, record, nullptr);
+        readLookupEntry(in, 1, record);
         EXPECT_EQ(std::tie(record.overlongLine, record.gene, record.file), std::tuple(0, "g1", "seq.gb")) << line;
     }
     EXPECT_EQ(readOne(1, "#gene " + std::string(9993, 'g')).overlongLine, 0);  // 9999 characters
@@ -96,12 +96,12 @@ TEST(LookupEntry, PreviousEntryAndMissingLinesAtEndOfFile) {
     GeneRecord r;
     r.prevFile = "old.gb";
     r.prevContig = 9;
-    readLookupEntry(in, 0, r, nullptr);  // the first entry has no previous one
+    readLookupEntry(in, 0, r);  // the first entry has no previous one
     EXPECT_EQ(std::tie(r.prevFile, r.prevContig), std::tuple("", 0));
-    readLookupEntry(in, 1, r, nullptr);
+    readLookupEntry(in, 1, r);
     EXPECT_EQ(std::tie(r.prevFile, r.prevContig), std::tuple("seq.gb", 3));
     EXPECT_EQ(std::tie(r.gene, r.file, r.contig, r.altCDSlast), std::tuple("b", "", 0, 0));
-    readLookupEntry(in, 2, r, nullptr);  // past the end: everything empty
+    readLookupEntry(in, 2, r);  // past the end: everything empty
     EXPECT_TRUE(r.cds.empty());
     EXPECT_EQ(r.gene, "");
 }

@@ -1,4 +1,4 @@
-#include "output/kstl_reader.hpp"
+#include "formats/kstl_reader.hpp"
 
 #include <gtest/gtest.h>
 

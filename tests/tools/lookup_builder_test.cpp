@@ -2,7 +2,7 @@
 
 #include <sstream>
 
-#include "input/gene_record.hpp"
+#include "formats/lookup_format.hpp"
 #include "kestrel-lookup/lookup_builder.hpp"
 
 namespace kestrel::lookup {
@@ -31,7 +31,7 @@ std::string feature(const std::string& key, const std::string& location, const s
 }
 
 struct Built {
-    std::vector<LookupEntry> entries;
+    std::vector<CdsEntry> entries;
     SkipTally skipped;
     std::int32_t records = 0;
 };
@@ -45,13 +45,13 @@ Built build(const std::string& text, BuildOptions options = {}) {
 
 std::string names(const Built& b) {
     std::string out;
-    for (const LookupEntry& e : b.entries) out += e.gene + " ";
+    for (const CdsEntry& e : b.entries) out += e.gene + " ";
     return out;
 }
 
 std::string table(const Built& b) {
     std::string out;
-    for (const LookupEntry& e : b.entries) out += formatEntry(e);
+    for (const CdsEntry& e : b.entries) out += formatEntry(e);
     return out;
 }
 
@@ -104,7 +104,7 @@ TEST(LookupBuilder, AlternativeCdssOfOneGene) {
     const Built b = build(record(feature("gene", "1000..2600", "alt") + feature("CDS", "join(1000..1200,1500..2000)", "alt") +
                                  feature("CDS", "join(1100..1200,1500..2600)", "alt") + feature("gene", "3000..3300", "next")));
     ASSERT_EQ(b.entries.size(), 2u);
-    for (const LookupEntry& e : b.entries) {
+    for (const CdsEntry& e : b.entries) {
         EXPECT_EQ(e.nListings, 2);
         EXPECT_EQ(e.nAlt, 1);
         EXPECT_EQ(e.altCDSFirst, 1000);

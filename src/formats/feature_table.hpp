@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace kestrel::lookup {
+namespace kestrel {
 
 struct Feature {
     std::string key;       // CDS, gene, tRNA, ...
@@ -50,4 +50,4 @@ struct Location {
 
 Location parseLocation(const std::string& text);
 
-}  // namespace kestrel::lookup
+}  // namespace kestrel

@@ -1,4 +1,4 @@
-#include "output/kstl_reader.hpp"
+#include "formats/kstl_reader.hpp"
 
 #include <algorithm>
 #include <bit>
@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "input/line_reader.hpp"
+#include "formats/text_lines.hpp"
 
 namespace kestrel {
 

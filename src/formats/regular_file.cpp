@@ -1,4 +1,4 @@
-#include "input/regular_file.hpp"
+#include "formats/regular_file.hpp"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -31,11 +31,6 @@ OpenStatus openRegularFile(const std::string& name, int& fd) {
     }
     fd = opened;
     return OpenStatus::Opened;
-}
-
-const char* openProblemText(OpenStatus status) {
-    return status == OpenStatus::NotRegular ? "IT IS NOT A REGULAR FILE (BUT A FIFO, DEVICE, SOCKET OR FOLDER)."
-                                            : "THE FILE MAY NOT EXIST.";
 }
 
 void DescriptorReadBuffer::attach(int fd) {

@@ -1,13 +1,12 @@
-#include "kestrel-lookup/genbank_features.hpp"
+#include "formats/feature_table.hpp"
 
 #include <algorithm>
 #include <limits>
 #include <string_view>
 
-#include "input/line_ends.hpp"
-#include "input/line_reader.hpp"
+#include "formats/text_lines.hpp"
 
-namespace kestrel::lookup {
+namespace kestrel {
 
 namespace {
 
@@ -278,4 +277,4 @@ Location parseLocation(const std::string& text) {
     return location;
 }
 
-}  // namespace kestrel::lookup
+}  // namespace kestrel

@@ -1,5 +1,6 @@
-// Reading lines and words of outside input with bounded memory: whatever the length of a
-// line, at most a fixed number of its characters is held.
+// Reading the lines of outside text files with bounded memory: whatever the length of a
+// line, at most a fixed number of its characters is held. Lines may end with LF, CR LF or,
+// in old Mac files, a CR alone.
 #pragma once
 
 #include <cstddef>
@@ -22,5 +23,10 @@ enum class LineRead {
 // A file of old Mac line ends is read with '\r' as the delimiter (see lineDelimiter).
 LineRead readLine(std::istream& in, std::string& line, std::size_t limit = MaxLineLength,
                   char delimiter = '\n');
+
+// '\r' when the stream's first line end is a CR not followed by a LF, else '\n' (a CR left
+// before the LF is then readLine's to drop). Reads ahead at most 64 KiB from the read
+// position and goes back to it; a stream that cannot go back is taken to use '\n'.
+char lineDelimiter(std::istream& in);
 
 }  // namespace kestrel

@@ -20,9 +20,6 @@ enum class OpenStatus {
 // descriptor in blocking mode that the caller owns.
 OpenStatus openRegularFile(const std::string& name, int& fd);
 
-// One line of the console's problem messages, saying why a file did not open.
-const char* openProblemText(OpenStatus status);
-
 // A read buffer over a file descriptor, with seeking (positions are byte offsets).
 class DescriptorReadBuffer : public std::streambuf {
 public:
