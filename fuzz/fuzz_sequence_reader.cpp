@@ -12,7 +12,7 @@
 #include "control/run_context.hpp"
 #include "input/resets.hpp"
 #include "output/gene_row.hpp"
-#include "output/output_header.hpp"
+#include "formats/kstl_format.hpp"
 #include "setup/console.hpp"
 
 namespace {
@@ -69,7 +69,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     kestrel::GeneCounts counts;
     kestrel::CumulativeCounts cumulative;
     kestrel::ReferenceTables references;
-    const std::size_t headerLength = kestrel::columnHeaderLine(settings).size();
+    const std::size_t headerLength = kestrel::kstl::columnHeaderLine(settings).size();
     bool first = true;
     std::string previousFile;
     std::int32_t previousContig = 0;

@@ -9,17 +9,12 @@
 #include <cstdlib>
 #include <string>
 
+#include "formats/kstl_format.hpp"
 #include "formats/text_lines.hpp"
 
 namespace kestrel {
 
 namespace {
-
-constexpr std::string_view AnalysisFirstLine = "KESTREL output file for: ";
-constexpr std::string_view CheckFirstLine = "KESTREL check of lookup file: ";
-constexpr std::string_view IncludedLine = "Number of Genes in Cumulative Counts: ";
-constexpr std::string_view ExcludedLine = "Number of Excluded Genes: ";
-constexpr std::string_view BadCodonsLine = "Bad codons: ";  // the summary's last line
 
 // Rows are some two thousand characters at most; a longer line is no output file's.
 constexpr std::size_t MaxKstlLineLength = 1 << 16;
@@ -37,14 +32,6 @@ std::uint64_t byteSwapped(std::uint64_t x) {
     return swapped;
 }
 
-bool isBaseLetter(char c) { return c == 'A' || c == 'G' || c == 'C' || c == 'T'; }
-
-// A codon's share of its amino acid, labelled like "GCA_A".
-bool isCodonShareLabel(std::string_view label) {
-    return label.size() == 5 && label[3] == '_' && isBaseLetter(label[0]) && isBaseLetter(label[1]) &&
-           isBaseLetter(label[2]);
-}
-
 std::optional<long> countAfter(std::string_view line, std::string_view prefix) {
     if (line.substr(0, prefix.size()) != prefix) return std::nullopt;
     const std::string digits(trimmed(line.substr(prefix.size())));
@@ -57,7 +44,7 @@ std::optional<long> countAfter(std::string_view line, std::string_view prefix) {
 void setCell(KstlCell& cell, std::string_view label, std::string_view text) {
     const std::string_view value = trimmed(text);
     cell.text = value;
-    cell.present = !isPlaceholder(label, value);
+    cell.present = !kstl::isPlaceholder(label, value);
 }
 
 // A word of a gene row: no blanks to trim, and most words are numbers, which are never
@@ -65,7 +52,7 @@ void setCell(KstlCell& cell, std::string_view label, std::string_view text) {
 void setWordCell(KstlCell& cell, std::string_view label, std::string_view word) {
     cell.text = word;
     const char first = word[0];
-    cell.present = (first >= '1' && first <= '9') || !isPlaceholder(label, word);
+    cell.present = (first >= '1' && first <= '9') || !kstl::isPlaceholder(label, word);
 }
 
 // Bit i set when byte i of the eight at p is not a blank (bytes in memory order).
@@ -122,9 +109,10 @@ std::vector<KstlColumn> splitColumnHeader(std::string_view line) {
         std::size_t end = line.find(' ', pos);
         if (end == std::string_view::npos) end = line.size();
         const std::string_view word = line.substr(pos, end - pos);
-        if (word == "fl" && !columns.empty() && columns.back().label == "A" &&
+        const std::string_view flank = kstl::FlankALabel;
+        if (word == flank.substr(2) && !columns.empty() && columns.back().label == flank.substr(0, 1) &&
             columns.back().start + 2 == pos) {
-            columns.back().label = "A fl";
+            columns.back().label = flank;
         } else {
             columns.push_back({std::string(word), pos, 0});
         }
@@ -135,12 +123,6 @@ std::vector<KstlColumn> splitColumnHeader(std::string_view line) {
         columns[i].width = next - columns[i].start;
     }
     return columns;
-}
-
-bool isPlaceholder(std::string_view label, std::string_view value) {
-    if (value.empty() || value == "." || value == "nc" || value == "na" || value == "overlap") return true;
-    // An amino acid absent from the gene leaves its codons' shares undefined, shown as a bare 0.
-    return value == "0" && isCodonShareLabel(label);
 }
 
 std::optional<double> numericValue(const KstlCell& cell) {
@@ -160,16 +142,19 @@ std::string cutShortText(const std::string& name) {
 
 KstlReader::KstlReader(std::istream& in, std::string name) : in_(in), name_(std::move(name)) {
     if (!readLine()) fail("is empty, not a KESTREL output file");
-    if (line_.starts_with(CheckFirstLine)) fail("is a lookup-table check report, not an analysis output file");
-    if (!line_.starts_with(AnalysisFirstLine)) fail("is not a KESTREL output file");
+    if (line_.starts_with(kstl::CheckFirstLine)) fail("is a lookup-table check report, not an analysis output file");
+    if (!line_.starts_with(kstl::AnalysisFirstLine)) fail("is not a KESTREL output file");
+    const std::string headerStart = std::string(kstl::identityLabel(kstl::GeneColumn)) + ' ';
     while (readLine()) {
-        if (!line_.starts_with("Gene ")) continue;
+        if (!line_.starts_with(headerStart)) continue;
         columns_ = splitColumnHeader(line_);
-        if (columns_.size() >= 4 && columns_[1].label == "File" && columns_[2].label == "Contig") break;
+        if (columns_.size() >= 4 && columns_[kstl::FileColumn].label == kstl::identityLabel(kstl::FileColumn) &&
+            columns_[kstl::ContigColumn].label == kstl::identityLabel(kstl::ContigColumn))
+            break;
         columns_.clear();
     }
     if (columns_.empty()) fail("has no column-header line: not a KESTREL output file, or one whose run was cut short");
-    const auto strand = columnIndex("Strand");
+    const auto strand = columnIndex(kstl::identityLabel(kstl::StrandColumn));
     if (!strand) fail("has no Strand column in its column-header line");
     strandColumn_ = *strand;
 }
@@ -220,13 +205,13 @@ void KstlReader::cutRow(std::vector<KstlCell>& cells) {
 
     const std::size_t first = tokens.size() - fixedCells;
     const auto [contigBegin, contigEnd] = tokens[first];
-    const std::size_t contigWidth = columns_[2].width;
+    const std::size_t contigWidth = columns_[kstl::ContigColumn].width;
     // The Contig cell is right-aligned: its leading blanks belong to it, not to File.
     std::size_t prefixEnd = contigEnd + 1 >= contigWidth ? std::min(contigBegin, contigEnd + 1 - contigWidth) : 0;
     prefixEnd = std::max(prefixEnd, tokens[first - 1].second);
     const std::string_view prefix = row.substr(0, prefixEnd);
-    const std::size_t geneWidth = columns_[0].width;
-    const std::size_t fileWidth = columns_[1].width;
+    const std::size_t geneWidth = columns_[kstl::GeneColumn].width;
+    const std::size_t fileWidth = columns_[kstl::FileColumn].width;
     if (prefix.size() <= geneWidth) fail("gene row is too short for its Gene and File cells");
 
     std::size_t fileStart = geneWidth;
@@ -248,9 +233,9 @@ KstlSummary KstlReader::readSummary() {
     KstlSummary summary;
     rowsEnded_ = true;
     while (readLine()) {
-        if (auto n = countAfter(line_, IncludedLine)) summary.genesIncluded = n;
-        if (auto n = countAfter(line_, ExcludedLine)) summary.genesExcluded = n;
-        if (countAfter(line_, BadCodonsLine)) summary.complete = true;
+        if (auto n = countAfter(line_, kstl::IncludedLine)) summary.genesIncluded = n;
+        if (auto n = countAfter(line_, kstl::ExcludedLine)) summary.genesExcluded = n;
+        if (countAfter(line_, kstl::BadCodonsLine)) summary.complete = true;
     }
     return summary;
 }

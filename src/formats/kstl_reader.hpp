@@ -50,9 +50,6 @@ std::vector<KstlColumn> splitColumnHeader(std::string_view line);
 // Cuts a line at runs of blanks into [begin, end) positions of its words.
 void splitWords(std::string_view line, std::vector<std::pair<std::size_t, std::size_t>>& words);
 
-// True when a trimmed cell under the given label is a placeholder rather than a value.
-bool isPlaceholder(std::string_view label, std::string_view trimmed);
-
 // Parses a present cell as a number; no value for placeholders, text and non-finite numbers.
 std::optional<double> numericValue(const KstlCell& cell);
 

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "formats/kstl_format.hpp"
 #include "formats/text_lines.hpp"
 #include "formats/regular_file.hpp"
 
@@ -45,7 +46,7 @@ std::int64_t cdsLength(const GeneRecord& record) {
 void checkOut(const GeneRecord& record, const RunSettings& settings, bool writeHeader,
               std::ostream& report) {
     if (writeHeader) {
-        writeReportLine(report, "KESTREL check of lookup file: " + settings.lookupFileName);
+        writeReportLine(report, std::string(kstl::CheckFirstLine) + settings.lookupFileName);
         writeReportLine(report, "");
         writeReportLine(report, "Problem genes:");
         writeReportLine(report, "");

@@ -5,6 +5,7 @@
 
 #include "analysis/amino_acid_families.hpp"
 #include "analysis/codon_letters.hpp"
+#include "formats/kstl_format.hpp"
 #include "output/cell_format.hpp"
 
 namespace kestrel {
@@ -66,27 +67,6 @@ BaseCounts addBases(const BaseCounts& left, const BaseCounts& right) {
     return sum;
 }
 
-void appendNoncoding(std::string& row, const GeneCounts& counts, const RunSettings& settings) {
-    const bool base = settings.reportBaseUsage;
-    switch (settings.noncodingMode) {
-    case NoncodingMode::Separate:
-        appendNoncodingGroup(row, counts.upBase, counts.upBad, base);
-        appendNoncodingGroup(row, counts.coreBase, counts.coreBad, base);
-        appendNoncodingGroup(row, counts.downBase, counts.downBad, base);
-        break;
-    case NoncodingMode::FlanksAndIntrons:
-        appendNoncodingGroup(row, counts.coreBase, counts.coreBad, base);
-        appendNoncodingGroup(row, addBases(counts.upBase, counts.downBase),
-                             static_cast<std::int64_t>(counts.upBad) + counts.downBad, base);
-        break;
-    case NoncodingMode::Combined:
-        appendNoncodingGroup(row, addBases(addBases(counts.upBase, counts.coreBase), counts.downBase),
-                             static_cast<std::int64_t>(counts.upBad) + counts.coreBad + counts.downBad,
-                             base);
-        break;
-    }
-}
-
 void appendPositionComposition(std::string& row, const PositionBaseCounts& bases,
                                std::int64_t total, bool reportBaseUsage) {
     for (int p = 0; p < 3; ++p) appendComposition(row, bases[p], total, reportBaseUsage);
@@ -118,25 +98,37 @@ void appendSpace(std::string& row, std::int64_t value, bool given) {
     else appendf(row, "%8lld ", static_cast<long long>(value));
 }
 
-void appendCodonUsage(std::string& row, const GeneCounts& counts) {
+std::array<std::int32_t, AminoAcidCount> aminoAcidCounts(const GeneCounts& counts) {
     std::array<std::int32_t, AminoAcidCount> aminoAcidCount{};
     for (int c = 0; c < 64; ++c) aminoAcidCount[GeneticCode[c]] += counts.codonCount[c];
-    for (int a = 0; a < AminoAcidCount; ++a) {
-        appendInteger(row, aminoAcidCount[a], 5);
+    return aminoAcidCount;
+}
+
+void appendAminoAcidCounts(std::string& row, const GeneCounts& counts) {
+    for (const std::int32_t count : aminoAcidCounts(counts)) {
+        appendInteger(row, count, 5);
         row += ' ';
     }
     row += ' ';
+}
+
+// Shares in single precision, as the counts were always divided.
+void appendCodonShares(std::string& row, const GeneCounts& counts) {
+    const auto aminoAcidCount = aminoAcidCounts(counts);
     for (int a = 0; a < AminoAcidCount; ++a)
         for (const int c : Families[a]) {
             if (aminoAcidCount[a] <= 0) {
                 row += " 0     ";
                 continue;
             }
-            const float share = static_cast<float>(counts.codonCount[c]) /
-                                static_cast<float>(aminoAcidCount[a]);
+            const float share =
+                static_cast<float>(counts.codonCount[c]) / static_cast<float>(aminoAcidCount[a]);
             appendFraction(row, static_cast<double>(share));
             row += ' ';
         }
+}
+
+void appendCodonCounts(std::string& row, const GeneCounts& counts) {
     for (int a = 0; a < AminoAcidCount; ++a)
         for (const int c : Families[a]) {
             appendInteger(row, counts.codonCount[c], 7);
@@ -214,18 +206,45 @@ void appendEnds(std::string& row, const GeneRecord& record, const GeneCounts& co
     }
 }
 
-void appendCodingComposition(std::string& row, const GeneCounts& counts, const RunSettings& settings) {
-    const bool base = settings.reportBaseUsage;
-    std::int64_t counted = 0;
-    for (std::int32_t count : counts.codonCount) counted += count;
-    appendPositionComposition(row, counts.positionBase, counted, base);
-    if (!settings.degeneracyBreakdown) return;
-    appendPositionComposition(row, counts.deg2Base,
-                              countWhere(counts.codonCount, [](int c) { return FamilySize[c] == 2; }), base);
-    appendPositionComposition(row, counts.deg4Base,
-                              countWhere(counts.codonCount, [](int c) { return FamilySize[c] == 4; }), base);
-    appendPositionComposition(row, counts.deg6Base,
-                              countWhere(counts.codonCount, [](int c) { return ThirdPositionClass[c] == 4; }), base);
+bool anyCodon(int) { return true; }
+bool inTwoCodonFamily(int c) { return FamilySize[c] == 2; }
+bool inFourCodonFamily(int c) { return FamilySize[c] == 4; }
+bool fourfoldThirdPosition(int c) { return ThirdPositionClass[c] == 4; }
+
+void appendCodingGroup(std::string& row, const PositionBaseCounts& bases, const GeneCounts& counts,
+                       bool (*inClass)(int), bool reportBaseUsage) {
+    appendPositionComposition(row, bases, countWhere(counts.codonCount, inClass), reportBaseUsage);
+}
+
+void appendGroup(std::string& row, kstl::ColumnGroup group, const GeneRecord& record, const GeneCounts& counts,
+                 const CodonBiasResults& bias, bool base) {
+    using kstl::ColumnGroup;
+    const std::int64_t flankBad = static_cast<std::int64_t>(counts.upBad) + counts.downBad;
+    switch (group) {
+        case ColumnGroup::Identity: appendIdentity(row, record, counts); break;
+        case ColumnGroup::Indices: appendIndices(row, bias); break;
+        case ColumnGroup::Ends: appendEnds(row, record, counts); break;
+        case ColumnGroup::Upstream: appendNoncodingGroup(row, counts.upBase, counts.upBad, base); break;
+        case ColumnGroup::CoreIntrons: appendNoncodingGroup(row, counts.coreBase, counts.coreBad, base); break;
+        case ColumnGroup::Downstream: appendNoncodingGroup(row, counts.downBase, counts.downBad, base); break;
+        case ColumnGroup::Flanks:
+            appendNoncodingGroup(row, addBases(counts.upBase, counts.downBase), flankBad, base);
+            break;
+        case ColumnGroup::Noncoding:
+            appendNoncodingGroup(row, addBases(addBases(counts.upBase, counts.coreBase), counts.downBase),
+                                 flankBad + counts.coreBad, base);
+            break;
+        case ColumnGroup::Positions: appendCodingGroup(row, counts.positionBase, counts, anyCodon, base); break;
+        case ColumnGroup::Degeneracy2: appendCodingGroup(row, counts.deg2Base, counts, inTwoCodonFamily, base); break;
+        case ColumnGroup::Degeneracy4: appendCodingGroup(row, counts.deg4Base, counts, inFourCodonFamily, base); break;
+        case ColumnGroup::Degeneracy6:
+            appendCodingGroup(row, counts.deg6Base, counts, fourfoldThirdPosition, base);
+            break;
+        case ColumnGroup::AminoAcidCounts: appendAminoAcidCounts(row, counts); break;
+        case ColumnGroup::CodonShares: appendCodonShares(row, counts); break;
+        case ColumnGroup::CodonCounts: appendCodonCounts(row, counts); break;
+        case ColumnGroup::Segment: appendSegment(row, counts); break;
+    }
 }
 
 }  // namespace
@@ -234,13 +253,8 @@ void writeGeneRow(std::ostream& file, const GeneRecord& record, const GeneCounts
                   const CodonBiasResults& bias, const RunSettings& settings) {
     std::string row;
     row.reserve(4096);
-    appendIdentity(row, record, counts);
-    appendIndices(row, bias);
-    appendEnds(row, record, counts);
-    appendNoncoding(row, counts, settings);
-    appendCodingComposition(row, counts, settings);
-    if (settings.codonUsageOutput) appendCodonUsage(row, counts);
-    if (settings.segmentAnalysis) appendSegment(row, counts);
+    for (const kstl::ColumnGroup group : kstl::columnGroups(settings))
+        appendGroup(row, group, record, counts, bias, settings.reportBaseUsage);
     row += '\n';
     file.write(row.data(), static_cast<std::streamsize>(row.size()));
     file.flush();

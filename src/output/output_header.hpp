@@ -3,15 +3,10 @@
 #pragma once
 
 #include <ostream>
-#include <string>
 
 #include "analysis/run_settings.hpp"
 
 namespace kestrel {
-
-// The column labels for these settings, each padded to its cell's width, ended by a
-// newline.
-std::string columnHeaderLine(const RunSettings& settings);
 
 // Every header line from "KESTREL output file for: " through the column-header line.
 void writeOutputHeader(std::ostream& file, const RunSettings& settings);

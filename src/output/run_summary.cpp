@@ -5,6 +5,7 @@
 
 #include "analysis/amino_acid_families.hpp"
 #include "analysis/codon_letters.hpp"
+#include "formats/kstl_format.hpp"
 
 namespace kestrel {
 
@@ -34,9 +35,9 @@ void writeCodonLine(std::ostream& file, int codon, std::int64_t count, std::int6
 void writeRunSummary(std::ostream& file, const CumulativeCounts& cumulative) {
     file << '\n';
     endLine(file);
-    file << "Number of Genes in Cumulative Counts: " << cumulative.genesIncluded;
+    file << kstl::IncludedLine << cumulative.genesIncluded;
     endLine(file);
-    file << "Number of Excluded Genes: " << cumulative.genesExcluded;
+    file << kstl::ExcludedLine << cumulative.genesExcluded;
     endLine(file);
 
     for (int a = 0; a < Stp; ++a) {
@@ -56,7 +57,7 @@ void writeRunSummary(std::ostream& file, const CumulativeCounts& cumulative) {
     for (std::size_t i = 0; i < TalliedStopCodons.size(); ++i)
         writeCodonLine(file, TalliedStopCodons[i], cumulative.stopTally[i], cumulative.genesIncluded);
 
-    file << "\nBad codons: " << cumulative.cumBadCodons;
+    file << '\n' << kstl::BadCodonsLine << cumulative.cumBadCodons;
     endLine(file);
 }
 

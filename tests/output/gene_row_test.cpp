@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "analysis/codon_letters.hpp"
+#include "formats/kstl_format.hpp"
 #include "output/output_header.hpp"
 
 namespace kestrel {
@@ -36,7 +37,7 @@ struct RowRun {
         return file.str();
     }
     std::string cell(const std::string& label, std::size_t width) {
-        return row().substr(columnHeaderLine(settings).find(label), width);
+        return row().substr(kstl::columnHeaderLine(settings).find(label), width);
     }
 };
 
@@ -85,7 +86,7 @@ TEST(GeneRow, CodonUsageFractionsInSinglePrecision) {
     EXPECT_EQ(run.cell("CTA_L", 21), "0.0188 0.9812 0.0000 ");
     EXPECT_EQ(run.cell("TAA_x", 21), "1.0000 0.0000 0.0000 ");
     EXPECT_EQ(run.cell("N_CTA_L", 18), "      3      157  ");
-    EXPECT_EQ(run.row().size(), columnHeaderLine(run.settings).size());
+    EXPECT_EQ(run.row().size(), kstl::columnHeaderLine(run.settings).size());
 }
 
 TEST(GeneRow, SpacesOnEachStrandAndUnrecordedStop) {

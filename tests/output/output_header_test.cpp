@@ -1,3 +1,4 @@
+#include "formats/kstl_format.hpp"
 #include "output/output_header.hpp"
 
 #include <filesystem>
@@ -13,7 +14,7 @@ namespace {
 
 TEST(ColumnHeader, AllNoncodingSequenceCombined) {
     RunSettings settings;
-    EXPECT_EQ(columnHeaderLine(settings),
+    EXPECT_EQ(kstl::columnHeaderLine(settings),
               "Gene                           File                                     Contig "
               "First     Last      Strand  noStart noStop preStop Alt DegenCdns MetTrp BadCdns "
               "ENC   Chi_L ChiSc Fop   CAI   Start Stop Int AltFirst  AltLast   UpSBG    DownSBG  "

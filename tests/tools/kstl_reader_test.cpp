@@ -1,4 +1,5 @@
 #include "formats/kstl_reader.hpp"
+#include "formats/kstl_format.hpp"
 
 #include <gtest/gtest.h>
 
@@ -52,11 +53,11 @@ TEST(KstlColumnHeader, LabelsAndWidthsForSeveralOptionCombinations) {
 }
 
 TEST(KstlPlaceholders, PlaceholdersAreNoValueAndNumbersParse) {
-    for (const char* text : {"", ".", "nc", "na", "overlap"}) EXPECT_TRUE(isPlaceholder("ENC", text)) << text;
-    EXPECT_TRUE(isPlaceholder("GCA_A", "0"));  // the share of a codon of an amino acid the gene lacks
+    for (const char* text : {"", ".", "nc", "na", "overlap"}) EXPECT_TRUE(kstl::isPlaceholder("ENC", text)) << text;
+    EXPECT_TRUE(kstl::isPlaceholder("GCA_A", "0"));  // the share of a codon of an amino acid the gene lacks
     for (const auto& [label, text] : {std::pair{"GCA_A", "0.0000"}, {"Ala_A", "0"}, {"N_GCA_A", "0"}, {"noStart", "no"},
                                       {"SegUse", "no"}})
-        EXPECT_FALSE(isPlaceholder(label, text)) << label << " " << text;
+        EXPECT_FALSE(kstl::isPlaceholder(label, text)) << label << " " << text;
 
     EXPECT_EQ(numericValue({"45.50", true}), 45.5);
     for (const char* text : {"ATG", "nan", "1.5x"}) EXPECT_EQ(numericValue({text, true}), std::nullopt) << text;
