@@ -1,12 +1,13 @@
 #include "formats/reference_file.hpp"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <iomanip>
 #include <limits>
 #include <string>
 
-#include "analysis/genetic_code.hpp"
+#include "analysis/codon_letters.hpp"
 
 namespace kestrel {
 
@@ -24,10 +25,6 @@ bool parseInteger(const std::string& token, std::int32_t& value) {
     value = static_cast<std::int32_t>(v);
     return true;
 }
-
-// Entry e of the file is the codon with first base e/16, third base (e/4) mod 4 and
-// second base e mod 4.
-constexpr int codonOfEntry(int e) { return CodonIndex(e / 16, e % 4, (e / 4) % 4); }
 
 // One whitespace-delimited item, at most MaxItemLength characters of it held; false for
 // a longer item or none.
@@ -51,9 +48,24 @@ bool readReferenceEntries(std::istream& in, std::array<std::int32_t, 64>& values
         if (!readItem(in, codon) || !readItem(in, aminoAcid) || !readItem(in, number) ||
             !parseInteger(number, value))
             return false;
-        read[static_cast<std::size_t>(codonOfEntry(e))] = value;
+        read[static_cast<std::size_t>(referenceEntryCodon(e))] = value;
     }
     values = read;
+    return true;
+}
+
+bool writeReferenceFile(std::ostream& out, std::string_view title, const std::array<std::int32_t, 64>& values) {
+    if (title.find('#') != std::string_view::npos) return false;
+    out << title;
+    if (!title.empty() && title.back() != '\n') out << '\n';
+    out << "#\n";
+    for (int e = 0; e < 64; ++e) {
+        const int codon = referenceEntryCodon(e);
+        char entry[64];
+        std::snprintf(entry, sizeof entry, "%s %s %5d", codonLetters(codon).data(),
+                      AminoAcidNames[GeneticCode[codon]].data(), values[codon]);
+        out << entry << (e % 4 == 3 ? "\n" : "   ");
+    }
     return true;
 }
 
