@@ -9,16 +9,14 @@
 #include <sstream>
 #include <string>
 
-#include "control/run_context.hpp"
-#include "input/resets.hpp"
+#include "input/gene_walk.hpp"
 #include "output/gene_row.hpp"
 #include "formats/kstl_format.hpp"
-#include "setup/console.hpp"
 
 namespace {
 
 kestrel::GeneRecord gene(const std::string& file, std::int32_t contig, std::initializer_list<std::int32_t> cds,
-                         int complement, std::int32_t before, std::int32_t after) {
+                         bool complement, std::int32_t before, std::int32_t after) {
     kestrel::GeneRecord r;
     r.gene = "g";
     r.file = file;
@@ -60,14 +58,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     settings.noncodingMode = static_cast<kestrel::NoncodingMode>(data[3] % 3);
     settings.startCodonRequired = settings.stopCodonRequired = settings.allCodonsMustBeGood = true;
 
-    std::istringstream in;
-    std::ostringstream consoleOut, rows;
-    kestrel::Console console(in, consoleOut);
+    std::ostringstream rows;
     kestrel::StoredSequence store;
     store.allocate(23);
-    kestrel::SequenceReader reader(store);
-    kestrel::GeneCounts counts;
-    kestrel::CumulativeCounts cumulative;
+    kestrel::ContigWindow window(store);
     kestrel::ReferenceTables references;
     const std::size_t headerLength = kestrel::kstl::columnHeaderLine(settings).size();
     bool first = true;
@@ -76,9 +70,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (kestrel::GeneRecord record : genes) {
         record.prevFile = previousFile;
         record.prevContig = previousContig;
-        kestrel::resetGeneCounts(counts);
-        kestrel::readSequence(reader, record, first, settings, references.optimalCodonFlags, counts, cumulative,
-                              console);
+        kestrel::GeneCounts counts;
+        kestrel::readGene(window, record, first, settings, references.optimalCodonFlags, counts);
         rows.str("");
         kestrel::writeGeneRow(rows, record, counts, kestrel::computeCodonBias(counts.codonCount, settings, references),
                               settings);
@@ -87,7 +80,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         previousFile = record.file;
         previousContig = record.contig;
     }
-    reader.close();
+    window.close();
     unlink(file.c_str());
     return 0;
 }

@@ -1,17 +1,15 @@
-// Everything one run owns: the settings, the current entry, the counts, the reference
-// tables, the stored sequence and the files. Each step is handed the parts it needs.
+// What one run owns: the settings, the reference tables, the cumulative counts, the
+// stored sequence with the window over it, and the files. Each step is handed the parts
+// it needs.
 #pragma once
 
 #include <cstdint>
 
 #include "analysis/cumulative_counts.hpp"
-#include "analysis/gene_counts.hpp"
 #include "analysis/reference_tables.hpp"
 #include "analysis/run_settings.hpp"
-#include "input/gene_record.hpp"
-#include "input/lookup_table.hpp"
 #include "formats/regular_file.hpp"
-#include "input/sequence_reader.hpp"
+#include "input/contig_window.hpp"
 #include "input/stored_sequence.hpp"
 #include "output/output_file.hpp"
 
@@ -19,22 +17,21 @@ namespace kestrel {
 
 struct RunContext {
     RunSettings settings;
-    GeneRecord record;
-    GeneCounts counts;
-    CumulativeCounts cumulative;
     ReferenceTables references;
+    CumulativeCounts cumulative;
 
     StoredSequence storedSequence;
-    SequenceReader reader{storedSequence};
+    ContigWindow window{storedSequence};
     InputFile lookupStream;
     OutputFile output;
 
     std::int32_t nEntries = 0;
-    std::int32_t entryIndex = 0;
-    SizingState sizing;
-    std::int32_t nRows = 0;
-    bool firstGene = false;
-    bool previousEntrySkipped = false;  // the entry before was skipped for an incomplete CDS
+
+    void closeFiles() {
+        lookupStream.close();
+        output.close();
+        window.close();
+    }
 };
 
 }  // namespace kestrel

@@ -2,14 +2,13 @@
 
 #include <string>
 
+#include "analysis/cai_weights.hpp"
+#include "analysis/stringency.hpp"
 #include "control/run_context.hpp"
 #include "formats/text_lines.hpp"
+#include "input/gene_walk.hpp"
 #include "input/lookup_check.hpp"
 #include "input/lookup_table.hpp"
-#include "formats/regular_file.hpp"
-#include "input/resets.hpp"
-#include "input/sequence_reader.hpp"
-#include "analysis/cai_weights.hpp"
 #include "output/gene_row.hpp"
 #include "output/output_header.hpp"
 #include "output/run_summary.hpp"
@@ -20,6 +19,13 @@
 namespace kestrel {
 
 namespace {
+
+// Where the pass over the lookup entries stands.
+struct EntryPass {
+    GeneRecord record;
+    bool firstGene = true;         // no entry has reached the check or the row writer yet
+    bool previousSkipped = false;  // the entry before was skipped without being read
+};
 
 // The lookup table opened at its prompt; it may have gone since, or been replaced by
 // something that is not a regular file.
@@ -32,9 +38,9 @@ void requireLookupOpened(Console& console, const RunContext& run, OpenStatus sta
 
 // Results are never thrown away silently: when the file is not open or a write to it
 // failed, the run halts with a message.
-void requireWritten(OutputFile& file, const std::string& name, Console& console) {
-    if (file.isOpen() && file.stream().good()) return;
-    console.writeLine("\aPROBLEM WRITING THE FILE " + name + ".");
+void requireWritten(Console& console, RunContext& run) {
+    if (run.output.isOpen() && run.output.stream().good()) return;
+    console.writeLine("\aPROBLEM WRITING THE FILE " + run.settings.outputFileName + ".");
     console.halt();
 }
 
@@ -43,56 +49,137 @@ void openLookupTable(Console& console, RunContext& run) {
 }
 
 // The first entry that reaches the check or the row writer empties the output file.
-void openOutputAtFirstGene(Console& console, RunContext& run) {
-    if (!run.firstGene) return;
+void openOutputAtFirstGene(Console& console, RunContext& run, const EntryPass& pass) {
+    if (!pass.firstGene) return;
     run.output.startWriting();
-    requireWritten(run.output, run.settings.outputFileName, console);
+    requireWritten(console, run);
 }
 
-void checkEntry(Console& console, RunContext& run) {
-    console.writeLine("\n CHECKOUT started for " + run.record.gene);
-    openOutputAtFirstGene(console, run);
-    checkOut(run.record, run.settings, run.firstGene, run.output.stream());
-    run.firstGene = false;
-    requireWritten(run.output, run.settings.outputFileName, console);
+void setUp(Console& console, RunContext& run) {
+    RunSettings& settings = run.settings;
+    mainMenu(console, settings, run.references, run.output);
+    analysisOptionsMenu(console, settings);
+    if (settings.checkLookupTable) lookupCheckMenu(console, settings);
+    // Segment analysis chosen before switching to the check still brings up its menu.
+    if (settings.segmentAnalysis) segmentAnalysisMenu(console, settings, run.references);
+    if (settings.rscuTableUsed) floorCaiWeights(run.references.caiWeights, settings.minimumRscu);
+}
+
+// Counts the entries and sizes the stored sequence for the genes of one contig read in turn.
+void allocateStoredSequence(Console& console, RunContext& run) {
+    console.write("\n Reading Lookup Table");
+    requireLookupOpened(console, run, countLookupEntries(run.settings.lookupFileName, run.nEntries));
+    SizingState sizing;
+    GeneRecord record;
+    openLookupTable(console, run);
+    for (std::int32_t entry = 0; entry < run.nEntries; ++entry) {
+        readLookupEntry(run.lookupStream, entry, record);
+        applySizingStep(record, sizing);
+    }
+    run.lookupStream.close();
+
+    console.write("\n Allocating memory for stored sequence");
+    if (!run.storedSequence.allocate(rowsForSpan(sizing.maxSpan))) {
+        console.writeLine("\a\nNOT ENOUGH MEMORY.");
+        console.halt();
+    }
+}
+
+void checkEntry(Console& console, RunContext& run, EntryPass& pass) {
+    console.writeLine("\n CHECKOUT started for " + pass.record.gene);
+    openOutputAtFirstGene(console, run, pass);
+    checkOut(pass.record, run.settings, pass.firstGene, run.output.stream());
+    pass.firstGene = false;
+    requireWritten(console, run);
+}
+
+// The console line for a gene whose sequence could not be read whole.
+void reportRead(Console& console, ReadStatus status, const GeneRecord& record) {
+    const std::string& gene = record.gene;
+    const std::string overlong =
+        "a line of " + record.file + " longer than " + std::to_string(MaxLineLength) + " characters";
+    switch (status) {
+        case ReadStatus::Read:
+        case ReadStatus::NoCoordinates: return;
+        case ReadStatus::FileNotOpened:
+            console.write("\a\n Sequence file " + record.file + " of " + gene + " could not be opened");
+            return;
+        case ReadStatus::NotRegularFile:
+            console.write("\a\n Sequence of " + gene + " not read: " + record.file + " is not a regular file");
+            return;
+        case ReadStatus::OverlongLine: console.write("\a\n Sequence of " + gene + " not read: " + overlong); return;
+        case ReadStatus::NotFound: console.write("\a\n Sequence of " + gene + " not found in " + record.file); return;
+        case ReadStatus::ReadToOverlongLine:
+            console.write("\a\n Sequence of " + gene + " read only up to " + overlong);
+            return;
+    }
+}
+
+// READSEQ and the end-of-gene step: the gene enters the cumulative data, or is excluded.
+GeneCounts readEntryGene(Console& console, RunContext& run, EntryPass& pass) {
+    console.write("\n READSEQ started for " + pass.record.gene);
+    GeneCounts counts;
+    const ReadStatus status = readGene(run.window, pass.record, pass.firstGene || pass.previousSkipped,
+                                       run.settings, run.references.optimalCodonFlags, counts);
+    pass.previousSkipped = false;
+    reportRead(console, status, pass.record);
+    if (geneWasRead(status))
+        endOfGeneStep(run.settings, pass.record.nAlt, counts, run.cumulative);
+    else
+        ++run.cumulative.genesExcluded;
+    return counts;
 }
 
 // CBIAS, with a console line before each index.
-CodonBiasResults codonBias(Console& console, const RunSettings& settings, const ReferenceTables& references,
-                           const GeneCounts& counts, const std::string& gene) {
+CodonBiasResults codonBias(Console& console, const RunContext& run, const GeneCounts& counts,
+                           const std::string& gene) {
     console.write("\n  CBIAS started for " + gene);
     console.write("\n   Chi/L calculation started for " + gene);
     console.write("\n   ENC calculation started for " + gene);
-    if (settings.preferredCodonListUsed) console.write("\n   Fop calculation started for " + gene);
-    if (settings.rscuTableUsed) console.write("\n   CAI calculation started for " + gene);
-    const CodonBiasResults bias = computeCodonBias(counts.codonCount, settings, references);
+    if (run.settings.preferredCodonListUsed) console.write("\n   Fop calculation started for " + gene);
+    if (run.settings.rscuTableUsed) console.write("\n   CAI calculation started for " + gene);
+    const CodonBiasResults bias = computeCodonBias(counts.codonCount, run.settings, run.references);
     console.write("\n  CBIAS finished for " + gene);
     return bias;
 }
 
-void analyseEntry(Console& console, RunContext& run) {
-    const std::string& gene = run.record.gene;
-    if (run.record.incomplete5 || run.record.incomplete3 || run.record.overlongLine) {
-        console.write("\n Analysis of " + gene + " skipped: " +
-                      (run.record.overlongLine ? "a line of its entry is longer than " +
-                                                          std::to_string(MaxLineLength) + " characters"
-                                                    : std::string("incomplete CDS")));
-        run.previousEntrySkipped = true;
+void analyseEntry(Console& console, RunContext& run, EntryPass& pass) {
+    const GeneRecord& record = pass.record;
+    if (record.incomplete5 || record.incomplete3 || record.overlongLine) {
+        console.write("\n Analysis of " + record.gene + " skipped: " +
+                      (record.overlongLine
+                           ? "a line of its entry is longer than " + std::to_string(MaxLineLength) + " characters"
+                           : std::string("incomplete CDS")));
+        pass.previousSkipped = true;
         return;
     }
-    console.write("\n LOCINIT started for " + gene);
-    resetGeneCounts(run.counts);
-    console.write("\n READSEQ started for " + gene);
-    readSequence(run.reader, run.record, run.firstGene || run.previousEntrySkipped, run.settings,
-                 run.references.optimalCodonFlags, run.counts, run.cumulative, console);
-    run.previousEntrySkipped = false;
-    console.write("\n LOCWRITE started for " + gene);
-    openOutputAtFirstGene(console, run);
-    const CodonBiasResults bias = codonBias(console, run.settings, run.references, run.counts, gene);
-    if (run.firstGene) writeOutputHeader(run.output.stream(), run.settings);
-    writeGeneRow(run.output.stream(), run.record, run.counts, bias, run.settings);
-    run.firstGene = false;
-    requireWritten(run.output, run.settings.outputFileName, console);
+    console.write("\n LOCINIT started for " + record.gene);
+    const GeneCounts counts = readEntryGene(console, run, pass);
+    console.write("\n LOCWRITE started for " + record.gene);
+    openOutputAtFirstGene(console, run, pass);
+    const CodonBiasResults bias = codonBias(console, run, counts, record.gene);
+    if (pass.firstGene) writeOutputHeader(run.output.stream(), run.settings);
+    writeGeneRow(run.output.stream(), record, counts, bias, run.settings);
+    pass.firstGene = false;
+    requireWritten(console, run);
+}
+
+void passEntries(Console& console, RunContext& run) {
+    EntryPass pass;
+    openLookupTable(console, run);
+    for (std::int32_t entry = 0; entry < run.nEntries; ++entry) {
+        readLookupEntry(run.lookupStream, entry, pass.record);
+        if (run.settings.checkLookupTable)
+            checkEntry(console, run, pass);
+        else
+            analyseEntry(console, run, pass);
+    }
+    // When no entry reached the row writer the output file was never opened and the
+    // summary has nowhere to go: the file stays empty.
+    if (!run.settings.checkLookupTable && run.output.isOpen()) {
+        writeRunSummary(run.output.stream(), run.cumulative);
+        requireWritten(console, run);
+    }
 }
 
 void finishRun(Console& console, RunContext& run) {
@@ -102,64 +189,17 @@ void finishRun(Console& console, RunContext& run) {
         console.halt();
     }
     console.writeLine("\n\nKESTREL done.");
-    console.writeLine(std::to_string(run.nEntries) + " genes read from file " +
-                      run.settings.lookupFileName);
+    console.writeLine(std::to_string(run.nEntries) + " genes read from file " + run.settings.lookupFileName);
     console.writeLine("See file " + run.settings.outputFileName + " for details.");
-    run.lookupStream.close();
-    run.output.close();
-    run.reader.close();
+    run.closeFiles();
 }
 
 }  // namespace
 
 void runDriver(Console& console, RunContext& run) {
-    RunSettings& settings = run.settings;
-    mainMenu(console, settings, run.references, run.output);
-    analysisOptionsMenu(console, settings);
-    if (settings.checkLookupTable) lookupCheckMenu(console, settings);
-    // Segment analysis chosen before switching to the check still brings up its menu.
-    if (settings.segmentAnalysis) segmentAnalysisMenu(console, settings, run.references);
-    if (settings.rscuTableUsed) floorCaiWeights(run.references.caiWeights, settings.minimumRscu);
-
-    console.write("\n Reading Lookup Table");
-    requireLookupOpened(console, run, countLookupEntries(settings.lookupFileName, run.nEntries));
-
-    run.sizing = SizingState{};
-    openLookupTable(console, run);
-    for (run.entryIndex = 0; run.entryIndex < run.nEntries; ++run.entryIndex) {
-        readLookupEntry(run.lookupStream, run.entryIndex, run.record);
-        applySizingStep(run.record, run.sizing);
-    }
-    run.lookupStream.close();
-    run.nRows = rowsForSpan(run.sizing.maxSpan);
-
-    console.write("\n Allocating memory for stored sequence");
-    if (!run.storedSequence.allocate(run.nRows)) {
-        console.writeLine("\a\nNOT ENOUGH MEMORY.");
-        console.halt();
-    }
-    resetRunCounts(run.cumulative);
-
-    run.firstGene = true;
-    run.cumulative.genesIncluded = 0;
-    run.cumulative.genesExcluded = 0;
-    run.previousEntrySkipped = false;
-
-    openLookupTable(console, run);
-    for (run.entryIndex = 0; run.entryIndex < run.nEntries; ++run.entryIndex) {
-        readLookupEntry(run.lookupStream, run.entryIndex, run.record);
-        if (settings.checkLookupTable)
-            checkEntry(console, run);
-        else
-            analyseEntry(console, run);
-    }
-
-    // When no entry reached the row writer the output file was never opened and the
-    // summary has nowhere to go: the file stays empty.
-    if (!settings.checkLookupTable && run.output.isOpen()) {
-        writeRunSummary(run.output.stream(), run.cumulative);
-        requireWritten(run.output, settings.outputFileName, console);
-    }
+    setUp(console, run);
+    allocateStoredSequence(console, run);
+    passEntries(console, run);
     finishRun(console, run);
 }
 
@@ -169,9 +209,7 @@ int runKestrel(std::istream& in, std::ostream& out) {
     try {
         runDriver(console, run);
     } catch (const RunHalted&) {
-        run.lookupStream.close();
-        run.output.close();
-        run.reader.close();
+        run.closeFiles();
     }
     return 0;
 }

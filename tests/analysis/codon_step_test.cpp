@@ -5,7 +5,7 @@
 #include <numeric>
 #include <tuple>
 
-#include "analysis/cumulative.hpp"
+#include "analysis/stringency.hpp"
 #include "analysis/segment_window.hpp"
 
 namespace kestrel {
@@ -125,7 +125,7 @@ TEST_F(CodonStepTest, SegmentWindowHoldsStartAndStopButNotBadCodons) {
         EXPECT_EQ(counts.segmentBase, inWindow[relativeToStop]) << relativeToStop;
         ASSERT_EQ(counts.segmentValid, 1);
         CumulativeCounts cumulative;
-        endOfGeneStep(GeneRecord{}, settings, counts, cumulative);
+        endOfGeneStep(settings, 0, counts, cumulative);
         EXPECT_EQ(counts.segmentValid, 0);  // one bad codon voids the window
     }
 }

@@ -1,4 +1,4 @@
-#include "input/sequence_reader.hpp"
+#include "input/gene_walk.hpp"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -13,8 +13,6 @@
 
 #include "../control/scratch_path.hpp"
 #include "analysis/genetic_code.hpp"
-#include "input/resets.hpp"
-#include "setup/console.hpp"
 
 namespace kestrel {
 namespace {
@@ -62,7 +60,7 @@ GeneRecord gene(const std::string& file, std::vector<std::int32_t> cds, std::int
     record.file = file;
     record.cds = cds;
     record.nExons = static_cast<std::int32_t>(cds.size() / 2);
-    record.complement = complement ? 1 : 0;
+    record.complement = complement;
     record.contig = 1;
     record.beforeSpace = before;
     record.afterSpace = after;
@@ -80,9 +78,9 @@ auto tallies(const GeneCounts& c) {
     return std::tie(c.upBase, c.upBad, c.coreBase, c.downBase, c.codonCount);
 }
 
-class SequenceReaderTest : public InScratchFolder {
+class GeneWalkTest : public InScratchFolder {
 protected:
-    SequenceReaderTest() : InScratchFolder("kestrel_reader") {}
+    GeneWalkTest() : InScratchFolder("kestrel_reader") {}
 
     static std::string write(const std::string& name, const std::string& text) {
         std::ofstream(name, std::ios::binary) << text;
@@ -93,17 +91,13 @@ protected:
     GeneCounts walkAlone(const GeneRecord& record) {
         StoredSequence store;
         store.allocate(23);
-        SequenceReader reader(store);
+        ContigWindow reader(store);
         return walk(reader, record, true);
     }
 
-    GeneCounts walk(SequenceReader& reader, const GeneRecord& record, bool forceNewFile) {
+    GeneCounts walk(ContigWindow& reader, const GeneRecord& record, bool forceNewFile) {
         GeneCounts counts;
-        resetGeneCounts(counts);
-        std::istringstream in;
-        Console console(in, consoleText_);
-        lastResult_ = readSequence(reader, record, forceNewFile, settings_, optimal_, counts,
-                                   cumulative_, console);
+        status_ = readGene(reader, record, forceNewFile, settings_, optimal_, counts);
         return counts;
     }
 
@@ -112,7 +106,7 @@ protected:
     std::int64_t walkInTurn(const std::vector<GeneRecord>& genes, std::int32_t nRows = 23) {
         StoredSequence store;
         store.allocate(nRows);
-        SequenceReader reader(store);
+        ContigWindow reader(store);
         for (std::size_t k = 0; k < genes.size(); ++k) {
             SCOPED_TRACE("gene " + std::to_string(k));
             EXPECT_EQ(tallies(walk(reader, genes[k], k == 0)), tallies(walkAlone(genes[k])));
@@ -122,12 +116,10 @@ protected:
 
     RunSettings settings_;
     OptimalCodonFlags optimal_{};
-    CumulativeCounts cumulative_;
-    std::ostringstream consoleText_;
-    bool lastResult_ = false;
+    ReadStatus status_ = ReadStatus::Read;
 };
 
-TEST_F(SequenceReaderTest, TwoExonGeneOnEitherStrandInCodingOrder) {
+TEST_F(GeneWalkTest, TwoExonGeneOnEitherStrandInCodingOrder) {
     // Positions 11-19 and 30-35 code ATG AAA GGG | CCC TAA with the intron TTTTTCCCCC
     // between; on the complement strand TAA lies at 11-13 read backwards, ATG at 33-35.
     const std::pair<const char*, BaseCounts> strands[] = {
@@ -152,7 +144,7 @@ TEST_F(SequenceReaderTest, TwoExonGeneOnEitherStrandInCodingOrder) {
         }
 }
 
-TEST_F(SequenceReaderTest, BaseSharedByTwoExonsIsReadTwice) {
+TEST_F(GeneWalkTest, BaseSharedByTwoExonsIsReadTwice) {
     // ATG, then A everywhere except a G at 100: read twice it makes codon 34 GGA.
     std::string seq = "ATG" + std::string(297, 'A');
     seq[99] = 'G';
@@ -164,7 +156,7 @@ TEST_F(SequenceReaderTest, BaseSharedByTwoExonsIsReadTwice) {
     EXPECT_EQ(counts.stopCodon, (CodonBases{4, 4, 4}));
 }
 
-TEST_F(SequenceReaderTest, FlankLimits) {
+TEST_F(GeneWalkTest, FlankLimits) {
     // The second contig must never be read into the first one's upper flank; the first
     // fills its last line, so only "//" can stop the walk.
     const std::string file = write("f.gb", flatFile({bases(7020), bases(500, "C")}));
@@ -196,7 +188,7 @@ TEST_F(SequenceReaderTest, FlankLimits) {
         }
 }
 
-TEST_F(SequenceReaderTest, ComplementFlanksAreCountedAsComplements) {
+TEST_F(GeneWalkTest, ComplementFlanksAreCountedAsComplements) {
     // 20 C below the gene, an ATG..TAA gene on the complement strand, 30 A above it.
     const std::string file =
         write("cf.gb", flatFile({std::string(20, 'C') + "TTACCCCAT" + std::string(30, 'A')}));
@@ -205,7 +197,7 @@ TEST_F(SequenceReaderTest, ComplementFlanksAreCountedAsComplements) {
     EXPECT_EQ(counts.downBase, (BaseCounts{0, 5, 0, 0}));
 }
 
-TEST_F(SequenceReaderTest, LayoutDoesNotChangeTheCounts) {
+TEST_F(GeneWalkTest, LayoutDoesNotChangeTheCounts) {
     std::string seq = bases(2500, "ACGTTGCAAGGCT");
     seq[1200] = 'N';  // in the lower flank
     GeneRecord record = gene(write("plain.gb", flatFile({seq})), {1400, 1699, 1800, 2099},
@@ -224,7 +216,7 @@ TEST_F(SequenceReaderTest, LayoutDoesNotChangeTheCounts) {
     }
 }
 
-TEST_F(SequenceReaderTest, GenesReadInTurnCountAsWhenReadAlone) {
+TEST_F(GeneWalkTest, GenesReadInTurnCountAsWhenReadAlone) {
     std::string low = bases(5000, "ATTGCCAGT");
     low[150] = 'N';
     const std::string file = write("two.gb", flatFile({low, bases(3000, "GGCATC")}));
@@ -250,7 +242,7 @@ TEST_F(SequenceReaderTest, GenesReadInTurnCountAsWhenReadAlone) {
     walkInTurn({gene(second.file, {1, 300}), second});
 }
 
-TEST_F(SequenceReaderTest, MissingSequenceIsReportedAndExcluded) {
+TEST_F(GeneWalkTest, MissingSequenceIsReportedAndExcluded) {
     const std::string good = write("good.gb", flatFile({bases(400, "ATGAAATAA")}));
     // Letters after a contig's "//" are not its sequence, nor is a line that does not
     // begin with a position number.
@@ -258,74 +250,63 @@ TEST_F(SequenceReaderTest, MissingSequenceIsReportedAndExcluded) {
         "empty.gb", "LOCUS x\nORIGIN\n//\n        1 atg\nLOCUS y\nORIGIN\nno bases\n        1\n//\n");
     StoredSequence store;
     store.allocate(23);
-    SequenceReader reader(store);
-    const std::string notFound = "\a\n Sequence of g not found in ";
+    ContigWindow reader(store);
     const struct {
         std::string file;
         std::int32_t contig;
-        std::string message;
+        ReadStatus status;
     } missing[] = {
-        {"absent.gb", 1, "\a\n Sequence file absent.gb of g could not be opened"},
-        {noSequence, 1, notFound + noSequence},  // no sequence line before "//"
-        {noSequence, 2, notFound + noSequence},  // a sequence line without a letter
-        {good, 2, notFound + good},              // beyond the file's "ORIGIN" lines
-        {good, 0, notFound + good}};
-    for (const auto& [file, contig, message] : missing) {
+        {"absent.gb", 1, ReadStatus::FileNotOpened},
+        {noSequence, 1, ReadStatus::NotFound},  // no sequence line before "//"
+        {noSequence, 2, ReadStatus::NotFound},  // a sequence line without a letter
+        {good, 2, ReadStatus::NotFound},        // beyond the file's "ORIGIN" lines
+        {good, 0, ReadStatus::NotFound}};
+    for (const auto& [file, contig, status] : missing) {
         GeneRecord record = gene(file, {1, 9});
         record.contig = contig;
-        consoleText_.str("");
         const GeneCounts counts = walk(reader, record, false);
-        EXPECT_FALSE(lastResult_) << file << " " << contig;
-        EXPECT_EQ(consoleText_.str(), message);
+        EXPECT_EQ(status_, status) << file << " " << contig;
         EXPECT_EQ(counts.codonCount[0] + total(counts.upBase), 0);
     }
-    EXPECT_EQ(cumulative_.genesExcluded, 5);
 
     // An entry without a complete coordinate pair is excluded without reading anything.
     GeneRecord record = gene("absent.gb", {1, 9});
     record.nExons = 0;
-    consoleText_.str("");
     walk(reader, record, false);
-    EXPECT_TRUE(lastResult_);
-    EXPECT_EQ(consoleText_.str(), "");
-    EXPECT_EQ(cumulative_.genesExcluded, 6);
+    EXPECT_EQ(status_, ReadStatus::NoCoordinates);
 
     // The next gene of the good file is positioned afresh, by its own "ORIGIN" lines, and
     // read in full.
     const GeneCounts counts = walk(reader, gene(good, {1, 9}), false);
-    EXPECT_TRUE(lastResult_);
+    EXPECT_EQ(status_, ReadStatus::Read);
     EXPECT_EQ(counts.startCodon, (CodonBases{0, 3, 1}));
     EXPECT_EQ(counts.stopCodon, (CodonBases{3, 0, 0}));
-    EXPECT_EQ(cumulative_.genesIncluded, 1);
 }
 
 // A line longer than the reader holds ends the contig's sequence, and a gene read up to
 // it says so; a FIFO is refused without being waited on.
-TEST_F(SequenceReaderTest, OverlongLinesAndFilesThatAreNotRegular) {
+TEST_F(GeneWalkTest, OverlongLinesAndFilesThatAreNotRegular) {
     std::string text = flatFile({bases(6000)});
     text.insert(text.find("     3001 "), "     3001 " + std::string(10000, 'a') + "\n");
     const std::string file = write("long.gb", text);
     EXPECT_EQ(tallies(walkAlone(gene(file, {1, 300}, 0, 100))),
               tallies(walkAlone(gene(write("ok.gb", flatFile({bases(6000)})), {1, 300}, 0, 100))));
-    EXPECT_EQ(consoleText_.str(), "");
+    EXPECT_EQ(status_, ReadStatus::Read);
     const GeneCounts cut = walkAlone(gene(file, {2701, 3300}));
-    EXPECT_EQ(consoleText_.str(), "\a\n Sequence of g read only up to a line of long.gb longer than 9999 characters");
+    EXPECT_EQ(status_, ReadStatus::ReadToOverlongLine);
     EXPECT_EQ(cut.stopCodon, (CodonBases{4, 4, 4}));  // the walk ended at 3000
 
-    consoleText_.str("");
     walkAlone(gene(write("first.gb", "ORIGIN\n 1 " + std::string(10000, 'c') + "\n//\n"), {1, 300}));
-    EXPECT_EQ(consoleText_.str(), "\a\n Sequence of g not read: a line of first.gb longer than 9999 characters");
+    EXPECT_EQ(status_, ReadStatus::OverlongLine);
 
     ASSERT_EQ(::mkfifo("pipe.gb", 0600), 0);
-    consoleText_.str("");
     walkAlone(gene("pipe.gb", {1, 300}));
-    EXPECT_FALSE(lastResult_);
-    EXPECT_EQ(consoleText_.str(), "\a\n Sequence of g not read: pipe.gb is not a regular file");
+    EXPECT_EQ(status_, ReadStatus::NotRegularFile);
 }
 
 // Contig i of a file of many contigs is told by its letters; the places of only so many
 // "ORIGIN" lines are remembered, and contigs past them are still found, in any order.
-TEST_F(SequenceReaderTest, ContigsPastTheRememberedOnesAreFound) {
+TEST_F(GeneWalkTest, ContigsPastTheRememberedOnesAreFound) {
     const auto letters = [](int i) {
         std::string s;
         for (int k = 0; k < 9; ++k, i /= 4) s += "ACGT"[i % 4];
@@ -336,7 +317,7 @@ TEST_F(SequenceReaderTest, ContigsPastTheRememberedOnesAreFound) {
     const std::string file = write("many.gb", text);
     StoredSequence store;
     store.allocate(23);
-    SequenceReader reader(store);
+    ContigWindow reader(store);
     for (const int contig : {69999, 66000, 70000, 100, 65536, 65537, 70000}) {
         SCOPED_TRACE(contig);
         GeneRecord record = gene(file, {1, 12});
@@ -346,7 +327,7 @@ TEST_F(SequenceReaderTest, ContigsPastTheRememberedOnesAreFound) {
     }
 }
 
-TEST_F(SequenceReaderTest, CoordinatesOfOddLengthOrOutsideTheContig) {
+TEST_F(GeneWalkTest, CoordinatesOfOddLengthOrOutsideTheContig) {
     const std::string file = write("odd.gb", flatFile({"ATGAAATAAC" + bases(290, "C")}));
     GeneCounts counts = walkAlone(gene(file, {1, 10}));
     EXPECT_EQ(counts.stopCodon, (CodonBases{4, 4, 4}));
@@ -361,7 +342,7 @@ TEST_F(SequenceReaderTest, CoordinatesOfOddLengthOrOutsideTheContig) {
     EXPECT_EQ(total(counts.downBase) + total(counts.upBase) + total(counts.coreBase), 0);
 
     counts = walkAlone(gene(file, {2000000000, 2000000299}, UnlimitedSpace, UnlimitedSpace));
-    EXPECT_TRUE(lastResult_);
+    EXPECT_EQ(status_, ReadStatus::Read);
     EXPECT_EQ(total(counts.upBase) + total(counts.downBase) + counts.badCodons, 0);
     EXPECT_EQ(counts.startCodon, (CodonBases{4, 4, 4}));
 

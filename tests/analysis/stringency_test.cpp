@@ -1,4 +1,4 @@
-#include "analysis/cumulative.hpp"
+#include "analysis/stringency.hpp"
 
 #include <gtest/gtest.h>
 
@@ -23,14 +23,12 @@ TEST(Stringency, EachOptionExcludesOnItsOwnFlags) {
             bool* options[] = {&settings.startCodonRequired, &settings.stopCodonRequired,
                                &settings.allCodonsMustBeGood, &settings.noAlternativeCds, &settings.noPrematureStops};
             *options[option] = true;
-            GeneRecord record;
             GeneCounts counts;
             counts.noStart = flag == 0;
             counts.noStop = flag == 1;
             counts.badCodons = flag == 2 ? 1 : 0;
             counts.preStop = flag == 3;
-            record.nAlt = flag == 4 ? 2 : 0;
-            EXPECT_EQ(passesStringency(record, settings, counts), flag < 0 || !excludes[option][flag])
+            EXPECT_EQ(passesStringency(settings, counts, flag == 4 ? 2 : 0), flag < 0 || !excludes[option][flag])
                 << "option " << option + 1 << ", flag " << flag;
         }
 }
@@ -58,7 +56,7 @@ TEST(EndOfGene, IncludedGenesAddTheirCountsAndTallies) {
         counts.badCodons = g.badCodons;
         counts.preStop = g.preStop;
         counts.codonCount[CodonIndex(3, 3, 3)] = 2;  // TTT, the last entry
-        endOfGeneStep(GeneRecord{}, settings, counts, cumulative);
+        endOfGeneStep(settings, 0, counts, cumulative);
     }
     EXPECT_EQ(cumulative.genesIncluded, 3);
     EXPECT_EQ(cumulative.genesExcluded, 1);

@@ -1,28 +1,22 @@
-// READSEQ: brings a gene's stretch of its contig into the stored sequence and walks it
-// from the lower flank to the upper flank, classifying every base.
+// The window over a contig of a sequence file: the stored sequence holds consecutive
+// sequence lines of the current contig, and moves forward through it as the genes of
+// the contig are read in turn.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include "analysis/cumulative_counts.hpp"
-#include "analysis/gene_counts.hpp"
-#include "analysis/reference_tables.hpp"
-#include "analysis/run_settings.hpp"
-#include "input/gene_record.hpp"
 #include "formats/regular_file.hpp"
 #include "input/stored_sequence.hpp"
 
 namespace kestrel {
 
-class Console;
-
 // Reader state kept from gene to gene: the open sequence file, the places of the
 // "ORIGIN" lines already passed in it, and the window over the current contig.
-class SequenceReader {
+class ContigWindow {
 public:
-    explicit SequenceReader(StoredSequence& store) : store_(store) {}
+    explicit ContigWindow(StoredSequence& store) : store_(store) {}
     void close() {
         if (stream_.is_open()) stream_.close();
     }
@@ -84,16 +78,5 @@ private:
     bool endOfSequence_ = false;    // "//" or the end of the file met in the current contig
     std::int64_t contigEntries_ = 0;
 };
-
-// Reads and walks the current entry's gene, filling counts, then runs the end-of-gene
-// step that includes the gene in, or excludes it from, cumulative. forceNewFile is set
-// for the first gene of the run and after an entry the driver skipped. When the sequence
-// cannot be found it writes "\a\n Sequence of <gene> not found in <file>" (or, when the
-// file cannot be opened, "\a\n Sequence file <file> of <gene> could not be opened"), reads
-// nothing, counts the gene as excluded and returns false. An entry without a complete
-// coordinate pair is counted as excluded without reading anything.
-bool readSequence(SequenceReader& reader, const GeneRecord& record, bool forceNewFile,
-                  const RunSettings& settings, const OptimalCodonFlags& optimal,
-                  GeneCounts& counts, CumulativeCounts& cumulative, Console& console);
 
 }  // namespace kestrel

@@ -1,4 +1,4 @@
-#include "analysis/cumulative.hpp"
+#include "analysis/stringency.hpp"
 
 #include "analysis/genetic_code.hpp"
 #include "analysis/segment_window.hpp"
@@ -19,21 +19,19 @@ void tally(const std::array<int, 3>& recorded, const std::array<int, N>& codons,
 
 }  // namespace
 
-bool passesStringency(const GeneRecord& record, const RunSettings& settings,
-                      const GeneCounts& counts) {
+bool passesStringency(const RunSettings& settings, const GeneCounts& counts, std::int32_t nAlt) {
     if (settings.startCodonRequired && counts.noStart) return false;
     if (settings.stopCodonRequired && counts.noStop) return false;
     if (settings.allCodonsMustBeGood && (counts.noStart || counts.noStop || counts.badCodons > 0))
         return false;
-    if (settings.noAlternativeCds && record.nAlt != 0) return false;
+    if (settings.noAlternativeCds && nAlt != 0) return false;
     if (settings.noPrematureStops && counts.preStop) return false;
     return true;
 }
 
-void endOfGeneStep(const GeneRecord& record, const RunSettings& settings, GeneCounts& counts,
-                   CumulativeCounts& cumulative) {
+void endOfGeneStep(const RunSettings& settings, std::int32_t nAlt, GeneCounts& counts, CumulativeCounts& cumulative) {
     voidSegmentIfBad(counts);
-    if (!passesStringency(record, settings, counts)) {
+    if (!passesStringency(settings, counts, nAlt)) {
         ++cumulative.genesExcluded;
         return;
     }

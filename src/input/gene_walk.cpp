@@ -1,0 +1,169 @@
+#include "input/gene_walk.hpp"
+
+#include <algorithm>
+#include <limits>
+
+#include "analysis/codon_step.hpp"
+#include "analysis/genetic_code.hpp"
+#include "analysis/segment_window.hpp"
+
+namespace kestrel {
+
+namespace {
+
+struct WalkBounds {
+    std::int64_t firstPos;
+    std::int64_t lastPos;
+};
+
+// From the lower flank's first base to the upper flank's last; each flank at most 1000
+// bases and measured outward from the outermost coordinates of all alternative CDSs.
+WalkBounds walkBounds(const GeneRecord& record) {
+    const std::int64_t cdsStart = record.cdsStart();
+    const std::int64_t cdsEnd = record.cdsEnd();
+    const std::int64_t altFirst = record.altCDSFirst;
+    const std::int64_t altLast = record.altCDSlast;
+
+    WalkBounds bounds{cdsStart, cdsEnd};
+    if (record.beforeSpace > 0) {
+        const std::int64_t room = record.beforeSpace == UnlimitedSpace
+                                      ? altFirst - 1
+                                      : record.beforeSpace - (cdsStart - altFirst);
+        const std::int64_t lowStart = altFirst - std::min(room, FlankCap);
+        if (room > 0 && lowStart >= 1) bounds.firstPos = lowStart;
+    }
+    if (record.afterSpace > 0) {
+        const std::int64_t room = record.afterSpace == UnlimitedSpace
+                                      ? FlankCap
+                                      : record.afterSpace - (altLast - cdsEnd);
+        if (room > 0) bounds.lastPos = altLast + std::min(room, FlankCap);
+    }
+    // Positions below 1 hold no base.
+    bounds.firstPos = std::max<std::int64_t>(bounds.firstPos, 1);
+    return bounds;
+}
+
+std::int32_t codonTotalOf(const GeneRecord& record) {
+    std::int64_t length = 0;
+    for (std::int32_t k = 0; k < record.nExons; ++k)
+        length += static_cast<std::int64_t>(record.exonLast(k)) - record.exonFirst(k) + 1;
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(
+        length / 3, std::numeric_limits<std::int32_t>::min(),
+        std::numeric_limits<std::int32_t>::max()));
+}
+
+void countBase(int base, BaseCounts& bases, std::int32_t& bad) {
+    if (base == NoBase)
+        ++bad;
+    else
+        ++bases[base];
+}
+
+// The walk proper: every position from firstPos to lastPos is classed as upstream,
+// downstream, coding, core intron or not counted; coding bases become codons. True when
+// the walk ended early, at the end of the stored sequence.
+bool walkGene(ContigWindow& window, const GeneRecord& record, const WalkBounds& bounds,
+              const RunSettings& settings, const OptimalCodonFlags& optimal,
+              GeneCounts& counts) {
+    const StoredSequence& store = window.store();
+    const std::int32_t lastRow = store.nRows() - 1;
+    const std::int32_t basesPerRow = window.basesPerRow();
+    const bool complement = record.complement;
+    const std::int32_t nExons = record.nExons;
+    const std::int64_t cdsEnd = record.cdsEnd();
+    const std::int64_t firstExonLast = record.exonLast(0);
+    const std::int64_t lastExonFirst = record.exonFirst(nExons - 1);
+    // Upstream lies before the gene in coding direction: below it on the forward strand,
+    // above it on the complement strand.
+    BaseCounts& lowBases = complement ? counts.downBase : counts.upBase;
+    std::int32_t& lowBad = complement ? counts.downBad : counts.upBad;
+    BaseCounts& highBases = complement ? counts.upBase : counts.downBase;
+    std::int32_t& highBad = complement ? counts.upBad : counts.downBad;
+
+    std::int64_t pos = bounds.firstPos;
+    std::int32_t row = window.rowOf(pos);
+    std::int32_t column = window.columnOf(pos);
+    const std::string* rowText = &store.row(row);
+
+    int phase = complement ? 2 : 0;
+    bool firstPending = !complement;
+    bool lastPending = complement;
+    std::int32_t exon = 0;
+    std::int32_t codonNumber = complement ? counts.codonTotal - 1 : 0;
+    CodonBases bases{NoBase, NoBase, NoBase};
+    bool rereading = false;
+
+    while (pos <= bounds.lastPos) {
+        if (!rereading && column == basesPerRow) {
+            column = 0;
+            if (row == lastRow)
+                window.advanceWindow();
+            else
+                ++row;
+            rowText = &store.row(row);
+        }
+        rereading = false;
+        if (static_cast<std::size_t>(column) >= rowText->size()) return true;  // past the contig's end
+        int base = baseIndex((*rowText)[static_cast<std::size_t>(column)]);
+        if (complement && base != NoBase) base = 3 - base;
+
+        if (pos < record.altCDSFirst) {
+            countBase(base, lowBases, lowBad);
+        } else if (pos > record.altCDSlast) {
+            countBase(base, highBases, highBad);
+        } else if (exon < nExons && record.exonFirst(exon) <= pos && pos <= record.exonLast(exon)) {
+            bases[static_cast<std::size_t>(phase)] = base;
+            bool complete;
+            if (complement) {
+                complete = phase == 0;
+                phase = phase == 0 ? 2 : phase - 1;
+            } else {
+                complete = phase == 2;
+                phase = phase == 2 ? 0 : phase + 1;
+            }
+            if (complete) {
+                const bool isFirst = firstPending || (complement && pos == cdsEnd);
+                const bool isLast = lastPending || (!complement && pos == cdsEnd);
+                if (isFirst) firstPending = false;
+                if (isLast) lastPending = false;
+                codonStep(bases, isFirst, isLast, codonNumber, settings, optimal, counts);
+                codonNumber += complement ? -1 : 1;
+            }
+        } else if (firstExonLast < pos && pos < lastExonFirst) {
+            countBase(base, counts.coreBase, counts.coreBad);
+        }
+
+        if (pos == bounds.lastPos) break;
+        if (exon < nExons && pos == record.exonLast(exon)) {
+            ++exon;
+            // A base shared by two exons is read once for each.
+            if (exon < nExons && record.exonFirst(exon) == pos) {
+                rereading = true;
+                continue;
+            }
+        }
+        ++pos;
+        ++column;
+    }
+    return false;
+}
+
+}  // namespace
+
+ReadStatus readGene(ContigWindow& window, const GeneRecord& record, bool forceNewFile,
+                    const RunSettings& settings, const OptimalCodonFlags& optimal, GeneCounts& counts) {
+    if (record.nExons <= 0 || record.cds.size() < 2 * static_cast<std::size_t>(record.nExons))
+        return ReadStatus::NoCoordinates;
+    counts.codonTotal = codonTotalOf(record);
+    const WalkBounds bounds = walkBounds(record);
+    if (!window.position(record.file, record.contig, forceNewFile, bounds.firstPos)) {
+        if (window.openStatus() == OpenStatus::CannotOpen) return ReadStatus::FileNotOpened;
+        if (window.openStatus() == OpenStatus::NotRegular) return ReadStatus::NotRegularFile;
+        return window.overlongLine() ? ReadStatus::OverlongLine : ReadStatus::NotFound;
+    }
+    fixSegmentWindow(settings, counts);
+    const bool endedEarly = walkGene(window, record, bounds, settings, optimal, counts);
+    return endedEarly && window.overlongLine() ? ReadStatus::ReadToOverlongLine : ReadStatus::Read;
+}
+
+}  // namespace kestrel
