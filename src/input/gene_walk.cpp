@@ -59,6 +59,48 @@ void countBase(int base, BaseCounts& bases, std::int32_t& bad) {
         ++bases[base];
 }
 
+// Gathers the coding bases into codons, in coding order, and hands each complete codon to
+// the codon step.
+class CodonAssembler {
+public:
+    CodonAssembler(const GeneRecord& record, const GeneCounts& counts)
+        : complement_(record.complement),
+          cdsEnd_(record.cdsEnd()),
+          phase_(complement_ ? 2 : 0),
+          firstPending_(!complement_),
+          lastPending_(complement_),
+          codonNumber_(complement_ ? counts.codonTotal - 1 : 0) {}
+
+    void add(int base, std::int64_t pos, const RunSettings& settings, const OptimalCodonFlags& optimal,
+             GeneCounts& counts) {
+        bases_[static_cast<std::size_t>(phase_)] = base;
+        bool complete;
+        if (complement_) {
+            complete = phase_ == 0;
+            phase_ = phase_ == 0 ? 2 : phase_ - 1;
+        } else {
+            complete = phase_ == 2;
+            phase_ = phase_ == 2 ? 0 : phase_ + 1;
+        }
+        if (!complete) return;
+        const bool isFirst = firstPending_ || (complement_ && pos == cdsEnd_);
+        const bool isLast = lastPending_ || (!complement_ && pos == cdsEnd_);
+        if (isFirst) firstPending_ = false;
+        if (isLast) lastPending_ = false;
+        codonStep(bases_, isFirst, isLast, codonNumber_, settings, optimal, counts);
+        codonNumber_ += complement_ ? -1 : 1;
+    }
+
+private:
+    bool complement_;
+    std::int64_t cdsEnd_;
+    int phase_;  // where the next coding base goes in bases_
+    bool firstPending_;
+    bool lastPending_;
+    std::int32_t codonNumber_;
+    CodonBases bases_{NoBase, NoBase, NoBase};
+};
+
 // The walk proper: every position from firstPos to lastPos is classed as upstream,
 // downstream, coding, core intron or not counted; coding bases become codons. True when
 // the walk ended early, at the end of the stored sequence.
@@ -70,7 +112,6 @@ bool walkGene(ContigWindow& window, const GeneRecord& record, const WalkBounds& 
     const std::int32_t basesPerRow = window.basesPerRow();
     const bool complement = record.complement;
     const std::int32_t nExons = record.nExons;
-    const std::int64_t cdsEnd = record.cdsEnd();
     const std::int64_t firstExonLast = record.exonLast(0);
     const std::int64_t lastExonFirst = record.exonFirst(nExons - 1);
     // Upstream lies before the gene in coding direction: below it on the forward strand,
@@ -85,12 +126,8 @@ bool walkGene(ContigWindow& window, const GeneRecord& record, const WalkBounds& 
     std::int32_t column = window.columnOf(pos);
     const std::string* rowText = &store.row(row);
 
-    int phase = complement ? 2 : 0;
-    bool firstPending = !complement;
-    bool lastPending = complement;
+    CodonAssembler codons(record, counts);
     std::int32_t exon = 0;
-    std::int32_t codonNumber = complement ? counts.codonTotal - 1 : 0;
-    CodonBases bases{NoBase, NoBase, NoBase};
     bool rereading = false;
 
     while (pos <= bounds.lastPos) {
@@ -112,23 +149,7 @@ bool walkGene(ContigWindow& window, const GeneRecord& record, const WalkBounds& 
         } else if (pos > record.altCDSlast) {
             countBase(base, highBases, highBad);
         } else if (exon < nExons && record.exonFirst(exon) <= pos && pos <= record.exonLast(exon)) {
-            bases[static_cast<std::size_t>(phase)] = base;
-            bool complete;
-            if (complement) {
-                complete = phase == 0;
-                phase = phase == 0 ? 2 : phase - 1;
-            } else {
-                complete = phase == 2;
-                phase = phase == 2 ? 0 : phase + 1;
-            }
-            if (complete) {
-                const bool isFirst = firstPending || (complement && pos == cdsEnd);
-                const bool isLast = lastPending || (!complement && pos == cdsEnd);
-                if (isFirst) firstPending = false;
-                if (isLast) lastPending = false;
-                codonStep(bases, isFirst, isLast, codonNumber, settings, optimal, counts);
-                codonNumber += complement ? -1 : 1;
-            }
+            codons.add(base, pos, settings, optimal, counts);
         } else if (firstExonLast < pos && pos < lastExonFirst) {
             countBase(base, counts.coreBase, counts.coreBad);
         }

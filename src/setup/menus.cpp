@@ -128,6 +128,53 @@ void showSegmentMenu(Console& console, const RunSettings& s) {
     console.write("Type C <enter> to continue or Q<enter> to quit. > ");
 }
 
+void applyAnalysisOption(RunSettings& s, char letter) {
+    switch (letter) {
+        case 'Z': toggle(s.checkLookupTable); break;
+        case 'S': toggle(s.segmentAnalysis); break;
+        case '1': toggle(s.startCodonRequired); break;
+        case '2': toggle(s.stopCodonRequired); break;
+        case '3':
+            toggle(s.allCodonsMustBeGood);
+            if (s.allCodonsMustBeGood) s.startCodonRequired = s.stopCodonRequired = true;
+            break;
+        case '4': toggle(s.noAlternativeCds); break;
+        case '5': toggle(s.noPrematureStops); break;
+        case 'M': toggle(s.codonUsageOutput); break;
+        case 'B': toggle(s.reportBaseUsage); break;
+        case 'D': toggle(s.degeneracyBreakdown); break;
+        case 'N': s.noncodingMode = nextNoncodingMode(s.noncodingMode); break;
+        default: break;
+    }
+}
+
+void showAnalysisOptions(Console& console, const RunSettings& s) {
+    console.clearScreen();
+    console.writeLine("Analysis Options\n");
+    console.writeLine(std::string("Z Type of analysis: ") +
+                      (s.checkLookupTable ? "Check Lookup Table\n" : "Analyze DNA sequences\n"));
+    if (s.checkLookupTable) {
+        console.writeLine("");
+    } else {
+        console.writeLine(std::string("S Segment Analysis: ") + (s.segmentAnalysis ? "yes" : "no"));
+        console.writeLine("\nSTRINGENCY OPTIONS FOR CUMULATIVE CODON DATA");
+        console.writeLine("1 Start Codon: " + std::string(codonRequiredText(s.startCodonRequired)));
+        console.writeLine("2 Stop Codon:  " + std::string(codonRequiredText(s.stopCodonRequired)));
+        console.writeLine("3 Overall:     " + std::string(allCodonsGoodText(s.allCodonsMustBeGood)));
+        console.writeLine(std::string("4 ") + (s.noAlternativeCds ? "No alternative CDS products allowed"
+                                                                  : "Alternative CDS products allowed"));
+        console.writeLine(std::string("5 ") + (s.noPrematureStops ? "No premature stop codons allowed"
+                                                                  : "Premature stop codons allowed"));
+        console.writeLine("\n\nOUTPUT OPTIONS");
+        console.writeLine(std::string("M Codon usage output: ") + (s.codonUsageOutput ? "Column format" : "No output"));
+        console.writeLine(std::string("B Report usage of individual bases: ") + yesNo(s.reportBaseUsage));
+        console.writeLine(std::string("D Break down base comp by degeneracy: ") + yesNo(s.degeneracyBreakdown));
+        console.writeLine("N Analysis of Noncoding Sequence: " + std::string(noncodingModeText(s.noncodingMode).menu));
+    }
+    console.writeLine("\nType the letter associated with the menu item you wish to change.");
+    console.write(ContinuePrompt);
+}
+
 }  // namespace
 
 void mainMenu(Console& console, RunSettings& settings, ReferenceTables& references, OutputFile& output) {
@@ -182,54 +229,9 @@ void analysisOptionsMenu(Console& console, RunSettings& s) {
     s.noAlternativeCds = false;
     s.noPrematureStops = true;
 
-    char last = 0;
-    for (;;) {
-        switch (last) {
-            case 'Z': toggle(s.checkLookupTable); break;
-            case 'S': toggle(s.segmentAnalysis); break;
-            case '1': toggle(s.startCodonRequired); break;
-            case '2': toggle(s.stopCodonRequired); break;
-            case '3':
-                toggle(s.allCodonsMustBeGood);
-                if (s.allCodonsMustBeGood) s.startCodonRequired = s.stopCodonRequired = true;
-                break;
-            case '4': toggle(s.noAlternativeCds); break;
-            case '5': toggle(s.noPrematureStops); break;
-            case 'M': toggle(s.codonUsageOutput); break;
-            case 'B': toggle(s.reportBaseUsage); break;
-            case 'D': toggle(s.degeneracyBreakdown); break;
-            case 'N': s.noncodingMode = nextNoncodingMode(s.noncodingMode); break;
-            default: break;
-        }
-
-        console.clearScreen();
-        console.writeLine("Analysis Options\n");
-        console.writeLine(std::string("Z Type of analysis: ") +
-                          (s.checkLookupTable ? "Check Lookup Table\n" : "Analyze DNA sequences\n"));
-        if (s.checkLookupTable) {
-            console.writeLine("");
-        } else {
-            console.writeLine(std::string("S Segment Analysis: ") + (s.segmentAnalysis ? "yes" : "no"));
-            console.writeLine("\nSTRINGENCY OPTIONS FOR CUMULATIVE CODON DATA");
-            console.writeLine(std::string("1 Start Codon: ") + std::string(codonRequiredText(s.startCodonRequired)));
-            console.writeLine(std::string("2 Stop Codon:  ") + std::string(codonRequiredText(s.stopCodonRequired)));
-            console.writeLine("3 Overall:     " + std::string(allCodonsGoodText(s.allCodonsMustBeGood)));
-            console.writeLine(std::string("4 ") + (s.noAlternativeCds ? "No alternative CDS products allowed"
-                                                                      : "Alternative CDS products allowed"));
-            console.writeLine(std::string("5 ") + (s.noPrematureStops ? "No premature stop codons allowed"
-                                                                      : "Premature stop codons allowed"));
-            console.writeLine("\n\nOUTPUT OPTIONS");
-            console.writeLine(std::string("M Codon usage output: ") + (s.codonUsageOutput ? "Column format" : "No output"));
-            console.writeLine(std::string("B Report usage of individual bases: ") + yesNo(s.reportBaseUsage));
-            console.writeLine(std::string("D Break down base comp by degeneracy: ") + yesNo(s.degeneracyBreakdown));
-            console.writeLine("N Analysis of Noncoding Sequence: " +
-                              std::string(noncodingModeText(s.noncodingMode).menu));
-        }
-        console.writeLine("\nType the letter associated with the menu item you wish to change.");
-        console.write(ContinuePrompt);
-
-        last = console.readChoice("12345BCDMNSZ");
-        if (last == 'C') return;
+    for (char last = 0; last != 'C'; last = console.readChoice("12345BCDMNSZ")) {
+        applyAnalysisOption(s, last);
+        showAnalysisOptions(console, s);
     }
 }
 
