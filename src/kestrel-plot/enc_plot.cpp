@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "formats/regular_file.hpp"
+#include "tools/command_line.hpp"
 #include "tools/output_file_writer.hpp"
 #include "tools/tool_input.hpp"
 
@@ -13,7 +14,7 @@ namespace kestrel {
 
 namespace {
 
-constexpr const char* Usage =
+constexpr std::string_view Usage =
     "usage: kestrel-plot [-o FILE.svg] [--x GC3|GC3_6] [--y ENC|CAI|Fop|Chi_L] [--allow-incomplete] OUTPUT.kstl\n"
     "\n"
     "Draws the genes of a KESTREL output file as one SVG figure: a scatter of the y index\n"
@@ -32,7 +33,12 @@ constexpr const char* Usage =
     "\n"
     "Exit status 0 on success, 1 when the file cannot be read, is not a regular file, not\n"
     "a complete KESTREL analysis output file or lacks a requested column, 2 for a wrong\n"
-    "command line (an output file that is also the input is one).\n";
+    "command line (an output file that is also the input is one). --version prints the\n"
+    "version.\n";
+
+const ToolSpec Spec{"kestrel-plot",
+                    Usage,
+                    {{"-o", {}, true}, {"--x", {}, true}, {"--y", {}, true}, {"--allow-incomplete"}}};
 
 constexpr std::array<const char*, 2> XLabels = {"GC3", "GC3_6"};
 constexpr std::array<const char*, 4> YLabels = {"ENC", "CAI", "Fop", "Chi_L"};
@@ -291,80 +297,52 @@ struct PlotArguments {
     bool allowIncomplete = false;
 };
 
-// Returns an exit status when the tool should stop here (help, or a wrong command line).
-std::optional<int> parsePlotArguments(const std::vector<std::string>& args, PlotArguments& parsed, std::ostream& out,
-                                      std::ostream& err) {
-    const auto usageError = [&](const std::string& message) {
-        err << "kestrel-plot: " << message << '\n' << Usage;
-        return 2;
-    };
-    std::vector<std::string> inputs;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (arg == "--help" || arg == "-h") {
-            out << Usage;
-            return 0;
-        }
-        if (arg == "-o" || arg == "--x" || arg == "--y") {
-            if (i + 1 >= args.size()) return usageError(arg + " needs a value");
-            const std::string& value = args[++i];
-            if (arg == "-o") {
-                parsed.outputPath = value;
-            } else if (arg == "--x") {
-                if (!oneOf(value, XLabels)) return usageError("--x takes GC3 or GC3_6, not " + value);
-                parsed.xLabel = value;
-            } else {
-                if (!oneOf(value, YLabels)) return usageError("--y takes ENC, CAI, Fop or Chi_L, not " + value);
-                parsed.yLabel = value;
-            }
-        } else if (arg == "--allow-incomplete") {
-            parsed.allowIncomplete = true;
-        } else if (arg.size() > 1 && arg[0] == '-') {
-            return usageError("unknown option " + arg);
-        } else {
-            inputs.push_back(arg);
-        }
+PlotArguments plotArguments(const CommandLine& line) {
+    PlotArguments parsed;
+    parsed.outputPath = line.value("-o").value_or("");
+    if (const auto x = line.value("--x")) {
+        if (!oneOf(*x, XLabels)) throw UsageError("--x takes GC3 or GC3_6, not " + *x);
+        parsed.xLabel = x;
     }
-    if (inputs.size() != 1) return usageError("name exactly one output file");
-    parsed.input = inputs.front();
+    parsed.yLabel = line.value("--y").value_or("ENC");
+    if (!oneOf(parsed.yLabel, YLabels)) throw UsageError("--y takes ENC, CAI, Fop or Chi_L, not " + parsed.yLabel);
+    parsed.allowIncomplete = line.has("--allow-incomplete");
+    if (line.operands.size() != 1) throw UsageError("name exactly one output file");
+    parsed.input = line.operands.front();
     if (parsed.outputPath.empty()) parsed.outputPath = parsed.input == "-" ? "-" : defaultOutputName(parsed.input);
-    if (inputWrittenOver(parsed.outputPath, {parsed.input})) {
-        err << "kestrel-plot: the figure " << parsed.outputPath << " would be written over the input " << parsed.input
-            << '\n';
-        return 2;
+    if (inputWrittenOver(parsed.outputPath, {parsed.input}))
+        throw ToolFailure(ExitUsage, "the figure " + parsed.outputPath + " would be written over the input " +
+                                         parsed.input);
+    return parsed;
+}
+
+int drawFigure(const PlotArguments& parsed, std::istream& in, std::ostream& out, std::ostream& err) {
+    const bool fromStandardInput = parsed.input == "-";
+    const std::string name = fromStandardInput ? "standard input" : parsed.input;
+    InputFile file;
+    if (!fromStandardInput) {
+        const std::string problem = openToolInput(file, parsed.input);
+        if (!problem.empty()) throw ToolFailure(ExitBadData, problem);
     }
-    return std::nullopt;
+    KstlReader reader(fromStandardInput ? in : file, name);
+    const PlotData data = collectPlotData(reader, parsed.xLabel, parsed.yLabel);
+    if (!reader.readSummary().complete) {
+        if (!parsed.allowIncomplete) throw KstlError(cutShortText(name) + " (--allow-incomplete takes it)");
+        err << "kestrel-plot: warning: " << cutShortText(name) << '\n';
+    }
+    std::string error;
+    OutputFileWriter figure(parsed.outputPath, out);
+    if (!figure.open(error)) throw KstlError(error);
+    figure.stream() << renderSvg(data, baseName(name));
+    if (!figure.commit(error)) throw KstlError(error);
+    return ExitSuccess;
 }
 
 }  // namespace
 
 int runPlotTool(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err) {
-    PlotArguments parsed;
-    if (auto status = parsePlotArguments(args, parsed, out, err)) return *status;
-    const bool fromStandardInput = parsed.input == "-";
-    const std::string name = fromStandardInput ? "standard input" : parsed.input;
-    try {
-        InputFile file;
-        if (!fromStandardInput) {
-            const std::string problem = openToolInput(file, parsed.input);
-            if (!problem.empty()) throw KstlError(problem);
-        }
-        KstlReader reader(fromStandardInput ? in : file, name);
-        const PlotData data = collectPlotData(reader, parsed.xLabel, parsed.yLabel);
-        if (!reader.readSummary().complete) {
-            if (!parsed.allowIncomplete) throw KstlError(cutShortText(name) + " (--allow-incomplete takes it)");
-            err << "kestrel-plot: warning: " << cutShortText(name) << '\n';
-        }
-        std::string error;
-        OutputFileWriter figure(parsed.outputPath, out);
-        if (!figure.open(error)) throw KstlError(error);
-        figure.stream() << renderSvg(data, baseName(name));
-        if (!figure.commit(error)) throw KstlError(error);
-    } catch (const KstlError& e) {
-        err << "kestrel-plot: " << e.what() << '\n';
-        return 1;
-    }
-    return 0;
+    return runTool(Spec, args, out, err,
+                   [&](const CommandLine& line) { return drawFigure(plotArguments(line), in, out, err); });
 }
 
 }  // namespace kestrel

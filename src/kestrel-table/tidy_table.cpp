@@ -15,6 +15,7 @@
 #include "formats/text_lines.hpp"
 #include "formats/regular_file.hpp"
 #include "formats/kstl_reader.hpp"
+#include "tools/command_line.hpp"
 #include "tools/output_file_writer.hpp"
 #include "tools/tool_input.hpp"
 
@@ -22,7 +23,7 @@ namespace kestrel {
 
 namespace {
 
-constexpr const char* Usage =
+constexpr std::string_view Usage =
     "usage: kestrel-table [-o FILE.tsv] [--summary FILE.tsv] [-j THREADS] [--list FILE] [--allow-incomplete]\n"
     "                     OUTPUT.kstl...\n"
     "\n"
@@ -48,7 +49,16 @@ constexpr const char* Usage =
     "Exit status 0 on success, 1 when a file cannot be read, is not a regular file or\n"
     "not a complete KESTREL analysis output file, 2 for a wrong command line (an output\n"
     "file that is also an input is one). A named regular file is written only when\n"
-    "complete; a FIFO, device or /dev/stdout is written in place.\n";
+    "complete; a FIFO, device or /dev/stdout is written in place. --version prints the\n"
+    "version.\n";
+
+const ToolSpec Spec{"kestrel-table",
+                    Usage,
+                    {{"-o", {}, true, "a file name"},
+                     {"--summary", {}, true, "a file name"},
+                     {"--list", {}, true, "a file name"},
+                     {"-j", "--threads", true, "a number of threads"},
+                     {"--allow-incomplete"}}};
 
 constexpr std::array<const char*, 4> MedianColumns = {"ENC", "GC3", "GC3_6", "CAI"};
 
@@ -167,98 +177,57 @@ void writeSummaryTable(const std::vector<FileSummary>& files, std::ostream& out)
     }
 }
 
-// Appends the file names of a list, one a line; an exit status when it cannot be read.
-std::optional<int> readList(const std::string& list, std::vector<std::string>& inputs, std::ostream& err) {
+// Appends the file names of a list, one a line.
+void readList(const std::string& list, std::vector<std::string>& inputs) {
     InputFile in;
     const std::string problem = openToolInput(in, list);
-    if (!problem.empty()) {
-        err << "kestrel-table: " << problem << '\n';
-        return 1;
-    }
+    if (!problem.empty()) throw ToolFailure(ExitBadData, problem);
     std::string name;
     for (std::size_t number = 1;; ++number) {
         const LineRead read = readLine(in, name, MaxListLineLength);
         if (read == LineRead::End) break;
-        if (read == LineRead::Cut) {
-            err << "kestrel-table: " << list << ", line " << number << ": longer than " << MaxListLineLength
-                << " characters, not a file name\n";
-            return 1;
-        }
+        if (read == LineRead::Cut)
+            throw ToolFailure(ExitBadData, list + ", line " + std::to_string(number) + ": longer than " +
+                                               std::to_string(MaxListLineLength) + " characters, not a file name");
         if (!name.empty()) inputs.push_back(name);
     }
-    if (in.bad()) {
-        err << "kestrel-table: " << list << ": reading failed\n";
-        return 1;
-    }
-    return std::nullopt;
+    if (in.bad()) throw ToolFailure(ExitBadData, list + ": reading failed");
 }
 
 // An output file may be neither an input nor the other output.
-std::optional<int> checkOutputs(const TableArguments& parsed, std::ostream& err) {
+void checkOutputs(const TableArguments& parsed) {
     std::vector<std::string> inputs = parsed.inputs;
     inputs.insert(inputs.end(), parsed.lists.begin(), parsed.lists.end());
-    for (const std::string* output : {&parsed.tablePath, &parsed.summaryPath}) {
-        if (auto input = inputWrittenOver(*output, inputs)) {
-            err << "kestrel-table: the output file " << *output << " is the input file " << *input << '\n';
-            return 2;
-        }
-    }
+    for (const std::string* output : {&parsed.tablePath, &parsed.summaryPath})
+        if (auto input = inputWrittenOver(*output, inputs))
+            throw ToolFailure(ExitUsage, "the output file " + *output + " is the input file " + *input);
     const auto named = [](const std::string& path) { return !path.empty() && path != "-"; };
     if (named(parsed.summaryPath) && named(parsed.tablePath) &&
-        (parsed.summaryPath == parsed.tablePath || inputWrittenOver(parsed.summaryPath, {parsed.tablePath}))) {
-        err << "kestrel-table: -o and --summary name the same file\n";
-        return 2;
-    }
-    return std::nullopt;
+        (parsed.summaryPath == parsed.tablePath || inputWrittenOver(parsed.summaryPath, {parsed.tablePath})))
+        throw ToolFailure(ExitUsage, "-o and --summary name the same file");
 }
 
-// Returns an exit status when the tool should stop here (help, or a wrong command line).
-std::optional<int> parseArguments(const std::vector<std::string>& args, TableArguments& parsed, std::ostream& out,
-                                  std::ostream& err) {
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (arg == "--help" || arg == "-h") {
-            out << Usage;
-            return 0;
-        }
-        if (arg == "--allow-incomplete") {
-            parsed.allowIncomplete = true;
-        } else if (arg == "-o" || arg == "--summary" || arg == "--list") {
-            if (i + 1 >= args.size()) {
-                err << "kestrel-table: " << arg << " needs a file name\n" << Usage;
-                return 2;
-            }
-            if (arg == "--list") {
-                parsed.lists.push_back(args[++i]);
-            } else {
-                (arg == "-o" ? parsed.tablePath : parsed.summaryPath) = args[++i];
-            }
-        } else if (arg == "-j" || arg == "--threads") {
-            unsigned threads = 0;
-            const std::string_view value = i + 1 < args.size() ? std::string_view(args[++i]) : std::string_view();
-            const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), threads);
-            if (value.empty() || error != std::errc{} || end != value.data() + value.size() || threads == 0 ||
-                threads > MaxThreads) {
-                err << "kestrel-table: " << arg << " needs a number of threads from 1 to " << MaxThreads << '\n'
-                    << Usage;
-                return 2;
-            }
-            parsed.threads = threads;
-        } else if (arg.size() > 1 && arg[0] == '-') {
-            err << "kestrel-table: unknown option " << arg << '\n' << Usage;
-            return 2;
-        } else {
-            parsed.inputs.push_back(arg);
-        }
-    }
-    for (const auto& list : parsed.lists) {
-        if (auto status = readList(list, parsed.inputs, err)) return status;
-    }
-    if (parsed.inputs.empty()) {
-        err << "kestrel-table: no output file named\n" << Usage;
-        return 2;
-    }
-    return checkOutputs(parsed, err);
+unsigned threadCount(const std::string& value) {
+    unsigned threads = 0;
+    const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), threads);
+    if (value.empty() || error != std::errc{} || end != value.data() + value.size() || threads == 0 ||
+        threads > MaxThreads)
+        throw UsageError("-j needs a number of threads from 1 to " + std::to_string(MaxThreads));
+    return threads;
+}
+
+TableArguments tableArguments(const CommandLine& line) {
+    TableArguments parsed;
+    parsed.tablePath = line.value("-o").value_or("");
+    parsed.summaryPath = line.value("--summary").value_or("");
+    if (const auto threads = line.value("-j")) parsed.threads = threadCount(*threads);
+    parsed.allowIncomplete = line.has("--allow-incomplete");
+    parsed.lists = line.values("--list");
+    parsed.inputs = line.operands;
+    for (const auto& list : parsed.lists) readList(list, parsed.inputs);
+    if (parsed.inputs.empty()) throw UsageError("no output file named");
+    checkOutputs(parsed);
+    return parsed;
 }
 
 void openInput(InputFile& in, const std::string& path) {
@@ -295,75 +264,128 @@ FileRows tabulateFile(const std::string& path, TableWriter& writer, bool allowIn
     return result;
 }
 
-// Tabulates the files on the given number of threads and hands each file's rows to write
-// in the order of the command line, so that the table is the same for any number of
-// threads. Files are read at most two per thread ahead of the one being written, which
-// bounds the memory held. When write throws, the threads finish their current file and stop.
+// Files tabulated by worker threads and handed out in the order of the command line.
+// Files are read at most two per thread ahead of the one handed out, which bounds the
+// memory held. Destroying it stops the threads after their current file.
+class ParallelTabulation {
+public:
+    ParallelTabulation(const TableArguments& parsed, const std::vector<std::string>& labels)
+        : parsed_(parsed), labels_(labels), done_(parsed.inputs.size()), ahead_(2 * std::size_t{parsed.threads}) {
+        for (unsigned t = 0; t < std::min<std::size_t>(parsed.threads, parsed.inputs.size()); ++t)
+            workers_.emplace_back([this] { work(); });
+    }
+    ParallelTabulation(const ParallelTabulation&) = delete;
+    ParallelTabulation& operator=(const ParallelTabulation&) = delete;
+    ~ParallelTabulation() {
+        {
+            const std::lock_guard lock(mutex_);
+            stop_ = true;
+        }
+        changed_.notify_all();
+        workers_.clear();  // joins
+    }
+
+    // Waits for file i, the next in order.
+    FileRows take(std::size_t i) {
+        FileRows rows;
+        {
+            std::unique_lock lock(mutex_);
+            changed_.wait(lock, [&] { return done_[i].has_value(); });
+            rows = std::move(*done_[i]);
+            done_[i].reset();
+            handedOut_ = i + 1;
+        }
+        changed_.notify_all();
+        return rows;
+    }
+
+private:
+    void work() {
+        TableWriter writer(labels_);
+        const std::vector<std::string>& paths = parsed_.inputs;
+        while (true) {
+            std::size_t index = 0;
+            {
+                std::unique_lock lock(mutex_);
+                changed_.wait(lock, [&] { return stop_ || next_ >= paths.size() || next_ < handedOut_ + ahead_; });
+                if (stop_ || next_ >= paths.size()) return;
+                index = next_++;
+            }
+            FileRows rows = tabulateFile(paths[index], writer, parsed_.allowIncomplete);
+            {
+                const std::lock_guard lock(mutex_);
+                done_[index] = std::move(rows);
+            }
+            changed_.notify_all();
+        }
+    }
+
+    const TableArguments& parsed_;
+    const std::vector<std::string>& labels_;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::vector<std::optional<FileRows>> done_;
+    std::size_t next_ = 0;       // the next file a worker takes
+    std::size_t handedOut_ = 0;  // files handed out so far
+    bool stop_ = false;
+    const std::size_t ahead_;
+    std::vector<std::jthread> workers_;  // last: the threads go before what they use
+};
+
+// Tabulates the files and hands each file's rows to write in the order of the command
+// line, so that the table is the same for any number of threads.
 template <typename Write>
 void tabulateInOrder(const TableArguments& parsed, const std::vector<std::string>& labels, Write write) {
-    const std::vector<std::string>& paths = parsed.inputs;
-    const unsigned threads = parsed.threads;
-    if (threads <= 1 || paths.size() <= 1) {
+    if (parsed.threads <= 1 || parsed.inputs.size() <= 1) {
         TableWriter writer(labels);
-        for (const auto& path : paths) {
+        for (const auto& path : parsed.inputs) {
             FileRows rows = tabulateFile(path, writer, parsed.allowIncomplete);
             write(rows);
         }
         return;
     }
-    std::mutex mutex;
-    std::condition_variable changed;
-    std::vector<std::optional<FileRows>> done(paths.size());
-    std::size_t next = 0;
-    std::size_t written = 0;
-    bool stop = false;
-    const std::size_t ahead = 2 * static_cast<std::size_t>(threads);
-    const auto work = [&] {
-        TableWriter writer(labels);
-        while (true) {
-            std::size_t index = 0;
-            {
-                std::unique_lock lock(mutex);
-                changed.wait(lock, [&] { return stop || next >= paths.size() || next < written + ahead; });
-                if (stop || next >= paths.size()) return;
-                index = next++;
-            }
-            FileRows rows = tabulateFile(paths[index], writer, parsed.allowIncomplete);
-            {
-                const std::lock_guard lock(mutex);
-                done[index] = std::move(rows);
-            }
-            changed.notify_all();
-        }
-    };
-    std::vector<std::jthread> workers;
-    const auto stopWorkers = [&] {
-        {
-            const std::lock_guard lock(mutex);
-            stop = true;
-        }
-        changed.notify_all();
-        workers.clear();  // joins
-    };
-    try {
-        for (unsigned t = 0; t < std::min<std::size_t>(threads, paths.size()); ++t) workers.emplace_back(work);
-        for (std::size_t i = 0; i < paths.size(); ++i) {
-            FileRows rows;
-            {
-                std::unique_lock lock(mutex);
-                changed.wait(lock, [&] { return done[i].has_value(); });
-                rows = std::move(*done[i]);
-                done[i].reset();
-                written = i + 1;
-            }
-            changed.notify_all();
-            write(rows);
-        }
-    } catch (...) {
-        stopWorkers();
-        throw;
+    ParallelTabulation tabulation(parsed, labels);
+    for (std::size_t i = 0; i < parsed.inputs.size(); ++i) {
+        FileRows rows = tabulation.take(i);
+        write(rows);
     }
-    stopWorkers();
+}
+
+// First pass: the column-header lines of all files give the union of labels, and a file
+// that is not an output file stops the run before anything is written.
+std::vector<std::string> unionOfLabels(const std::vector<std::string>& paths) {
+    std::vector<std::string> labels;
+    for (const auto& path : paths) {
+        InputFile in;
+        openInput(in, path);
+        const KstlReader reader(in, path);
+        for (const auto& column : reader.columns())
+            if (std::find(labels.begin(), labels.end(), column.label) == labels.end()) labels.push_back(column.label);
+    }
+    return labels;
+}
+
+int writeTables(const TableArguments& parsed, std::ostream& out, std::ostream& err) {
+    const std::vector<std::string> labels = unionOfLabels(parsed.inputs);
+    std::string error;
+    OutputFileWriter table(parsed.tablePath, out);
+    if (!table.open(error)) throw KstlError(error);
+    TableWriter(labels).writeHeader(table.stream());
+    std::vector<FileSummary> summaries;
+    tabulateInOrder(parsed, labels, [&](FileRows& rows) {
+        if (!rows.error.empty()) throw KstlError(rows.error);
+        if (!rows.warning.empty()) err << "kestrel-table: " << rows.warning << '\n';
+        table.stream().write(rows.rows.data(), static_cast<std::streamsize>(rows.rows.size()));
+        summaries.push_back(std::move(rows.summary));
+    });
+    if (!table.commit(error)) throw KstlError(error);
+    if (!parsed.summaryPath.empty()) {
+        OutputFileWriter summary(parsed.summaryPath, out);
+        if (!summary.open(error)) throw KstlError(error);
+        writeSummaryTable(summaries, summary.stream());
+        if (!summary.commit(error)) throw KstlError(error);
+    }
+    return ExitSuccess;
 }
 
 }  // namespace
@@ -379,44 +401,8 @@ std::optional<double> median(std::vector<double>& values) {
 }
 
 int runTableTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    TableArguments parsed;
-    if (auto status = parseArguments(args, parsed, out, err)) return *status;
-    try {
-        // First pass: the column-header lines of all files give the union of labels, and
-        // a file that is not an output file stops the run before anything is written.
-        std::vector<std::string> labels;
-        for (const auto& path : parsed.inputs) {
-            InputFile in;
-            openInput(in, path);
-            const KstlReader reader(in, path);
-            for (const auto& column : reader.columns()) {
-                if (std::find(labels.begin(), labels.end(), column.label) == labels.end()) labels.push_back(column.label);
-            }
-        }
-
-        std::string error;
-        OutputFileWriter table(parsed.tablePath, out);
-        if (!table.open(error)) throw KstlError(error);
-        TableWriter(labels).writeHeader(table.stream());
-        std::vector<FileSummary> summaries;
-        tabulateInOrder(parsed, labels, [&](FileRows& rows) {
-            if (!rows.error.empty()) throw KstlError(rows.error);
-            if (!rows.warning.empty()) err << "kestrel-table: " << rows.warning << '\n';
-            table.stream().write(rows.rows.data(), static_cast<std::streamsize>(rows.rows.size()));
-            summaries.push_back(std::move(rows.summary));
-        });
-        if (!table.commit(error)) throw KstlError(error);
-        if (!parsed.summaryPath.empty()) {
-            OutputFileWriter summary(parsed.summaryPath, out);
-            if (!summary.open(error)) throw KstlError(error);
-            writeSummaryTable(summaries, summary.stream());
-            if (!summary.commit(error)) throw KstlError(error);
-        }
-    } catch (const KstlError& e) {
-        err << "kestrel-table: " << e.what() << '\n';
-        return 1;
-    }
-    return 0;
+    return runTool(Spec, args, out, err,
+                   [&](const CommandLine& line) { return writeTables(tableArguments(line), out, err); });
 }
 
 }  // namespace kestrel

@@ -1,0 +1,83 @@
+#include "tools/command_line.hpp"
+
+#include <algorithm>
+#include <csignal>
+
+namespace kestrel {
+
+namespace {
+
+const OptionSpec* findOption(const ToolSpec& spec, std::string_view word) {
+    const auto found = std::find_if(spec.options.begin(), spec.options.end(),
+                                    [&](const OptionSpec& o) { return o.name == word || o.alias == word; });
+    return found == spec.options.end() ? nullptr : &*found;
+}
+
+}  // namespace
+
+bool CommandLine::has(std::string_view name) const {
+    return std::any_of(options.begin(), options.end(), [&](const auto& option) { return option.first == name; });
+}
+
+std::optional<std::string> CommandLine::value(std::string_view name) const {
+    std::optional<std::string> last;
+    for (const auto& [option, value] : options)
+        if (option == name) last = value;
+    return last;
+}
+
+std::vector<std::string> CommandLine::values(std::string_view name) const {
+    std::vector<std::string> all;
+    for (const auto& [option, value] : options)
+        if (option == name) all.push_back(value);
+    return all;
+}
+
+CommandLine parseCommandLine(const ToolSpec& spec, const std::vector<std::string>& args) {
+    CommandLine line;
+    bool optionsEnded = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (optionsEnded || arg == "-" || arg.empty() || arg[0] != '-') {
+            line.operands.push_back(arg);
+        } else if (arg == "--") {
+            optionsEnded = true;
+        } else if (arg == "--help" || arg == "-h" || arg == "--version") {
+            (arg == "--version" ? line.version : line.help) = true;
+            return line;
+        } else if (const OptionSpec* option = findOption(spec, arg)) {
+            if (option->takesValue && i + 1 >= args.size())
+                throw UsageError(arg + " needs " + std::string(option->valueName));
+            line.options.emplace_back(std::string(option->name), option->takesValue ? args[++i] : std::string());
+        } else {
+            throw UsageError("unknown option " + arg);
+        }
+    }
+    return line;
+}
+
+std::string_view toolVersion() { return KESTREL_VERSION; }
+
+int runTool(const ToolSpec& spec, const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+            const std::function<int(const CommandLine&)>& body) {
+    // A file-size limit makes a write fail, which is reported, rather than killing the tool.
+    std::signal(SIGXFSZ, SIG_IGN);
+    try {
+        const CommandLine line = parseCommandLine(spec, args);
+        if (line.help) out << spec.usage;
+        if (line.version) out << spec.name << ' ' << toolVersion() << '\n';
+        if (line.help || line.version) return ExitSuccess;
+        return body(line);
+    } catch (const UsageError& e) {
+        err << spec.name << ": " << e.what() << '\n' << spec.usage;
+        return ExitUsage;
+    } catch (const ToolFailure& e) {
+        err << spec.name << ": " << e.what() << '\n';
+        return e.status();
+    } catch (const std::exception& e) {
+        err << spec.name << ": " << e.what() << '\n';
+        return ExitBadData;
+    }
+}
+
+}  // namespace kestrel
