@@ -10,8 +10,9 @@ here=$(cd "$(dirname "$0")" && pwd)
 build=${KESTREL_FUZZ_BUILD:-$here/../build-fuzz}
 mode=${1:?usage: fuzz/run.sh replay | fuzz SECONDS [TARGET]}
 
-CXX=clang++ cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo > /dev/null
-cmake --build "$build" -j"$(nproc)" > /dev/null
+# The fuzz targets are an option of the main build, linking the same libraries.
+CXX=clang++ cmake -S "$here/.." -B "$build" -DKESTREL_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo > /dev/null
+cmake --build "$build" --target fuzz_targets -j2 > /dev/null
 
 findings=$here/findings
 mkdir -p "$findings"
@@ -22,7 +23,7 @@ trap 'rm -rf "$work"' EXIT
 cd "$work"
 
 status=0
-for target in "$build"/fuzz_*; do
+for target in "$build"/fuzz/fuzz_*; do
   [ -x "$target" ] || continue
   name=${target##*/fuzz_}
   [ -n "${3:-}" ] && [ "$3" != "$name" ] && continue

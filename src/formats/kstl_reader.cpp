@@ -26,7 +26,7 @@ std::string_view trimmed(std::string_view text) {
     return text.substr(first, last - first + 1);
 }
 
-std::uint64_t byteSwapped(std::uint64_t x) {
+[[maybe_unused]] std::uint64_t byteSwapped(std::uint64_t x) {
     std::uint64_t swapped = 0;
     for (int i = 0; i < 8; ++i) swapped = (swapped << 8) | ((x >> (8 * i)) & 0xffU);
     return swapped;

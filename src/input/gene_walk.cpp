@@ -101,6 +101,17 @@ private:
     CodonBases bases_{NoBase, NoBase, NoBase};
 };
 
+// Where the bases of the flank below or above the gene are counted. Upstream lies before
+// the gene in coding direction: below it on the forward strand, above it on the complement
+// strand.
+struct FlankCounts {
+    FlankCounts(bool complement, bool above, GeneCounts& counts)
+        : bases(complement != above ? counts.downBase : counts.upBase),
+          bad(complement != above ? counts.downBad : counts.upBad) {}
+    BaseCounts& bases;
+    std::int32_t& bad;
+};
+
 // The walk proper: every position from firstPos to lastPos is classed as upstream,
 // downstream, coding, core intron or not counted; coding bases become codons. True when
 // the walk ended early, at the end of the stored sequence.
@@ -114,12 +125,7 @@ bool walkGene(ContigWindow& window, const GeneRecord& record, const WalkBounds& 
     const std::int32_t nExons = record.nExons;
     const std::int64_t firstExonLast = record.exonLast(0);
     const std::int64_t lastExonFirst = record.exonFirst(nExons - 1);
-    // Upstream lies before the gene in coding direction: below it on the forward strand,
-    // above it on the complement strand.
-    BaseCounts& lowBases = complement ? counts.downBase : counts.upBase;
-    std::int32_t& lowBad = complement ? counts.downBad : counts.upBad;
-    BaseCounts& highBases = complement ? counts.upBase : counts.downBase;
-    std::int32_t& highBad = complement ? counts.upBad : counts.downBad;
+    const FlankCounts below(complement, false, counts), above(complement, true, counts);
 
     std::int64_t pos = bounds.firstPos;
     std::int32_t row = window.rowOf(pos);
@@ -145,9 +151,9 @@ bool walkGene(ContigWindow& window, const GeneRecord& record, const WalkBounds& 
         if (complement && base != NoBase) base = 3 - base;
 
         if (pos < record.altCDSFirst) {
-            countBase(base, lowBases, lowBad);
+            countBase(base, below.bases, below.bad);
         } else if (pos > record.altCDSlast) {
-            countBase(base, highBases, highBad);
+            countBase(base, above.bases, above.bad);
         } else if (exon < nExons && record.exonFirst(exon) <= pos && pos <= record.exonLast(exon)) {
             codons.add(base, pos, settings, optimal, counts);
         } else if (firstExonLast < pos && pos < lastExonFirst) {
