@@ -73,28 +73,33 @@ inline constexpr std::array<int, 64> GeneticCode = {
     Leu, Leu, Phe, Phe,  // TT.
 };
 
-// Size of each codon's synonymous family (the stop codons form one family of three).
-inline constexpr std::array<int, 64> FamilySize = [] {
+// Size of each codon's synonymous family under a code (the stop codons form one family).
+constexpr std::array<int, 64> familySizesOf(const std::array<int, 64>& code) {
     std::array<int, 64> sizes{};
     for (int c = 0; c < 64; ++c)
         for (int other = 0; other < 64; ++other)
-            if (GeneticCode[other] == GeneticCode[c]) ++sizes[c];
+            if (code[other] == code[c]) ++sizes[c];
     return sizes;
-}();
+}
 
 // 4 where the codon's first two bases fix the amino acid (fourfold degenerate third
 // position), 2 for the codons of two-codon amino acids, 0 for all others.
-inline constexpr std::array<int, 64> ThirdPositionClass = [] {
+constexpr std::array<int, 64> thirdPositionClassesOf(const std::array<int, 64>& code) {
+    const std::array<int, 64> sizes = familySizesOf(code);
     std::array<int, 64> classes{};
     for (int c = 0; c < 64; ++c) {
         const int block = c & ~3;
         bool fourfold = true;
         for (int b3 = 0; b3 < 4; ++b3)
-            if (GeneticCode[block + b3] != GeneticCode[c]) fourfold = false;
-        classes[c] = fourfold ? 4 : (FamilySize[c] == 2 ? 2 : 0);
+            if (code[block + b3] != code[c]) fourfold = false;
+        classes[c] = fourfold ? 4 : (sizes[c] == 2 ? 2 : 0);
     }
     return classes;
-}();
+}
+
+// The tables of the standard code, which the analysis reads.
+inline constexpr std::array<int, 64> FamilySize = familySizesOf(GeneticCode);
+inline constexpr std::array<int, 64> ThirdPositionClass = thirdPositionClassesOf(GeneticCode);
 
 // The 18 amino acids with more than one codon: what the codon-bias indices work on.
 constexpr bool isSynonymousFamily(int aminoAcid) {

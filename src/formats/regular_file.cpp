@@ -33,6 +33,13 @@ OpenStatus openRegularFile(const std::string& name, int& fd) {
     return OpenStatus::Opened;
 }
 
+OpenStatus probeRegularFile(const std::string& name) {
+    int fd = -1;
+    const OpenStatus status = openRegularFile(name, fd);
+    if (fd >= 0) ::close(fd);
+    return status;
+}
+
 void DescriptorReadBuffer::attach(int fd) {
     close();
     if (!buffer_) buffer_ = std::make_unique<char[]>(Size);

@@ -20,6 +20,9 @@ enum class OpenStatus {
 // descriptor in blocking mode that the caller owns.
 OpenStatus openRegularFile(const std::string& name, int& fd);
 
+// Whether name is a regular file that opens for reading (it is opened and closed again).
+OpenStatus probeRegularFile(const std::string& name);
+
 // A read buffer over a file descriptor, with seeking (positions are byte offsets).
 class DescriptorReadBuffer : public std::streambuf {
 public:

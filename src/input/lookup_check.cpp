@@ -1,7 +1,5 @@
 #include "input/lookup_check.hpp"
 
-#include <unistd.h>
-
 #include <cstdint>
 #include <string>
 
@@ -15,13 +13,6 @@ namespace {
 
 void writeReportLine(std::ostream& report, const std::string& text) {
     report << text << '\n' << std::flush;
-}
-
-OpenStatus tryOpening(const std::string& name) {
-    int fd = -1;
-    const OpenStatus status = openRegularFile(name, fd);
-    if (fd >= 0) ::close(fd);
-    return status;
 }
 
 // Exons must run upward, each with first <= last, each beginning after the previous one
@@ -52,7 +43,7 @@ void checkOut(const GeneRecord& record, const RunSettings& settings, bool writeH
         writeReportLine(report, "");
     }
 
-    const OpenStatus opened = settings.checkSequenceFile ? tryOpening(record.file) : OpenStatus::Opened;
+    const OpenStatus opened = settings.checkSequenceFile ? probeRegularFile(record.file) : OpenStatus::Opened;
     const bool couldNotOpen = opened != OpenStatus::Opened;
     const bool overlong = record.overlongLine;
     const bool arrayProblem = cdsArrayOutOfOrder(record);

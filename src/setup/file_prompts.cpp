@@ -1,7 +1,5 @@
 #include "setup/file_prompts.hpp"
 
-#include <unistd.h>
-
 #include <string>
 
 #include "analysis/run_settings.hpp"
@@ -62,11 +60,8 @@ namespace {
 // Why the lookup table cannot be read, as a line for the console; nullptr when it opens.
 const char* lookupProblem(const std::string& name) {
     if (hasControlCharacter(name)) return nameProblemText();
-    int fd = -1;
-    const OpenStatus status = openRegularFile(name, fd);
-    if (status != OpenStatus::Opened) return openProblemText(status);
-    ::close(fd);
-    return nullptr;
+    const OpenStatus status = probeRegularFile(name);
+    return status == OpenStatus::Opened ? nullptr : openProblemText(status);
 }
 
 }  // namespace
