@@ -34,7 +34,7 @@ constexpr std::string_view Usage =
     "Exit status 0 on success, 1 for a file that cannot be read or written, 2 for a\n"
     "wrong command line. --version prints the version.\n";
 
-const ToolSpec Spec{"kestrel-lookup", Usage, {{"-o", {}, true, "a file name"}, {"--keep-pseudo"}}};
+const ToolDescription Tool{"kestrel-lookup", Usage, {{"-o", {}, true, "a file name"}, {"--keep-pseudo"}}};
 
 // The entries of every file, in the order named.
 std::vector<lookup::CdsEntry> buildEntries(const std::vector<std::string>& files, lookup::SkipTally& skipped,
@@ -73,7 +73,7 @@ int buildTable(const CommandLine& line, std::ostream& out, std::ostream& err) {
 }  // namespace
 
 int runLookupTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    return runTool(Spec, args, out, err, [&](const CommandLine& line) { return buildTable(line, out, err); });
+    return runTool(Tool, args, out, err, [&](const CommandLine& line) { return buildTable(line, out, err); });
 }
 
 }  // namespace kestrel

@@ -36,7 +36,7 @@ constexpr std::string_view Usage =
     "command line (an output file that is also the input is one). --version prints the\n"
     "version.\n";
 
-const ToolSpec Spec{"kestrel-plot",
+const ToolDescription Tool{"kestrel-plot",
                     Usage,
                     {{"-o", {}, true}, {"--x", {}, true}, {"--y", {}, true}, {"--allow-incomplete"}}};
 
@@ -341,7 +341,7 @@ int drawFigure(const PlotArguments& parsed, std::istream& in, std::ostream& out,
 }  // namespace
 
 int runPlotTool(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err) {
-    return runTool(Spec, args, out, err,
+    return runTool(Tool, args, out, err,
                    [&](const CommandLine& line) { return drawFigure(plotArguments(line), in, out, err); });
 }
 

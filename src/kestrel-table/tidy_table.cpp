@@ -52,7 +52,7 @@ constexpr std::string_view Usage =
     "complete; a FIFO, device or /dev/stdout is written in place. --version prints the\n"
     "version.\n";
 
-const ToolSpec Spec{"kestrel-table",
+const ToolDescription Tool{"kestrel-table",
                     Usage,
                     {{"-o", {}, true, "a file name"},
                      {"--summary", {}, true, "a file name"},
@@ -401,7 +401,7 @@ std::optional<double> median(std::vector<double>& values) {
 }
 
 int runTableTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    return runTool(Spec, args, out, err,
+    return runTool(Tool, args, out, err,
                    [&](const CommandLine& line) { return writeTables(tableArguments(line), out, err); });
 }
 

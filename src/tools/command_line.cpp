@@ -7,10 +7,10 @@ namespace kestrel {
 
 namespace {
 
-const OptionSpec* findOption(const ToolSpec& spec, std::string_view word) {
-    const auto found = std::find_if(spec.options.begin(), spec.options.end(),
-                                    [&](const OptionSpec& o) { return o.name == word || o.alias == word; });
-    return found == spec.options.end() ? nullptr : &*found;
+const OptionDescription* findOption(const ToolDescription& tool, std::string_view word) {
+    const auto found = std::find_if(tool.options.begin(), tool.options.end(),
+                                    [&](const OptionDescription& o) { return o.name == word || o.alias == word; });
+    return found == tool.options.end() ? nullptr : &*found;
 }
 
 }  // namespace
@@ -33,7 +33,7 @@ std::vector<std::string> CommandLine::values(std::string_view name) const {
     return all;
 }
 
-CommandLine parseCommandLine(const ToolSpec& spec, const std::vector<std::string>& args) {
+CommandLine parseCommandLine(const ToolDescription& tool, const std::vector<std::string>& args) {
     CommandLine line;
     bool optionsEnded = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -45,7 +45,7 @@ CommandLine parseCommandLine(const ToolSpec& spec, const std::vector<std::string
         } else if (arg == "--help" || arg == "-h" || arg == "--version") {
             (arg == "--version" ? line.version : line.help) = true;
             return line;
-        } else if (const OptionSpec* option = findOption(spec, arg)) {
+        } else if (const OptionDescription* option = findOption(tool, arg)) {
             if (option->takesValue && i + 1 >= args.size())
                 throw UsageError(arg + " needs " + std::string(option->valueName));
             line.options.emplace_back(std::string(option->name), option->takesValue ? args[++i] : std::string());
@@ -58,24 +58,24 @@ CommandLine parseCommandLine(const ToolSpec& spec, const std::vector<std::string
 
 std::string_view toolVersion() { return KESTREL_VERSION; }
 
-int runTool(const ToolSpec& spec, const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+int runTool(const ToolDescription& tool, const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
             const std::function<int(const CommandLine&)>& body) {
     // A file-size limit makes a write fail, which is reported, rather than killing the tool.
     std::signal(SIGXFSZ, SIG_IGN);
     try {
-        const CommandLine line = parseCommandLine(spec, args);
-        if (line.help) out << spec.usage;
-        if (line.version) out << spec.name << ' ' << toolVersion() << '\n';
+        const CommandLine line = parseCommandLine(tool, args);
+        if (line.help) out << tool.usage;
+        if (line.version) out << tool.name << ' ' << toolVersion() << '\n';
         if (line.help || line.version) return ExitSuccess;
         return body(line);
     } catch (const UsageError& e) {
-        err << spec.name << ": " << e.what() << '\n' << spec.usage;
+        err << tool.name << ": " << e.what() << '\n' << tool.usage;
         return ExitUsage;
     } catch (const ToolFailure& e) {
-        err << spec.name << ": " << e.what() << '\n';
+        err << tool.name << ": " << e.what() << '\n';
         return e.status();
     } catch (const std::exception& e) {
-        err << spec.name << ": " << e.what() << '\n';
+        err << tool.name << ": " << e.what() << '\n';
         return ExitBadData;
     }
 }

@@ -36,17 +36,17 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-struct OptionSpec {
+struct OptionDescription {
     std::string_view name;        // "-o", "--summary"
     std::string_view alias = {};  // another name for it ("--threads" for "-j"), or none
     bool takesValue = false;
     std::string_view valueName = "a value";  // what it takes, for the message when it is missing
 };
 
-struct ToolSpec {
+struct ToolDescription {
     std::string_view name;   // "kestrel-table"
     std::string_view usage;  // the --help text
-    std::vector<OptionSpec> options;
+    std::vector<OptionDescription> options;
 };
 
 // The options given, in order, under their names (aliases resolved), and the operands.
@@ -63,13 +63,13 @@ struct CommandLine {
     std::vector<std::string> values(std::string_view name) const;   // all, in order
 };
 
-CommandLine parseCommandLine(const ToolSpec& spec, const std::vector<std::string>& args);
+CommandLine parseCommandLine(const ToolDescription& tool, const std::vector<std::string>& args);
 
 // Runs a tool's body on its parsed command line (args without the program name). --help
 // or -h writes the usage to out and --version "NAME VERSION", both with status 0; a
 // UsageError, a ToolFailure or any other exception from the body ends the tool with its
 // message (status 2, the failure's own, 1).
-int runTool(const ToolSpec& spec, const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+int runTool(const ToolDescription& tool, const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
             const std::function<int(const CommandLine&)>& body);
 
 // The version of the programs, as CMake sets it.
