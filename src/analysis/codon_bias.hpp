@@ -14,11 +14,11 @@ namespace kestrel {
 // without an RSCU table, ChiL, ChiSc, Fop and CAI of a gene without a codon of a
 // synonymous family, ENC without a usable amino acid of two, four and six codons.
 struct CodonBiasResults {
-    std::optional<double> enc;
-    std::optional<double> chiL;
-    std::optional<double> chiSc;
-    std::optional<double> fop;
-    std::optional<double> cai;
+    std::optional<double> enc = std::nullopt;
+    std::optional<double> chiL = std::nullopt;
+    std::optional<double> chiSc = std::nullopt;
+    std::optional<double> fop = std::nullopt;
+    std::optional<double> cai = std::nullopt;
 };
 
 // The CAI weights must have been floored (floorCaiWeights) before.
