@@ -7,17 +7,9 @@
 set -u
 bin=$1
 root=$(cd "$(dirname "$0")/../.." && pwd)
+export KESTREL_BIN_DIR=$bin
+. "$root/tests/test_lib.sh"
 rm -rf "$2" && mkdir -p "$2" && cd "$2" || exit 1
-fail=0
-bad() { echo "FAIL: $*"; fail=1; }
-# expect STATUS NAME COMMAND...: the command ends within 30 s with this exit status.
-expect() {
-  local want=$1 name=$2
-  shift 2
-  timeout 30 "$@" > "$name.out" 2> "$name.err"
-  local got=$?
-  [ "$got" = "$want" ] || bad "$name: status $got, expected $want: $(head -3 "$name.err")"
-}
 same() { cmp -s "$1" "$2" || bad "$1 was changed"; }
 
 cp "$root/examples/example.gb" g.gb
@@ -38,6 +30,11 @@ grep -q "pipe: not a regular file" lookup-in-pipe.err || bad "lookup: $(cat look
 # "-" is standard input for the tool that reads one file.
 expect 0 plot-stdin "$bin/kestrel-plot" - < a.kstl
 grep -q "^<svg" plot-stdin.out || bad "plot of standard input"
+# The figure is well-formed XML, whatever the name it shows.
+cp a.kstl 'a&b<1>.kstl'
+expect 0 plot-xml "$bin/kestrel-plot" -o xml.svg 'a&b<1>.kstl'
+python3 -c 'import sys, xml.dom.minidom as m; m.parse(sys.argv[1])' xml.svg || bad "the figure is not well-formed XML"
+grep -qF 'a&amp;b&lt;1&gt;.kstl: ' xml.svg || bad "the name in the figure is not escaped"
 
 # --- An output that is an input is a usage error, whatever name leads to it.
 expect 2 lookup-self "$bin/kestrel-lookup" -o g.gb g.gb
@@ -99,6 +96,23 @@ if [ -x /usr/bin/time ] && ! ldd "$bin/kestrel-lookup" | grep -q libasan; then
   /usr/bin/time -f %M -o long-line.rss "$bin/kestrel-lookup" long-line.gb > /dev/null 2>&1
   [ "$(tail -1 long-line.rss)" -lt 65536 ] || bad "kestrel-lookup took $(tail -1 long-line.rss) kB"
 fi
+
+# --- kestrel-lookup refuses what the analysis could not read, and writes nothing then;
+# pseudogenes only when asked for.
+echo "not a GenBank file" > plain.txt
+expect 1 lookup-plain "$bin/kestrel-lookup" -o bad.lookup g.gb plain.txt
+shows lookup-plain "plain.txt holds no GenBank record"
+ls bad.lookup* > /dev/null 2>&1 && bad "a table or its temporary file was left"
+expect 1 lookup-missing "$bin/kestrel-lookup" missing.gb
+shows lookup-missing "missing.gb: cannot be opened for reading"
+cp g.gb 'a#CDS.gb'
+expect 1 lookup-hash "$bin/kestrel-lookup" 'a#CDS.gb'
+shows lookup-hash "rename the file"
+awk '/^     CDS / && !done {print; print "                     /pseudo"; done = 1; next} {print}' g.gb > pseudo.gb
+expect 0 lookup-pseudo "$bin/kestrel-lookup" pseudo.gb
+expect 0 lookup-keep "$bin/kestrel-lookup" --keep-pseudo pseudo.gb
+shows lookup-pseudo " 1 pseudogene,"
+[ $(($(grep -c '^#CDS' lookup-keep.out) - $(grep -c '^#CDS' lookup-pseudo.out))) = 1 ] || bad "--keep-pseudo"
 
 # --- An output file cut short is refused, and taken only when asked, with a warning.
 head -n -3 a.kstl > cut.kstl

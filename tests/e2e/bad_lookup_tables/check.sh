@@ -1,8 +1,7 @@
 # Lookup tables that are empty, garbage, cut short, with huge lines or impossible
 # coordinates and contigs: no crash, no hang, and every analysed gene gets a complete row.
 set -u
-. "$(dirname "${BASH_SOURCE[0]}")/../bad_input_lib.sh"
-fail=0
+. "$(dirname "${BASH_SOURCE[0]}")/../../test_lib.sh"
 make_record 3000 60 1 > seq.gb
 make_record 2000 60 2 >> seq.gb
 
@@ -12,9 +11,9 @@ expect_rows() {  # NAME: run, then one complete row per analysed gene
   run_kestrel "$1.lookup" "$1" || { fail=1; return; }
   local n; n=$(analysed "$1")
   if [ "$n" -eq 0 ]; then
-    [ ! -s "$1.kstl" ] || { echo "$1: output should stay empty"; fail=1; }
+    [ ! -s "$1.kstl" ] || bad "$1: output should stay empty"
   else
-    rows_complete "$1.kstl" "$n" min || { echo "$1: rows"; fail=1; }
+    rows_complete "$1.kstl" "$n" min || bad "$1: rows"
   fi
 }
 
@@ -41,11 +40,11 @@ entry "201..500" a seq.gb 1 100 50 201 500 | awk 'NR == 5 {printf "#file "; for 
   entry "nothing here" nopair seq.gb 1 100 50 0 0
 } > coords.lookup
 for name in empty garbage cut huge coords; do expect_rows "$name"; done
-[ "$(analysed coords)" -eq 15 ] || { echo "coords: every entry should be analysed"; fail=1; }
-grep -qF $'\a\n Sequence of contig3 not found in seq.gb' coords.console || { echo "contig 3: no message"; fail=1; }
-grep -qF $'\a\n Sequence of contig0 not found in seq.gb' coords.console || { echo "contig 0: no message"; fail=1; }
+[ "$(analysed coords)" -eq 15 ] || bad "coords: every entry should be analysed"
+holds coords.console $'\a\n Sequence of contig3 not found in seq.gb' || bad "contig 3: no message"
+holds coords.console $'\a\n Sequence of contig0 not found in seq.gb' || bad "contig 0: no message"
 # An entry after a contig that could not be found is read as in a new file.
 entry "201..500" again seq.gb 1 100 50 201 500 > alone.lookup
-run_kestrel alone.lookup alone || fail=1
-[ "$(row_of coords.kstl again | cut -c32-)" = "$(row_of alone.kstl again | cut -c32-)" ] || { echo "gene after bad contigs differs from the gene alone"; fail=1; }
+run_kestrel alone.lookup alone || bad "status"
+[ "$(row_of coords.kstl again | cut -c32-)" = "$(row_of alone.kstl again | cut -c32-)" ] || bad "gene after bad contigs differs from the gene alone"
 exit $fail

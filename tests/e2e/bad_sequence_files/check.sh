@@ -1,8 +1,7 @@
 # Sequence files with odd layouts and missing parts: every gene gets a complete row, the
 # reader never hangs, and genes whose sequence cannot be found say so.
 set -u
-. "$(dirname "${BASH_SOURCE[0]}")/../bad_input_lib.sh"
-fail=0
+. "$(dirname "${BASH_SOURCE[0]}")/../../test_lib.sh"
 
 make_record 3000 60 1 > ref.gb
 make_record 3000 10 1 > short.gb
@@ -25,30 +24,30 @@ genes() {  # the same four genes, forward and reverse, one and two exons, on FIL
 }
 for f in ref short long crlf cr bom double; do
   genes "$f.gb" > "$f.lookup"
-  run_kestrel "$f.lookup" "$f" || fail=1
-  rows_complete "$f.kstl" 4 || { echo "$f: rows"; fail=1; }
+  run_kestrel "$f.lookup" "$f" || bad "status"
+  rows_complete "$f.kstl" 4 || bad "$f: rows"
 done
 # Layout must not change a single count: the rows equal those of the 60-letter file.
 for f in short long crlf cr bom double; do
   for g in fwd rev late early; do
-    [ "$(row_of "$f.kstl" $g)" = "$(row_of ref.kstl $g)" ] || { echo "$f: row of $g differs from the 60-letter file"; fail=1; }
+    [ "$(row_of "$f.kstl" $g)" = "$(row_of ref.kstl $g)" ] || bad "$f: row of $g differs from the 60-letter file"
   done
 done
 
 for f in noend noorigin noletter empty garbage missing; do
   genes "$f.gb" > "$f.lookup"
   run_kestrel "$f.lookup" "$f" || { fail=1; continue; }
-  rows_complete "$f.kstl" 4 || { echo "$f: rows"; fail=1; }
+  rows_complete "$f.kstl" 4 || bad "$f: rows"
 done
 # Without "//" the contig simply ends with the file.
 for g in fwd rev late early; do
-  [ "$(row_of noend.kstl $g)" = "$(row_of ref.kstl $g)" ] || { echo "noend: row of $g differs"; fail=1; }
+  [ "$(row_of noend.kstl $g)" = "$(row_of ref.kstl $g)" ] || bad "noend: row of $g differs"
 done
 for f in noorigin noletter empty garbage missing; do
-  grep -qF $'\a\n Sequence of fwd not found in '"$f.gb" "$f.console" || [ $f = missing ] || { echo "$f: no 'not found' message"; fail=1; }
-  grep -q '^Number of Excluded Genes: 4$' "$f.kstl" || { echo "$f: the genes should be excluded"; fail=1; }
+  holds "$f.console" $'\a\n Sequence of fwd not found in '"$f.gb" || [ $f = missing ] || bad "$f: no 'not found' message"
+  grep -q '^Number of Excluded Genes: 4$' "$f.kstl" || bad "$f: the genes should be excluded"
 done
 # A file that cannot be opened is not said to lack the gene.
-grep -qF $'\a\n Sequence file missing.gb of fwd could not be opened' missing.console || { echo "missing: no 'could not be opened' message"; fail=1; }
-! grep -q 'not found' missing.console || { echo "missing: said 'not found'"; fail=1; }
+holds missing.console $'\a\n Sequence file missing.gb of fwd could not be opened' || bad "missing: no 'could not be opened' message"
+! grep -q 'not found' missing.console || bad "missing: said 'not found'"
 exit $fail

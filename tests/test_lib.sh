@@ -1,6 +1,37 @@
-# Shared by the bad-input cases: generators of sequence files and lookup entries, a
-# time-limited scripted run, and the checks every run must pass.
+# Shared by the scripted tests: failures, time-limited runs, peak memory, generators of
+# sequence files and lookup entries, and the checks every analysis run must pass.
+# KESTREL_BIN_DIR names the folder of the programs.
 kestrel=$KESTREL_BIN_DIR/kestrel
+fail=0
+bad() { echo "FAIL: $*"; fail=1; }
+
+# Peak memory is measured with GNU time, when installed; under AddressSanitizer it is
+# not the program's own, so the limit is checked only without it.
+measured=1
+[ -x /usr/bin/time ] || measured=0
+ldd "$kestrel" 2> /dev/null | grep -q libasan && measured=0
+timed() {  # NAME COMMAND...: the command, its peak memory in NAME.rss
+  local name=$1
+  shift
+  if [ $measured = 1 ]; then /usr/bin/time -f %M -o "$name.rss" "$@"; else "$@"; fi
+}
+small() { [ $measured = 0 ] || [ "$(tail -1 "$1.rss")" -lt 65536 ] || bad "$1: peak memory $(tail -1 "$1.rss") kB"; }
+
+# expect STATUS NAME COMMAND...: the command ends within 30 s with this exit status;
+# its output in NAME.out and NAME.err.
+expect() {
+  local want=$1 name=$2
+  shift 2
+  timeout 30 "$@" > "$name.out" 2> "$name.err"
+  local got=$?
+  [ "$got" = "$want" ] || bad "$name: status $got, expected $want: $(head -3 "$name.err")"
+}
+# shows NAME TEXT: NAME.out (or NAME.err) holds the text, line ends included (grep would
+# take each line of the text as a pattern of its own).
+shows() { local seen; seen=$(cat "$1".out "$1".err 2> /dev/null); [[ "$seen" == *"$2"* ]] || bad "$1: no '$2'"; }
+# holds FILE TEXT: the file holds the text, line ends included.
+holds() { [[ "$(cat "$1")" == *"$2"* ]]; }
+complete() { tail -1 "$1" | grep -q '^Bad codons: ' || bad "$1 has no end-of-run summary"; }
 
 # make_record LENGTH PER_LINE SEED: one GenBank-like record of LENGTH bases, PER_LINE
 # letters per sequence line, numbered and in groups of ten as usual.
@@ -25,7 +56,7 @@ entry() {
 # non-zero status or a time-out.
 run_kestrel() {
   printf '%s %s\nC\nC\n' "$1" "$2" | timeout 60 "$kestrel" > "$2.console" 2> "$2.stderr" ||
-    { echo "$1: status $? (time-out or crash)"; cat "$2.stderr" | head -20; return 1; }
+    { echo "$1: status $? (time-out or crash)"; head -20 "$2.stderr"; return 1; }
 }
 
 # rows_complete OUT.kstl N [min]: exactly N gene rows, each as long as the column-header
