@@ -1,45 +1,37 @@
 #include "analysis/codon_bias.hpp"
 
+#include <gtest/gtest.h>
+
 #include <cmath>
 #include <sstream>
 
-#include <gtest/gtest.h>
-
 #include "analysis/cai_weights.hpp"
 #include "analysis/codon_letters.hpp"
-#include "analysis/gene_counts.hpp"
 
 namespace kestrel {
 namespace {
 
-int codon(const std::string& l) { return codonOfLetters(l); }
+int codon(const std::string& letters) { return codonOfLetters(letters); }
 
-struct BiasRun {
-    GeneCounts counts;
-    RunSettings settings;
-    ReferenceTables references;
-    CodonBiasResults results;
+// Codon counts from "codon count" pairs, e.g. "AAC 3 AAT 1".
+std::array<std::int32_t, 64> counts(const std::string& pairs) {
+    std::array<std::int32_t, 64> codonCount{};
+    std::istringstream words(pairs);
+    std::string letters;
+    std::int32_t count;
+    while (words >> letters >> count) codonCount[codon(letters)] = count;
+    return codonCount;
+}
 
-    // The gene's codon counts as "codon count" pairs, e.g. "AAC 3 AAT 1".
-    explicit BiasRun(const std::string& codons = "") {
-        std::istringstream words(codons);
-        std::string letters;
-        std::int32_t count;
-        while (words >> letters >> count) counts.codonCount[codon(letters)] = count;
-    }
-    const CodonBiasResults& run() {
-        results = computeCodonBias(counts.codonCount, settings, references);
-        return results;
-    }
-};
+// -1 stands for no value.
+double valueOf(const std::optional<double>& index) { return index.value_or(-1); }
 
 // ChiSc = ChiL / (X / N) = chi2 / X, where X sums (family size - 1) over the codons.
 TEST(CodonBias, ChiSquareAndEncOfHandWorkedGenes) {
-    struct Case {
+    const struct {
         std::string codons;
         double chiL, chiSc, enc;
-    };
-    const Case cases[] = {
+    } cases[] = {
         // Asn E = 2: +-1 shrink to +-0.5. Ile E = 1/3: +2/3 and -1/3 both become +1/6 (the shift
         // crosses zero). Met and stop codons do not count; no ENC class is complete.
         {"AAC 3 AAT 1 ATC 1 ATG 7 TAA 2", 0.5 / 5, 0.5 / 6, -1},
@@ -56,14 +48,15 @@ TEST(CodonBias, ChiSquareAndEncOfHandWorkedGenes) {
         // Leu seen once, Arg once with each of two codons: no usable six-codon family.
         // chi2 = 15 - 8 + 9/8 + Leu 6 (1/3)^2 / (1/6) + Arg 6 (1/6)^2 / (1/3) = 101/8.
         {"AAC 2 AAT 2 GAC 1 GAT 1 GCA 4 ATA 2 CTA 1 AGA 1 CGT 1", 101.0 / 8 / 15, 101.0 / 8 / 37, -1},
+        // No synonymous codon: nothing can be computed.
+        {"ATG 3 TGG 2 TAA 1", -1, -1, -1},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.codons);
-        BiasRun bias(c.codons);
-        bias.run();
-        EXPECT_NEAR(bias.results.chiL.value(), c.chiL, 1e-12);
-        EXPECT_NEAR(bias.results.chiSc.value(), c.chiSc, 1e-12);
-        EXPECT_NEAR(bias.results.enc.value_or(-1), c.enc, 1e-12);  // -1: not computed
+        const CodonBiasResults bias = computeCodonBias(counts(c.codons), RunSettings{}, ReferenceTables{});
+        EXPECT_NEAR(valueOf(bias.chiL), c.chiL, 1e-12);
+        EXPECT_NEAR(valueOf(bias.chiSc), c.chiSc, 1e-12);
+        EXPECT_NEAR(valueOf(bias.enc), c.enc, 1e-12);
     }
 }
 
@@ -75,10 +68,10 @@ TEST(CodonBias, EncLeavesOutEveryAminoAcidWhoseExactFIsZero) {
         std::string codons;
         double enc;
     } cases[] = {
-        {"GAC 1 GAT 1 GCA 2 CTA 2", -1},                        // class 2: Asp alone, F = 0
-        {"ATA 1 ATC 1 ATT 1 AAC 2 AAT 2 GCA 2 CTA 2", 38.5},   // class 3: F3 = (1/3 + 1) / 2
-        {"GCA 1 GCG 1 GCC 1 GCT 1 AAC 2 CTA 2", -1},            // class 4: Ala alone, F = 0
-        {"CTA 1 CTG 1 CTC 1 TTA 1 TTG 1 AAC 2 GCA 2", -1},      // class 6: Leu alone, F = 0
+        {"GAC 1 GAT 1 GCA 2 CTA 2", -1},                         // class 2: Asp alone, F = 0
+        {"ATA 1 ATC 1 ATT 1 AAC 2 AAT 2 GCA 2 CTA 2", 38.5},    // class 3: F3 = (1/3 + 1) / 2
+        {"GCA 1 GCG 1 GCC 1 GCT 1 AAC 2 CTA 2", -1},             // class 4: Ala alone, F = 0
+        {"CTA 1 CTG 1 CTC 1 TTA 1 TTG 1 AAC 2 GCA 2", -1},       // class 6: Leu alone, F = 0
         {"CTA 1 CTG 1 CTC 1 TTA 1 TTG 1 AGC 1 TCG 1 AGA 2 AAC 2 GCA 2", 20.0},  // F6 = Arg 1 alone
         // yqhI of E. coli K-12 without its start and stop codons. Usable: F2 = (Phe 1 + Tyr 1/3 +
         // Lys 1/2 + Asp 2/5 + Glu 1) / 5 = 97/150, F4 = (Val 1 + Ala 1/6) / 2 = 7/12, F6 = Arg 1/6;
@@ -89,46 +82,50 @@ TEST(CodonBias, EncLeavesOutEveryAminoAcidWhoseExactFIsZero) {
          "TGC 1 TTA 1 TTC 2 TTG 1",
          3684350.0 / 83517},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.codons);
-        BiasRun bias(c.codons);
-        EXPECT_NEAR(bias.run().enc.value_or(-1), c.enc, 1e-12);
-    }
+    for (const auto& c : cases)
+        EXPECT_NEAR(valueOf(computeCodonBias(counts(c.codons), RunSettings{}, ReferenceTables{}).enc), c.enc, 1e-12)
+            << c.codons;
 }
 
 TEST(CodonBias, FopIsTheFlaggedShareOfAllSynonymousCodons) {
-    BiasRun bias("AAC 3 AAT 1 GCA 2 ATG 4");
-    EXPECT_EQ(bias.run().fop, std::nullopt);  // no list used
-    bias.settings.preferredCodonListUsed = true;
-    EXPECT_EQ(bias.run().fop, 0.0);  // nothing flagged
-    auto& flags = bias.references.optimalCodonFlags;
+    const auto gene = counts("AAC 3 AAT 1 GCA 2 ATG 4");
+    RunSettings settings;
+    ReferenceTables references;
+    auto& flags = references.optimalCodonFlags;
     flags[codon("AAC")] = 1;
     flags[codon("AAT")] = 2;  // only 1 marks an optimal codon
-    flags[codon("GCA")] = -1;
     flags[codon("ATG")] = 1;  // Met is ignored
-    EXPECT_DOUBLE_EQ(bias.run().fop.value(), 0.5);
+    EXPECT_EQ(computeCodonBias(gene, settings, references).fop, std::nullopt);  // no list used
+    settings.preferredCodonListUsed = true;
+    EXPECT_DOUBLE_EQ(valueOf(computeCodonBias(gene, settings, references).fop), 0.5);
 }
 
 TEST(CodonBias, CaiIsTheGeometricMeanOfTheFlooredWeights) {
-    BiasRun bias("AAC 1 AAT 1 ATG 5");  // ATG keeps weight 0 and stays out of the mean
-    auto& w = bias.references.caiWeights;
-    w[codon("AAC")] = 1.0;
-    w[codon("AAT")] = 0.0;  // never seen in the reference
-    w[codon("GCA")] = NAN;  // amino acid absent from the reference
-    EXPECT_EQ(bias.run().cai, std::nullopt);  // no RSCU table
+    ReferenceCounts reference{};
+    reference[codon("GCA")] = 10;  // Ala: GCG has the most
+    reference[codon("GCG")] = 40;
+    reference[codon("ATG")] = 50;  // Met, Trp and stops keep weight 0
+    reference[codon("GAC")] = -5;  // Asp: the largest count is floored at 0
+    ReferenceTables references;
+    CaiWeights& w = references.caiWeights;
+    computeCaiWeights(reference, w);
+    EXPECT_EQ((std::array{w[codon("GCA")], w[codon("GCG")], w[codon("GCC")], w[codon("ATG")]}),
+              (std::array{0.25, 1.0, 0.0, 0.0}));
+    EXPECT_TRUE(std::isnan(w[codon("TGC")]));  // Cys absent from the reference: 0/0
+    EXPECT_EQ(w[codon("GAC")], -INFINITY);
     floorCaiWeights(w, 0.01);
-    EXPECT_EQ(w[codon("GCA")], 0.01);
-    EXPECT_EQ(w[codon("ATG")], 0.0);  // Met is never touched
+    EXPECT_EQ((std::array{w[codon("GCA")], w[codon("GCC")], w[codon("TGC")], w[codon("GAC")], w[codon("ATG")]}),
+              (std::array{0.25, 0.01, 0.01, 0.01, 0.0}));
 
-    bias.settings.rscuTableUsed = true;
-    EXPECT_NEAR(bias.run().cai.value(), 0.1, 1e-12);  // sqrt(1 * 0.01)
-    // Each codon occurrence counts once.
-    w[codon("AAC")] = 0.0001;
-    bias.counts.codonCount[codon("AAT")] = 3;
-    EXPECT_NEAR(bias.run().cai.value(), std::pow(10.0, -2.5), 1e-15);  // (1e-4 * (1e-2)^3)^(1/4)
-
-    w[codon("AAT")] = 0.0;  // a weight of 0 makes the geometric mean 0
-    EXPECT_EQ(bias.run().cai, 0.0);
+    RunSettings settings;
+    EXPECT_EQ(computeCodonBias(counts("GCA 1 GCG 1"), settings, references).cai, std::nullopt);  // no table used
+    settings.rscuTableUsed = true;
+    // Each codon occurrence counts once; Met stays out of the mean.
+    EXPECT_NEAR(valueOf(computeCodonBias(counts("GCA 1 GCG 1 ATG 5"), settings, references).cai), 0.5, 1e-12);
+    EXPECT_NEAR(valueOf(computeCodonBias(counts("GCC 3 GCG 1"), settings, references).cai), std::pow(10.0, -1.5),
+                1e-12);  // (0.01^3 * 1)^(1/4)
+    w[codon("GCG")] = 0.0;  // a weight of 0 makes the geometric mean 0
+    EXPECT_EQ(computeCodonBias(counts("GCA 1 GCG 1"), settings, references).cai, 0.0);
 }
 
 }  // namespace

@@ -5,128 +5,90 @@
 #include <numeric>
 #include <tuple>
 
-#include "analysis/stringency.hpp"
+#include "analysis/codon_letters.hpp"
 #include "analysis/segment_window.hpp"
 
 namespace kestrel {
 namespace {
 
-constexpr CodonBases ATG{0, 3, 1}, GTG{1, 3, 1}, CTG{2, 3, 1}, TTG{3, 3, 1}, ATA{0, 3, 0}, ATC{0, 3, 2},
-    ATT{0, 3, 3}, GTA{1, 3, 0}, AAG{0, 0, 1}, TAA{3, 0, 0}, TGA{3, 1, 0}, GCT{1, 2, 3}, CGA{2, 1, 0},
-    AGA{0, 1, 0}, ANG{0, 4, 1}, NotRecorded{4, 4, 4};
+CodonBases bases(const char* letters) {
+    return {baseIndex(letters[0]), baseIndex(letters[1]), baseIndex(letters[2])};
+}
+const CodonBases NotRecorded{4, 4, 4};
 
 struct CodonStepTest : ::testing::Test {
-    void step(const CodonBases& b, bool first = false, bool last = false, std::int32_t number = 0) {
-        codonStep(b, first, last, number, settings, optimal, counts);
+    void step(const char* codon, bool first = false, bool last = false, std::int32_t number = 0) {
+        codonStep(bases(codon), first, last, number, settings, optimal, counts);
     }
-    std::int32_t counted() const {
-        return std::accumulate(counts.codonCount.begin(), counts.codonCount.end(), 0);
-    }
+    std::int32_t counted() const { return std::accumulate(counts.codonCount.begin(), counts.codonCount.end(), 0); }
     RunSettings settings;
     OptimalCodonFlags optimal{};
     GeneCounts counts;
 };
 
 TEST_F(CodonStepTest, FirstCodonIsAStartByGenomeType) {
-    for (bool prokaryote : {false, true})
-        for (const CodonBases& b : {ATG, GTG, CTG, TTG, ATA, ATC, ATT, GTA, AAG}) {
-            SCOPED_TRACE(testing::Message() << "prokaryote " << prokaryote << ", codon " << CodonIndex(b));
+    for (const GenomeType genome : {GenomeType::Eukaryote, GenomeType::Prokaryote})
+        for (const char* codon : {"ATG", "GTG", "CTG", "TTG", "ATA", "ATC", "ATT", "GTA", "AAG"}) {
             // Eukaryotes: ATG only. Prokaryotes: T second and G third, or A first and T second.
-            const bool valid = prokaryote ? b != GTA && b != AAG : b == ATG;
+            const std::string c = codon;
+            const bool valid = genome == GenomeType::Prokaryote ? c != "GTA" && c != "AAG" : c == "ATG";
             counts = GeneCounts{};
-            settings.genomeType = prokaryote ? GenomeType::Prokaryote : GenomeType::Eukaryote;
-            step(b, true);
-            EXPECT_EQ(counts.noStart, !valid);
+            settings.genomeType = genome;
+            step(codon, true);
+            EXPECT_EQ(counts.noStart, !valid) << codon;
             // A first codon that fails the start test is counted like any internal codon.
-            EXPECT_EQ(counts.codonCount[CodonIndex(b)], valid ? 0 : 1);
-            EXPECT_EQ(counts.startCodon, b);
+            EXPECT_EQ(counts.codonCount[codonOfLetters(codon)], valid ? 0 : 1) << codon;
+            EXPECT_EQ(counts.startCodon, bases(codon));
         }
 }
 
-TEST_F(CodonStepTest, BadCodonsAreOnlyCountedAsBad) {
-    step(ANG, true);
-    step(ANG, false, true);
-    EXPECT_EQ(counts.badCodons, 2);
-    EXPECT_EQ(counts.noStart + counts.noStop, 0);
+TEST_F(CodonStepTest, StopBadCodonsAndTheCodingBaseClasses) {
+    step("ANG", true);  // a bad first codon: no start recorded, only a bad codon
+    step("TGA");        // premature stop: counted, in no class
+    step("GCT");        // Ala: _4 and _6
+    step("CGA");        // Arg, four-codon block: _6 only
+    step("AGA");        // Arg, two-codon block: no class
+    step("AAG");        // Lys: _2
+    step("TAA", false, true);
+    EXPECT_EQ(std::tie(counts.badCodons, counts.noStart, counts.preStop, counts.noStop), std::tuple(1, false, true, false));
     EXPECT_EQ(counts.startCodon, NotRecorded);
-    EXPECT_EQ(counts.stopCodon, NotRecorded);
-    EXPECT_EQ(counted(), 0);
-    EXPECT_EQ(counts.positionBase, PositionBaseCounts{});
-    // A one-codon gene whose only codon is bad is one bad codon, not two.
-    counts = GeneCounts{};
-    step(ANG, true, true);
-    EXPECT_EQ(counts.badCodons, 1);
-}
-
-TEST_F(CodonStepTest, StopCodonsAndTheCodingBaseClasses) {
-    step(ATG, true);
-    step(TGA);  // premature stop: counted, in no class
-    step(GCT);  // Ala: _4 and _6
-    step(CGA);  // Arg, four-codon block: _6 only
-    step(AGA);  // Arg, two-codon block: no class
-    step(AAG);  // Lys: _2
-    step(TAA, false, true);
-    EXPECT_EQ(counts.preStop, 1);
-    EXPECT_EQ(counts.noStart + counts.noStop, 0);
-    EXPECT_EQ(counts.stopCodon, TAA);
-    EXPECT_EQ(counts.codonCount[CodonIndex(TGA)], 1);
-    EXPECT_EQ(counted(), 5);  // neither the start nor the final stop
+    EXPECT_EQ(counts.stopCodon, bases("TAA"));
+    EXPECT_EQ(counted(), 5);  // neither the bad codon nor the final stop
     // Every position of a counted codon, premature stop included, in the classes it belongs to.
     EXPECT_EQ(counts.positionBase, (PositionBaseCounts{{{2, 1, 1, 1}, {1, 3, 1, 0}, {3, 1, 0, 1}}}));
     EXPECT_EQ(counts.deg2Base, (PositionBaseCounts{{{1, 0, 0, 0}, {1, 0, 0, 0}, {0, 1, 0, 0}}}));
     EXPECT_EQ(counts.deg4Base, (PositionBaseCounts{{{0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}}}));
     EXPECT_EQ(counts.deg6Base, (PositionBaseCounts{{{0, 1, 1, 0}, {0, 1, 1, 0}, {1, 0, 0, 1}}}));
 
-    step(GCT, false, true);  // a last codon that is not a stop is counted
-    EXPECT_EQ(counts.noStop, 1);
-    EXPECT_EQ(counts.codonCount[CodonIndex(GCT)], 2);
+    step("GCT", false, true);  // a last codon that is not a stop is counted
+    step("ANG", false, true);  // a bad last codon is only a bad codon
+    EXPECT_EQ(std::tie(counts.noStop, counts.badCodons), std::tuple(true, 2));
+    EXPECT_EQ(counts.codonCount[codonOfLetters("GCT")], 2);
 }
 
 TEST_F(CodonStepTest, SegmentWindowBoundsRelativeToStartAndStop) {
-    struct Case {
-        int relativeToStop, begin, end, total, valid, lo, hi;
+    const struct {
+        bool fromStop;
+        int begin, end, total;
+        bool valid;
+        int lo, hi;
+    } cases[] = {
+        {false, 1, 10, 12, true, 1, 10},  // start, ten internal codons, stop
+        {false, 1, 10, 11, false, 0, 0},  // would reach the stop codon
+        {true, 10, 1, 12, true, 1, 10},   // the ten codons before the stop
+        {true, 11, 1, 12, true, 0, 10},   // from the start codon on
+        {true, 12, 1, 12, false, 0, 0},   // would begin before the start
     };
-    const Case cases[] = {
-        {0, 1, 10, 12, 1, 1, 10},  // start, ten internal codons, stop
-        {0, 1, 10, 11, 0, 0, 0},   // would reach the stop codon
-        {1, 10, 1, 12, 1, 1, 10},  // the ten codons before the stop
-        {1, 11, 1, 12, 1, 0, 10},  // from the start codon on
-        {1, 12, 1, 12, 0, 0, 0},   // would begin before the start
-    };
-    settings.segmentAnalysis = 1;
-    for (const Case& c : cases) {
-        settings.segmentRelativeToStop = c.relativeToStop;
+    settings.segmentAnalysis = true;
+    for (const auto& c : cases) {
+        settings.segmentRelativeToStop = c.fromStop;
         settings.segmentBegin = c.begin;
         settings.segmentEnd = c.end;
-        counts.segmentValid = 1;  // left over from the gene before
+        counts.segmentValid = true;  // left over from the gene before
         counts.codonTotal = c.total;
         fixSegmentWindow(settings, counts);
         EXPECT_EQ(std::tuple(counts.segmentValid, counts.segLo, counts.segHi), std::tuple(c.valid, c.lo, c.hi))
             << "case " << &c - cases;
-    }
-}
-
-TEST_F(CodonStepTest, SegmentWindowHoldsStartAndStopButNotBadCodons) {
-    // ATG GGG, a bad codon, TAA: the window holds codons 0-2 counted from the start, 1-3 from the stop.
-    const CodonBases gene[] = {ATG, {1, 1, 1}, ANG, TAA};
-    const PositionBaseCounts inWindow[] = {{{{1, 1, 0, 0}, {0, 1, 0, 1}, {0, 2, 0, 0}}},   // ATG GGG
-                                           {{{0, 1, 0, 1}, {1, 1, 0, 0}, {1, 1, 0, 0}}}};  // GGG TAA
-    optimal[CodonIndex(ATG)] = optimal[CodonIndex(TAA)] = 1;
-    settings.segmentAnalysis = 1;
-    for (bool relativeToStop : {false, true}) {
-        settings.segmentRelativeToStop = relativeToStop;
-        settings.segmentBegin = relativeToStop ? 2 : 0;
-        settings.segmentEnd = relativeToStop ? 0 : 2;
-        counts = GeneCounts{};
-        counts.codonTotal = 4;
-        fixSegmentWindow(settings, counts);
-        for (int n = 0; n < 4; ++n) step(gene[n], n == 0, n == 3, n);
-        EXPECT_EQ(counts.segmentPreferred, 1) << relativeToStop;
-        EXPECT_EQ(counts.segmentBase, inWindow[relativeToStop]) << relativeToStop;
-        ASSERT_EQ(counts.segmentValid, 1);
-        CumulativeCounts cumulative;
-        endOfGeneStep(settings, 0, counts, cumulative);
-        EXPECT_EQ(counts.segmentValid, 0);  // one bad codon voids the window
     }
 }
 

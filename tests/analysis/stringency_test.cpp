@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "analysis/genetic_code.hpp"
+#include "analysis/codon_letters.hpp"
 
 namespace kestrel {
 namespace {
@@ -34,34 +34,35 @@ TEST(Stringency, EachOptionExcludesOnItsOwnFlags) {
 }
 
 // Only option 5 is on, so genes without a valid start or a recorded stop are included too.
-TEST(EndOfGene, IncludedGenesAddTheirCountsAndTallies) {
-    struct Gene {
-        CodonBases start, stop;
-        int badCodons, preStop;
-    };
-    const Gene genes[] = {
-        {{0, 3, 1}, {3, 0, 0}, 3, 0},  // ATG ... TAA with bad codons
-        {{1, 3, 1}, {3, 1, 0}, 0, 0},  // GTG, a failed start tallied under its own codon; TGA
-        {{0, 0, 1}, {4, 4, 4}, 0, 0},  // AAG, not a tallied start, and no recorded stop
-        {{0, 3, 1}, {3, 0, 0}, 0, 1},  // a premature stop: excluded
+TEST(Stringency, IncludedGenesAddTheirCountsAndTallies) {
+    const struct {
+        const char *start, *stop;
+        int badCodons;
+        bool preStop;
+    } genes[] = {
+        {"ATG", "TAA", 3, false},  // with bad codons
+        {"GTG", "TGA", 0, false},  // a failed start tallied under its own codon
+        {"AAG", "NNN", 0, false},  // not a tallied start, and no recorded stop
+        {"ATG", "TAA", 0, true},   // a premature stop: excluded
     };
     RunSettings settings;
-    settings.noPrematureStops = 1;
+    settings.noPrematureStops = true;
     CumulativeCounts cumulative;
-    for (const Gene& g : genes) {
+    for (const auto& g : genes) {
         GeneCounts counts;
-        counts.startCodon = g.start;
-        counts.stopCodon = g.stop;
-        counts.noStart = g.start != CodonBases{0, 3, 1};  // the eukaryote start test
+        for (int p = 0; p < 3; ++p) {
+            counts.startCodon[p] = baseIndex(g.start[p]);
+            counts.stopCodon[p] = baseIndex(g.stop[p]);
+        }
+        counts.noStart = std::string(g.start) != "ATG";  // the eukaryote start test
         counts.badCodons = g.badCodons;
         counts.preStop = g.preStop;
-        counts.codonCount[CodonIndex(3, 3, 3)] = 2;  // TTT, the last entry
+        counts.codonCount[63] = 2;  // TTT, the last entry
         endOfGeneStep(settings, 0, counts, cumulative);
     }
-    EXPECT_EQ(cumulative.genesIncluded, 3);
-    EXPECT_EQ(cumulative.genesExcluded, 1);
-    EXPECT_EQ(cumulative.cumCodonCount[CodonIndex(3, 3, 3)], 6);
-    EXPECT_EQ(cumulative.cumBadCodons, 3);
+    EXPECT_EQ(std::tie(cumulative.genesIncluded, cumulative.genesExcluded, cumulative.cumCodonCount[63],
+                       cumulative.cumBadCodons),
+              std::tuple(3, 1, 6, 3));
     EXPECT_EQ(cumulative.startTally, (std::array<std::int64_t, 7>{1, 1, 0, 0, 0, 0, 0}));
     EXPECT_EQ(cumulative.stopTally, (std::array<std::int64_t, 3>{1, 0, 1}));
 }

@@ -2,22 +2,19 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <tuple>
 #include <vector>
 
-#include "../control/scratch_path.hpp"
+#include "test_support.hpp"
 
 namespace kestrel {
 namespace {
 
 // An 11-line entry; the line numbered `line` (0 is the CDS line) is replaced by text.
 std::string entry(int line, const std::string& text) {
-    std::string lines[] = {"#CDS 1..9", "#gene g1", "#nListings 2", "#nAlt 3", "#file seq.gb",
-                           "#contig 4", "#beforeSpace 5", "#afterSpace 6", "#altCDSFirst 7",
-                           "#altCDSlast 8", "//"};
+    std::string lines[] = {"#CDS 1..9",     "#gene g1",       "#nListings 2",  "#nAlt 3",       "#file seq.gb", "#contig 4",
+                           "#beforeSpace 5", "#afterSpace 6", "#altCDSFirst 7", "#altCDSlast 8", "//"};
     lines[line] = text;
     std::string out;
     for (const std::string& l : lines) out += l + "\n";
@@ -31,45 +28,51 @@ GeneRecord readOne(int line, const std::string& text) {
     return record;
 }
 
-// Coordinates, complement strand, incomplete 5' and 3' ends, complete coordinate pairs.
-using Cds = std::tuple<std::vector<std::int32_t>, int, int, int, std::int32_t>;
-
-Cds cdsOf(const std::string& cdsLine) {
-    const GeneRecord r = readOne(0, cdsLine);
-    return {r.cds, r.complement, r.incomplete5, r.incomplete3, r.nExons};
+TEST(LookupEntry, TheBuildersEntryReadsBack) {
+    LookupEntry written{"complement(join(<1..100,200..300))", "dnaA", 2, 1, "seq.gb", 3, -15, 10000000, 1, 400};
+    const std::string text = formatEntry(written);
+    EXPECT_EQ(text, "#CDS complement(join(<1..100,200..300))\n#gene dnaA\n#nListings 2\n#nAlt 1\n#file seq.gb\n"
+                    "#contig 3\n#beforeSpace -15\n#afterSpace 10000000\n#altCDSFirst 1\n#altCDSlast 400\n//\n");
+    std::istringstream in(text);
+    GeneRecord r;
+    readLookupEntry(in, 0, r);
+    EXPECT_EQ(std::tie(r.cds, r.nExons, r.complement, r.incomplete5, r.incomplete3),
+              std::tuple(std::vector<std::int32_t>{1, 100, 200, 300}, 2, true, true, false));
+    EXPECT_EQ(std::tie(r.gene, r.nListings, r.nAlt, r.file, r.contig, r.beforeSpace, r.afterSpace, r.altCDSFirst,
+                       r.altCDSlast),
+              std::tuple("dnaA", 2, 1, "seq.gb", 3, -15, UnlimitedSpace, 1, 400));
 }
 
 TEST(LookupEntry, CdsLine) {
-    EXPECT_EQ(cdsOf("#CDS join(1..100,200..300)"), Cds({1, 100, 200, 300}, 0, 0, 0, 2));
-    EXPECT_EQ(cdsOf("#CDS complement(<1..100)"), Cds({1, 100}, 1, 1, 0, 1));
-    EXPECT_EQ(cdsOf("#CDS 1..100,150"), Cds({1, 100, 150}, 0, 0, 0, 1));  // a lone last coordinate
-    EXPECT_EQ(cdsOf("#CDS Complement(1..90)"), Cds({1, 90}, 0, 0, 0, 1));
+    using Cds = std::tuple<std::vector<std::int32_t>, bool, bool, bool, std::int32_t>;
+    const auto cdsOf = [](const std::string& line) {
+        const GeneRecord r = readOne(0, line);
+        return Cds(r.cds, r.complement, r.incomplete5, r.incomplete3, r.nExons);
+    };
+    EXPECT_EQ(cdsOf("#CDS 1..100,150"), Cds({1, 100, 150}, false, false, false, 1));  // a lone last coordinate
+    EXPECT_EQ(cdsOf("#CDS Complement(1..90)"), Cds({1, 90}, false, false, false, 1));
     // "complement" counts anywhere on the line; '<', '>' and digits only from column 6 on.
-    EXPECT_EQ(cdsOf("complement #CDS 1..90"), Cds({1, 90}, 1, 0, 0, 1));
-    EXPECT_EQ(cdsOf("#CD<>1..90>"), Cds({1, 90}, 0, 0, 1, 1));
-    EXPECT_EQ(cdsOf("#C12 5..9"), Cds({5, 9}, 0, 0, 0, 1));
+    EXPECT_EQ(cdsOf("complement #CDS 1..90"), Cds({1, 90}, true, false, false, 1));
+    EXPECT_EQ(cdsOf("#CD<>1..90>"), Cds({1, 90}, false, false, true, 1));
+    EXPECT_EQ(cdsOf("#C12 5..9"), Cds({5, 9}, false, false, false, 1));
 
     std::string many = "#CDS join(";
-    for (int k = 0; k < 700; ++k)
-        many += std::to_string(10 * k + 1) + ".." + std::to_string(10 * k + 5) + ",";
+    for (int k = 0; k < 700; ++k) many += std::to_string(10 * k + 1) + ".." + std::to_string(10 * k + 5) + ",";
     const GeneRecord r = readOne(0, many + "99999999999999..3)");
     EXPECT_EQ(r.nExons, 701);
     EXPECT_EQ(r.cds[1400], 2147483647);  // saturates at the 32-bit limit
 }
 
-TEST(LookupEntry, NumbersAndTextInTheirValueColumns) {
-    const GeneRecord r = readOne(0, "#CDS 1..9");
-    EXPECT_EQ(std::tie(r.gene, r.nListings, r.nAlt, r.file, r.contig, r.beforeSpace, r.afterSpace,
-                       r.altCDSFirst, r.altCDSlast),
-              std::tuple("g1", 2, 3, "seq.gb", 4, 5, 6, 7, 8));
-    EXPECT_EQ(readOne(5, "#contig  2").contig, 0);  // column 9 holds a blank
-    EXPECT_EQ(readOne(5, "#contig 4294967297").contig, 2147483647);
-    EXPECT_EQ(readOne(3, "#nAlt 3x").nAlt, 3);
-    EXPECT_EQ(readOne(6, "#beforeSpace -20").beforeSpace, -20);
-    EXPECT_EQ(readOne(6, "#beforeSpace 12-3").beforeSpace, 12);
-    EXPECT_EQ(readOne(6, "#beforeSpace --4").beforeSpace, 0);
-    EXPECT_EQ(readOne(6, "#beforeSpace -99999999999").beforeSpace, -2147483647 - 1);
-
+TEST(LookupEntry, NumbersAndTextOnlyInTheirValueColumns) {
+    const std::pair<std::int32_t, std::int32_t> numbers[] = {
+        {readOne(5, "#contig  2").contig, 0},  // column 9 holds a blank
+        {readOne(5, "#contig 4294967297").contig, 2147483647},
+        {readOne(3, "#nAlt 3x").nAlt, 3},
+        {readOne(6, "#beforeSpace 12-3").beforeSpace, 12},
+        {readOne(6, "#beforeSpace --4").beforeSpace, 0},
+        {readOne(6, "#beforeSpace -99999999999").beforeSpace, -2147483647 - 1},
+    };
+    for (const auto& [read, expected] : numbers) EXPECT_EQ(read, expected);
     EXPECT_EQ(readOne(1, "#gene " + std::string(35, 'n')).gene, std::string(30, 'n'));
     EXPECT_EQ(readOne(4, "#file " + std::string(45, 'f')).file, std::string(40, 'f'));
     EXPECT_EQ(readOne(1, "#gene  two").gene, " two");
@@ -84,11 +87,11 @@ TEST(LookupEntry, AnOverlongLineMarksTheEntry) {
         std::istringstream in(entry(line, "#file " + std::string(20000, 'f')) + entry(0, "#CDS 1..9"));
         GeneRecord record;
         readLookupEntry(in, 0, record);
-        EXPECT_EQ(record.overlongLine, 1) << line;
+        EXPECT_TRUE(record.overlongLine) << line;
         readLookupEntry(in, 1, record);
-        EXPECT_EQ(std::tie(record.overlongLine, record.gene, record.file), std::tuple(0, "g1", "seq.gb")) << line;
+        EXPECT_EQ(std::tie(record.overlongLine, record.gene, record.file), std::tuple(false, "g1", "seq.gb")) << line;
     }
-    EXPECT_EQ(readOne(1, "#gene " + std::string(9993, 'g')).overlongLine, 0);  // 9999 characters
+    EXPECT_FALSE(readOne(1, "#gene " + std::string(9993, 'g')).overlongLine);  // 9999 characters
 }
 
 TEST(LookupEntry, PreviousEntryAndMissingLinesAtEndOfFile) {
@@ -102,13 +105,12 @@ TEST(LookupEntry, PreviousEntryAndMissingLinesAtEndOfFile) {
     EXPECT_EQ(std::tie(r.prevFile, r.prevContig), std::tuple("seq.gb", 3));
     EXPECT_EQ(std::tie(r.gene, r.file, r.contig, r.altCDSlast), std::tuple("b", "", 0, 0));
     readLookupEntry(in, 2, r);  // past the end: everything empty
-    EXPECT_TRUE(r.cds.empty());
-    EXPECT_EQ(r.gene, "");
+    EXPECT_EQ(std::tie(r.cds, r.gene), std::tuple(std::vector<std::int32_t>{}, ""));
 }
 
 TEST(LookupTable, CountsCdsLinesIncludingAnUnterminatedLastLine) {
     const std::string name = scratchPath("count_lookup").string();
-    std::ofstream(name, std::ios::binary) << "#CDS 1..3\nxx #CDS\n#cds 4..5\n\n#CDS 7..9";
+    writeFile(name, "#CDS 1..3\nxx #CDS\n#cds 4..5\n\n#CDS 7..9");
     std::int32_t n = -1;
     ASSERT_EQ(countLookupEntries(name, n), OpenStatus::Opened);
     EXPECT_EQ(n, 3);
@@ -116,13 +118,12 @@ TEST(LookupTable, CountsCdsLinesIncludingAnUnterminatedLastLine) {
     std::filesystem::remove(name);
 }
 
-TEST(Sizing, SpanOfConsecutiveGenesOfOneContig) {
+TEST(LookupTable, SizingSpansConsecutiveGenesOfOneContig) {
     SizingState sizing;
     GeneRecord r;
     r.file = "a.gb";
     r.contig = 1;
-    auto step = [&](const std::string& prevFile, std::int32_t prevContig, std::int32_t first,
-                    std::int32_t last) {
+    auto step = [&](const std::string& prevFile, std::int32_t prevContig, std::int32_t first, std::int32_t last) {
         r.prevFile = prevFile;
         r.prevContig = prevContig;
         r.altCDSFirst = first;
@@ -136,11 +137,8 @@ TEST(Sizing, SpanOfConsecutiveGenesOfOneContig) {
     // The same contig number in another file, or another contig, starts afresh.
     EXPECT_EQ(step("b.gb", 1, 3000, 4000), std::pair(6000, 5000));
     EXPECT_EQ(step("a.gb", 2, 500, 100), std::pair(6000, 1100));
-
-    EXPECT_EQ(rowsForSpan(0), 23);
-    EXPECT_EQ(rowsForSpan(-5), 23);
-    EXPECT_EQ(rowsForSpan(2049), 63);
-    EXPECT_EQ(rowsForSpan(2050), 64);
+    const std::pair<std::int32_t, std::int32_t> rows[] = {{0, 23}, {-5, 23}, {2049, 63}, {2050, 64}};
+    for (const auto& [span, expected] : rows) EXPECT_EQ(rowsForSpan(span), expected) << span;
     EXPECT_EQ(rowsForSpan(2147483647), MaxWindowRows);
 }
 

@@ -1,41 +1,29 @@
-#include "formats/kstl_format.hpp"
 #include "output/output_header.hpp"
-
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include <gtest/gtest.h>
 
-#include "../control/scratch_path.hpp"
+#include <sstream>
+
+#include "test_support.hpp"
 
 namespace kestrel {
 namespace {
 
-TEST(ColumnHeader, AllNoncodingSequenceCombined) {
-    RunSettings settings;
-    EXPECT_EQ(kstl::columnHeaderLine(settings),
-              "Gene                           File                                     Contig "
-              "First     Last      Strand  noStart noStop preStop Alt DegenCdns MetTrp BadCdns "
-              "ENC   Chi_L ChiSc Fop   CAI   Start Stop Int AltFirst  AltLast   UpSBG    DownSBG  "
-              "NCBases BadNC GC_nc  GC1    GC2    GC3    \n");
-}
+class OutputHeader : public InScratchFolder {};
 
-TEST(OutputHeader, ReferenceFilesCopiedAsTheyStandOrNotAtAll) {
+TEST_F(OutputHeader, ReferenceFilesAreCopiedAsTheyStandOrNotAtAll) {
     RunSettings settings;
-    settings.rscuTableUsed = settings.preferredCodonListUsed = 1;
-    settings.rscuFileName = scratchPath("ref").string() + ".scu";
-    settings.preferredCodonFileName = scratchPath("gone").string() + ".opt";
+    settings.rscuTableUsed = settings.preferredCodonListUsed = true;
+    settings.rscuFileName = "ref.scu";
+    settings.preferredCodonFileName = "gone.opt";
     settings.minimumRscu = 0.125;
     // A carriage return stays; a last line without its newline is not copied.
-    std::ofstream(settings.rscuFileName, std::ios::binary) << "highly expressed\r\n#\n12 AAA\nunterminated";
+    writeFile("ref.scu", "highly expressed\r\n#\n12 AAA\nunterminated");
     std::ostringstream out;
     writeOutputHeader(out, settings);
-    std::filesystem::remove(settings.rscuFileName);
-    EXPECT_NE(out.str().find("RSCU file for CAI:          " + settings.rscuFileName +
-                             "\nhighly expressed\r\n#\n12 AAA\nMinimum RSCU value:         0.125\n"
-                             "\nOptimal codon file for Fop: " + settings.preferredCodonFileName +
-                             "\n\nInclusion of gene in cumulative data:\n"),
+    EXPECT_NE(out.str().find("RSCU file for CAI:          ref.scu\nhighly expressed\r\n#\n12 AAA\n"
+                             "Minimum RSCU value:         0.125\n\nOptimal codon file for Fop: gone.opt\n\n"
+                             "Inclusion of gene in cumulative data:\n"),
               std::string::npos)
         << out.str();
 }

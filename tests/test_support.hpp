@@ -1,11 +1,13 @@
+// Helpers shared by the unit tests: scratch folders and whole files.
 #pragma once
 
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
-#include <utility>
 
 namespace kestrel {
 
@@ -21,9 +23,8 @@ inline std::filesystem::path scratchPath(const std::string& stem) {
 // A fixture whose tests run inside a fresh scratch folder of their own, removed afterwards.
 class InScratchFolder : public ::testing::Test {
 protected:
-    explicit InScratchFolder(std::string stem) : stem_(std::move(stem)) {}
     void SetUp() override {
-        dir_ = scratchPath(stem_);
+        dir_ = scratchPath("kestrel");
         std::filesystem::remove_all(dir_);
         std::filesystem::create_directories(dir_);
         previous_ = std::filesystem::current_path();
@@ -35,9 +36,17 @@ protected:
     }
 
     std::filesystem::path dir_, previous_;
-
-private:
-    std::string stem_;
 };
+
+inline std::string readFile(const std::filesystem::path& name) {
+    std::ifstream in(name, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// Writes text to name and returns the name.
+inline std::string writeFile(const std::string& name, const std::string& text) {
+    std::ofstream(name, std::ios::binary) << text;
+    return name;
+}
 
 }  // namespace kestrel

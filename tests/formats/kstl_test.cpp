@@ -1,0 +1,172 @@
+// The output-file format: what the analysis' writers write, the reader reads back under
+// the labels of the format's own table, for every combination of the options that shape
+// the rows.
+#include "formats/kstl_format.hpp"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <tuple>
+#include <random>
+
+#include "formats/kstl_reader.hpp"
+#include "output_files.hpp"
+
+namespace kestrel {
+namespace {
+
+struct Read {
+    std::vector<KstlColumn> columns;
+    std::vector<std::vector<std::string>> rows;  // cells, a placeholder in brackets
+    KstlSummary summary;
+};
+
+Read readBack(const std::string& text) {
+    std::istringstream in(text);
+    KstlReader reader(in, "t.kstl");
+    Read read{reader.columns(), {}, {}};
+    for (std::vector<KstlCell> cells; reader.nextRow(cells);) {
+        auto& row = read.rows.emplace_back();
+        for (const auto& cell : cells) row.push_back(cell.present ? std::string(cell.text) : "[" + std::string(cell.text) + "]");
+    }
+    read.summary = reader.readSummary();
+    return read;
+}
+
+std::string cell(const Read& read, std::size_t row, std::string_view label) {
+    for (std::size_t i = 0; i < read.columns.size(); ++i)
+        if (read.columns[i].label == label) return read.rows[row][i];
+    return "(no " + std::string(label) + ")";
+}
+
+TEST(KstlFormat, EveryOptionCombinationReadsBackUnderItsOwnLabels) {
+    const sample::Gene genes[] = {{"alpha one", "seq.gb", {45.5, 0.25, 0.5, std::nullopt, 0.75}, 1},
+                                  {"b", "other file.gb", {}, 4, "AAG", true}};
+    for (int options = 0; options < 48; ++options) {
+        RunSettings s;
+        s.noncodingMode = static_cast<NoncodingMode>(options % 3);
+        std::tie(s.reportBaseUsage, s.degeneracyBreakdown, s.codonUsageOutput, s.segmentAnalysis) =
+            std::tuple(options & 8, options & 16, (options / 3) % 2, options >= 32 || options % 5 == 0);
+        SCOPED_TRACE(options);
+        const std::string text = sample::outputFile(s, {genes[0], genes[1]}, 2, 1);
+        const Read read = readBack(text);
+        std::string labels, expected;
+        for (const KstlColumn& column : read.columns) labels += column.label + "/" + std::to_string(column.width) + " ";
+        for (const kstl::ColumnGroup group : kstl::columnGroups(s))
+            for (kstl::Column& column : kstl::groupColumns(group, s.reportBaseUsage))
+                expected += column.label + "/" + std::to_string(column.width) + " ";
+        EXPECT_EQ(labels, expected);
+        // Short names: every row is exactly as long as the column-header line.
+        for (const char* gene : {"\nalpha one ", "\nb "}) {
+            const std::size_t at = text.find(gene) + 1;
+            EXPECT_EQ(text.find('\n', at) - at + 1, kstl::columnHeaderLine(s).size()) << gene;
+        }
+        ASSERT_EQ(read.rows.size(), 2u);
+        const auto cells = [&](std::size_t row, std::initializer_list<std::string_view> labels) {
+            std::string out;
+            for (const auto label : labels) out += cell(read, row, label) + "|";
+            return out;
+        };
+        EXPECT_EQ(cells(0, {"Gene", "File", "Strand", "ENC", "Chi_L", "Fop", "CAI", "GC3"}),
+                  "alpha one|seq.gb|Forward|45.50|0.250|[nc]|0.750|0.2500|");
+        EXPECT_EQ(cells(1, {"File", "Strand", "ENC", "Start", "UpSBG", "GC3"}),
+                  "other file.gb|Reverse|[nc]|[na]|[.]|1.0000|");
+        EXPECT_EQ(cell(read, 0, "GC3_6") + cell(read, 1, "GC3_6"),
+                  s.degeneracyBreakdown ? "0.2500[.]" : "(no GC3_6)(no GC3_6)");
+        const bool flankA = s.noncodingMode == NoncodingMode::FlanksAndIntrons && s.reportBaseUsage;
+        EXPECT_EQ(cell(read, 0, kstl::FlankALabel), flankA ? "[.]" : "(no A fl)");
+        // Lys has no codon in the first gene: its shares are a bare 0.
+        EXPECT_EQ(cells(0, {"GCG_A", "AAA_K", "N_AAA_K"}),
+                  s.codonUsageOutput ? "0.2500|[0]|0|" : "(no GCG_A)|(no AAA_K)|(no N_AAA_K)|");
+        EXPECT_EQ(std::tuple(read.summary.genesIncluded, read.summary.genesExcluded, read.summary.complete),
+                  std::tuple(2, 1, true));
+    }
+}
+
+TEST(KstlReader, WideValuesPushTheRowRightWithoutShiftingCells) {
+    RunSettings settings;
+    const std::string longGene(33, 'g'), longFile(44, 'f');
+    std::string text = sample::outputFile(settings, {{longGene}, {"g b", longFile}}, 2);
+    // A count wider than its cell, and carriage returns before the line feeds.
+    const std::string counts = "        4      0       0    nc ";
+    text.replace(text.find(counts), counts.size(), "        4      0 123456789    nc ");
+    for (std::size_t at = 0; (at = text.find('\n', at)) != std::string::npos; at += 2) text.insert(at, "\r");
+    const Read read = readBack(text);
+    ASSERT_EQ(read.rows.size(), 2u);
+    EXPECT_EQ(read.rows[0][0] + "|" + read.rows[0][1] + "|" + read.rows[0][2], longGene + "|seq.gb|1");
+    EXPECT_EQ(read.rows[1][0] + "|" + read.rows[1][1] + "|" + cell(read, 1, "Contig"), "g b|" + longFile + "|1");
+    EXPECT_EQ(cell(read, 0, "MetTrp") + "|" + cell(read, 0, "BadCdns") + "|" + cell(read, 0, "ENC"), "0|123456789|[nc]");
+}
+
+// A file is complete when its summary's last line was read; the last row of a run cut
+// short has no line end, and is not cut into cells.
+TEST(KstlReader, AFileCutShortIsToldApart) {
+    const std::string whole = sample::outputFile(RunSettings{}, {{"g1"}, {"g2"}}, 2);
+    const std::size_t secondRow = whole.find("\ng2 ") + 1;
+    const struct {
+        std::string text;
+        std::size_t rows;
+        bool complete;
+    } cases[] = {
+        {whole, 2, true},
+        {whole.substr(0, whole.find("Bad codons")), 2, false},
+        {whole.substr(0, whole.find("\n", secondRow) + 1), 2, false},
+        {whole.substr(0, secondRow + 40), 1, false},
+        {whole.substr(0, whole.size() - 1), 2, true},  // only the summary's line end is missing
+    };
+    for (const auto& c : cases) {
+        const Read read = readBack(c.text);
+        EXPECT_EQ(std::pair(read.rows.size(), read.summary.complete), std::pair(c.rows, c.complete)) << c.text.size();
+    }
+}
+
+// A check report, a row with too few cells and an overlong line: see the table tool's tests.
+TEST(KstlReader, FilesThatAreNotAnalysisOutputAreRefused) {
+    const std::string file = sample::outputFile(RunSettings{}, {{"g1"}});
+    const std::string columns = file.substr(0, file.find("\ng1 ") + 1);
+    const std::string row = file.substr(columns.size(), file.find('\n', columns.size()) - columns.size());
+    const auto lines = [](const std::string& text) { return std::to_string(std::count(text.begin(), text.end(), '\n')); };
+    const std::string columnsLine = std::to_string(std::stoi(lines(columns)) + 1);
+    const std::string noColumns = file.substr(0, file.find("Gene "));
+    const std::pair<std::string, std::string> cases[] = {
+        {"", "t.kstl: is empty, not a KESTREL output file"},
+        {"#CDS 1..90\n#gene g1\n", "t.kstl, line 1: is not a KESTREL output file"},
+        {noColumns, "t.kstl, line " + lines(noColumns) + ": has no column-header line"},
+        {columns + row + "0.1 \n", "t.kstl, line " + columnsLine + ": gene row does not line up"},  // Strand one cell off
+    };
+    for (const auto& [text, message] : cases) {
+        try {
+            readBack(text);
+            ADD_FAILURE() << "no error for: " << message;
+        } catch (const KstlError& e) {
+            EXPECT_TRUE(std::string(e.what()).starts_with(message)) << e.what();
+        }
+    }
+}
+
+TEST(KstlReader, BlockWiseCuttingFindsEveryWordAcrossBlockEdges) {
+    // Words and blank runs that end on, start on and straddle the 64-character blocks,
+    // lines of exactly one and two blocks, all blanks, no blanks, and bytes above 127.
+    std::vector<std::string> lines = {"", " ", std::string(64, ' '), std::string(64, 'x'), std::string(128, 'x'),
+                                      std::string(63, ' ') + "ab" + std::string(63, ' ') + "c",
+                                      std::string(64, ' ') + "a", "\xc3\xa9t\xe9 \x80\xff  0.5000"};
+    std::mt19937 random(11);
+    for (int n = 0; n < 300; ++n) {
+        std::string line(random() % 300, ' ');
+        for (char& c : line) c = random() % 3 == 0 ? ' ' : static_cast<char>('!' + random() % 94);
+        lines.push_back(line);
+    }
+    std::vector<std::pair<std::size_t, std::size_t>> words, expected;
+    for (const auto& line : lines) {
+        expected.clear();  // one character at a time
+        for (std::size_t pos = 0; pos < line.size(); ++pos) {
+            if (line[pos] != ' ' && (pos == 0 || line[pos - 1] == ' ')) expected.emplace_back(pos, line.size());
+            if (line[pos] == ' ' && pos > 0 && line[pos - 1] != ' ') expected.back().second = pos;
+        }
+        splitWords(line, words);
+        EXPECT_EQ(words, expected) << '"' << line << '"';
+    }
+}
+
+}  // namespace
+}  // namespace kestrel
