@@ -19,9 +19,10 @@ failed=0
 fail() { echo "FAIL: $*"; failed=1; }
 
 run_workflow() {  # LOG, then the environment's changes as for env
+  # Snakemake waits for its SLURM jobs after a TERM, so a hung run is killed a minute later.
   local log=$1
   shift
-  env "$@" timeout 900 snakemake -s "$root/workflow/Snakefile" --profile "$root/workflow/profiles/slurm" \
+  env "$@" timeout -k 60 900 snakemake -s "$root/workflow/Snakefile" --profile "$root/workflow/profiles/slurm" \
     --config genomes=genomes bin_dir="$bin_dir" > "$log" 2>&1 || { fail "snakemake failed:"; tail -n 25 "$log"; }
 }
 
