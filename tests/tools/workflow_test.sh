@@ -153,10 +153,14 @@ bad_setting stringency.no_premature_stop 'stringency={no_premature_stop: false}'
 bad_setting bin_dir bin_dir="$PWD"
 bad_setting batch_size batch_size=0
 bad_setting table_threads table_threads=two
-mkdir -p empty
+mkdir -p empty dots && touch dots/..gb
 snakemake -s "$root/workflow/Snakefile" --cores 1 --config genomes=empty bin_dir="$bin_dir" > empty.log 2>&1 &&
   fail "an empty genome folder was accepted"
 grep -qF "no GenBank files in empty" empty.log || fail "empty folder: $(tail -3 empty.log)"
+# A genome named "." would work in work/genomes itself.
+snakemake -s "$root/workflow/Snakefile" --cores 1 --config genomes=dots bin_dir="$bin_dir" > dots.log 2>&1 &&
+  fail "a genome named . was accepted"
+grep -qF "'..gb'" dots.log || fail "the genome named . is not named: $(tail -3 dots.log)"
 
 # --- Names that the shell would read (a quote, $(...), blanks) reach the tools whole. A
 # genome without a CDS fails with the reason in its log; the genome sharing its batch

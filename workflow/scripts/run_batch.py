@@ -8,11 +8,11 @@ folders); BATCH.json the genomes, as [name, GenBank file] pairs. Each genome goe
 through STEPS in order, each step writing its own logs (logs/STEP/NAME.log).
 
 A step is skipped when its outputs exist, none is older than its inputs, and it last ran
-with the same settings (recorded in work/NAME/steps.json), so a batch run again redoes only
-what is missing or out of date. A failing step leaves no output behind, says why at the
-end of its log, and skips the genome's later steps; the next genome goes on. At the end
-the batch names its failed genomes and exits with status 1 without writing DONE;
-otherwise it writes DONE, one genome name a line.
+with the same settings (recorded in steps.json in the genome's work folder), so a batch
+run again redoes only what is missing or out of date. A failing step leaves no output
+behind, says why at the end of its log, and skips the genome's later steps; the next
+genome goes on. At the end the batch names its failed genomes and exits with status 1
+without writing DONE; otherwise it writes DONE, one genome name a line.
 """
 import gzip
 import json
