@@ -1,83 +1,220 @@
 #!/usr/bin/env bash
-# Throughput of the many-genomes workflow: 20 gunzipped copies of the E. coli genome under
-# different names, run with --cores 1 and --cores 2, against the sum of the times of the
-# same chain run by hand genome by genome (lookup, analysis, figure) plus one table.
-# Each workflow figure is the median of RUNS runs, the two settings taking turns. A rerun
-# with nothing left to do times Snakemake's own start and finish, which no number of
-# cores shortens: it bounds how close --cores 2 can come to half of --cores 1.
-# Usage: bench/workflow_bench.sh [BIN_DIR] [WORK_DIR] [RUNS]; prints a Markdown section
-# (bench/run adds it to bench/RESULTS.md).
+# Throughput of the many-genomes workflow:
+#  - 20 gunzipped copies of the E. coli genome under different names, run with --cores 1
+#    and --cores 2, against the sum of the times of the same chain run by hand genome by
+#    genome (lookup, analysis, figure) plus one table; a rerun with nothing left to do
+#    times Snakemake's own start and finish, which no number of cores shortens;
+#  - 100 such copies, --cores 1 and --cores 2;
+#  - 2000 copies of a small GenBank file (bacterial_records.gb, 16 CDS), --cores 2, and
+#    the chain by hand on 200 of them;
+#  - Snakemake's planning (a dry run) on 25,000, 50,000 and 100,000 genome files, to show
+#    how planning grows with the number of genomes.
+# Copies are hard links where the file system allows (the workflow never writes to its
+# genome files). Workflow figures are medians, the settings of one round taking turns;
+# CPU seconds (user + system, Snakemake and the tools) are given beside the wall times,
+# since on a shared machine they vary less.
+# Usage: bench/workflow_bench.sh [BIN_DIR] [WORK_DIR] [RUNS] [LARGE_RUNS]
+#   RUNS (default 5) rounds of the 20-genome runs, LARGE_RUNS (default 3) of the others.
+# Prints a Markdown section (bench/run adds it to bench/RESULTS.md).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 bin=$(cd "${1:-$root/build}" && pwd)
 work=${2:-/tmp/kestrel-workflow-bench}
 runs=${3:-5}
+large_runs=${4:-3}
 genome=${KESTREL_BENCH_GENOME:-$root/../shared/data/ecoli_k12_mg1655.gbff.gz}
+small=${KESTREL_BENCH_SMALL:-$root/../shared/data/bacterial_records.gb}
 copies=20
 
 rm -rf "$work" && mkdir -p "$work/genomes"
-for i in $(seq -w 1 $copies); do gzip -dc "$genome" > "$work/genomes/ecoli_$i.gbff"; done
 now() { date +%s.%N; }
 median() { sort -g | awk '{a[NR] = $1} END {print a[int((NR + 1) / 2)]}'; }
-load=$(cut -d' ' -f1 /proc/loadavg)
+load() { cut -d' ' -f1 /proc/loadavg; }
+list() { for t in $1; do printf '%.2f ' "$t"; done; }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN {printf "%.2f", a / b}'; }
+rate() { echo "scale=1; $1 * 60 / $2" | bc; }
+per_thousand() { awk -v t="$1" -v n="$2" 'BEGIN {printf "%.2f", t / n * 1000}'; }
 
-# The chain by hand, one genome after the other.
-mkdir -p "$work/single"
-start=$(now)
-for i in $(seq -w 1 $copies); do
-  d=$work/single/$i && mkdir -p "$d" && cp "$work/genomes/ecoli_$i.gbff" "$d/genome.gb"
-  (cd "$d" && "$bin/kestrel-lookup" -o genome.lookup genome.gb 2> /dev/null &&
-     python3 "$root/workflow/scripts/kestrel_answers.py" "$root/workflow/config.yaml" genome.lookup genome > answers &&
-     "$bin/kestrel" < answers > console.log && "$bin/kestrel-plot" -o genome.svg genome.kstl)
-done
-(cd "$work/single" && "$bin/kestrel-table" -o genes.tsv --summary genomes.tsv */genome.kstl)
-single=$(echo "$(now) - $start" | bc)
+# copies SOURCE FOLDER PREFIX SUFFIX COUNT: COUNT names for one file, hard links where
+# possible. A file takes at most 60,000 links, so each 50,000 names get a copy of their own.
+copies() {
+  /usr/bin/python3 - "$@" << 'PY'
+import os, shutil, sys
+source, folder, prefix, suffix, count = sys.argv[1:6]
+os.makedirs(folder, exist_ok=True)
+target = None
+for i in range(int(count)):
+    name = os.path.join(folder, f"{prefix}{i + 1:06d}{suffix}")
+    if i % 50000 == 0:
+        target = name
+        shutil.copyfile(source, target)
+        continue
+    try:
+        os.link(target, name)
+    except OSError:
+        shutil.copyfile(target, name)
+PY
+}
 
-declare -A times
+# workflow DIR GENOMES CORES [ARGS...]: runs the workflow in DIR (made new) on the folder
+# of genomes; sets wall and seconds (CPU).
+workflow() {
+  local dir=$1 genomes=$2 cores=$3
+  shift 3
+  rm -rf "$dir" && mkdir -p "$dir"
+  local start end
+  wall= seconds=
+  start=$(now)
+  (cd "$dir" && /usr/bin/time -f '%U %S' -o cpu.txt snakemake -s "$root/workflow/Snakefile" --cores "$cores" \
+     --quiet "$@" --config genomes="$genomes" bin_dir="$bin" > run.log 2>&1) ||
+    { echo "workflow bench: snakemake failed, see $dir/run.log" >&2; exit 1; }
+  end=$(now)
+  wall=$(echo "$end - $start" | bc)
+  seconds=$(awk '{print $1 + $2}' "$dir/cpu.txt")
+}
+
+# by_hand GENOME...: the chain run by hand on each genome, one after the other, then one
+# table over all; sets single (wall seconds).
+by_hand() {
+  local g d start
+  rm -rf "$work/single" && mkdir -p "$work/single"
+  /usr/bin/python3 "$root/workflow/scripts/kestrel_answers.py" "$root/workflow/config.yaml" genome.lookup genome \
+    > "$work/answers"
+  start=$(now)
+  for g in "$@"; do
+    d=$work/single/$(basename "$g") && mkdir -p "$d" && cp "$g" "$d/genome.gb"
+    (cd "$d" && "$bin/kestrel-lookup" -o genome.lookup genome.gb 2> /dev/null &&
+       "$bin/kestrel" < "$work/answers" > console.log && "$bin/kestrel-plot" -o genome.svg genome.kstl)
+  done
+  (cd "$work/single" && "$bin/kestrel-table" -o genes.tsv --summary genomes.tsv */genome.kstl)
+  single=$(echo "$(now) - $start" | bc)
+  rm -rf "$work/single"
+}
+
+# --- 20 E. coli genomes against the chain by hand.
+gzip -dc "$genome" > "$work/ecoli.gbff"
+copies "$work/ecoli.gbff" "$work/genomes" ecoli_ .gbff "$copies"
+load20=$(load)
+by_hand "$work"/genomes/*.gbff
+
+declare -A times cpu
 for ((run = 1; run <= runs; run++)); do
   for cores in 1 2; do
-    d=$work/cores$cores && rm -rf "$d" && mkdir -p "$d"
-    start=$(now)
-    (cd "$d" && snakemake -s "$root/workflow/Snakefile" --cores $cores --quiet \
-       --config genomes="$work/genomes" bin_dir="$bin" > run.log 2>&1) ||
-      { echo "workflow bench: snakemake failed, see $d/run.log" >&2; exit 1; }
-    times[$cores]+="$(echo "$(now) - $start" | bc) "
+    workflow "$work/cores$cores" "$work/genomes" $cores
+    times[$cores]+="$wall " && cpu[$cores]+="$seconds "
   done
   start=$(now)
   (cd "$work/cores2" && snakemake -s "$root/workflow/Snakefile" --cores 2 --quiet \
      --config genomes="$work/genomes" bin_dir="$bin" > rerun.log 2>&1)
   times[rerun]+="$(echo "$(now) - $start" | bc) "
 done
-declare -A took
-for cores in 1 2 rerun; do took[$cores]=$(echo ${times[$cores]} | tr ' ' '\n' | median); done
-# The two settings of one round ran a few seconds apart, so their ratio is less
-# exposed to the machine's drift than the ratio of the two medians.
-paired=$(paste <(echo ${times[2]} | tr ' ' '\n') <(echo ${times[1]} | tr ' ' '\n') |
-  awk '{print $1 / $2}' | median)
+rm -rf "$work/cores1" "$work/cores2"
 
-rate() { echo "scale=1; $copies * 60 / $1" | bc; }
-ratio() { awk -v a="$1" -v b="$2" 'BEGIN {printf "%.2f", a / b}'; }
-list() { for t in $1; do printf '%.2f ' "$t"; done; }
+# --- 100 E. coli genomes, --cores 1 and --cores 2.
+copies "$work/ecoli.gbff" "$work/genomes100" ecoli_ .gbff 100
+load100=$(load)
+for ((run = 1; run <= large_runs; run++)); do
+  for cores in 1 2; do
+    workflow "$work/e100_$cores" "$work/genomes100" $cores
+    times[e100_$cores]+="$wall " && cpu[e100_$cores]+="$seconds "
+  done
+done
+rm -rf "$work/e100_1" "$work/e100_2" "$work/genomes100"
+
+# --- 2000 small genomes, --cores 2, and the chain by hand on 200 of them.
+copies "$small" "$work/small" small_ .gb 2000
+load2000=$(load)
+for ((run = 1; run <= large_runs; run++)); do
+  workflow "$work/s2000" "$work/small" 2
+  times[s2000]+="$wall " && cpu[s2000]+="$seconds "
+done
+by_hand "$work"/small/small_000{001..200}.gb
+small_by_hand=$single
+# Each genome starts three tools; what starting a process costs on this machine.
+spawn=$(/usr/bin/python3 -c 'import subprocess, time
+start = time.perf_counter()
+for _ in range(200): subprocess.run(["/bin/true"])
+print(f"{(time.perf_counter() - start) / 200 * 1000:.2f}")')
+rm -rf "$work/s2000" "$work/small"
+
+# --- Planning: dry runs on many genome files (the first one also records the plan).
+plan_rows=""
+for count in 25000 50000 100000; do
+  copies "$small" "$work/plan$count" g_ .gb "$count"
+  loadplan=$(load)
+  workflow "$work/dry$count" "$work/plan$count" 2 --dry-run
+  first=$wall
+  start=$(now)
+  (cd "$work/dry$count" && snakemake -s "$root/workflow/Snakefile" --cores 2 --quiet --dry-run \
+     --config genomes="$work/plan$count" bin_dir="$bin" > again.log 2>&1)
+  again=$(echo "$(now) - $start" | bc)
+  batches=$(grep -c . "$work/dry$count/work/batches/index.txt")
+  plan_rows+="| $count | $batches | $(printf %.2f "$first") | $(printf %.2f "$again") | $(per_thousand "$first" "$count") | $loadplan |"$'\n'
+  rm -rf "$work/dry$count" "$work/plan$count"
+done
+rm -rf "$work/genomes" "$work/ecoli.gbff"
+
+declare -A took used
+for key in 1 2 rerun e100_1 e100_2 s2000; do took[$key]=$(echo ${times[$key]} | tr ' ' '\n' | median); done
+for key in 1 2 e100_1 e100_2 s2000; do used[$key]=$(echo ${cpu[$key]} | tr ' ' '\n' | median); done
+# The two settings of one round ran a few seconds apart, so their ratio is less exposed
+# to the machine's drift than the ratio of the two medians.
+paired() {
+  paste <(echo ${times[$1]} | tr ' ' '\n') <(echo ${times[$2]} | tr ' ' '\n') | awk '{print $1 / $2}' | median
+}
 cat <<REPORT
 ## Many genomes: the Snakemake workflow
 
-$copies copies of E. coli K-12 MG1655 (4315 CDS each), gunzipped under different names;
-$(nproc) cores, load average before the runs: $load. Workflow figures are the median of $runs runs.
+$(nproc) cores; default settings (batch_size 50). Wall seconds are medians; CPU seconds are
+user + system time of Snakemake and everything it ran. The load average before each
+measurement is given: other work on the machine slows the runs, --cores 2 most.
 
-| Run | Seconds | Genomes per minute |
-|---|---|---|
-| chain by hand, one genome after the other | $(printf %.2f "$single") | $(rate "$single") |
-| workflow, --cores 1 | $(printf %.2f "${took[1]}") | $(rate "${took[1]}") |
-| workflow, --cores 2 | $(printf %.2f "${took[2]}") | $(rate "${took[2]}") |
+### 20 E. coli genomes
+
+$copies copies of E. coli K-12 MG1655 (4315 CDS each), gunzipped, under different names;
+load average $load20; median of $runs runs.
+
+| Run | Seconds | CPU seconds | Genomes per minute |
+|---|---|---|---|
+| chain by hand, one genome after the other | $(printf %.2f "$single") | | $(rate $copies "$single") |
+| workflow, --cores 1 | $(printf %.2f "${took[1]}") | $(printf %.2f "${used[1]}") | $(rate $copies "${took[1]}") |
+| workflow, --cores 2 | $(printf %.2f "${took[2]}") | $(printf %.2f "${used[2]}") | $(rate $copies "${took[2]}") |
 
 Workflow overhead against the chain by hand: --cores 1 takes $(ratio "${took[1]}" "$single") times as long.
---cores 2 against --cores 1: $(ratio "${took[2]}" "${took[1]}") (the target is at most 0.6); the median of
-the $runs rounds' own ratios: $(printf %.2f "$paired").
-Snakemake's own start and finish (a rerun with nothing to do): $(printf %.2f "${took[rerun]}") s. With
-everything else shared perfectly between the two cores, --cores 2 would take
-$(awk -v f="${took[rerun]}" -v a="${took[1]}" 'BEGIN {printf "%.2f", (f + (a - f) / 2) / a}') of --cores 1 at best.
+--cores 2 against --cores 1: $(ratio "${took[2]}" "${took[1]}"); the median of the $runs rounds' own ratios: $(printf %.2f "$(paired 2 1)").
+Snakemake's own start and finish (a rerun with nothing to do): $(printf %.2f "${took[rerun]}") s.
 Every run, in seconds: --cores 1: $(list "${times[1]}"); --cores 2: $(list "${times[2]}");
 rerun: $(list "${times[rerun]}").
 
+### 100 E. coli genomes
+
+The same genome under 100 names; load average $load100; median of $large_runs runs.
+
+| Run | Seconds | CPU seconds | Genomes per minute |
+|---|---|---|---|
+| workflow, --cores 1 | $(printf %.2f "${took[e100_1]}") | $(printf %.2f "${used[e100_1]}") | $(rate 100 "${took[e100_1]}") |
+| workflow, --cores 2 | $(printf %.2f "${took[e100_2]}") | $(printf %.2f "${used[e100_2]}") | $(rate 100 "${took[e100_2]}") |
+
+--cores 2 against --cores 1: $(ratio "${took[e100_2]}" "${took[e100_1]}") (the target is at most 0.56); the median of the rounds' own
+ratios: $(printf %.2f "$(paired e100_2 e100_1)"). Every run, in seconds: --cores 1: $(list "${times[e100_1]}");
+--cores 2: $(list "${times[e100_2]}").
+
+### 2000 small genomes
+
+bacterial_records.gb (9 records, 16 CDS) under 2000 names, --cores 2; load average $load2000;
+median of $large_runs runs: $(printf %.2f "${took[s2000]}") s (the target is at most 30 s), $(printf %.2f "${used[s2000]}") CPU seconds,
+$(per_thousand "${took[s2000]}" 2000) s per thousand genomes. Every run, in seconds: $(list "${times[s2000]}").
+The chain by hand on 200 of them, one after the other, takes $(per_thousand "$small_by_hand" 200) ms per genome: on two cores
+the workflow takes $(awk -v w="${took[s2000]}" -v c="$small_by_hand" 'BEGIN {printf "%.2f", 2 * w / (c * 10)}') times the time of the tools alone. Starting a process (\`/bin/true\` from
+Python) takes $spawn ms here; each genome starts three tools.
+
+### Planning many genomes
+
+Dry runs (\`snakemake --dry-run\`, start to finish) on folders of small genome files. The
+first dry run also records the plan (one file per batch); the second finds it unchanged.
+
+| Genome files | Batches | First dry run, s | Second dry run, s | First, ms per genome | Load average |
+|---|---|---|---|---|---|
+${plan_rows}
 Command: \`bench/workflow_bench.sh BIN_DIR\`.
 REPORT

@@ -17,6 +17,7 @@ example=$root/examples/example.gb
 awk 'NR <= 72' "$example" > genomes/a.gb
 awk 'NR > 72' "$example" | gzip -c > genomes/b.gb.gz
 cp "$example" genomes/c.gbff
+touch -d '1 minute ago' genomes/*
 
 # --- The answers file: a setting in the config shows in the output file's header.
 cp genomes/a.gb answers/g.gb && (cd answers && "$bin_dir/kestrel-lookup" -o g.lookup g.gb 2> /dev/null)
@@ -37,6 +38,29 @@ expect_header nc "Analysis of Noncoding Sequence: combine all NC sequence" "   P
   "   Start Codon:     not required to included other codons"
 grep -q "^Gene .* NCBases BadNC GC_nc " answers/nc.kstl 2> /dev/null || fail "nc.kstl has no NCBases column"
 answers bad genome_type=archaeon > /dev/null 2>&1 && fail "an unknown genome type was accepted"
+
+# --- Batches: with 2^L <= n < 2^(L+1) buckets, hash h goes to h mod 2^(L+1), or to
+# h mod 2^L when that is n or more. As genomes are added one by one, no genome changes
+# bucket except when a bucket is added, and then only from one old bucket to the new
+# one; every genome is in exactly one batch, and no batch holds more than batch_size.
+/usr/bin/python3 - "$root/workflow/scripts" << 'PY' || fail "batch planning (above)"
+import sys
+sys.path.insert(0, sys.argv[1])
+from kestrel_batches import bucket_count, bucket_of, name_hash, plan
+assert [bucket_of(h, 5) for h in range(9)] == [0, 1, 2, 3, 4, 1, 2, 3, 0]
+assert [bucket_of(h, 1) for h in range(3)] == [0, 0, 0]
+assert [bucket_count(n, 50) for n in (1, 800, 801, 850, 851)] == [16, 16, 17, 17, 18]
+names, size, before = [f"genome{i}" for i in range(300)], 5, {}
+for n in range(1, len(names) + 1):
+    count = bucket_count(n, size)
+    now = {name: bucket_of(name_hash(name), count) for name in names[:n]}
+    moved = [name for name in before if before[name] != now[name]]
+    assert not moved or (count > bucket_count(n - 1, size) and {now[m] for m in moved} == {count - 1}
+                         and len({before[m] for m in moved}) == 1), (n, moved)
+    batches = plan(names[:n], size)
+    assert sorted(sum(batches.values(), [])) == sorted(names[:n]) and max(map(len, batches.values())) <= size, n
+    before = now
+PY
 
 # --- The workflow on three genomes, then on four.
 run_workflow() {  # LOG [TARGET]
@@ -73,35 +97,38 @@ check_table a b c
 # Record 1 has 4 analysed genes, record 2 has 2: c, with both records, has all 6.
 [ "$(kstl_rows results/kstl/c.kstl | wc -l)" -eq 6 ] || fail "c.kstl does not hold the genes of both records"
 
-# A fourth genome: only its own jobs and the table job run.
+# A fourth genome: only the batch it joins and the table job run, and no other genome's
+# results are made again.
 cp genomes/a.gb genomes/d.gbk
-touch -d '2 seconds ago' results/kstl/a.kstl
-before=$(stat -c %Y results/kstl/a.kstl)
+touch -d '2 seconds ago' results/kstl/*.kstl
+before=$(stat -c %Y results/kstl/[abc].kstl)
 run_workflow second.log
 check_table a b c d
-for rule in analyse plot table; do
+for rule in batch table; do
   grep -qE "^$rule +1 " second.log || fail "the second run did not run exactly one $rule job"
 done
-[ "$(stat -c %Y results/kstl/a.kstl)" -eq "$before" ] || fail "a.kstl was made again"
+[ "$(stat -c %Y results/kstl/[abc].kstl)" = "$before" ] || fail "the results of a, b or c were made again"
 
 # --- Thousands of genomes with long names: more names than one command line holds reach
-# the table. Their output files are made by hand, so that only the table job runs.
-mkdir -p many/genomes many/results/kstl && cd many
-# (In one process: thousands of ln and mkdir commands take minutes on a busy machine.)
+# the table. Their output files are made by hand and their batches marked done after a
+# dry run has planned them, so that only the table job runs.
+mkdir -p many/genomes many/results/kstl many/results/plots && cd many
+# (In one process: thousands of ln commands take minutes on a busy machine.)
 /usr/bin/python3 -c '
 import os
 for i in range(1, 3201):
     name = f"GCF_00000{i:04d}.1_ASM_assembly_of_strain_{i:04d}"
     os.link("../genomes/a.gb", f"genomes/{name}.gb")
-    os.makedirs(f"work/{name}")
-    open(f"work/{name}/genome.lookup", "w").close()
     os.link("../results/kstl/a.kstl", f"results/kstl/{name}.kstl")
+    os.link("../results/plots/a.svg", f"results/plots/{name}.svg")
 ' || fail "the genomes were not made"
 # Older than the output files, however long the links took to make.
 touch -r ../results/kstl/a.kstl -d '-1 minute' genomes/*.gb
+run_workflow plan.log "--dry-run results/genes.tsv"
+sed 's|.*|work/batches/&.done|' work/batches/index.txt | xargs touch
 run_workflow many.log results/genes.tsv
 [ "$(wc -l < results/genomes.tsv 2> /dev/null)" = 3201 ] || fail "genomes.tsv of 3200 genomes lacks rows"
-grep -qE '^analyse +[0-9]' many.log && fail "genomes with up-to-date output files were analysed again"
+grep -qE '^batch +[0-9]' many.log && fail "batches marked done were run again"
 
 # --- Every setting is checked before any job runs: a bad one stops the run, naming its key.
 bad_setting() {  # KEY CONFIG...
@@ -124,21 +151,55 @@ bad_setting minimum_rscu minimum_rscu=1
 bad_setting genome_type genome_type=archaeon
 bad_setting stringency.no_premature_stop 'stringency={no_premature_stop: false}'
 bad_setting bin_dir bin_dir="$PWD"
-mkdir -p empty
+bad_setting batch_size batch_size=0
+bad_setting table_threads table_threads=two
+mkdir -p empty dots && touch dots/..gb
 snakemake -s "$root/workflow/Snakefile" --cores 1 --config genomes=empty bin_dir="$bin_dir" > empty.log 2>&1 &&
   fail "an empty genome folder was accepted"
 grep -qF "no GenBank files in empty" empty.log || fail "empty folder: $(tail -3 empty.log)"
+# A genome named "." would work in work/genomes itself.
+snakemake -s "$root/workflow/Snakefile" --cores 1 --config genomes=dots bin_dir="$bin_dir" > dots.log 2>&1 &&
+  fail "a genome named . was accepted"
+grep -qF "'..gb'" dots.log || fail "the genome named . is not named: $(tail -3 dots.log)"
 
-# --- Names that the shell would read (a quote, $(...), blanks) reach it quoted; a genome
-# without a CDS fails with the reason in its log, and the other genomes go on.
+# --- Names that the shell would read (a quote, $(...), blanks) reach the tools whole. A
+# genome without a CDS fails with the reason in its log; the genome sharing its batch
+# keeps its results, and once the file is mended a rerun makes only what was missing.
 mkdir -p odd/genomes && cd odd
-cp "$example" "genomes/it's \$(touch injected).gb"
+odd="it's \$(touch injected)"
+# A name in the bucket of "no cds" (while there are few genomes, a name's bucket is fixed).
+mate=$(/usr/bin/python3 - "$root/workflow/scripts" << 'PY'
+import sys
+sys.path.insert(0, sys.argv[1])
+from kestrel_batches import MIN_BUCKETS, bucket_of, name_hash
+def bucket(name): return bucket_of(name_hash(name), MIN_BUCKETS)
+print(next(f"mate{i}" for i in range(1000) if bucket(f"mate{i}") == bucket("no cds")))
+PY
+)
+cp "$example" "genomes/$odd.gb" && cp "$example" "genomes/$mate.gb"
 awk '/^FEATURES/ {skip = 1} /^ORIGIN/ {skip = 0} !skip' "$example" > "genomes/no cds.gb"
-snakemake -s "$root/workflow/Snakefile" --cores 2 --keep-going --config genomes=genomes "results=all results" \
-  bin_dir="$bin_dir" > run.log 2>&1 && fail "a genome without a CDS did not fail"
-[ -s "all results/kstl/it's \$(touch injected).kstl" ] || fail "the oddly named genome was not analysed"
+# Older than the results will be, so that results dated back a little stay newer.
+touch -d '1 minute ago' genomes/*
+odd_run() {  # LOG
+  snakemake -s "$root/workflow/Snakefile" --cores 2 --keep-going --config genomes=genomes "results=all results" \
+    bin_dir="$bin_dir" > "$1" 2>&1
+}
+odd_run run.log && fail "a genome without a CDS did not fail"
+grep -l '"no cds"' work/batches/*.json | xargs grep -q "\"$mate\"" || fail "$mate is not in the batch of no cds"
+[ -s "all results/kstl/$odd.kstl" ] || fail "the oddly named genome was not analysed"
 [ -e injected ] && fail "a genome's name ran as a shell command"
 grep -q "the lookup table has no entries" "logs/lookup/no cds.log" || fail "no reason in the log of the genome without CDS"
+grep -q "^no cds: analyse failed, see .*/logs/lookup/no cds.log" logs/batch/*.log || fail "no batch log names no cds"
+[ -s "all results/kstl/$mate.kstl" ] && [ -s "all results/plots/$mate.svg" ] ||
+  fail "the genome sharing the failed batch lost its results"
+cp "$example" "genomes/no cds.gb"
+touch -d '2 seconds ago' "all results/kstl/"*.kstl
+before=$(stat -c %Y "all results/kstl/$odd.kstl" "all results/kstl/$mate.kstl")
+odd_run rerun.log || fail "the rerun after mending no cds failed: $(tail -5 rerun.log)"
+[ "$(stat -c %Y "all results/kstl/$odd.kstl" "all results/kstl/$mate.kstl")" = "$before" ] ||
+  fail "the rerun made again results that were there"
+[ -s "all results/kstl/no cds.kstl" ] && [ "$(wc -l < "all results/genomes.tsv")" = 4 ] ||
+  fail "the mended genome is missing from the tables"
 cd ..
 
 [ $failed -eq 0 ] && echo "workflow test passed"

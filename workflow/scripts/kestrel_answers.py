@@ -29,7 +29,9 @@ GROUPS = {
                "noncoding": "separate"},
     "segment": {"enabled": False, "relative_to": "start", "begin": 1, "end": 10},
 }
-SETTINGS = set(TEXT_SETTINGS) | set(GROUPS) | {"minimum_rscu"}
+# Whole-number settings of the workflow itself, with their defaults (0: decided at run time).
+COUNT_SETTINGS = {"batch_size": 50, "table_threads": 0}
+SETTINGS = set(TEXT_SETTINGS) | set(GROUPS) | set(COUNT_SETTINGS) | {"minimum_rscu"}
 PLOT_X = ("", "GC3", "GC3_6")
 
 
@@ -84,6 +86,26 @@ def _text(config, key):
     return value
 
 
+def _count(config, key):
+    value = config.get(key, COUNT_SETTINGS[key])
+    if isinstance(value, str) and value.isdigit():
+        value = int(value)
+    least = 1 if COUNT_SETTINGS[key] else 0
+    if isinstance(value, bool) or not isinstance(value, int) or not least <= value <= 100000:
+        raise SettingsError(key, f"must be a whole number from {least} to 100000, not {value!r}")
+    return value
+
+
+def batch_size(config):
+    """How many genomes one job of the workflow runs, one after another."""
+    return _count(config, "batch_size")
+
+
+def table_threads(config):
+    """Threads of the table job; 0 leaves the choice to the workflow."""
+    return _count(config, "table_threads")
+
+
 def _minimum_rscu(config):
     minimum = config.get("minimum_rscu", 0.01)
     if isinstance(minimum, str):
@@ -128,6 +150,8 @@ def check_settings(config):
             raise SettingsError(key, f"no file {path}")
     if _text(config, "plot_x") not in PLOT_X:
         raise SettingsError("plot_x", f"must be GC3 or GC3_6 (or empty), not {config['plot_x']!r}")
+    for key in COUNT_SETTINGS:
+        _count(config, key)
     segment = _group(config, "segment")
     _whole(segment, "begin")
     _whole(segment, "end")

@@ -1,0 +1,242 @@
+#!/usr/bin/env python3
+"""Runs the per-genome steps for the genomes of one batch, one genome after another.
+
+usage: run_batch.py SETTINGS.json BATCH.json DONE
+
+SETTINGS.json holds what every genome's run needs (tools, answers, reference files,
+folders); BATCH.json the genomes, as [name, GenBank file] pairs. Each genome goes
+through STEPS in order, each step writing its own logs (logs/STEP/NAME.log).
+
+A step is skipped when its outputs exist, none is older than its inputs, and it last ran
+with the same settings (recorded in steps.json in the genome's work folder), so a batch
+run again redoes only what is missing or out of date. A failing step leaves no output
+behind, says why at the end of its log, and skips the genome's later steps; the next
+genome goes on. At the end the batch names its failed genomes and exits with status 1
+without writing DONE; otherwise it writes DONE, one genome name a line.
+"""
+import gzip
+import json
+import os
+import shutil
+import subprocess
+import sys
+import zlib
+from collections import namedtuple
+
+from kestrel_batches import write_whole
+
+
+class StepFailed(Exception):
+    """A step of one genome failed; the message goes at the end of the log named."""
+
+    def __init__(self, log, reason):
+        super().__init__(reason)
+        self.log = log
+
+
+# Each genome's results: folder in the results folder, and the name's suffix there.
+RESULTS = {"kstl": ("kstl", ".kstl"), "svg": ("plots", ".svg")}
+
+
+class Genome:
+    """One genome's names and paths."""
+
+    def __init__(self, settings, name, source):
+        self.name = name
+        self.source = source
+        self.work = os.path.abspath(os.path.join(settings["work"], name))
+        results = {key: os.path.abspath(os.path.join(settings["results"], folder, name + suffix))
+                   for key, (folder, suffix) in RESULTS.items()}
+        self.kstl, self.svg = results["kstl"], results["svg"]
+        self.logs_root = os.path.abspath(settings["logs"])
+
+    def log(self, step):
+        return os.path.join(self.logs_root, step, f"{self.name}.log")
+
+
+def run_tool(args, log, *, stdin=None, cwd=None, both=False):
+    """Runs a tool with its standard error (and output, when both) in the log."""
+    tool = os.path.basename(args[0])
+    with open(log, "wb") as out:
+        try:
+            status = subprocess.run(args, stdin=stdin, stdout=out if both else subprocess.DEVNULL,
+                                    stderr=subprocess.STDOUT if both else out, cwd=cwd).returncode
+        except OSError as e:
+            raise StepFailed(log, f"{args[0]} could not be run: {e.strerror}")
+    if status < 0:
+        raise StepFailed(log, f"{tool} was stopped by signal {-status}")
+    if status != 0:
+        raise StepFailed(log, f"{tool} exited with status {status}")
+
+
+def move_into_place(source, target):
+    """Moves a finished file to its place: a rename, or across file systems a copy to a
+    temporary name beside the target and a rename."""
+    os.makedirs(os.path.dirname(target), exist_ok=True)
+    try:
+        os.replace(source, target)
+    except OSError:
+        temporary = f"{target}.{os.getpid()}.tmp"
+        shutil.copyfile(source, temporary)
+        os.replace(temporary, target)
+        os.remove(source)
+
+
+def analyse(settings, genome):
+    """Decompress (or copy) the genome, build its lookup table, write the answers and run
+    the analysis in the genome's work folder, where every file has a short fixed name."""
+    work = genome.work
+    os.makedirs(work, exist_ok=True)
+    for stale in ("genome.kstl", "genome.gb"):
+        if os.path.lexists(os.path.join(work, stale)):
+            os.remove(os.path.join(work, stale))
+    log = genome.log("decompress")
+    with open(log, "w") as messages:
+        try:
+            opener = gzip.open if genome.source.endswith(".gz") else open
+            with opener(genome.source, "rb") as src, open(os.path.join(work, "genome.gb"), "wb") as dst:
+                shutil.copyfileobj(src, dst, 1 << 20)
+        except (OSError, EOFError, zlib.error) as e:
+            print(f"{genome.source}: {e}", file=messages)
+            raise StepFailed(log, "the genome file could not be read")
+
+    tools = settings["tools"]
+    log = genome.log("lookup")
+    run_tool([tools["kestrel-lookup"], "-o", "genome.lookup", "genome.gb"], log, cwd=work)
+    with open(os.path.join(work, "genome.lookup"), "rb") as table:
+        if not any(line.startswith(b"#CDS") for line in table):
+            raise StepFailed(log, "the lookup table has no entries: no CDS feature of this genome can be analysed")
+
+    log = genome.log("answers")
+    with open(log, "w") as messages:
+        try:
+            for path, name in settings["references"]:
+                shutil.copyfile(path, os.path.join(work, name))
+            with open(os.path.join(work, "answers"), "w") as answers:
+                answers.write("".join(f"{word}\n" for word in settings["answers"]))
+        except OSError as e:
+            print(e, file=messages)
+            raise StepFailed(log, "the answers file could not be written")
+
+    log = genome.log("kestrel")
+    with open(os.path.join(work, "answers"), "rb") as answers:
+        run_tool([tools["kestrel"]], log, stdin=answers, cwd=work, both=True)
+    # The analysis always exits with status 0: its closing line tells success apart.
+    with open(log, "rb") as console:
+        if b"KESTREL done." not in console.read():
+            raise StepFailed(log, "the analysis did not finish (no 'KESTREL done.' above)")
+    output = os.path.join(work, "genome.kstl")
+    if not os.path.isfile(output) or os.path.getsize(output) == 0:
+        raise StepFailed(log, "the analysis wrote no output file")
+    move_into_place(output, genome.kstl)
+    os.remove(os.path.join(work, "genome.gb"))
+
+
+def plot(settings, genome):
+    x = ["--x", settings["plot_x"]] if settings["plot_x"] else []
+    os.makedirs(os.path.dirname(genome.svg), exist_ok=True)
+    run_tool([settings["tools"]["kestrel-plot"], *x, "-o", genome.svg, genome.kstl], genome.log("plot"))
+
+
+# One step: its logs, its inputs and outputs, the settings whose change makes it run
+# again, and what it does. A new per-genome step is one more row.
+Step = namedtuple("Step", "name logs inputs outputs settings run")
+STEPS = (
+    Step("analyse", ("decompress", "lookup", "answers", "kestrel"),
+         lambda s, g: [g.source] + [path for path, _ in s["references"]],
+         lambda s, g: [g.kstl, os.path.join(g.work, "genome.lookup")],
+         lambda s, g: [g.source, s["tools"]["kestrel-lookup"], s["tools"]["kestrel"], s["answers"], s["references"]],
+         analyse),
+    Step("plot", ("plot",),
+         lambda s, g: [g.kstl],
+         lambda s, g: [g.svg],
+         lambda s, g: [s["tools"]["kestrel-plot"], s["plot_x"]],
+         plot),
+)
+
+
+def mtime(path):
+    try:
+        return os.stat(path).st_mtime_ns
+    except FileNotFoundError:
+        return None
+
+
+def fingerprint(step, settings, genome):
+    return json.dumps(step.settings(settings, genome), sort_keys=True)
+
+
+def up_to_date(step, settings, genome, recorded):
+    if recorded.get(step.name) != fingerprint(step, settings, genome):
+        return False
+    outputs = [mtime(path) for path in step.outputs(settings, genome)]
+    if None in outputs:
+        return False
+    inputs = [mtime(path) for path in step.inputs(settings, genome)]
+    return None not in inputs and max(inputs) <= min(outputs)
+
+
+def remove_outputs(steps, settings, genome):
+    for step in steps:
+        for path in step.outputs(settings, genome):
+            if os.path.lexists(path):
+                os.remove(path)
+
+
+def run_genome(settings, genome):
+    """Runs the steps of one genome that are out of date. Returns whether it succeeded,
+    and what it did for the batch's log."""
+    record_path = os.path.join(genome.work, "steps.json")
+    try:
+        with open(record_path) as f:
+            recorded = json.load(f)
+    except (OSError, ValueError):
+        recorded = {}
+    ran = []
+    for index, step in enumerate(STEPS):
+        # A step after one that ran again runs again too.
+        if not ran and up_to_date(step, settings, genome, recorded):
+            continue
+        ran.append(step.name)
+        recorded.pop(step.name, None)
+        try:
+            step.run(settings, genome)
+        except (StepFailed, OSError) as e:
+            log = e.log if isinstance(e, StepFailed) else genome.log(step.logs[-1])
+            with open(log, "a") as messages:
+                print(f"FAILED: {e}", file=messages)
+            remove_outputs(STEPS[index:], settings, genome)
+            write_whole(record_path, json.dumps(recorded))
+            return False, f"{step.name} failed, see {log}"
+        recorded[step.name] = fingerprint(step, settings, genome)
+    if ran:
+        write_whole(record_path, json.dumps(recorded))
+    return True, f"ran {', '.join(ran)}" if ran else "up to date"
+
+
+def main(argv):
+    if len(argv) != 4:
+        print(__doc__.strip(), file=sys.stderr)
+        return 2
+    with open(argv[1]) as f:
+        settings = json.load(f)
+    with open(argv[2]) as f:
+        genomes = json.load(f)
+    for step in STEPS:
+        for name in step.logs:
+            os.makedirs(os.path.join(settings["logs"], name), exist_ok=True)
+    failed = []
+    for name, source in genomes:
+        succeeded, outcome = run_genome(settings, Genome(settings, name, source))
+        print(f"{name}: {outcome}", file=sys.stderr, flush=True)
+        if not succeeded:
+            failed.append(name)
+    if failed:
+        print(f"{len(failed)} of {len(genomes)} genomes failed: {', '.join(failed)}", file=sys.stderr)
+        return 1
+    write_whole(argv[3], "".join(f"{name}\n" for name, _ in genomes))
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv))
