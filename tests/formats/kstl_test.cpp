@@ -53,7 +53,7 @@ TEST(KstlFormat, EveryOptionCombinationReadsBackUnderItsOwnLabels) {
         std::string labels, expected;
         for (const KstlColumn& column : read.columns) labels += column.label + "/" + std::to_string(column.width) + " ";
         for (const kstl::ColumnGroup group : kstl::columnGroups(s))
-            for (kstl::Column& column : kstl::groupColumns(group, s.reportBaseUsage))
+            for (kstl::Column& column : kstl::groupColumns(group, s))
                 expected += column.label + "/" + std::to_string(column.width) + " ";
         EXPECT_EQ(labels, expected);
         // Short names: every row is exactly as long as the column-header line.
