@@ -566,8 +566,8 @@ def enc_metric(code, start, frame):
                       ("codonw sums ENC in single precision", lambda g: enc_codonw(g.counted, code, single=False)),
                       ("codonw caps ENC at 61, KESTREL at the code's sense codons (60 under code 2, 62 under 3, "
                        "4, 5, 9, 10, 63 under 6)", lambda g: enc_codonw(g.counted, code, False, len(code.amino))),
-                      ("codonw gives no ENC when neither of two amino acids of three codons is usable (code 9: Asn, "
-                       "Ile); KESTREL takes (F2 + F4) / 2",
+                      ("codonw gives no ENC when neither of two amino acids of three codons is usable (Asn "
+                       "and Ile under code 9, Cys and Ile under 10); KESTREL takes (F2 + F4) / 2",
                        lambda g: enc_codonw(g.counted, code, False, len(code.amino), any_three=True)),
                       ("usable F: codonw F > 1e-7, KESTREL squared counts > n",
                        lambda g: enc_kestrel(g.counted, code))])
