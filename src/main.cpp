@@ -1,24 +1,19 @@
 #include <csignal>
 #include <iostream>
-#include <string_view>
+#include <string>
+#include <variant>
+#include <vector>
 
+#include "control/kestrel_arguments.hpp"
 #include "control/run_driver.hpp"
 
 namespace {
 
-constexpr std::string_view Usage =
-    "usage: kestrel [--help | --version]\n"
-    "\n"
-    "The lookup table, the output file and every option are asked for on the console;\n"
-    "pipe a file of answers to standard input to run without typing (see kestrel(1)).\n";
-
-// --help and --version answer and end; any other argument is ignored, as the program has
-// always ignored its arguments.
-bool answeredInformation(int argc, char** argv) {
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view arg = argv[i];
+// --help and --version answer and end, before anything else is looked at.
+bool answeredInformation(const std::vector<std::string>& args) {
+    for (const std::string& arg : args) {
         if (arg == "--version") std::cout << "kestrel " << KESTREL_VERSION << '\n';
-        if (arg == "--help" || arg == "-h") std::cout << Usage;
+        if (arg == "--help" || arg == "-h") std::cout << kestrel::KestrelUsage;
         if (arg == "--version" || arg == "--help" || arg == "-h") return true;
     }
     return false;
@@ -27,11 +22,18 @@ bool answeredInformation(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (answeredInformation(argc, argv)) return 0;
+    const std::vector<std::string> args(argv + (argc > 0), argv + argc);
+    if (answeredInformation(args)) return 0;
+    const auto code = kestrel::geneticCodeOfArguments(args);
+    if (const auto* problem = std::get_if<std::string>(&code)) {
+        // A wrong command line stops before the dialogue starts.
+        std::cerr << "kestrel: " << *problem << "\n\n" << kestrel::KestrelUsage;
+        return 2;
+    }
     // A console whose reader went away must not end the run: the output file is finished
     // all the same. A file-size limit makes a write fail, which halts the run with a
     // message, rather than killing the process.
     std::signal(SIGPIPE, SIG_IGN);
     std::signal(SIGXFSZ, SIG_IGN);
-    return kestrel::runKestrel(std::cin, std::cout);
+    return kestrel::runKestrel(std::cin, std::cout, std::get<kestrel::GeneticCode>(code));
 }
