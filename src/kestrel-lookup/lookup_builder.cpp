@@ -274,8 +274,9 @@ std::vector<CdsEntry> buildRecordEntries(const AnnotatedRecord& record, const st
         e.contig = record.contig;
         e.first = c.ascending.front().first;
         e.last = c.ascending.back().last;
-        e.beforeSpace = below.space(e.first, c.nameId);
-        e.afterSpace = above.space(-static_cast<std::int64_t>(e.last), c.nameId);
+        // A coding sequence given alone has nothing around it to read.
+        e.beforeSpace = record.codingOnly ? 0 : below.space(e.first, c.nameId);
+        e.afterSpace = record.codingOnly ? 0 : above.space(-static_cast<std::int64_t>(e.last), c.nameId);
         e.altCDSFirst = s.first;
         e.altCDSlast = s.last;
         entries.push_back(std::move(e));
