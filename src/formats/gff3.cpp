@@ -6,6 +6,7 @@
 #include <sstream>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -147,8 +148,10 @@ private:
 
     std::vector<Node> nodes_;  // in order of appearance
     std::unordered_map<std::string, std::size_t> byId_;
-    std::unordered_map<std::string, std::size_t> cdsByTranscript_;
+    std::unordered_map<std::string, std::size_t> cdsParts_;
     std::vector<std::string> seqids_;  // in order of appearance
+    std::unordered_set<std::string> seen_;
+    std::string lastSeqid_;
     std::int64_t lines_ = 0;
 };
 
@@ -168,7 +171,8 @@ void Gff3Reader::takeLine(const std::string& line) {
     const Part part{coordinate(columns[3]), coordinate(columns[4]), columns[6] == "-",
                     columns[7] == "1" ? 1 : columns[7] == "2" ? 2 : 0};
     const std::string seqid(columns[0]);
-    if (std::find(seqids_.begin(), seqids_.end(), seqid) == seqids_.end()) seqids_.push_back(seqid);
+    if (seqid != lastSeqid_ && seen_.insert(seqid).second) seqids_.push_back(seqid);
+    lastSeqid_ = seqid;
     const std::string* id = attribute(attributes, "ID");
     if (type != "CDS") {
         if (!id && featureKey(type).empty()) return;  // nothing refers to it, and it bounds nothing
@@ -176,14 +180,17 @@ void Gff3Reader::takeLine(const std::string& line) {
         nodes_.push_back(Node{seqid, type, id ? *id : "", attributes, {part}});
         return;
     }
-    // A CDS line belongs to each of its parents; one without a parent stands for itself.
+    // A CDS line belongs to each of its parents; one without a parent stands for itself. The
+    // lines of one CDS share its ID, when it has one: CDSs of one parent with other IDs (a
+    // gene's alternative CDSs, where the CDS lines hang from the gene) stay apart.
     const std::string* parents = attribute(attributes, "Parent");
     std::string_view list = parents ? std::string_view(*parents) : std::string_view();
     const std::string own = id ? *id : "line " + std::to_string(lines_);
     do {
         const std::size_t comma = std::min(list.find(','), list.size());
         const std::string transcript = list.empty() ? own : std::string(list.substr(0, comma));
-        const auto [it, added] = cdsByTranscript_.try_emplace(transcript + '\t' + seqid, nodes_.size());
+        const std::string key = (id ? *id : "") + '\t' + transcript + '\t' + seqid;
+        const auto [it, added] = cdsParts_.try_emplace(key, nodes_.size());
         if (added) nodes_.push_back(Node{seqid, type, parents || id ? transcript : "", attributes, {}});
         Node& cds = nodes_[it->second];
         cds.parts.push_back(part);

@@ -42,13 +42,13 @@ std::ostream& InputReader::sequenceFile() {
         throw UsageError("the analysis cannot read a compressed, EMBL, GFF3 or FASTA input as it is: name the sequence file to write with "
                          "--seq, or give -o");
     if (const auto problem = fileNameProblem(seqPath_)) throw ToolFailure(ExitUsage, *problem);
+    if (seqPath_ == "-") throw ToolFailure(ExitUsage, "the sequence file cannot be standard output");
     if (auto input = inputWrittenOver(seqPath_, allInputs_))
         throw ToolFailure(ExitUsage, "the sequence file " + seqPath_ + " is the input file " + *input);
     std::ostringstream unused;
     seq_ = std::make_unique<OutputFileWriter>(seqPath_, unused);
     std::string error;
-    if (seqPath_ == "-" || !seq_->open(error))
-        throw ToolFailure(ExitBadData, error.empty() ? "the sequence file cannot be standard output" : error);
+    if (!seq_->open(error)) throw ToolFailure(ExitBadData, error);
     return seq_->stream();
 }
 

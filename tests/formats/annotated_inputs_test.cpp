@@ -67,7 +67,10 @@ TEST(AnnotatedInputs, Gff3TranscriptsBecomeCdsFeaturesInFastaOrder) {
         "s1\t.\texon\t200\t270\t.\t+\t.\tParent=r1\n"
         "s1\t.\tpseudogene\t300\t400\t.\t+\t.\tID=p1;gene=ps\n"
         "s1\t.\tCDS\t300\t400\t.\t+\t0\tID=c3;Parent=p1;transl_table=4\n"
-        "s3\t.\tCDS\t1\t3\t.\t+\t0\tID=orphan;protein_id=P9\n";
+        "s3\t.\tCDS\t1\t3\t.\t+\t0\tID=orphan;protein_id=P9\n"
+        // Two CDSs straight under a gene: its alternatives, told apart by their IDs.
+        "s2\t.\tCDS\t1\t6\t.\t+\t0\tID=a1;Parent=g0\n"
+        "s2\t.\tCDS\t4\t9\t.\t+\t0\tID=a2;Parent=g0\n";
     const std::vector<std::string> expected{
         "s1 acgtac\n"
         "gene complement(10..100) ab;c   1 1 0\n"
@@ -76,7 +79,7 @@ TEST(AnnotatedInputs, Gff3TranscriptsBecomeCdsFeaturesInFastaOrder) {
         "tRNA 200..270  T1  1 1 0\n"
         "gene 300..400 ps   1 1 1\n"
         "CDS 300..400 ps  p1 1 4 1\n",
-        "s2 GG\ngene 1..9 early   1 1 0\n",
+        "s2 GG\ngene 1..9 early   1 1 0\nCDS 1..6 early  g0 1 1 0\nCDS 4..9 early  g0 1 1 0\n",
         "s3 -\nCDS 1..3   P9 1 1 0\n"};
     const std::string fasta = ">s1 first\nacgt\n\nac\n>s2\nGG\n";
     // The sequences in the file's own section, or in a FASTA file beside it.
