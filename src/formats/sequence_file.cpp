@@ -25,8 +25,14 @@ void writeSequenceRecord(std::ostream& out, std::string_view name, std::string_v
     for (std::size_t row = 0; row < letters.size(); row += 60) {
         std::snprintf(position, sizeof position, "%9zu", row + 1);
         out << position;
-        for (std::size_t group = row; group < row + 60 && group < letters.size(); group += 10)
-            out << ' ' << letters.substr(group, 10);
+        for (std::size_t group = row; group < row + 60 && group < letters.size(); group += 10) {
+            // In lower case, as GenBank writes it, so that no letters can spell "ORIGIN".
+            char lower[10];
+            const std::string_view part = letters.substr(group, 10);
+            for (std::size_t i = 0; i < part.size(); ++i)
+                lower[i] = static_cast<char>(part[i] >= 'A' && part[i] <= 'Z' ? part[i] - 'A' + 'a' : part[i]);
+            out << ' ' << std::string_view(lower, part.size());
+        }
         out << '\n';
     }
     out << "//\n";

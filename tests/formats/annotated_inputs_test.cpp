@@ -133,9 +133,9 @@ TEST_F(GzipInput, CompressedFilesReadAsTheirTextAndDamageIsReported) {
 
 TEST(SequenceFile, RecordsAreLaidOutAsGenBankWithoutAStrayOriginLine) {
     std::ostringstream out;
-    writeSequenceRecord(out, "a/ORIGIN b", std::string(60, 'a') + "ccccc");
+    writeSequenceRecord(out, "a/ORIGIN b", std::string(60, 'a') + "cORIGIN");
     const std::string row = "        1 aaaaaaaaaa aaaaaaaaaa aaaaaaaaaa aaaaaaaaaa aaaaaaaaaa aaaaaaaaaa\n";
-    EXPECT_EQ(out.str(), "LOCUS       a_origin_b 65 bp\nORIGIN\n" + row + "       61 ccccc\n//\n");
+    EXPECT_EQ(out.str(), "LOCUS       a_origin_b 67 bp\nORIGIN\n" + row + "       61 corigin\n//\n");
 }
 
 }  // namespace
