@@ -23,6 +23,11 @@ awk '/^LOCUS/ { print "ID   " $2 "; SV 1; linear; DNA; STD; UNC; " $3 " BP."; ne
      /^ORIGIN/ { features = 0; print "SQ   Sequence"; next }
      /^\/\// { features = 0 }
      features { print "FT" substr($0, 3); next } { print }' "$example" | gzip -c > genomes/e.embl.gz
+# f: the first record's genes exaA and exaB as a GFF3 with the FASTA file of its name.
+printf '##gff-version 3\n%s\n%s\n%s\n%s\n' "EXA1	.	gene	201	500	.	+	.	ID=g1;Name=exaA" \
+  "EXA1	.	CDS	201	500	.	+	0	Parent=g1" "EXA1	.	gene	801	1100	.	-	.	ID=g2;Name=exaB" \
+  "EXA1	.	CDS	801	1100	.	-	0	Parent=g2" > genomes/f.gff3
+awk '/^ORIGIN/ { print ">EXA1"; on = 1; next } /^\/\// { exit } on { $1 = ""; print }' "$example" > genomes/f.fa
 touch -d '1 minute ago' genomes/*
 
 # --- The answers file: a setting in the config shows in the output file's header.
@@ -99,7 +104,8 @@ check_table() {  # GENOME...
   [ $(($(wc -l < results/genomes.tsv) - 1)) -eq $# ] || fail "genomes.tsv does not have one row per genome"
 }
 run_workflow first.log
-check_table a b c e
+check_table a b c e f
+[ "$(kstl_rows results/kstl/f.kstl | cut -f1 | tr '\n' ' ')" = "exaA exaB " ] || fail "f.kstl: not the GFF3's two genes"
 [ "$(kstl_rows results/kstl/e.kstl)" = "$(kstl_rows results/kstl/c.kstl)" ] || fail "the EMBL genome's rows differ"
 # Record 1 has 4 analysed genes, record 2 has 2: c, with both records, has all 6.
 [ "$(kstl_rows results/kstl/c.kstl | wc -l)" -eq 6 ] || fail "c.kstl does not hold the genes of both records"
@@ -110,7 +116,7 @@ cp genomes/a.gb genomes/d.gbk
 touch -d '2 seconds ago' results/kstl/*.kstl
 before=$(stat -c %Y results/kstl/[abc].kstl)
 run_workflow second.log
-check_table a b c d e
+check_table a b c d e f
 for rule in batch table; do
   grep -qE "^$rule +1 " second.log || fail "the second run did not run exactly one $rule job"
 done
