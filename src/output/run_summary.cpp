@@ -48,7 +48,7 @@ void writeRunSummary(std::ostream& file, const CumulativeCounts& cumulative) {
         for (const int c : Families[a]) writeCodonLine(file, c, cumulative.cumCodonCount[c], total);
     }
 
-    file << "START";
+    file << kstl::StartTallyLine;
     endLine(file);
     for (std::size_t i = 0; i < TalliedStartCodons.size(); ++i)
         writeCodonLine(file, TalliedStartCodons[i], cumulative.startTally[i], cumulative.genesIncluded);

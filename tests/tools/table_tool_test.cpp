@@ -122,7 +122,7 @@ TEST_F(TableTool, BadCommandLinesAndFilesLeaveNothingBehind) {
         int status;
         std::string message;
     } cases[] = {
-        {{"-o", "same.tsv", "--summary", "same.tsv", "a.kstl"}, 2, "-o and --summary name the same file\n"},
+        {{"-o", "same.tsv", "--summary", "same.tsv", "a.kstl"}, 2, "-o, --summary and --rscu name the same file\n"},
         {{"-j", "0", "a.kstl"}, 2, "-j needs a number of threads from 1 to 256\n"},
         {{"-j", "2x", "a.kstl"}, 2, "-j needs a number of threads from 1 to 256\n"},
         {{}, 2, "no output file named\n"},
