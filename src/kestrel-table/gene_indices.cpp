@@ -4,6 +4,7 @@
 #include <numeric>
 
 #include "analysis/codon_letters.hpp"
+#include "tools/codon_count_columns.hpp"
 
 namespace kestrel {
 
@@ -54,19 +55,9 @@ std::vector<std::string> indexLabels(const IndexSettings& settings) {
 GeneIndexColumns::GeneIndexColumns(const IndexSettings& settings, const KstlReader& reader)
     : settings_(settings), code_(StandardIndexCode) {
     if (settings.needsCodonCounts()) {
-        std::array<bool, 64> found{};
-        for (std::size_t i = 0; i < reader.columns().size(); ++i) {
-            const std::string& label = reader.columns()[i].label;
-            if (label.size() != 7 || label.compare(0, 2, "N_") != 0) continue;
-            const int codon = codonOfLetters(std::string_view(label).substr(2, 3));
-            if (codon < 0) continue;
-            codonColumn_[codon] = i;
-            found[codon] = true;
-        }
-        for (const bool f : found)
-            if (!f)
-                throw KstlError(reader.name() +
-                                ": has no codon counts (N_GCA_A ...): run the analysis with codon usage output on");
+        const auto columns = codonCountColumns(reader);
+        if (!columns) throw KstlError(noCodonCountsText(reader.name()));
+        codonColumn_ = *columns;
     }
     gc1_ = reader.columnIndex("GC1");
     gc2_ = reader.columnIndex("GC2");
@@ -126,13 +117,6 @@ void GeneIndexColumns::useTotals(const FileTotals& totals) {
     }
 }
 
-GeneCodonCounts GeneIndexColumns::codonCounts(const std::vector<KstlCell>& cells) const {
-    GeneCodonCounts counts{};
-    for (int c = 0; c < 64; ++c)
-        if (const auto n = numericValue(cells[codonColumn_[c]])) counts[c] = static_cast<std::int32_t>(*n);
-    return counts;
-}
-
 // The gene's own flanks, or the file's noncoding composition when they hold too few bases
 // or --background genome is given.
 std::optional<BaseFrequencies> GeneIndexColumns::background(const std::vector<KstlCell>& cells) const {
@@ -145,7 +129,7 @@ std::optional<BaseFrequencies> GeneIndexColumns::background(const std::vector<Ks
 }
 
 void GeneIndexColumns::appendCells(const std::vector<KstlCell>& cells, std::string& out) const {
-    const GeneCodonCounts counts = codonCounts(cells);
+    const GeneCodonCounts counts = codonCountsOf(cells, codonColumn_);
     if (settings_.indices) {
         appendValue(out, sunNc(counts, code_));
         const auto bases = background(cells);
@@ -168,7 +152,7 @@ void GeneIndexColumns::appendCells(const std::vector<KstlCell>& cells, std::stri
 // an amino acid the gene lacks.
 void GeneIndexColumns::appendRscu(const std::vector<KstlCell>& cells, const std::string& source,
                                   std::string& out) const {
-    const GeneCodonCounts counts = codonCounts(cells);
+    const GeneCodonCounts counts = codonCountsOf(cells, codonColumn_);
     for (int a = 0; a < Stp; ++a) {
         if (!code_.isSynonymous(a)) continue;
         const AminoAcidFamily& family = code_.families[a];

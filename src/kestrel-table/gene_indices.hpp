@@ -62,12 +62,11 @@ private:
     };
     std::optional<std::array<double, 4>> groupBases(const std::vector<KstlCell>& cells,
                                                     const std::vector<NoncodingGroup>& groups) const;
-    GeneCodonCounts codonCounts(const std::vector<KstlCell>& cells) const;
     std::optional<BaseFrequencies> background(const std::vector<KstlCell>& cells) const;
 
     const IndexSettings& settings_;
     IndexCode code_;
-    std::array<std::size_t, 64> codonColumn_{};
+    std::array<std::size_t, 64> codonColumn_{};  // of each codon's count
     std::optional<std::size_t> gc1_, gc2_;
     std::vector<NoncodingGroup> flanks_;     // the gene's own flanks
     std::vector<NoncodingGroup> noncoding_;  // every noncoding group
