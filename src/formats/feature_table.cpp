@@ -95,8 +95,18 @@ private:
                               : qualifierName_ == "protein_id" ? &feature_.proteinId
                                                                : nullptr;
         if (target && target->empty()) *target = unquoted(value_);
+        if (feature_.key == "tRNA") storeTrnaQualifier();
         qualifierName_.clear();
         value_.clear();
+    }
+
+    void storeTrnaQualifier() {
+        if (qualifierName_ == "anticodon" && feature_.anticodon.empty()) feature_.anticodon = value_;
+        if (qualifierName_ == "product" && feature_.product.empty()) feature_.product = unquoted(value_);
+        if (qualifierName_ == "note") {
+            if (!feature_.note.empty()) feature_.note += "; ";
+            feature_.note += unquoted(value_);
+        }
     }
 
     // A qualifier's whole value as a positive number, else 0.

@@ -4,6 +4,7 @@
 #include <optional>
 #include <unordered_map>
 
+#include "kestrel-lookup/trna_features.hpp"
 
 namespace kestrel::lookup {
 
@@ -286,8 +287,9 @@ std::vector<CdsEntry> buildRecordEntries(const GenBankRecord& record, const std:
 }
 
 std::int32_t buildFileEntries(std::istream& in, const std::string& fileName, std::vector<CdsEntry>& entries,
-                              SkipTally& skipped, const BuildOptions& options) {
+                              SkipTally& skipped, const BuildOptions& options, TrnaTally* trnas) {
     return readGenBankRecords(in, [&](const GenBankRecord& record) {
+        if (trnas) addTrnaFeatures(record, *trnas);
         std::vector<CdsEntry> recordEntries = buildRecordEntries(record, fileName, skipped, options);
         std::move(recordEntries.begin(), recordEntries.end(), std::back_inserter(entries));
     });

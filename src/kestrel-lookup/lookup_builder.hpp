@@ -53,9 +53,12 @@ struct SkipTally {
 std::vector<CdsEntry> buildRecordEntries(const GenBankRecord& record, const std::string& fileName,
                                             SkipTally& skipped, const BuildOptions& options = {});
 
-// Appends the entries of every record of a file; returns the number of records read.
+struct TrnaTally;
+
+// Appends the entries of every record of a file, and counts its tRNA genes into trnas when
+// given; returns the number of records read.
 std::int32_t buildFileEntries(std::istream& in, const std::string& fileName, std::vector<CdsEntry>& entries,
-                              SkipTally& skipped, const BuildOptions& options = {});
+                              SkipTally& skipped, const BuildOptions& options = {}, TrnaTally* trnas = nullptr);
 
 // A gene name as the analysis will read it back whole: '#' (a line holding "#CDS" starts an
 // entry), blanks and control characters (the output separates cells by blanks) become '_', and

@@ -2,6 +2,7 @@
 
 #include "formats/regular_file.hpp"
 #include "kestrel-lookup/lookup_builder.hpp"
+#include "kestrel-lookup/trna_features.hpp"
 #include "tools/command_line.hpp"
 #include "tools/output_file_writer.hpp"
 #include "tools/tool_input.hpp"
@@ -11,7 +12,7 @@ namespace kestrel {
 namespace {
 
 constexpr std::string_view Usage =
-    "usage: kestrel-lookup [-o LOOKUP] [--keep-pseudo] SEQFILE...\n"
+    "usage: kestrel-lookup [-o LOOKUP] [--keep-pseudo] [--trna CENSUS.tsv] SEQFILE...\n"
     "\n"
     "Writes one lookup-table entry for each CDS feature of the GenBank files named,\n"
     "file by file, record by record, by position within a record. The table goes to\n"
@@ -31,21 +32,29 @@ constexpr std::string_view Usage =
     "blanks or control characters is written with '_' in their place, and one longer\n"
     "than 30 characters is cut; the summary counts these renamed entries.\n"
     "\n"
+    "--trna CENSUS.tsv also writes the tRNA census of the files: the tRNA genes counted\n"
+    "by amino acid and anticodon (amino_acid, anticodon, genes), for kestrel-table\n"
+    "--trna. A tRNA feature gives them in /anticodon=(pos:...,aa:Leu,seq:cag), else in\n"
+    "/product=\"tRNA-Leu\" and an anticodon in parentheses in /note (\"tRNA-Leu(CAG)\");\n"
+    "pseudogenes and features without them are skipped and counted on standard error.\n"
+    "\n"
     "Exit status 0 on success, 1 for a file that cannot be read or written, 2 for a\n"
     "wrong command line. --version prints the version.\n";
 
-const ToolDescription Tool{"kestrel-lookup", Usage, {{"-o", {}, true, "a file name"}, {"--keep-pseudo"}}};
+const ToolDescription Tool{"kestrel-lookup",
+                           Usage,
+                           {{"-o", {}, true, "a file name"}, {"--keep-pseudo"}, {"--trna", {}, true, "a file name"}}};
 
 // The entries of every file, in the order named.
 std::vector<lookup::CdsEntry> buildEntries(const std::vector<std::string>& files, lookup::SkipTally& skipped,
-                                           const lookup::BuildOptions& options) {
+                                           const lookup::BuildOptions& options, lookup::TrnaTally* trnas) {
     std::vector<lookup::CdsEntry> entries;
     for (const std::string& file : files) {
         if (const auto problem = lookup::fileNameProblem(file)) throw ToolFailure(ExitBadData, *problem);
         InputFile in;
         const std::string problem = openToolInput(in, file);
         if (!problem.empty()) throw ToolFailure(ExitBadData, problem);
-        const std::int32_t records = lookup::buildFileEntries(in, file, entries, skipped, options);
+        const std::int32_t records = lookup::buildFileEntries(in, file, entries, skipped, options, trnas);
         if (in.bad()) throw ToolFailure(ExitBadData, "error while reading " + file);
         if (records == 0) throw ToolFailure(ExitBadData, file + " holds no GenBank record (no LOCUS line)");
     }
@@ -56,17 +65,31 @@ int buildTable(const CommandLine& line, std::ostream& out, std::ostream& err) {
     const std::string outputPath = line.value("-o").value_or("");
     const lookup::BuildOptions options{line.has("--keep-pseudo")};
     if (line.operands.empty()) throw UsageError("no sequence file named");
-    if (auto input = inputWrittenOver(outputPath, line.operands))
-        throw ToolFailure(ExitUsage, "the output file " + outputPath + " is the input file " + *input);
+    const std::string censusPath = line.value("--trna").value_or("");
+    for (const std::string* output : {&outputPath, &censusPath})
+        if (auto input = inputWrittenOver(*output, line.operands))
+            throw ToolFailure(ExitUsage, "the output file " + *output + " is the input file " + *input);
+    if (line.value("--trna") && (censusPath.empty() || censusPath == "-" || censusPath == outputPath ||
+                                 inputWrittenOver(censusPath, {outputPath})))
+        throw UsageError("--trna needs a file name of its own");
 
     lookup::SkipTally skipped;
-    const std::vector<lookup::CdsEntry> entries = buildEntries(line.operands, skipped, options);
+    lookup::TrnaTally trnas;
+    const std::vector<lookup::CdsEntry> entries =
+        buildEntries(line.operands, skipped, options, censusPath.empty() ? nullptr : &trnas);
     std::string error;
     OutputFileWriter table(outputPath, out);
     if (!table.open(error)) throw ToolFailure(ExitBadData, error);
     for (const auto& entry : entries) table.stream() << formatEntry(entry);
     if (!table.commit(error)) throw ToolFailure(ExitBadData, error);
+    if (!censusPath.empty()) {
+        OutputFileWriter census(censusPath, out);
+        if (!census.open(error)) throw ToolFailure(ExitBadData, error);
+        writeTrnaCensus(census.stream(), lookup::censusOf(trnas));
+        if (!census.commit(error)) throw ToolFailure(ExitBadData, error);
+    }
     err << lookup::summaryLine(entries.size(), skipped) << '\n';
+    if (!censusPath.empty()) err << lookup::trnaSummaryLine(trnas) << '\n';
     return ExitSuccess;
 }
 
