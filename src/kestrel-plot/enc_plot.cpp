@@ -32,6 +32,10 @@ constexpr std::string_view Usage =
     "--figure pr2: G3/(G3+C3) against A3/(A3+T3) at fourfold-degenerate third positions\n"
     "(from the codon counts, or the A3_6 ... C3_6 columns), with the centre lines at 0.5.\n"
     "\n"
+    "--genome-means (with --figure neutrality and -o) takes several output files, and\n"
+    "those named one a line in --list FILE, and draws one point per file: the means of\n"
+    "its genes' GC12 and GC3.\n"
+    "\n"
     "The figure goes to FILE.svg, or beside the input with .kstl replaced by .svg; - for\n"
     "OUTPUT.kstl reads standard input (the figure then goes to standard output without\n"
     "-o). A regular file is written only when complete; a FIFO, device or /dev/stdout is\n"
@@ -52,7 +56,9 @@ const ToolDescription Tool{"kestrel-plot",
                      {"--figure", {}, true},
                      {"--x", {}, true},
                      {"--y", {}, true},
-                     {"--allow-incomplete"}}};
+                     {"--allow-incomplete"},
+                     {"--genome-means"},
+                     {"--list", {}, true, "a file name"}}};
 
 constexpr std::array<const char*, 2> XLabels = {"GC3", "GC3_6"};
 constexpr std::array<const char*, 4> YLabels = {"ENC", "CAI", "Fop", "Chi_L"};
@@ -233,16 +239,18 @@ void drawHistogram(Svg& svg, const PlotData& data, const Scale& sy) {
     svg.line(HistLeft, bottom, HistLeft + HistWidth, bottom, axis);
     svg.label(HistLeft, bottom + 20, "0", "middle");
     svg.label(HistLeft + HistWidth, bottom + 20, std::to_string(most), "middle");
-    svg.label(HistLeft + HistWidth / 2, bottom + 45, "genes per bin of " + data.yLabel, "middle");
+    svg.label(HistLeft + HistWidth / 2, bottom + 45,
+              (data.genomeMeans ? "genomes" : "genes") + std::string(" per bin of ") + data.yLabel, "middle");
 }
 
-void drawLegend(Svg& svg, bool withCurve, const std::string& xLabel) {
+void drawLegend(Svg& svg, bool withCurve, const std::string& xLabel, bool genomeMeans) {
     double x = PlotLeft;
     const double y = 58;
     for (const auto& [name, colour] : {std::pair{"Forward strand", ForwardColour}, {"Reverse strand", ReverseColour}}) {
         svg.circle(x + 5, y - 4, colour);
-        svg.label(x + 14, y, name, "start");
+        svg.label(x + 14, y, genomeMeans ? "Genome mean" : name, "start");
         x += 130;
+        if (genomeMeans) break;
     }
     if (withCurve) {
         svg.line(x, y - 4, x + 24, y - 4, "stroke:#000;stroke-width:1.5");
@@ -337,21 +345,22 @@ std::string renderSvg(const PlotData& data, const std::string& inputName) {
             "\" viewBox=\"0 0 " + number(Width) + " " + number(Height) +
             "\" font-family=\"sans-serif\" font-size=\"13\">\n");
     svg.rect(0, 0, Width, Height, "#f7f7f7");
-    svg.label(Width / 2, 28, inputName + ": " + std::to_string(data.points.size()) + " genes", "middle",
+    const std::string unit = data.genomeMeans ? " genomes" : " genes";
+    svg.label(Width / 2, 28, inputName + ": " + std::to_string(data.points.size()) + unit, "middle",
               " font-size=\"17\" font-weight=\"bold\"");
     const bool curve = data.figure == Figure::Enc && data.yLabel == "ENC";
-    drawLegend(svg, curve, data.xLabel);
+    drawLegend(svg, curve, data.xLabel, data.genomeMeans);
     drawAxes(svg, sx, sy, data.xLabel, data.yLabel);
     if (curve) drawCurve(svg, sx, sy);
     if (data.figure == Figure::Pr2) drawCentreLines(svg, sx, sy);
     for (const auto& p : data.points)
-        svg.circle(sx(p.x), sy(p.y), p.reverse ? ReverseColour : ForwardColour, PointOpacity);
+        svg.circle(sx(p.x), sy(p.y), p.reverse ? ReverseColour : ForwardColour, data.genomeMeans ? "0.8" : PointOpacity);
     if (data.figure == Figure::Neutrality) drawNeutralityLines(svg, data, sx, sy);
     drawHistogram(svg, data, sy);
     if (data.leftOut > 0)
         svg.label(PlotLeft, Height - 14,
-                  std::to_string(data.leftOut) + " of " + std::to_string(data.genes) +
-                      " genes left out: no value for " + data.xLabel + " or " + data.yLabel,
+                  std::to_string(data.leftOut) + " of " + std::to_string(data.genes) + unit +
+                      " left out: no value for " + data.xLabel + " or " + data.yLabel,
                   "start");
     svg.raw("</svg>\n");
     return svg.text();
@@ -365,8 +374,22 @@ struct PlotArguments {
     std::optional<std::string> xLabel;
     std::string yLabel = "ENC";
     std::string input;
+    std::vector<std::string> genomes;  // --genome-means: every file
     bool allowIncomplete = false;
 };
+
+PlotArguments genomeMeansArguments(const CommandLine& line, PlotArguments& parsed) {
+    if (parsed.figure != Figure::Neutrality) throw UsageError("--genome-means goes with --figure neutrality");
+    if (parsed.outputPath.empty() || parsed.outputPath == "-") throw UsageError("--genome-means needs -o FILE.svg");
+    parsed.genomes = line.operands;
+    if (const auto list = line.value("--list")) readFileList(*list, parsed.genomes);
+    if (parsed.genomes.empty()) throw UsageError("no output file named");
+    std::vector<std::string> inputs = parsed.genomes;
+    if (const auto list = line.value("--list")) inputs.push_back(*list);
+    if (auto input = inputWrittenOver(parsed.outputPath, inputs))
+        throw ToolFailure(ExitUsage, "the figure " + parsed.outputPath + " would be written over the input " + *input);
+    return parsed;
+}
 
 PlotArguments plotArguments(const CommandLine& line) {
     PlotArguments parsed;
@@ -385,6 +408,8 @@ PlotArguments plotArguments(const CommandLine& line) {
     parsed.yLabel = line.value("--y").value_or("ENC");
     if (!oneOf(parsed.yLabel, YLabels)) throw UsageError("--y takes ENC, CAI, Fop or Chi_L, not " + parsed.yLabel);
     parsed.allowIncomplete = line.has("--allow-incomplete");
+    if (line.has("--genome-means")) return genomeMeansArguments(line, parsed);
+    if (line.value("--list")) throw UsageError("--list goes with --genome-means");
     if (line.operands.size() != 1) throw UsageError("name exactly one output file");
     parsed.input = line.operands.front();
     if (parsed.outputPath.empty()) parsed.outputPath = parsed.input == "-" ? "-" : defaultOutputName(parsed.input);
@@ -394,7 +419,37 @@ PlotArguments plotArguments(const CommandLine& line) {
     return parsed;
 }
 
+void writeFigure(const PlotArguments& parsed, const PlotData& data, const std::string& title, std::ostream& out) {
+    std::string error;
+    OutputFileWriter figure(parsed.outputPath, out);
+    if (!figure.open(error)) throw KstlError(error);
+    figure.stream() << renderSvg(data, title);
+    if (!figure.commit(error)) throw KstlError(error);
+}
+
+void checkComplete(KstlReader& reader, const PlotArguments& parsed, const std::string& name, std::ostream& err) {
+    if (reader.readSummary().complete) return;
+    if (!parsed.allowIncomplete) throw KstlError(cutShortText(name) + " (--allow-incomplete takes it)");
+    err << "kestrel-plot: warning: " << cutShortText(name) << '\n';
+}
+
+int drawGenomeMeans(const PlotArguments& parsed, std::ostream& out, std::ostream& err) {
+    PlotData means;
+    for (const std::string& path : parsed.genomes) {
+        InputFile file;
+        const std::string problem = openToolInput(file, path);
+        if (!problem.empty()) throw ToolFailure(ExitBadData, problem);
+        KstlReader reader(file, path);
+        addGenomeMean(means, collectNeutralityData(reader));
+        checkComplete(reader, parsed, path, err);
+    }
+    if (means.points.empty()) throw KstlError("no genome has a gene with values for GC3 and GC12: nothing to draw");
+    writeFigure(parsed, means, "genome means", out);
+    return ExitSuccess;
+}
+
 int drawFigure(const PlotArguments& parsed, std::istream& in, std::ostream& out, std::ostream& err) {
+    if (!parsed.genomes.empty()) return drawGenomeMeans(parsed, out, err);
     const bool fromStandardInput = parsed.input == "-";
     const std::string name = fromStandardInput ? "standard input" : parsed.input;
     InputFile file;
@@ -409,15 +464,8 @@ int drawFigure(const PlotArguments& parsed, std::istream& in, std::ostream& out,
     if (data.points.empty())
         throw KstlError(name + ": no gene has a value for both " + data.xLabel + " and " + data.yLabel +
                         ": nothing to draw");
-    if (!reader.readSummary().complete) {
-        if (!parsed.allowIncomplete) throw KstlError(cutShortText(name) + " (--allow-incomplete takes it)");
-        err << "kestrel-plot: warning: " << cutShortText(name) << '\n';
-    }
-    std::string error;
-    OutputFileWriter figure(parsed.outputPath, out);
-    if (!figure.open(error)) throw KstlError(error);
-    figure.stream() << renderSvg(data, baseName(name));
-    if (!figure.commit(error)) throw KstlError(error);
+    checkComplete(reader, parsed, name, err);
+    writeFigure(parsed, data, baseName(name), out);
     return ExitSuccess;
 }
 

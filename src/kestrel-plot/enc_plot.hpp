@@ -30,7 +30,8 @@ struct PlotData {
     std::string xLabel;  // the column, or the quantity derived from the row
     std::string yLabel;
     std::vector<PlotPoint> points;
-    std::size_t genes = 0;    // gene rows in the file
+    std::size_t genes = 0;    // gene rows in the file (files, for genome means)
+    bool genomeMeans = false;  // one point per file: the means of its genes
     std::size_t leftOut = 0;  // rows with a placeholder in either plotted column
 };
 
@@ -51,6 +52,9 @@ PlotData collectNeutralityData(KstlReader& reader);
 // counts, or from the A3_6 ... C3_6 columns of a file without them. Throws KstlError when
 // the file has neither.
 PlotData collectPr2Data(KstlReader& reader);
+
+// Adds one point to means: the mean x and y of one file's points (none for a file without).
+void addGenomeMean(PlotData& means, const PlotData& file);
 
 std::string renderSvg(const PlotData& data, const std::string& inputName);
 

@@ -111,4 +111,21 @@ PlotData collectPr2Data(KstlReader& reader) {
                          });
 }
 
+void addGenomeMean(PlotData& means, const PlotData& file) {
+    means.figure = file.figure;
+    means.xLabel = file.xLabel;
+    means.yLabel = file.yLabel;
+    means.genomeMeans = true;
+    ++means.genes;
+    if (file.points.empty()) {
+        ++means.leftOut;
+        return;
+    }
+    PlotPoint mean;
+    for (const auto& p : file.points) mean.x += p.x, mean.y += p.y;
+    mean.x /= static_cast<double>(file.points.size());
+    mean.y /= static_cast<double>(file.points.size());
+    means.points.push_back(mean);
+}
+
 }  // namespace kestrel

@@ -83,9 +83,6 @@ constexpr std::array<const char*, 4> MedianColumns = {"ENC", "GC3", "GC3_6", "CA
 
 constexpr unsigned MaxThreads = 256;
 
-// A line of a --list file is a file name: at most the longest path the system takes.
-constexpr std::size_t MaxListLineLength = 4096;
-
 struct TableArguments {
     std::string tablePath;
     std::string summaryPath;
@@ -210,23 +207,6 @@ void writeSummaryTable(const std::vector<FileSummary>& files, std::ostream& out)
     }
 }
 
-// Appends the file names of a list, one a line.
-void readList(const std::string& list, std::vector<std::string>& inputs) {
-    InputFile in;
-    const std::string problem = openToolInput(in, list);
-    if (!problem.empty()) throw ToolFailure(ExitBadData, problem);
-    std::string name;
-    for (std::size_t number = 1;; ++number) {
-        const LineRead read = readLine(in, name, MaxListLineLength);
-        if (read == LineRead::End) break;
-        if (read == LineRead::Cut)
-            throw ToolFailure(ExitBadData, list + ", line " + std::to_string(number) + ": longer than " +
-                                               std::to_string(MaxListLineLength) + " characters, not a file name");
-        if (!name.empty()) inputs.push_back(name);
-    }
-    if (in.bad()) throw ToolFailure(ExitBadData, list + ": reading failed");
-}
-
 // An output file may be neither an input nor the other output.
 void checkOutputs(const TableArguments& parsed) {
     std::vector<std::string> inputs = parsed.inputs;
@@ -298,7 +278,7 @@ TableArguments tableArguments(const CommandLine& line) {
     parsed.indexSettings = indexSettings(line, parsed.rscuPath);
     for (const char* option : {"--reference", "--trna"})
         if (const auto path = line.value(option)) parsed.dataFiles.push_back(*path);
-    for (const auto& list : parsed.lists) readList(list, parsed.inputs);
+    for (const auto& list : parsed.lists) readFileList(list, parsed.inputs);
     if (parsed.inputs.empty()) throw UsageError("no output file named");
     checkOutputs(parsed);
     return parsed;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "formats/regular_file.hpp"
 
@@ -11,5 +12,9 @@ namespace kestrel {
 
 // Opens path into file; the empty text on success, else "PATH: why" for a message.
 std::string openToolInput(InputFile& file, const std::string& path);
+
+// Appends the file names that a list file holds, one a line (blank lines passed over).
+// Throws ToolFailure (bad data) for a list that cannot be read or a line too long for a name.
+void readFileList(const std::string& list, std::vector<std::string>& inputs);
 
 }  // namespace kestrel

@@ -110,6 +110,14 @@ TEST(PlotFigure, NeutralityLineAndParityRuleTwoPoints) {
     EXPECT_EQ(pr2.leftOut, 1u);
     EXPECT_EQ(pr2.points[0].x, 1.0);  // A3/(A3+T3) = 3/3
     EXPECT_EQ(pr2.points[0].y, 1.0);  // G3/(G3+C3) = 1/1
+    PlotData means;
+    addGenomeMean(means, neutrality);  // GC3 (0.25 + 0.5)/2, GC12 (1 + 0)/2
+    addGenomeMean(means, PlotData{});
+    ASSERT_EQ(means.points.size(), 1u);
+    EXPECT_EQ(means.points[0].x, 0.375);
+    EXPECT_EQ(means.points[0].y, 0.5);
+    EXPECT_EQ(means.genes, 2u);
+    EXPECT_EQ(means.leftOut, 1u);
     std::istringstream noCounts(plainFile());
     KstlReader plain(noCounts, "t");
     EXPECT_THROW(collectPr2Data(plain), KstlError);
