@@ -48,7 +48,7 @@ std::vector<std::string> indexLabels(const IndexSettings& settings) {
     if (settings.indices)
         labels = {"Nc_Sun", "ENCprime", "MILC", "SCUO", "GC12", "GC3_4fold",
                   "A3_4fold", "T3_4fold", "G3_4fold", "C3_4fold"};
-    if (settings.census) labels.push_back("tAI");
+    if (settings.tai()) labels.push_back("tAI");
     return labels;
 }
 
@@ -115,6 +115,7 @@ void GeneIndexColumns::useTotals(const FileTotals& totals) {
         for (int c = 0; c < 64; ++c) counts[c] = static_cast<double>((*totals.cumulativeCodons)[c]);
         expectedShares_ = sharesWithinAminoAcids(counts, code_);
     }
+    if (!settings_.census && totals.census) trnaWeights_ = trnaWeights(*totals.census, code_);
 }
 
 // The gene's own flanks, or the file's noncoding composition when they hold too few bases
@@ -144,7 +145,7 @@ void GeneIndexColumns::appendCells(const std::vector<KstlCell>& cells, std::stri
         for (const int b : {0, 3, 1, 2})  // A, T, G, C
             appendValue(out, fourfold ? std::optional<double>((*fourfold)[b]) : std::nullopt);
     }
-    if (settings_.census)
+    if (settings_.tai())
         appendValue(out, trnaWeights_ ? trnaAdaptationIndex(counts, *trnaWeights_, code_) : std::nullopt);
 }
 

@@ -20,11 +20,14 @@ struct IndexSettings {
     // each file's cumulative counts.
     std::optional<std::array<double, 64>> reference;
     std::optional<TrnaCensus> census;
+    // --trna-folder: the census of NAME.kstl is FOLDER/NAME.tsv (tAI NA without one).
+    std::string censusFolder;
     bool rscu = false;
+    bool tai() const { return census || !censusFolder.empty(); }
     // The file must be read twice: once for its whole noncoding composition and its
     // cumulative counts.
     bool needsFirstPass() const { return indices; }
-    bool needsCodonCounts() const { return indices || census || rscu; }
+    bool needsCodonCounts() const { return indices || tai() || rscu; }
 };
 
 // The labels of the added columns, in order.
@@ -36,6 +39,7 @@ inline constexpr const char* RscuHeader = "source\tgene\tcodon\tamino_acid\tcoun
 struct FileTotals {
     std::array<double, 4> noncodingBases{};  // A, G, C, T over every noncoding group of every row
     std::optional<std::array<long, 64>> cumulativeCodons;
+    std::optional<TrnaCensus> census;  // the file's own, from --trna-folder
 };
 
 class GeneIndexColumns {

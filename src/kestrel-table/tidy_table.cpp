@@ -4,6 +4,7 @@
 #include <array>
 #include <charconv>
 #include <condition_variable>
+#include <filesystem>
 #include <cstdio>
 #include <mutex>
 #include <optional>
@@ -29,7 +30,7 @@ namespace {
 constexpr std::string_view Usage =
     "usage: kestrel-table [-o FILE.tsv] [--summary FILE.tsv] [-j THREADS] [--list FILE] [--allow-incomplete]\n"
     "                     [--indices [--background flanks|genome] [--reference FILE.scu]] [--trna FILE.tsv]\n"
-    "                     [--rscu FILE.tsv] OUTPUT.kstl...\n"
+    "                     [--trna-folder DIR] [--rscu FILE.tsv] OUTPUT.kstl...\n"
     "\n"
     "Writes the gene rows of KESTREL output files as one tab-separated table: a first\n"
     "column source (the output file's name as given), then every column under its\n"
@@ -47,9 +48,10 @@ constexpr std::string_view Usage =
     "composition of the gene's own flanks, or of all noncoding bases of the file when\n"
     "the flanks hold fewer than 200 bases or with --background genome. MILC measures it\n"
     "against the file's cumulative codon usage, or the counts of --reference FILE.scu.\n"
-    "--trna FILE.tsv (a tRNA census from kestrel-lookup --trna) adds tAI. --rscu\n"
-    "FILE.tsv writes each gene's RSCU in long form: source, gene, codon, amino acid,\n"
-    "count, RSCU. A value that cannot be computed is NA.\n"
+    "--trna FILE.tsv (a tRNA census from kestrel-lookup --trna) adds tAI; with\n"
+    "--trna-folder DIR each output file NAME.kstl takes the census DIR/NAME.tsv (tAI is\n"
+    "NA for a file without one). --rscu FILE.tsv writes each gene's RSCU in long form:\n"
+    "source, gene, codon, amino acid, count, RSCU. A value that cannot be computed is NA.\n"
     "\n"
     "-j THREADS reads that many files at a time (default 1); the table is the same.\n"
     "--list FILE names further output files, one per line (for more files than a\n"
@@ -77,6 +79,7 @@ const ToolDescription Tool{"kestrel-table",
                      {"--background", {}, true, "flanks or genome"},
                      {"--reference", {}, true, "a file name"},
                      {"--trna", {}, true, "a file name"},
+                     {"--trna-folder", {}, true, "a folder name"},
                      {"--rscu", {}, true, "a file name"}}};
 
 constexpr std::array<const char*, 4> MedianColumns = {"ENC", "GC3", "GC3_6", "CAI"};
@@ -262,6 +265,8 @@ IndexSettings indexSettings(const CommandLine& line, std::string& rscuPath) {
         const std::string problem = readTrnaCensus(in, *settings.census);
         if (!problem.empty()) throw ToolFailure(ExitBadData, *path + ", " + problem);
     }
+    settings.censusFolder = line.value("--trna-folder").value_or("");
+    if (settings.census && !settings.censusFolder.empty()) throw UsageError("give --trna or --trna-folder, not both");
     rscuPath = line.value("--rscu").value_or("");
     settings.rscu = !rscuPath.empty();
     return settings;
@@ -314,12 +319,29 @@ FileTotals readTotals(const std::string& path, const IndexSettings& settings) {
     return totals;
 }
 
+// The census of NAME.kstl in the census folder, NAME.tsv; none when there is no such file.
+std::optional<TrnaCensus> folderCensus(const std::string& path, const std::string& folder) {
+    std::string name = std::filesystem::path(path).filename().string();
+    if (name.ends_with(".kstl")) name.resize(name.size() - 5);
+    const std::string census = folder + "/" + name + ".tsv";
+    std::error_code ignored;
+    if (!std::filesystem::exists(census, ignored)) return std::nullopt;
+    InputFile in;
+    openInput(in, census);
+    TrnaCensus read;
+    const std::string problem = readTrnaCensus(in, read);
+    if (!problem.empty()) throw KstlError(census + ", " + problem);
+    return read;
+}
+
 FileRows tabulateFile(const std::string& path, TableWriter& writer, const TableArguments& parsed) {
     const bool allowIncomplete = parsed.allowIncomplete;
     FileRows result;
     try {
-        const FileTotals totals =
+        FileTotals totals =
             parsed.indexSettings.needsFirstPass() ? readTotals(path, parsed.indexSettings) : FileTotals{};
+        if (!parsed.indexSettings.censusFolder.empty())
+            totals.census = folderCensus(path, parsed.indexSettings.censusFolder);
         InputFile in;
         openInput(in, path);
         KstlReader reader(in, path);

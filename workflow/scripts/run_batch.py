@@ -34,8 +34,16 @@ class StepFailed(Exception):
         self.log = log
 
 
-# Each genome's results: folder in the results folder, and the name's suffix there.
-RESULTS = {"kstl": ("kstl", ".kstl"), "svg": ("plots", ".svg")}
+# Each genome's results: folder in the results folder, and the name's suffix there: the
+# output file, its tRNA census, and its figures (ENC, neutrality, parity rule 2).
+RESULTS = {"kstl": ("kstl", ".kstl"), "trna": ("trna", ".tsv"), "svg": ("plots", ".svg"),
+           "neutrality": ("plots", ".neutrality.svg"), "pr2": ("plots", ".pr2.svg")}
+
+
+def result_kinds(settings):
+    """The results each genome has under these settings: the parity rule 2 figure needs
+    the codon counts or the base shares of fourfold sites."""
+    return [kind for key, kind in RESULTS.items() if key != "pr2" or settings["pr2"]]
 
 
 class Genome:
@@ -47,7 +55,8 @@ class Genome:
         self.work = os.path.abspath(os.path.join(settings["work"], name))
         results = {key: os.path.abspath(os.path.join(settings["results"], folder, name + suffix))
                    for key, (folder, suffix) in RESULTS.items()}
-        self.kstl, self.svg = results["kstl"], results["svg"]
+        self.kstl, self.trna, self.svg = results["kstl"], results["trna"], results["svg"]
+        self.neutrality, self.pr2 = results["neutrality"], results["pr2"]
         self.logs_root = os.path.abspath(settings["logs"])
 
     def log(self, step):
@@ -87,7 +96,7 @@ def analyse(settings, genome):
     the analysis in the genome's work folder, where every file has a short fixed name."""
     work = genome.work
     os.makedirs(work, exist_ok=True)
-    for stale in ("genome.kstl", "genome.gb"):
+    for stale in ("genome.kstl", "genome.gb", "genome.trna.tsv"):
         if os.path.lexists(os.path.join(work, stale)):
             os.remove(os.path.join(work, stale))
     log = genome.log("decompress")
@@ -102,7 +111,7 @@ def analyse(settings, genome):
 
     tools = settings["tools"]
     log = genome.log("lookup")
-    run_tool([tools["kestrel-lookup"], "-o", "genome.lookup", "genome.gb"], log, cwd=work)
+    run_tool([tools["kestrel-lookup"], "--trna", "genome.trna.tsv", "-o", "genome.lookup", "genome.gb"], log, cwd=work)
     with open(os.path.join(work, "genome.lookup"), "rb") as table:
         if not any(line.startswith(b"#CDS") for line in table):
             raise StepFailed(log, "the lookup table has no entries: no CDS feature of this genome can be analysed")
@@ -129,13 +138,33 @@ def analyse(settings, genome):
     if not os.path.isfile(output) or os.path.getsize(output) == 0:
         raise StepFailed(log, "the analysis wrote no output file")
     move_into_place(output, genome.kstl)
+    move_into_place(os.path.join(work, "genome.trna.tsv"), genome.trna)
     os.remove(os.path.join(work, "genome.gb"))
 
 
 def plot(settings, genome):
+    """The ENC figure, the neutrality figure and, when the file allows, the parity rule 2
+    figure; the log holds each tool run's messages."""
     x = ["--x", settings["plot_x"]] if settings["plot_x"] else []
     os.makedirs(os.path.dirname(genome.svg), exist_ok=True)
-    run_tool([settings["tools"]["kestrel-plot"], *x, "-o", genome.svg, genome.kstl], genome.log("plot"))
+    figures = [(["--figure", "enc", *x], genome.svg), (["--figure", "neutrality"], genome.neutrality)]
+    if settings["pr2"]:
+        figures.append((["--figure", "pr2"], genome.pr2))
+    log = genome.log("plot")
+    with open(log, "wb"):
+        pass
+    for options, figure in figures:
+        part = f"{log}.part"
+        failure = None
+        try:
+            run_tool([settings["tools"]["kestrel-plot"], *options, "-o", figure, genome.kstl], part)
+        except StepFailed as e:
+            failure = e
+        with open(part, "rb") as messages, open(log, "ab") as whole:
+            whole.write(messages.read())
+        os.remove(part)
+        if failure:
+            raise StepFailed(log, str(failure))
 
 
 # One step: its logs, its inputs and outputs, the settings whose change makes it run
@@ -144,13 +173,13 @@ Step = namedtuple("Step", "name logs inputs outputs settings run")
 STEPS = (
     Step("analyse", ("decompress", "lookup", "answers", "kestrel"),
          lambda s, g: [g.source] + [path for path, _ in s["references"]],
-         lambda s, g: [g.kstl, os.path.join(g.work, "genome.lookup")],
+         lambda s, g: [g.kstl, g.trna, os.path.join(g.work, "genome.lookup")],
          lambda s, g: [g.source, s["tools"]["kestrel-lookup"], s["tools"]["kestrel"], s["answers"], s["references"]],
          analyse),
     Step("plot", ("plot",),
          lambda s, g: [g.kstl],
-         lambda s, g: [g.svg],
-         lambda s, g: [s["tools"]["kestrel-plot"], s["plot_x"]],
+         lambda s, g: [g.svg, g.neutrality] + ([g.pr2] if s["pr2"] else []),
+         lambda s, g: [s["tools"]["kestrel-plot"], s["plot_x"], s["pr2"]],
          plot),
 )
 
