@@ -46,9 +46,9 @@ constexpr std::string_view Usage =
     "drawn, with a warning).\n"
     "\n"
     "Exit status 0 on success, 1 when the file cannot be read, is not a regular file, not\n"
-    "a complete KESTREL analysis output file or lacks a requested column, 2 for a wrong\n"
-    "command line (an output file that is also the input is one). --version prints the\n"
-    "version.\n";
+    "a complete KESTREL analysis output file, lacks a requested column or has nothing to\n"
+    "draw, 2 for a wrong command line (an output file that is also the input is one).\n"
+    "--version prints the version.\n";
 
 const ToolDescription Tool{"kestrel-plot",
                     Usage,
