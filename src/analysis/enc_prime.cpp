@@ -10,7 +10,7 @@ constexpr int MaxFamily = 8;
 
 // Each codon's frequency within its amino acid expected from the background: the product
 // of its bases' frequencies, normalised over the amino acid's codons.
-std::array<double, 64> expectedWithinAminoAcids(const BaseFrequencies& background, const IndexCode& code) {
+std::array<double, 64> expectedWithinAminoAcids(const BaseFrequencies& background, const GeneticCode& code) {
     std::array<double, 64> product{};
     for (int c = 0; c < 64; ++c) product[c] = background[c / 16] * background[(c / 4) % 4] * background[c % 4];
     return sharesWithinAminoAcids(product, code);
@@ -19,7 +19,7 @@ std::array<double, 64> expectedWithinAminoAcids(const BaseFrequencies& backgroun
 }  // namespace
 
 std::optional<double> encPrime(const GeneCodonCounts& counts, const BaseFrequencies& background,
-                               const IndexCode& code) {
+                               const GeneticCode& code) {
     const std::array<double, 64> expected = expectedWithinAminoAcids(background, code);
     std::array<int, MaxFamily + 1> aminoAcids{};  // per family size
     std::array<double, MaxFamily + 1> codons{};

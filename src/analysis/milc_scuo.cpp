@@ -14,7 +14,7 @@ double familyTotal(const GeneCodonCounts& counts, const AminoAcidFamily& family)
 
 }  // namespace
 
-std::optional<double> milc(const GeneCodonCounts& counts, const CodonShares& expected, const IndexCode& code) {
+std::optional<double> milc(const GeneCodonCounts& counts, const CodonShares& expected, const GeneticCode& code) {
     double length = 0;  // L: the gene's sense codons
     double m = 0;       // the sum of M_a
     double correction = 0;
@@ -35,7 +35,7 @@ std::optional<double> milc(const GeneCodonCounts& counts, const CodonShares& exp
     return m / length - (correction / length - 0.5);
 }
 
-std::optional<double> scuo(const GeneCodonCounts& counts, const IndexCode& code) {
+std::optional<double> scuo(const GeneCodonCounts& counts, const GeneticCode& code) {
     double total = 0;
     double weighted = 0;  // the sum of n_a O_a
     for (int a = 0; a < Stp; ++a) {
@@ -54,7 +54,7 @@ std::optional<double> scuo(const GeneCodonCounts& counts, const IndexCode& code)
     return weighted / total;
 }
 
-std::optional<BaseFrequencies> fourfoldThirdPositions(const GeneCodonCounts& counts, const IndexCode& code) {
+std::optional<BaseFrequencies> fourfoldThirdPositions(const GeneCodonCounts& counts, const GeneticCode& code) {
     BaseFrequencies bases{};
     double total = 0;
     for (int c = 0; c < 64; ++c)
@@ -67,7 +67,7 @@ std::optional<BaseFrequencies> fourfoldThirdPositions(const GeneCodonCounts& cou
     return bases;
 }
 
-CodonShares sharesWithinAminoAcids(const std::array<double, 64>& counts, const IndexCode& code) {
+CodonShares sharesWithinAminoAcids(const std::array<double, 64>& counts, const GeneticCode& code) {
     CodonShares shares{};
     for (int a = 0; a <= Stp; ++a) {
         double n = 0;

@@ -15,7 +15,7 @@ struct SizeClasses {
 };
 
 // Adds the family of amino acid a whose codons lie in the block of first two bases.
-void addFamily(const GeneCodonCounts& counts, const IndexCode& code, int a, int block, SizeClasses& classes) {
+void addFamily(const GeneCodonCounts& counts, const GeneticCode& code, int a, int block, SizeClasses& classes) {
     int size = 0;
     double n = 0;
     for (const int c : code.families[a])
@@ -37,7 +37,7 @@ void addFamily(const GeneCodonCounts& counts, const IndexCode& code, int a, int 
 
 }  // namespace
 
-std::optional<double> sunNc(const GeneCodonCounts& counts, const IndexCode& code) {
+std::optional<double> sunNc(const GeneCodonCounts& counts, const GeneticCode& code) {
     SizeClasses classes;
     double synonymous = 0;
     for (int a = 0; a < Stp; ++a) {

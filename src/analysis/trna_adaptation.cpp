@@ -20,7 +20,7 @@ constexpr double LA = 0.89;  // lysidine with A
 
 constexpr int A = 0, G = 1, C = 2, T = 3;
 
-bool counted(int c, const IndexCode& code) { return code.aminoAcid[c] != Stp && code.aminoAcid[c] != Met; }
+bool counted(int c, const GeneticCode& code) { return code.aminoAcid[c] != Stp && code.aminoAcid[c] != Met; }
 
 }  // namespace
 
@@ -40,7 +40,7 @@ bool addTrnaGenes(TrnaCensus& census, std::string_view aminoAcid, std::string_vi
     return true;
 }
 
-std::optional<std::array<double, 64>> trnaWeights(const TrnaCensus& census, const IndexCode& code) {
+std::optional<std::array<double, 64>> trnaWeights(const TrnaCensus& census, const GeneticCode& code) {
     std::array<double, 64> w{};
     const auto& t = census.byCodon;
     for (int block = 0; block < 64; block += 4) {
@@ -71,7 +71,7 @@ std::optional<std::array<double, 64>> trnaWeights(const TrnaCensus& census, cons
 }
 
 std::optional<double> trnaAdaptationIndex(const GeneCodonCounts& counts, const std::array<double, 64>& weights,
-                                          const IndexCode& code) {
+                                          const GeneticCode& code) {
     double logSum = 0;
     double n = 0;
     for (int c = 0; c < 64; ++c) {

@@ -26,11 +26,11 @@ bool addTrnaGenes(TrnaCensus& census, std::string_view aminoAcid, std::string_vi
 // W = the sum over the tRNAs that read the codon of (1 - s) times their copies, divided by
 // the largest W; a codon no tRNA reads takes the geometric mean of the other w. No value
 // for a census that reads no codon.
-std::optional<std::array<double, 64>> trnaWeights(const TrnaCensus& census, const IndexCode& code);
+std::optional<std::array<double, 64>> trnaWeights(const TrnaCensus& census, const GeneticCode& code);
 
 // The geometric mean of w over the gene's codons other than Met and stops; no value
 // without such a codon.
 std::optional<double> trnaAdaptationIndex(const GeneCodonCounts& counts, const std::array<double, 64>& weights,
-                                          const IndexCode& code);
+                                          const GeneticCode& code);
 
 }  // namespace kestrel

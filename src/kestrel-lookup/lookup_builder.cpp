@@ -4,6 +4,7 @@
 #include <optional>
 #include <unordered_map>
 
+#include "analysis/genetic_code.hpp"
 #include "kestrel-lookup/trna_features.hpp"
 
 namespace kestrel::lookup {
@@ -140,7 +141,7 @@ bool isPartial(const std::vector<LocationPart>& parts) {
 }
 
 // Why a CDS gets no entry, if it gets none: first what its location allows, then what the
-// analysis would get wrong (it reads every complete CDS from its first base, in the standard code).
+// analysis would get wrong (it reads every complete CDS from its first base, in an NCBI code).
 std::optional<SkipReason> skipReason(const Feature& f, const Location& loc, const std::vector<LocationPart>& ascending,
                                      bool hasSequence, const BuildOptions& options) {
     const bool oneStrand = std::all_of(loc.parts.begin(), loc.parts.end(),
@@ -156,7 +157,7 @@ std::optional<SkipReason> skipReason(const Feature& f, const Location& loc, cons
     if (f.pseudo && !options.keepPseudo) return SkipReason::Pseudo;
     // A partial CDS is written: the analysis passes over it as incomplete.
     if (f.codonStart != 1 && !isPartial(ascending)) return SkipReason::CodonStart;
-    if (f.geneticCode != 1 && f.geneticCode != 11) return SkipReason::GeneticCode;
+    if (!geneticCodeOf(f.geneticCode)) return SkipReason::GeneticCode;
     if (!hasSequence) return SkipReason::NoSequence;
     return std::nullopt;
 }
@@ -224,6 +225,29 @@ std::optional<std::string> fileNameProblem(const std::string& file) {
         return "the file name " + file + " holds a '#' or a control character, which the analysis would misread "
                "in the lookup table; rename the file";
     return std::nullopt;
+}
+
+std::int32_t keepOneGeneticCode(std::vector<CdsEntry>& entries, std::int32_t wanted, SkipTally& skipped) {
+    std::map<std::int32_t, std::int64_t> byCode;
+    for (const CdsEntry& e : entries) {
+        ++skipped.codesMet[e.geneticCode];
+        ++byCode[codonsCode(e.geneticCode)];
+    }
+    std::int32_t kept = codonsCode(wanted);
+    if (wanted == 0) {
+        kept = 1;
+        std::int64_t most = 0;
+        for (const auto& [code, count] : byCode)
+            if (count > most) kept = code, most = count;
+    }
+    std::erase_if(entries, [&](const CdsEntry& e) {
+        if (codonsCode(e.geneticCode) == kept) return false;
+        skipped.add(SkipReason::GeneticCode);
+        ++skipped.geneticCodes[e.geneticCode];
+        return true;
+    });
+    skipped.codeKept = kept;
+    return kept;
 }
 
 std::int64_t SkipTally::total() const {
@@ -295,11 +319,19 @@ std::int32_t buildFileEntries(std::istream& in, const std::string& fileName, std
     });
 }
 
-std::string summaryLine(std::size_t entriesWritten, const SkipTally& s) {
+namespace {
+
+// " [table 2: 1, table 4: 2]", or nothing for no CDS.
+std::string codeCounts(const std::map<std::int32_t, std::int64_t>& byCode) {
     std::string codes;
-    for (const auto& [code, count] : s.geneticCodes)
+    for (const auto& [code, count] : byCode)
         codes += (codes.empty() ? " [table " : ", table ") + std::to_string(code) + ": " + std::to_string(count);
-    if (!codes.empty()) codes += ']';
+    return codes.empty() ? codes : codes + ']';
+}
+
+}  // namespace
+
+std::string summaryLine(std::size_t entriesWritten, const SkipTally& s) {
     return "kestrel-lookup: " + std::to_string(entriesWritten) + " entries written, " +
            std::to_string(s.total()) + " CDS features skipped (" +
            std::to_string(s[SkipReason::OtherRecord]) + " on another record, " +
@@ -311,8 +343,9 @@ std::string summaryLine(std::size_t entriesWritten, const SkipTally& s) {
            std::to_string(s[SkipReason::NoSequence]) + " record without sequence, " +
            std::to_string(s[SkipReason::Pseudo]) + " pseudogene, " +
            std::to_string(s[SkipReason::CodonStart]) + " codon_start not 1, " +
-           std::to_string(s[SkipReason::GeneticCode]) + " genetic code other than 1 and 11" + codes + "), " +
-           std::to_string(s.renamed) + " gene names renamed";
+           std::to_string(s[SkipReason::GeneticCode]) + " genetic code not kept" + codeCounts(s.geneticCodes) + "), " +
+           std::to_string(s.renamed) + " gene names renamed; genetic codes met" +
+           (s.codesMet.empty() ? " none" : codeCounts(s.codesMet)) + ", code " + std::to_string(s.codeKept) + " kept";
 }
 
 }  // namespace kestrel::lookup

@@ -53,7 +53,7 @@ std::vector<std::string> indexLabels(const IndexSettings& settings) {
 }
 
 GeneIndexColumns::GeneIndexColumns(const IndexSettings& settings, const KstlReader& reader)
-    : settings_(settings), code_(StandardIndexCode) {
+    : settings_(settings), code_(geneticCodeOf(reader.geneticCode()).value_or(StandardCode)) {
     if (settings.needsCodonCounts()) {
         const auto columns = codonCountColumns(reader);
         if (!columns) throw KstlError(noCodonCountsText(reader.name()));

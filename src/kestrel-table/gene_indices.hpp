@@ -69,7 +69,7 @@ private:
     std::optional<BaseFrequencies> background(const std::vector<KstlCell>& cells) const;
 
     const IndexSettings& settings_;
-    IndexCode code_;
+    GeneticCode code_;
     std::array<std::size_t, 64> codonColumn_{};  // of each codon's count
     std::optional<std::size_t> gc1_, gc2_;
     std::vector<NoncodingGroup> flanks_;     // the gene's own flanks

@@ -11,7 +11,7 @@
 namespace kestrel {
 namespace {
 
-const IndexCode& code = StandardIndexCode;
+const GeneticCode& code = StandardCode;
 
 // Codon counts from "codon count" pairs, e.g. "TTT 3 TTC 1".
 GeneCodonCounts counts(const std::string& pairs) {

@@ -34,6 +34,9 @@ class StepFailed(Exception):
         self.log = log
 
 
+# The closing line of a lookup-table entry of a code other than the standard one.
+CODE_MARK = b"//transl_table="
+
 # Each genome's results: folder in the results folder, and the name's suffix there: the
 # output file, its tRNA census, and its figures (ENC, neutrality, parity rule 2).
 RESULTS = {"kstl": ("kstl", ".kstl"), "trna": ("trna", ".tsv"), "svg": ("plots", ".svg"),
@@ -91,6 +94,21 @@ def move_into_place(source, target):
         os.remove(source)
 
 
+def lookup_genetic_code(path, log):
+    """The genetic code a lookup table was built for: each entry of a code other than the
+    standard one ends with "//transl_table=N"."""
+    with open(path, "rb") as table:
+        code, entries = 1, 0
+        for line in table:
+            if line.startswith(b"#CDS"):
+                entries += 1
+            elif line.startswith(CODE_MARK):
+                code = int(line[len(CODE_MARK):])
+    if not entries:
+        raise StepFailed(log, "the lookup table has no entries: no CDS feature of this genome can be analysed")
+    return code
+
+
 def analyse(settings, genome):
     """Decompress (or copy) the genome, build its lookup table, write the answers and run
     the analysis in the genome's work folder, where every file has a short fixed name."""
@@ -111,10 +129,10 @@ def analyse(settings, genome):
 
     tools = settings["tools"]
     log = genome.log("lookup")
-    run_tool([tools["kestrel-lookup"], "--trna", "genome.trna.tsv", "-o", "genome.lookup", "genome.gb"], log, cwd=work)
-    with open(os.path.join(work, "genome.lookup"), "rb") as table:
-        if not any(line.startswith(b"#CDS") for line in table):
-            raise StepFailed(log, "the lookup table has no entries: no CDS feature of this genome can be analysed")
+    forced = settings.get("genetic_code", 0)
+    run_tool([tools["kestrel-lookup"], *(["-g", str(forced)] if forced else []), "--trna", "genome.trna.tsv",
+              "-o", "genome.lookup", "genome.gb"], log, cwd=work)
+    code = lookup_genetic_code(os.path.join(work, "genome.lookup"), log)
 
     log = genome.log("answers")
     with open(log, "w") as messages:
@@ -129,7 +147,8 @@ def analyse(settings, genome):
 
     log = genome.log("kestrel")
     with open(os.path.join(work, "answers"), "rb") as answers:
-        run_tool([tools["kestrel"]], log, stdin=answers, cwd=work, both=True)
+        run_tool([tools["kestrel"], *(["-g", str(code)] if code != 1 else [])], log, stdin=answers, cwd=work,
+                 both=True)
     # The analysis always exits with status 0: its closing line tells success apart.
     with open(log, "rb") as console:
         if b"KESTREL done." not in console.read():
@@ -174,7 +193,8 @@ STEPS = (
     Step("analyse", ("decompress", "lookup", "answers", "kestrel"),
          lambda s, g: [g.source] + [path for path, _ in s["references"]],
          lambda s, g: [g.kstl, g.trna, os.path.join(g.work, "genome.lookup")],
-         lambda s, g: [g.source, s["tools"]["kestrel-lookup"], s["tools"]["kestrel"], s["answers"], s["references"]],
+         lambda s, g: [g.source, s["tools"]["kestrel-lookup"], s["tools"]["kestrel"], s["answers"], s["references"],
+                       s.get("genetic_code", 0)],
          analyse),
     Step("plot", ("plot",),
          lambda s, g: [g.kstl],
