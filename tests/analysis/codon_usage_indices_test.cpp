@@ -55,6 +55,14 @@ TEST(SunNc, HandWorkedAndBounds) {
     }
     EXPECT_NEAR(previous, 23, 1e-3);
     EXPECT_FALSE(sunNc(counts("ATG 5 TGG 2 TAA 1"), code));
+    // Under every code, even usage gives the number of sense codons.
+    for (int number = 1; number <= 33; ++number) {
+        const auto other = geneticCodeOf(number);
+        if (!other) continue;
+        GeneCodonCounts even{};
+        for (int c = 0; c < 64; ++c) even[c] = other->aminoAcid[c] == Stp ? 0 : 3;
+        EXPECT_NEAR(sunNc(even, *other).value(), other->senseCodons, 1e-9) << number;
+    }
 }
 
 TEST(EncPrime, UniformBackgroundGivesWrightsHomozygosities) {
