@@ -45,14 +45,15 @@ constexpr std::string_view Usage =
     "\n"
     "--indices adds, per gene, Nc_Sun, ENCprime, MILC, SCUO, GC12, GC3_4fold and\n"
     "A3_4fold, T3_4fold, G3_4fold, C3_4fold, computed from the gene's codon counts (the\n"
-    "file must have the codon usage columns). ENCprime measures usage against the base\n"
-    "composition of the gene's own flanks, or of all noncoding bases of the file when\n"
-    "the flanks hold fewer than 200 bases or with --background genome. MILC measures it\n"
-    "against the file's cumulative codon usage, or the counts of --reference FILE.scu.\n"
-    "--trna FILE.tsv (a tRNA census from kestrel-lookup --trna) adds tAI; with\n"
-    "--trna-folder DIR each output file NAME.kstl takes the census DIR/NAME.tsv (tAI is\n"
-    "NA for a file without one). --rscu FILE.tsv writes each gene's RSCU in long form:\n"
-    "source, gene, codon, amino acid, count, RSCU. A value that cannot be computed is NA.\n"
+    "file must have the codon usage columns) under the genetic code the file's header\n"
+    "names. ENCprime measures usage against the base composition of the gene's own\n"
+    "flanks, or of all noncoding bases of the file when the flanks hold fewer than 200\n"
+    "bases or with --background genome. MILC measures it against the file's cumulative\n"
+    "codon usage, or the counts of --reference FILE.scu. --trna FILE.tsv (a tRNA census\n"
+    "from kestrel-lookup --trna) adds tAI; with --trna-folder DIR each output file\n"
+    "NAME.kstl takes the census DIR/NAME.tsv (tAI is NA for a file without one).\n"
+    "--rscu FILE.tsv writes each gene's RSCU in long form: source, gene, codon, amino\n"
+    "acid, count, RSCU. A value that cannot be computed is NA.\n"
     "\n"
     "-j THREADS reads that many files at a time (default 1); the table is the same.\n"
     "--list FILE names further output files, one per line (for more files than a\n"
@@ -64,10 +65,10 @@ constexpr std::string_view Usage =
     "included and excluded counts are NA.\n"
     "\n"
     "Exit status 0 on success, 1 when a file cannot be read, is not a regular file or\n"
-    "not a complete KESTREL analysis output file, 2 for a wrong command line (an output\n"
-    "file that is also an input is one). A named regular file is written only when\n"
-    "complete; a FIFO, device or /dev/stdout is written in place. --version prints the\n"
-    "version.\n";
+    "not a complete KESTREL analysis output file, or lacks the codon counts that\n"
+    "--indices, --trna or --rscu need; 2 for a wrong command line (an output file that\n"
+    "is also an input is one). A named regular file is written only when complete; a\n"
+    "FIFO, device or /dev/stdout is written in place. --version prints the version.\n";
 
 const ToolDescription Tool{"kestrel-table",
                     Usage,
