@@ -14,8 +14,8 @@ namespace kestrel {
 namespace {
 
 constexpr std::string_view Usage =
-    "usage: kestrel-lookup [-o LOOKUP] [--seq SEQ] [--keep-pseudo] [-g N]
-                      [--trna CENSUS.tsv] [SEQFILE...]\n"
+    "usage: kestrel-lookup [-o LOOKUP] [--seq SEQ] [--keep-pseudo] [-g N]\n"
+    "                      [--trna CENSUS.tsv] [SEQFILE...]\n"
     "                      [--gff GFF3 [--fasta FASTA]]... [--cds-fasta FASTA]...\n"
     "\n"
     "Writes one lookup-table entry for each CDS feature of the files named, file by\n"

@@ -15,8 +15,8 @@ namespace kestrel {
 namespace {
 
 constexpr std::string_view Usage =
-    "usage: kestrel-plot [-o FILE.svg] [--figure enc|neutrality|pr2] [--x GC3|GC3_6] [--y ENC|CAI|Fop|Chi_L]\n"
-    "                    [--allow-incomplete] OUTPUT.kstl\n"
+    "usage: kestrel-plot [[--figure enc|neutrality|pr2] -o FILE.svg]... [--x GC3|GC3_6]\n"
+    "                    [--y ENC|CAI|Fop|Chi_L] [--allow-incomplete] OUTPUT.kstl\n"
     "\n"
     "Draws the genes of a KESTREL output file as one SVG figure: a scatter of one point\n"
     "per gene, forward- and reverse-strand genes in two colours, and a histogram of the\n"
@@ -31,6 +31,9 @@ constexpr std::string_view Usage =
     "neutrality.\n"
     "--figure pr2: G3/(G3+C3) against A3/(A3+T3) at fourfold-degenerate third positions\n"
     "(from the codon counts, or the A3_6 ... C3_6 columns), with the centre lines at 0.5.\n"
+    "\n"
+    "--figure and -o may be given several times, paired in order, to draw several\n"
+    "figures of one file in one run.\n"
     "\n"
     "--genome-means (with --figure neutrality and -o) takes several output files, and\n"
     "those named one a line in --list FILE, and draws one point per file: the means of\n"
@@ -368,9 +371,15 @@ std::string renderSvg(const PlotData& data, const std::string& inputName) {
 
 namespace {
 
+struct FigureRequest {
+    Figure figure = Figure::Enc;
+    std::string outputPath;
+};
+
 struct PlotArguments {
     Figure figure = Figure::Enc;
     std::string outputPath;
+    std::vector<FigureRequest> several;  // --figure and -o given more than once, paired in order
     std::optional<std::string> xLabel;
     std::string yLabel = "ENC";
     std::string input;
@@ -391,15 +400,36 @@ PlotArguments genomeMeansArguments(const CommandLine& line, PlotArguments& parse
     return parsed;
 }
 
+Figure figureNamed(const std::string& name) {
+    if (name == "enc") return Figure::Enc;
+    if (name == "neutrality") return Figure::Neutrality;
+    if (name == "pr2") return Figure::Pr2;
+    throw UsageError("--figure takes enc, neutrality or pr2, not " + name);
+}
+
+// Several figures of one file in one run: each --figure with the -o in the same place.
+void severalFigures(const CommandLine& line, PlotArguments& parsed) {
+    const std::vector<std::string> figures = line.values("--figure");
+    const std::vector<std::string> outputs = line.values("-o");
+    if (outputs.size() != figures.size()) throw UsageError("give one -o for each --figure");
+    if (line.has("--genome-means")) throw UsageError("--genome-means draws one figure");
+    for (std::size_t i = 0; i < figures.size(); ++i) {
+        if (outputs[i].empty() || outputs[i] == "-") throw UsageError("several figures need a file name each");
+        for (std::size_t j = 0; j < i; ++j)
+            if (outputs[j] == outputs[i]) throw UsageError("two figures named " + outputs[i]);
+        parsed.several.push_back({figureNamed(figures[i]), outputs[i]});
+    }
+}
+
 PlotArguments plotArguments(const CommandLine& line) {
     PlotArguments parsed;
     parsed.outputPath = line.value("-o").value_or("");
-    if (const auto figure = line.value("--figure")) {
-        if (*figure == "neutrality") parsed.figure = Figure::Neutrality;
-        else if (*figure == "pr2") parsed.figure = Figure::Pr2;
-        else if (*figure != "enc") throw UsageError("--figure takes enc, neutrality or pr2, not " + *figure);
-    }
-    if (parsed.figure != Figure::Enc && (line.value("--x") || line.value("--y")))
+    if (const auto figure = line.value("--figure")) parsed.figure = figureNamed(*figure);
+    if (line.values("--figure").size() > 1) severalFigures(line, parsed);
+    const bool encDrawn = parsed.figure == Figure::Enc ||
+                          std::any_of(parsed.several.begin(), parsed.several.end(),
+                                      [](const FigureRequest& r) { return r.figure == Figure::Enc; });
+    if (!encDrawn && (line.value("--x") || line.value("--y")))
         throw UsageError("--x and --y choose the axes of --figure enc only");
     if (const auto x = line.value("--x")) {
         if (!oneOf(*x, XLabels)) throw UsageError("--x takes GC3 or GC3_6, not " + *x);
@@ -413,9 +443,12 @@ PlotArguments plotArguments(const CommandLine& line) {
     if (line.operands.size() != 1) throw UsageError("name exactly one output file");
     parsed.input = line.operands.front();
     if (parsed.outputPath.empty()) parsed.outputPath = parsed.input == "-" ? "-" : defaultOutputName(parsed.input);
-    if (inputWrittenOver(parsed.outputPath, {parsed.input}))
-        throw ToolFailure(ExitUsage, "the figure " + parsed.outputPath + " would be written over the input " +
-                                         parsed.input);
+    if (parsed.several.empty()) parsed.several.push_back({parsed.figure, parsed.outputPath});
+    else if (parsed.input == "-") throw UsageError("several figures are drawn from a named file, not standard input");
+    for (const FigureRequest& request : parsed.several)
+        if (inputWrittenOver(request.outputPath, {parsed.input}))
+            throw ToolFailure(ExitUsage, "the figure " + request.outputPath + " would be written over the input " +
+                                             parsed.input);
     return parsed;
 }
 
@@ -469,11 +502,23 @@ int drawFigure(const PlotArguments& parsed, std::istream& in, std::ostream& out,
     return ExitSuccess;
 }
 
+// Each figure asked for, the file read once for each.
+int drawFigures(const PlotArguments& parsed, std::istream& in, std::ostream& out, std::ostream& err) {
+    if (!parsed.genomes.empty()) return drawGenomeMeans(parsed, out, err);
+    for (const FigureRequest& request : parsed.several) {
+        PlotArguments one = parsed;
+        one.figure = request.figure;
+        one.outputPath = request.outputPath;
+        drawFigure(one, in, out, err);
+    }
+    return ExitSuccess;
+}
+
 }  // namespace
 
 int runPlotTool(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err) {
     return runTool(Tool, args, out, err,
-                   [&](const CommandLine& line) { return drawFigure(plotArguments(line), in, out, err); });
+                   [&](const CommandLine& line) { return drawFigures(plotArguments(line), in, out, err); });
 }
 
 }  // namespace kestrel

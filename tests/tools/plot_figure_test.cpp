@@ -148,5 +148,27 @@ TEST_F(PlotTool, WritesTheFigureOrFailsWithAClearMessage) {
     EXPECT_NE(readFile("n.svg").find("least squares: slope"), std::string::npos);
 }
 
+TEST_F(PlotTool, SeveralFiguresOfOneFilePairEachFigureWithItsOutput) {
+    writeFile("plot.kstl", plainFile());
+    std::istringstream in;
+    std::ostringstream out, err;
+    ASSERT_EQ(runPlotTool({"--figure", "neutrality", "-o", "a.svg", "--figure", "enc", "--x", "GC3", "-o", "b.svg",
+                           "plot.kstl"},
+                          in, out, err),
+              0)
+        << err.str();
+    EXPECT_NE(readFile("a.svg").find("least squares: slope"), std::string::npos);
+    EXPECT_EQ(readFile("b.svg").find("least squares: slope"), std::string::npos);
+    EXPECT_NE(readFile("b.svg").find("GC3"), std::string::npos);
+    for (const std::vector<std::string>& wrong :
+         {std::vector<std::string>{"--figure", "enc", "--figure", "pr2", "-o", "c.svg", "plot.kstl"},
+          {"--figure", "enc", "-o", "c.svg", "--figure", "pr2", "-o", "c.svg", "plot.kstl"},
+          {"--figure", "enc", "-o", "c.svg", "--figure", "pr2", "-o", "plot.kstl", "plot.kstl"},
+          {"--figure", "enc", "-o", "c.svg", "--figure", "pr2", "-o", "d.svg", "-"},
+          {"--figure", "neutrality", "-o", "c.svg", "--figure", "pr2", "-o", "d.svg", "--x", "GC3", "plot.kstl"}})
+        EXPECT_EQ(runPlotTool(wrong, in, out, err), 2) << wrong[5];
+    EXPECT_FALSE(std::filesystem::exists("c.svg"));
+}
+
 }  // namespace
 }  // namespace kestrel

@@ -179,27 +179,13 @@ def analyse(settings, genome):
 
 def plot(settings, genome):
     """The ENC figure, the neutrality figure and, when the file allows, the parity rule 2
-    figure; the log holds each tool run's messages."""
+    figure, drawn in one run of kestrel-plot."""
     x = ["--x", settings["plot_x"]] if settings["plot_x"] else []
     os.makedirs(os.path.dirname(genome.svg), exist_ok=True)
-    figures = [(["--figure", "enc", *x], genome.svg), (["--figure", "neutrality"], genome.neutrality)]
+    figures = ["--figure", "enc", *x, "-o", genome.svg, "--figure", "neutrality", "-o", genome.neutrality]
     if settings["pr2"]:
-        figures.append((["--figure", "pr2"], genome.pr2))
-    log = genome.log("plot")
-    with open(log, "wb"):
-        pass
-    for options, figure in figures:
-        part = f"{log}.part"
-        failure = None
-        try:
-            run_tool([settings["tools"]["kestrel-plot"], *options, "-o", figure, genome.kstl], part)
-        except StepFailed as e:
-            failure = e
-        with open(part, "rb") as messages, open(log, "ab") as whole:
-            whole.write(messages.read())
-        os.remove(part)
-        if failure:
-            raise StepFailed(log, str(failure))
+        figures += ["--figure", "pr2", "-o", genome.pr2]
+    run_tool([settings["tools"]["kestrel-plot"], *figures, genome.kstl], genome.log("plot"))
 
 
 # One step: its logs, its inputs and outputs, the settings whose change makes it run
