@@ -126,6 +126,13 @@ void setQualifier(Feature& feature, std::string_view name, const std::string& va
                           : name == "protein_id" ? &feature.proteinId
                                                  : nullptr;
     if (target && target->empty()) *target = value;
+    if (feature.key != "tRNA") return;
+    if (name == "anticodon" && feature.anticodon.empty()) feature.anticodon = value;
+    if (name == "product" && feature.product.empty()) feature.product = value;
+    if (name == "note") {
+        if (!feature.note.empty()) feature.note += "; ";
+        feature.note += value;
+    }
 }
 
 void appendLetters(std::string& sequence, std::string_view text) {

@@ -22,6 +22,10 @@ struct Feature {
     std::int32_t codonStart = 1;   // /codon_start; 0 when not a number
     std::int32_t geneticCode = 1;  // /transl_table; the standard code, 1, when absent; 0 when not a number
     bool tooLong = false;  // a line of it, or its location, is longer than the reader holds
+    // Of tRNA features only: /anticodon, /product, and the /note values joined by "; ".
+    std::string anticodon;
+    std::string product;
+    std::string note;
 };
 
 // What a qualifier (or a GFF3 attribute, or a tag of a FASTA header) of this name sets in a

@@ -31,8 +31,9 @@ void checkRecords(std::int64_t records, const std::string& path, const std::stri
 
 }  // namespace
 
-InputReader::InputReader(std::string seqPath, std::vector<std::string> allInputs, const BuildOptions& options)
-    : seqPath_(std::move(seqPath)), allInputs_(std::move(allInputs)), options_(options) {}
+InputReader::InputReader(std::string seqPath, std::vector<std::string> allInputs, const BuildOptions& options,
+                         TrnaTally* trnas)
+    : seqPath_(std::move(seqPath)), allInputs_(std::move(allInputs)), options_(options), trnas_(trnas) {}
 
 InputReader::~InputReader() = default;
 
@@ -58,6 +59,7 @@ void InputReader::takeRecord(AnnotatedRecord& record) {
         writeSequenceRecord(sequenceFile(), record.name, record.sequence);
         record.contig = ++contigs_;
     }
+    if (trnas_) addTrnaFeatures(record, *trnas_);
     std::vector<CdsEntry> recordEntries = buildRecordEntries(record, seqPath_, skipped_, options_);
     std::move(recordEntries.begin(), recordEntries.end(), std::back_inserter(entries_));
 }
@@ -71,7 +73,7 @@ void InputReader::readNamed(const std::string& path) {
     if (genBank && !in.compressed()) {
         // Read where it is: the entries name the file itself, as the analysis will open it.
         if (const auto problem = fileNameProblem(path)) throw ToolFailure(ExitBadData, *problem);
-        const std::int32_t records = buildFileEntries(in, path, entries_, skipped_, options_);
+        const std::int32_t records = buildFileEntries(in, path, entries_, skipped_, options_, trnas_);
         checkRead(in, path);
         checkRecords(records, path, "GenBank record (no LOCUS line)");
         return;
