@@ -12,7 +12,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     std::istringstream in(std::string(reinterpret_cast<const char*>(data), size));
     std::vector<kestrel::lookup::CdsEntry> entries;
-    kestrel::lookup::SkipTally skipped;
+    kestrel::SkipTally skipped;
     kestrel::lookup::buildFileEntries(in, "f.gb", entries, skipped);
     std::string table;
     for (const auto& e : entries) table += kestrel::formatEntry(e);

@@ -1,6 +1,7 @@
 #include "formats/feature_table.hpp"
 
 #include <algorithm>
+#include <cctype>
 #include <limits>
 #include <string_view>
 
@@ -93,6 +94,9 @@ private:
         std::string* target = qualifierName_ == "gene"         ? &feature_.gene
                               : qualifierName_ == "locus_tag"  ? &feature_.locusTag
                               : qualifierName_ == "protein_id" ? &feature_.proteinId
+                              : qualifierName_ == "old_locus_tag" ? &feature_.oldLocusTag
+                              : qualifierName_ == "product"    ? &feature_.product
+                              : qualifierName_ == "organelle"  ? &feature_.organelle
                                                                : nullptr;
         if (target && target->empty()) *target = unquoted(value_);
         qualifierName_.clear();
@@ -130,7 +134,8 @@ private:
 
 }  // namespace
 
-std::int32_t readGenBankRecords(std::istream& in, const std::function<void(const GenBankRecord&)>& onRecord) {
+std::int32_t readGenBankRecords(std::istream& in, const std::function<void(const GenBankRecord&)>& onRecord,
+                                bool keepSequence) {
     enum class Section { Outside, Header, Features, Sequence };
     Section section = Section::Outside;
     GenBankRecord record;
@@ -156,12 +161,17 @@ std::int32_t readGenBankRecords(std::istream& in, const std::function<void(const
 
         if (section == Section::Sequence) {
             if (startsWith(line, "//")) finishRecord();
+            else if (keepSequence)
+                for (const char c : line)
+                    if (std::isalpha(static_cast<unsigned char>(c))) record.sequence += c;
             continue;
         }
         if (startsWith(line, "LOCUS")) {
             if (section != Section::Outside) finishRecord();
             record = GenBankRecord{};
             record.ordinal = ++records;
+            const std::string fields = trimmed(line.substr(5));
+            record.name = fields.substr(0, fields.find_first_of(" \t"));
             section = Section::Header;
             continue;
         }

@@ -15,6 +15,9 @@ struct Feature {
     std::string gene;      // qualifier values, empty when absent
     std::string locusTag;
     std::string proteinId;
+    std::string oldLocusTag;
+    std::string product;
+    std::string organelle;  // of a source feature: the record is an organelle's genome
     bool pseudo = false;           // /pseudo or /pseudogene
     std::int32_t codonStart = 1;   // /codon_start; 0 when not a number
     std::int32_t geneticCode = 1;  // /transl_table; the standard code, 1, when absent; 0 when not a number
@@ -24,13 +27,16 @@ struct Feature {
 struct GenBankRecord {
     std::int32_t ordinal = 0;  // 1 for the first record of the file
     std::int32_t contig = 0;   // ordinal of its "ORIGIN" line among the file's lines holding "ORIGIN"; 0 = no sequence
+    std::string name;  // the LOCUS line's name
     std::vector<Feature> features;
+    std::string sequence;  // the letters of the sequence section, when the reader keeps them
 };
 
 // Calls onRecord for every record of the stream, in file order; returns the number of records.
 // Lines may end with LF, CR LF or a CR alone; a UTF-8 byte-order mark before the first line is
-// passed over.
-std::int32_t readGenBankRecords(std::istream& in, const std::function<void(const GenBankRecord&)>& onRecord);
+// passed over. With keepSequence each record carries its sequence.
+std::int32_t readGenBankRecords(std::istream& in, const std::function<void(const GenBankRecord&)>& onRecord,
+                                bool keepSequence = false);
 
 // One interval of a location; mark characters are the '<' or '>' written before each bound (0 if none).
 struct LocationPart {

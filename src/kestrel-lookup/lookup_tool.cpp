@@ -37,7 +37,7 @@ constexpr std::string_view Usage =
 const ToolDescription Tool{"kestrel-lookup", Usage, {{"-o", {}, true, "a file name"}, {"--keep-pseudo"}}};
 
 // The entries of every file, in the order named.
-std::vector<lookup::CdsEntry> buildEntries(const std::vector<std::string>& files, lookup::SkipTally& skipped,
+std::vector<lookup::CdsEntry> buildEntries(const std::vector<std::string>& files, SkipTally& skipped,
                                            const lookup::BuildOptions& options) {
     std::vector<lookup::CdsEntry> entries;
     for (const std::string& file : files) {
@@ -59,7 +59,7 @@ int buildTable(const CommandLine& line, std::ostream& out, std::ostream& err) {
     if (auto input = inputWrittenOver(outputPath, line.operands))
         throw ToolFailure(ExitUsage, "the output file " + outputPath + " is the input file " + *input);
 
-    lookup::SkipTally skipped;
+    SkipTally skipped;
     const std::vector<lookup::CdsEntry> entries = buildEntries(line.operands, skipped, options);
     std::string error;
     OutputFileWriter table(outputPath, out);

@@ -1,0 +1,32 @@
+// The genes of annotated genome files, with their codon counts: the CDSs the lookup builder
+// would write, less the partial ones (their reading frame and ends are not known).
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <istream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "kestrel-reference/reference_gene.hpp"
+#include "tools/cds_selection.hpp"
+
+namespace kestrel::reference {
+
+struct GenomeGenes {
+    std::vector<ReferenceGene> genes;  // file order, then feature order
+    SkipTally skipped;
+    std::int64_t partial = 0;          // partial CDSs, not read
+    std::int64_t outsideSequence = 0;  // CDSs reaching beyond their record's sequence, not read
+    std::int32_t records = 0;
+};
+
+// Adds the genes of every record of the stream; returns the number of records read.
+std::int32_t readGenomeGenes(std::istream& in, const std::string& fileName, GenomeGenes& genome);
+
+// Adds the complete codons of a coding sequence to counts: three letters at a time from its
+// first, a codon with a letter other than A, C, G or T left out; returns the codons added.
+std::int64_t countCodons(std::string_view cds, std::array<std::int32_t, 64>& counts);
+
+}  // namespace kestrel::reference
