@@ -35,7 +35,8 @@ constexpr std::string_view Usage =
     "\n"
     "--summary FILE.tsv writes one row per output file: genes analysed (rows), genes\n"
     "included in and excluded from the cumulative counts, and the medians of ENC, GC3,\n"
-    "GC3_6 and CAI over the genes that have a value (NA where a file lacks the column).\n"
+    "GC3_6, CAI and Fop over the genes that have a value (NA where a file lacks the\n"
+    "column).\n"
     "\n"
     "-j THREADS reads that many files at a time (default 1); the table is the same.\n"
     "--list FILE names further output files, one per line (for more files than a\n"
@@ -60,7 +61,7 @@ const ToolDescription Tool{"kestrel-table",
                      {"-j", "--threads", true, "a number of threads"},
                      {"--allow-incomplete"}}};
 
-constexpr std::array<const char*, 4> MedianColumns = {"ENC", "GC3", "GC3_6", "CAI"};
+constexpr std::array<const char*, 5> MedianColumns = {"ENC", "GC3", "GC3_6", "CAI", "Fop"};
 
 constexpr unsigned MaxThreads = 256;
 

@@ -36,6 +36,8 @@ class StepFailed(Exception):
 
 # Each genome's results: folder in the results folder, and the name's suffix there.
 RESULTS = {"kstl": ("kstl", ".kstl"), "svg": ("plots", ".svg")}
+# The genome's own reference files, in the results folder's reference/ when its analysis used them.
+OWN_REFERENCE = ("reference", (".scu", ".opt", ".reference.tsv"))
 
 
 class Genome:
@@ -48,6 +50,9 @@ class Genome:
         results = {key: os.path.abspath(os.path.join(settings["results"], folder, name + suffix))
                    for key, (folder, suffix) in RESULTS.items()}
         self.kstl, self.svg = results["kstl"], results["svg"]
+        folder, suffixes = OWN_REFERENCE
+        self.own_reference = [os.path.abspath(os.path.join(settings["results"], folder, name + suffix))
+                              for suffix in suffixes]
         self.logs_root = os.path.abspath(settings["logs"])
 
     def log(self, step):
@@ -82,6 +87,41 @@ def move_into_place(source, target):
         os.remove(source)
 
 
+def usable_reference(work):
+    """Why the reference kestrel-reference left in work cannot serve, or None when it can:
+    it must hold an optimal codon (a set no different from the rest of the genome gives
+    none, and then Fop is 0 for every gene and CAI measures nothing)."""
+    with open(os.path.join(work, "ref.opt")) as opt:
+        entries = opt.read().split("#", 1)[1].split()
+    if "1" not in entries[2::3]:
+        return "no codon of the reference set is optimal (see the warning above)"
+    return None
+
+
+def own_reference(settings, genome):
+    """Builds the genome's reference in its work folder; whether the analysis can use it.
+    A genome without a usable set is analysed without CAI and Fop, the reason in the log."""
+    work = genome.work
+    log = genome.log("reference")
+    for path in genome.own_reference:
+        if os.path.lexists(path):
+            os.remove(path)
+    try:
+        run_tool([settings["tools"]["kestrel-reference"], "--set", settings["reference_set"], "-o", "ref",
+                  "genome.gb"], log, cwd=work)
+        reason = usable_reference(work)
+    except StepFailed as e:
+        reason = f"{e}: no reference set (see above)"
+    if reason:
+        with open(log, "a") as messages:
+            print(f"analysed without CAI and Fop: {reason}", file=messages)
+        return False
+    for suffix, path in zip(OWN_REFERENCE[1], genome.own_reference):
+        os.makedirs(os.path.dirname(path), exist_ok=True)
+        shutil.copyfile(os.path.join(work, "ref" + suffix), path)
+    return True
+
+
 def analyse(settings, genome):
     """Decompress (or copy) the genome, build its lookup table, write the answers and run
     the analysis in the genome's work folder, where every file has a short fixed name."""
@@ -107,13 +147,17 @@ def analyse(settings, genome):
         if not any(line.startswith(b"#CDS") for line in table):
             raise StepFailed(log, "the lookup table has no entries: no CDS feature of this genome can be analysed")
 
+    words = settings["answers"]
+    if settings["reference_set"] and own_reference(settings, genome):
+        words = settings["reference_answers"]
+
     log = genome.log("answers")
     with open(log, "w") as messages:
         try:
             for path, name in settings["references"]:
                 shutil.copyfile(path, os.path.join(work, name))
             with open(os.path.join(work, "answers"), "w") as answers:
-                answers.write("".join(f"{word}\n" for word in settings["answers"]))
+                answers.write("".join(f"{word}\n" for word in words))
         except OSError as e:
             print(e, file=messages)
             raise StepFailed(log, "the answers file could not be written")
@@ -138,14 +182,21 @@ def plot(settings, genome):
     run_tool([settings["tools"]["kestrel-plot"], *x, "-o", genome.svg, genome.kstl], genome.log("plot"))
 
 
+def reference_list(settings):
+    """The gene list of the genomes' own references, if they are built from one."""
+    chosen = settings["reference_set"] or ""
+    return [chosen[len("genes:"):]] if chosen.startswith("genes:") else []
+
+
 # One step: its logs, its inputs and outputs, the settings whose change makes it run
 # again, and what it does. A new per-genome step is one more row.
 Step = namedtuple("Step", "name logs inputs outputs settings run")
 STEPS = (
-    Step("analyse", ("decompress", "lookup", "answers", "kestrel"),
-         lambda s, g: [g.source] + [path for path, _ in s["references"]],
+    Step("analyse", ("decompress", "lookup", "reference", "answers", "kestrel"),
+         lambda s, g: [g.source] + [path for path, _ in s["references"]] + reference_list(s),
          lambda s, g: [g.kstl, os.path.join(g.work, "genome.lookup")],
-         lambda s, g: [g.source, s["tools"]["kestrel-lookup"], s["tools"]["kestrel"], s["answers"], s["references"]],
+         lambda s, g: [g.source, s["tools"]["kestrel-lookup"], s["tools"]["kestrel"], s["answers"], s["references"],
+                       s["tools"]["kestrel-reference"], s["reference_set"], s["reference_answers"]],
          analyse),
     Step("plot", ("plot",),
          lambda s, g: [g.kstl],
