@@ -21,6 +21,9 @@ struct IterativeSet {
     bool converged = false;  // the last round left the set as it was
 };
 
+// The CAI weights of the rounds are floored as the analysis floors them by default.
+inline constexpr double IterativeMinimumRscu = 0.01;
+
 // The final size: 1% of the genes, rounded up, and at least 20 (all genes when fewer).
 std::size_t iterativeTargetSize(std::size_t genes);
 

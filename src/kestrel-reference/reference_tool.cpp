@@ -99,8 +99,8 @@ std::vector<std::size_t> chooseSet(const std::string& set, const GenomeGenes& ge
     }
     if (set == "iterative") {
         how.method = "iterative: from all genes, the highest-CAI half under the weights of the current set, down to "
-                     "1% of the genes (at least 20), until the set stops changing; CAI weights floored at " +
-                     std::to_string(settings.minimumRscu).substr(0, 4);
+                     "1% of the genes (at least 20), until the set stops changing; CAI weights below the minimum "
+                     "RSCU 0.01 raised to it";
         const IterativeSet result = iterateReferenceSet(genome.genes, settings);
         how.notes.push_back(roundsText(result));
         err << "kestrel-reference: " << how.notes.back() << '\n';
@@ -151,7 +151,7 @@ int buildReferenceFiles(const CommandLine& line, std::ostream& out, std::ostream
     how.files = line.operands;
 
     RunSettings settings;
-    settings.minimumRscu = 0.01;
+    settings.minimumRscu = IterativeMinimumRscu;
     const GenomeGenes genome = readGenome(line.operands);
     std::vector<std::size_t> members = chooseSet(set, genome, settings, how, err);
     if (members.empty()) throw ToolFailure(ExitBadData, "no reference gene found (" + how.method + ")");
