@@ -30,7 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     kestrel::RunSettings settings;
     const ReferenceResult result = buildReference(genome.genes, members, settings, 0.01);
     for (int c = 0; c < 64; ++c)
-        if (result.codons[c].optimal && !kestrel::isSynonymousFamily(kestrel::GeneticCode[c])) __builtin_trap();
+        if (result.codons[c].optimal && !kestrel::StandardCode.isSynonymous(kestrel::StandardCode.aminoAcid[c])) __builtin_trap();
     classifyProduct(text);
     return 0;
 }

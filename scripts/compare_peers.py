@@ -12,6 +12,12 @@ same genes' CDSs with Biopython and runs the peers on them:
   CAI, Fop                          codonw -cai -fop with -cai_file and -fop_file written
                                     from the same reference counts and optimal codons
 
+With --codes (e.g. --codes 1,2,3,4,5,6,9,10) the same genes are analysed again with
+kestrel -g N under each other NCBI genetic code N, and compared there with:
+
+  amino-acid counts                 Biopython's translation with table N
+  ENC                               codonw -enc -code M, for the codes codonw has
+
 EMBOSS cai is not used: it averages over every codon of the sequence (Met, Trp,
 stop codons included) and takes a weight of 0 as 1, so it measures something
 else than the CAI of the other two.
@@ -36,11 +42,12 @@ import subprocess
 import sys
 import tempfile
 from collections import Counter
-from dataclasses import dataclass, field
+from dataclasses import dataclass, field, replace
 from pathlib import Path
 
 import numpy as np
 from Bio import SeqIO
+from Bio.Seq import Seq
 from Bio.Data import CodonTable
 from Bio.SeqUtils import GC123, gc_fraction
 
@@ -48,8 +55,12 @@ ROOT = Path(__file__).resolve().parent.parent
 BASES = "ACGT"
 # Prokaryote starts: second base T and either third base G or first base A.
 PROKARYOTE_STARTS = {"ATG", "GTG", "CTG", "TTG", "ATA", "ATC", "ATT"}
-EUKARYOTE_STARTS = {"ATG"}
 MINIMUM_RSCU = 0.01
+# KESTREL's amino-acid count columns.
+AMINO_ACID_LABELS = {"Ala_A", "Arg_R", "Asn_N", "Asp_D", "Cys_C", "Glu_E", "Gln_Q", "Gly_G", "His_H", "Ile_I", "Leu_L",
+                     "Lys_K", "Met_M", "Phe_F", "Pro_P", "Ser_S", "Thr_T", "Trp_W", "Tyr_Y", "Val_V", "STP_x"}
+# codonw's -code number of each NCBI table it has.
+CODONW_CODES = {1: 0, 2: 1, 3: 2, 4: 3, 5: 4, 6: 5, 10: 6, 9: 7}
 
 
 # ---------------------------------------------------------------- genetic code
@@ -71,6 +82,14 @@ class GeneticCode:
         self.synonymous_codons = {c for codons in self.synonymous.values() for c in codons}
         self.single = sum(1 for codons in families.values() if len(codons) == 1)
         self.fold = Counter(len(codons) for codons in self.synonymous.values())
+        # Valid starts: a prokaryote's are the table's initiation codons (the standard code
+        # keeps its seven), a eukaryote's the codons read as Met.
+        self.prokaryote_starts = PROKARYOTE_STARTS if table_id == 1 else set(table.start_codons)
+        self.eukaryote_starts = set(families["M"])
+
+    def translated(self, codons):
+        """Amino-acid letters of the codons as Biopython translates them, stops as '*'."""
+        return Counter(str(Seq("".join(codons)).translate(table=self.table_id)))
 
 
 # ---------------------------------------------------------------- genes
@@ -86,6 +105,7 @@ class Gene:
     core: Counter = field(default_factory=Counter)     # the same without a valid start and a final stop
     core_seq: str = ""
     counted: Counter = field(default_factory=Counter)  # the codons KESTREL counts
+    codon_lists: dict = field(default_factory=dict)    # full, core and counted as lists, in order
     counted_seq: str = ""
     peer: dict = field(default_factory=dict)
 
@@ -178,6 +198,8 @@ def match_genes(records, entries, rows, starts, code):
         gene.core = Counter(c for c in core if c in code.amino or c in code.stops)
         counted = kestrel_codons(seq, key[1], starts, code)
         gene.counted, gene.counted_seq = Counter(counted), "".join(counted)
+        gene.codon_lists = {"full": [c for c in codons_of(seq) if all(b in BASES for b in c)],
+                            "core": [c for c in core if all(b in BASES for b in c)], "counted": counted}
         genes.append(gene)
     return genes
 
@@ -188,14 +210,16 @@ def run(command, **kwargs):
     return subprocess.run(command, check=True, capture_output=True, text=True, **kwargs)
 
 
-def run_kestrel(bin_dir, work, prokaryote, lookup_options):
+def run_kestrel(bin_dir, work, prokaryote, lookup_options, code=1):
     """Lookup table, analysis and table of genome.gb in work; returns the rows and the
-    builder's summary line."""
+    builder's summary line. Under a code other than 1 the genes of the standard code's
+    lookup table are read with that code, without reference files."""
     for name in ("genome.lookup", "genome.kstl", "genome.tsv"):
         (work / name).unlink(missing_ok=True)  # kestrel never overwrites its output
     lookup = run([str(bin_dir / "kestrel-lookup"), *lookup_options, "-o", "genome.lookup", "genome.gb"], cwd=work)
-    answers = "genome.lookup\ngenome\n" + ("T\n" if prokaryote else "") + "R\nref\nP\nref\nC\nC\n"
-    console = run([str(bin_dir / "kestrel")], cwd=work, input=answers).stdout
+    references = "R\nref\nP\nref\n" if code == 1 else ""
+    answers = "genome.lookup\ngenome\n" + ("T\n" if prokaryote else "") + references + "C\nC\n"
+    console = run([str(bin_dir / "kestrel"), "-g", str(code)], cwd=work, input=answers).stdout
     if "\nKESTREL done.\n" not in console:
         raise SystemExit(f"kestrel did not finish in {work}:\n{console[-500:]}")
     run([str(bin_dir / "kestrel-table"), "-o", "genome.tsv", "genome.kstl"], cwd=work)
@@ -208,6 +232,12 @@ def run_kestrel(bin_dir, work, prokaryote, lookup_options):
 def kestrel_value(gene, column):
     text = gene.row[column]
     return None if text == "NA" else float(text)
+
+
+def kestrel_amino_acids(gene):
+    """Amino-acid counts by one-letter code ('*' for the stops)."""
+    return Counter({("*" if label == "STP_x" else label[4]): int(text) for label, text in gene.row.items()
+                    if label in AMINO_ACID_LABELS and int(text)})
 
 
 def kestrel_counts(gene):
@@ -286,25 +316,28 @@ def write_fasta(genes, path):
             out.write(f">{gene.id}\n{gene.seq}\n")
 
 
-def run_codonw(genes, work):
-    """ENC, CAI and Fop by codonw; None where it prints *****."""
+def run_codonw(genes, work, code):
+    """ENC, CAI and Fop by codonw (ENC alone under another code); None where it prints *****."""
     for name in ("cds.out", "cds.blk"):
         (work / name).unlink(missing_ok=True)
-    run(["codonw", "cds.fa", "cds.out", "cds.blk", "-enc", "-cai", "-fop", "-nomenu", "-silent", "-nowarn",
-         "-noblk", "-cai_file", "cai.codonw", "-fop_file", "fop.codonw"], cwd=work)
+    indices = (["-cai", "-fop", "-cai_file", "cai.codonw", "-fop_file", "fop.codonw"] if code.table_id == 1
+               else ["-code", str(CODONW_CODES[code.table_id])])
+    run(["codonw", "cds.fa", "cds.out", "cds.blk", "-enc", *indices, "-nomenu", "-silent", "-nowarn", "-noblk"],
+        cwd=work)
     lines = (work / "cds.out").read_text().splitlines()
     header = [h.strip() for h in lines[0].split("\t")]
     values = {}
     for line in lines[1:]:
         cells = dict(zip(header, (c.strip() for c in line.split("\t"))))
         values[cells["title"]] = {k: None if cells[k].startswith("*") else float(cells[k])
-                                  for k in ("Nc", "CAI", "Fop")}
+                                  for k in ("Nc", "CAI", "Fop") if k in cells}
     for gene in genes:
         cells = values[gene.id]
-        gene.peer.update({"codonw ENC": cells["Nc"], "codonw CAI": cells["CAI"], "codonw Fop": cells["Fop"]})
+        gene.peer.update({f"codonw {index}": cells[key] for index, key in (("ENC", "Nc"), ("CAI", "CAI"), ("Fop", "Fop"))
+                          if key in cells})
 
 
-def run_chips(genes, work):
+def run_chips(genes, work, code):
     run(["chips", "-seqall", "cds.fa", "-nosum", "-outfile", "cds.chips", "-auto"], cwd=work)
     values = {}
     for line in (work / "cds.chips").read_text().splitlines():
@@ -315,12 +348,14 @@ def run_chips(genes, work):
         gene.peer["chips ENC"] = values[gene.id]
 
 
-def run_biopython(genes, work):
-    """Codon counts, GC by codon position (GC123) and GC (gc_fraction) of the whole CDS."""
+def run_biopython(genes, work, code):
+    """Codon counts, GC by codon position (GC123) and GC (gc_fraction) of the whole CDS; the
+    amino acids of its translation with the code's table."""
     for gene in genes:
         gc = GC123(gene.seq)
         gene.peer.update({"counts": gene.full, "GC": gc_fraction(gene.seq),
-                          "GC1": gc[1] / 100, "GC2": gc[2] / 100, "GC3": gc[3] / 100})
+                          "GC1": gc[1] / 100, "GC2": gc[2] / 100, "GC3": gc[3] / 100,
+                          "amino acids": code.translated(gene.codon_lists["full"])})
 
 
 # ---------------------------------------------------------------- formulas
@@ -348,23 +383,24 @@ def enc_kestrel(counts, code):
         return None
     if 3 in code.fold and 3 not in means:
         means[3] = (means[2] + means[4]) / 2
-    return min(61.0, code.single + sum(code.fold[k] / means[k] for k in code.fold))
+    return min(float(len(code.amino)), code.single + sum(code.fold[k] / means[k] for k in code.fold))
 
 
-def enc_codonw(counts, code, single=True):
-    """codonw: usable when F > 1e-7; a missing class other than Ile's stops it (*****); the sum
-    is kept in single precision."""
+def enc_codonw(counts, code, single=True, cap=61.0, any_three=False):
+    """codonw: usable when F > 1e-7; a missing class other than Ile's stops it (*****), and so
+    does a missing class of three codons holding two amino acids (any_three: not so); the sum
+    is kept in single precision; at most cap."""
     f = homozygosities(counts, code, lambda n, squares, value: value > 1e-7)
     total = np.float32(code.single) if single else float(code.single)
     for k in sorted(code.fold):
         if k in f:
             mean = sum(f[k]) / len(f[k])
-        elif k == 3 and 2 in f and 4 in f and code.fold[3] == 1:
+        elif k == 3 and 2 in f and 4 in f and (code.fold[3] == 1 or any_three):
             mean = (sum(f[2]) / len(f[2]) + sum(f[4]) / len(f[4])) * 0.5
         else:
             return None
         total = total + (np.float32(code.fold[k]) / np.float32(mean) if single else code.fold[k] / mean)
-    return min(61.0, float(total))
+    return min(cap, float(total))
 
 
 def enc_chips(counts, code):
@@ -466,12 +502,13 @@ def classify(metric, genes):
 
 
 def metrics(code, reference):
-    w = reference.weights
+    w = reference.weights if reference else {}
     kestrel_w = lambda c: floored(w[c], MINIMUM_RSCU, MINIMUM_RSCU)
     file_w = {c: float(np.float32(round(0.0 if math.isnan(w[c]) else w[c], 7))) for c in w}
     codonw_w = lambda c: floored(file_w[c], 0.01, 0.0001)
     every = list(code.synonymous)
-    start = "the peer counts a valid start codon other than ATG (GTG, TTG, ... of a prokaryote); KESTREL does not"
+    start = ("the peer counts the valid start codon where it is a synonymous codon (GTG, TTG, ... of a prokaryote; "
+             "ATG too where Met has two codons); KESTREL does not")
     frame = ("KESTREL reads a minus-strand CDS whose length is not a multiple of 3 from its 3' end and leaves "
              "out codons with letters other than ACGT")
     no_codon = "no codon of a synonymous amino acid: codonw prints 0.000, KESTREL nc"
@@ -481,18 +518,19 @@ def metrics(code, reference):
     gc_metric = lambda position: Metric(
         f"GC{position}", f"GC{position}", lambda g: kestrel_value(g, f"GC{position}"), 0.00005,
         lambda g: gc_of(g.seq, position), gc_steps(position))
-    return [
+    translated = lambda key: lambda g: code.translated(g.codon_lists[key])
+    counts = [
         Metric("codon counts", "counts", kestrel_counts, 0, lambda g: g.full,
                [(ends, lambda g: g.core), (frame, lambda g: g.counted)]),
+        Metric("amino acids", "amino acids", kestrel_amino_acids, 0, translated("full"),
+               [(ends, translated("core")), (frame, translated("counted"))])]
+    if reference is None:  # another code than the standard one: counts and ENC
+        return counts + [enc_metric(code, start, frame)]
+    return counts + [
         gc_metric(1), gc_metric(2), gc_metric(3),
         Metric("GC", "GC", lambda g: mean_gc(g), 0.00005, lambda g: gc_fraction(g.seq), [
             (ends, lambda g: gc_fraction(g.core_seq)), (frame, lambda g: gc_fraction(g.counted_seq))]),
-        Metric("ENC", "codonw ENC", lambda g: kestrel_value(g, "ENC"), 0.005,
-               lambda g: enc_codonw(g.full, code), [
-                   (start, lambda g: enc_codonw(g.core, code)),
-                   (frame, lambda g: enc_codonw(g.counted, code)),
-                   ("codonw sums ENC in single precision", lambda g: enc_codonw(g.counted, code, single=False)),
-                   ("usable F: codonw F > 1e-7, KESTREL squared counts > n", lambda g: enc_kestrel(g.counted, code))]),
+        enc_metric(code, start, frame),
         Metric("ENC", "chips ENC", lambda g: kestrel_value(g, "ENC"), 0.0055,
                lambda g: enc_chips(g.full, code), [
                    (start, lambda g: enc_chips(g.core, code)),
@@ -520,6 +558,21 @@ def metrics(code, reference):
     ]
 
 
+def enc_metric(code, start, frame):
+    return Metric("ENC", "codonw ENC", lambda g: kestrel_value(g, "ENC"), 0.005,
+                  lambda g: enc_codonw(g.full, code), [
+                      (start, lambda g: enc_codonw(g.core, code)),
+                      (frame, lambda g: enc_codonw(g.counted, code)),
+                      ("codonw sums ENC in single precision", lambda g: enc_codonw(g.counted, code, single=False)),
+                      ("codonw caps ENC at 61, KESTREL at the code's sense codons (60 under code 2, 62 under 3, "
+                       "4, 5, 9, 10, 63 under 6)", lambda g: enc_codonw(g.counted, code, False, len(code.amino))),
+                      ("codonw gives no ENC when neither of two amino acids of three codons is usable (Asn "
+                       "and Ile under code 9, Cys and Ile under 10); KESTREL takes (F2 + F4) / 2",
+                       lambda g: enc_codonw(g.counted, code, False, len(code.amino), any_three=True)),
+                      ("usable F: codonw F > 1e-7, KESTREL squared counts > n",
+                       lambda g: enc_kestrel(g.counted, code))])
+
+
 def mean_gc(gene):
     values = [kestrel_value(gene, f"GC{p}") for p in (1, 2, 3)]
     return None if None in values else sum(values) / 3
@@ -536,36 +589,41 @@ def prepare(source, work):
     return target
 
 
-def compare_file(source, work, bin_dir, peers, lookup_options):
+def compare_file(source, work, bin_dir, peers, lookup_options, table_id=1, records=None):
+    """The genes of one file under one code; records: the file read before, under another code."""
     genome = prepare(source, work)
-    code = GeneticCode(1)
-    records = read_records(genome)
+    code = GeneticCode(table_id)
+    records = records or read_records(genome)
     prokaryote = is_prokaryote(records)
-    starts = PROKARYOTE_STARTS if prokaryote else EUKARYOTE_STARTS
-    reference = make_reference(records, starts, code)
-    write_reference_files(reference, code, work)
-    rows, built = run_kestrel(bin_dir, work, prokaryote, lookup_options)
+    starts = code.prokaryote_starts if prokaryote else code.eukaryote_starts
+    reference = None
+    if table_id == 1:
+        reference = make_reference(records, starts, code)
+        write_reference_files(reference, code, work)
+    else:
+        peers = [p for p in peers if p is run_biopython or (p is run_codonw and table_id in CODONW_CODES)]
+    rows, built = run_kestrel(bin_dir, work, prokaryote, lookup_options, table_id)
     genes = match_genes(records, lookup_entries(work / "genome.lookup"), rows, starts, code)
     write_fasta(genes, work / "cds.fa")
     for peer in peers:
-        peer(genes, work)
-    return prokaryote, built, genes, [(m, classify(m, genes)) for m in metrics(code, reference)]
+        peer(genes, work, code)
+    return prokaryote, built, genes, [(m, classify(m, genes)) for m in metrics(code, reference)], records
 
 
 def print_table(results):
     """Returns the number of unexplained differences."""
-    print(f"{'Metric':<13}{'Peer':<12}{'Compared':>9}{'Agree':>7}{'Model':>7}  Differences by cause (a gene may "
+    print(f"{'Metric':<18}{'Peer':<12}{'Compared':>9}{'Agree':>7}{'Model':>7}  Differences by cause (a gene may "
           "have several)")
     unexplained = 0
     for metric, s in results:
         if not s["compared"]:
             continue
-        print(f"{metric.name:<13}{metric.peer:<12}{s['compared']:>9}{s['agree']:>7}{s['model']:>7}")
+        print(f"{metric.name:<18}{metric.peer:<12}{s['compared']:>9}{s['agree']:>7}{s['model']:>7}")
         for explanation, count in s["classes"].most_common():
-            print(f"{'':>48}{count:>6}  {explanation}")
+            print(f"{'':>53}{count:>6}  {explanation}")
         if s["unexplained"]:
             unexplained += len(s["unexplained"])
-            print(f"{'':>48}{len(s['unexplained']):>6}  UNEXPLAINED, e.g. " + "; ".join(s["unexplained"][:3]))
+            print(f"{'':>53}{len(s['unexplained']):>6}  UNEXPLAINED, e.g. " + "; ".join(s["unexplained"][:3]))
     return unexplained
 
 
@@ -575,8 +633,11 @@ def main():
     parser.add_argument("--bin", type=Path, default=ROOT / "build", help="folder of the built programs")
     parser.add_argument("--work", type=Path, help="keep the work files here (default: a temporary folder)")
     parser.add_argument("--keep-pseudo", action="store_true", help="analyse pseudogenes too")
+    parser.add_argument("--codes", default="1", help="NCBI genetic codes to analyse the genes under, e.g. "
+                        "1,2,3,4,5,6,9,10 (default 1)")
     parser.add_argument("files", nargs="*", help="file names in the data folder (default: every GenBank file)")
     args = parser.parse_args()
+    codes = [int(c) for c in args.codes.split(",")]
     if not (args.bin / "kestrel").exists():
         print(f"compare_peers: no kestrel in {args.bin}; build it first or name the folder with --bin")
         return 2
@@ -595,18 +656,23 @@ def main():
     totals = {}
     try:
         for source in sources:
-            stem = source.name.split(".")[0]
-            prokaryote, built, genes, results = compare_file(source, work_root / stem, args.bin, peers,
-                                                              ["--keep-pseudo"] if args.keep_pseudo else [])
-            print(f"\n== {stem}: {'prokaryote' if prokaryote else 'eukaryote'}, {len(genes)} genes analysed")
-            print(built)
-            print_table(results)
-            for metric, s in results:
-                add_summary(totals.setdefault((metric.name, metric.peer), (metric, new_summary()))[1], s)
+            stem, records = source.name.split(".")[0], None
+            for table_id in codes:
+                prokaryote, built, genes, results, records = compare_file(
+                    source, work_root / stem, args.bin, peers, ["--keep-pseudo"] if args.keep_pseudo else [],
+                    table_id, records)
+                print(f"\n== {stem}, genetic code {table_id}: {'prokaryote' if prokaryote else 'eukaryote'}, "
+                      f"{len(genes)} genes analysed")
+                print(built)
+                print_table(results)
+                for metric, s in results:
+                    key = (table_id, metric.name, metric.peer)
+                    total = totals.setdefault(key, (replace(metric, name=f"{metric.name} ({table_id})"), new_summary()))
+                    add_summary(total[1], s)
     finally:
         if not args.work:
             shutil.rmtree(work_root, ignore_errors=True)
-    print(f"\n== all {len(sources)} files")
+    print(f"\n== all {len(sources)} files, genetic codes {args.codes}")
     unexplained = print_table(totals.values())
     print("\nAgree: the printed values lie within printed precision. Model: genes whose peer value the peer's")
     print("own formula, re-computed here from Biopython's codons, reproduces.")

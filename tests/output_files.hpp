@@ -45,7 +45,7 @@ inline void writeRow(std::ostream& out, const RunSettings& settings, const Gene&
     counts.codonCount[withA + 1] += gene.gc3;  // G third
     for (int p = 0; p < 2; ++p) counts.positionBase[p][baseIndex(gene.codon[p])] = 4;
     counts.positionBase[2] = {4 - gene.gc3, gene.gc3, 0, 0};
-    if (ThirdPositionClass[codon] == 4) counts.deg6Base = counts.deg4Base = counts.positionBase;
+    if (settings.geneticCode.fourfoldThirdPosition(codon)) counts.deg6Base = counts.deg4Base = counts.positionBase;
     else counts.deg2Base = counts.positionBase;
     writeGeneRow(out, record, counts, gene.bias, settings);
 }
@@ -59,7 +59,7 @@ inline std::string outputFile(const RunSettings& settings, const std::vector<Gen
     CumulativeCounts cumulative;
     cumulative.genesIncluded = included;
     cumulative.genesExcluded = excluded;
-    if (included >= 0) writeRunSummary(out, cumulative);
+    if (included >= 0) writeRunSummary(out, cumulative, settings.geneticCode);
     return out.str();
 }
 

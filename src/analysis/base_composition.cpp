@@ -8,15 +8,15 @@ void addPositions(const CodonBases& bases, PositionBaseCounts& target) {
 }
 }  // namespace
 
-void addCodingBases(const CodonBases& bases, GeneCounts& counts) {
+void addCodingBases(const CodonBases& bases, const GeneticCode& code, GeneCounts& counts) {
     const int codon = CodonIndex(bases);
     addPositions(bases, counts.positionBase);
-    if (FamilySize[codon] == 2)
+    if (code.inTwoCodonFamily(codon))
         addPositions(bases, counts.deg2Base);
-    else if (FamilySize[codon] == 4)
+    else if (code.inFourCodonFamily(codon))
         addPositions(bases, counts.deg4Base);
     // Independent of the family: the four-codon blocks of Arg, Leu and Ser belong here too.
-    if (ThirdPositionClass[codon] == 4) addPositions(bases, counts.deg6Base);
+    if (code.fourfoldThirdPosition(codon)) addPositions(bases, counts.deg6Base);
 }
 
 }  // namespace kestrel

@@ -8,7 +8,7 @@
 namespace kestrel {
 
 // Adds the three bases of a counted codon (none of them 4) to positionBase and to the
-// classes the codon belongs to.
-void addCodingBases(const CodonBases& bases, GeneCounts& counts);
+// classes the codon belongs to under the code.
+void addCodingBases(const CodonBases& bases, const GeneticCode& code, GeneCounts& counts);
 
 }  // namespace kestrel

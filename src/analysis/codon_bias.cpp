@@ -1,9 +1,10 @@
 #include "analysis/codon_bias.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <optional>
 
-#include "analysis/amino_acid_families.hpp"
+#include "analysis/genetic_code.hpp"
 
 namespace kestrel {
 
@@ -22,13 +23,14 @@ std::optional<double> finite(double value) {
 }
 
 // ChiL and ChiSc; none when n, the synonymous codons, is 0.
-void computeChiSquare(const std::array<std::int32_t, 64>& codonCount, CodonBiasResults& results) {
+void computeChiSquare(const std::array<std::int32_t, 64>& codonCount, const GeneticCode& code,
+                      CodonBiasResults& results) {
     double chi2 = 0.0;
     double x = 0.0;
     std::int64_t n = 0;
     for (int a = 0; a < AminoAcidCount; ++a) {
-        if (!isSynonymousFamily(a)) continue;
-        const AminoAcidFamily& family = Families[a];
+        if (!code.isSynonymous(a)) continue;
+        const AminoAcidFamily& family = code.families[a];
         const std::int64_t na = familyTotal(codonCount, family);
         n += na;
         x += static_cast<double>(family.size - 1) * static_cast<double>(na);
@@ -49,13 +51,17 @@ void computeChiSquare(const std::array<std::int32_t, 64>& codonCount, CodonBiasR
     results.chiSc = finite(chiL / (x / nd));
 }
 
-std::optional<double> computeEnc(const std::array<std::int32_t, 64>& codonCount) {
-    // Sum and number of usable homozygosities per family size 2, 3, 4 and 6.
-    std::array<double, 9> sum{};
-    std::array<int, 9> used{};
+// Sum and number of the usable homozygosities F of each ENC class (family size).
+struct Homozygosities {
+    std::array<double, MaxFamilySize + 1> sum{};
+    std::array<int, MaxFamilySize + 1> used{};
+};
+
+Homozygosities homozygosities(const std::array<std::int32_t, 64>& codonCount, const GeneticCode& code) {
+    Homozygosities f;
     for (int a = 0; a < AminoAcidCount; ++a) {
-        if (!isSynonymousFamily(a)) continue;
-        const AminoAcidFamily& family = Families[a];
+        if (!code.isSynonymous(a)) continue;
+        const AminoAcidFamily& family = code.families[a];
         const std::int64_t na = familyTotal(codonCount, family);
         if (na < 2) continue;
         const double nd = static_cast<double>(na);
@@ -70,32 +76,47 @@ std::optional<double> computeEnc(const std::array<std::int32_t, 64>& codonCount)
         // F > 0 exactly when the squared counts sum to more than n. Decided on integers: the
         // value below comes out a rounding error above an exact 0 for some counts.
         if (squares <= na) continue;
-        const double f = (nd * s - 1.0) / (nd - 1.0);
-        sum[family.size] += f;
-        ++used[family.size];
+        f.sum[family.size] += (nd * s - 1.0) / (nd - 1.0);
+        ++f.used[family.size];
     }
-    if (used[2] == 0 || used[4] == 0 || used[6] == 0) return std::nullopt;
-    const double f2 = sum[2] / used[2];
-    const double f4 = sum[4] / used[4];
-    const double f6 = sum[6] / used[6];
-    const double f3 = used[3] > 0 ? sum[3] : (f2 + f4) / 2.0;
-    const double enc = 2.0 + 9.0 / f2 + 1.0 / f3 + 5.0 / f4 + 3.0 / f6;
-    return enc > 61.0 ? 61.0 : enc;
+    return f;
 }
 
-double computeFop(const std::array<std::int32_t, 64>& codonCount, const OptimalCodonFlags& flags,
-                  std::int64_t n) {
+// Each amino acid with a single codon adds 1, each class k of the code adds the number of
+// its amino acids over the mean F of the class. A class without a usable amino acid leaves
+// ENC without a value, except the three-codon class, which then takes (F2 + F4) / 2. At
+// most the number of sense codons of the code (61 in the standard code).
+std::optional<double> computeEnc(const std::array<std::int32_t, 64>& codonCount, const GeneticCode& code) {
+    const Homozygosities f = homozygosities(codonCount, code);
+    std::array<double, MaxFamilySize + 1> mean{};
+    for (int k = 2; k <= MaxFamilySize; ++k) {
+        if (code.aminoAcidsOfSize[k] == 0 || f.used[k] == 0) continue;
+        mean[k] = f.sum[k] / f.used[k];
+    }
+    if (code.aminoAcidsOfSize[3] > 0 && f.used[3] == 0 && f.used[2] > 0 && f.used[4] > 0)
+        mean[3] = (mean[2] + mean[4]) / 2.0;
+    double enc = code.aminoAcidsOfSize[1];
+    for (int k = 2; k <= MaxFamilySize; ++k) {
+        if (code.aminoAcidsOfSize[k] == 0) continue;
+        if (mean[k] == 0.0) return std::nullopt;
+        enc += code.aminoAcidsOfSize[k] / mean[k];
+    }
+    return std::min(enc, static_cast<double>(code.senseCodons));
+}
+
+double computeFop(const std::array<std::int32_t, 64>& codonCount, const GeneticCode& code,
+                  const OptimalCodonFlags& flags, std::int64_t n) {
     std::int64_t optimal = 0;
     for (int c = 0; c < 64; ++c)
-        if (isSynonymousFamily(GeneticCode[c]) && flags[c] == 1) optimal += codonCount[c];
+        if (code.isSynonymous(code.aminoAcid[c]) && flags[c] == 1) optimal += codonCount[c];
     return static_cast<double>(optimal) / static_cast<double>(n);
 }
 
-double computeCai(const std::array<std::int32_t, 64>& codonCount, const CaiWeights& weights,
-                  std::int64_t n) {
+double computeCai(const std::array<std::int32_t, 64>& codonCount, const GeneticCode& code,
+                  const CaiWeights& weights, std::int64_t n) {
     double logSum = 0.0;
     for (int c = 0; c < 64; ++c) {
-        if (!isSynonymousFamily(GeneticCode[c]) || codonCount[c] <= 0) continue;
+        if (!code.isSynonymous(code.aminoAcid[c]) || codonCount[c] <= 0) continue;
         // A codon of weight 0 makes the geometric mean 0.
         if (weights[c] == 0.0) return 0.0;
         logSum += static_cast<double>(codonCount[c]) * std::log(weights[c]);
@@ -105,22 +126,24 @@ double computeCai(const std::array<std::int32_t, 64>& codonCount, const CaiWeigh
 
 }  // namespace
 
-std::int64_t synonymousCodonCount(const std::array<std::int32_t, 64>& codonCount) {
+std::int64_t synonymousCodonCount(const std::array<std::int32_t, 64>& codonCount, const GeneticCode& code) {
     std::int64_t n = 0;
     for (int c = 0; c < 64; ++c)
-        if (isSynonymousFamily(GeneticCode[c])) n += codonCount[c];
+        if (code.isSynonymous(code.aminoAcid[c])) n += codonCount[c];
     return n;
 }
 
 CodonBiasResults computeCodonBias(const std::array<std::int32_t, 64>& codonCount, const RunSettings& settings,
                                   const ReferenceTables& references) {
+    const GeneticCode& code = settings.geneticCode;
     CodonBiasResults results;
-    computeChiSquare(codonCount, results);
-    results.enc = computeEnc(codonCount);
-    const std::int64_t n = synonymousCodonCount(codonCount);
+    computeChiSquare(codonCount, code, results);
+    results.enc = computeEnc(codonCount, code);
+    const std::int64_t n = synonymousCodonCount(codonCount, code);
     if (n == 0) return results;
-    if (settings.preferredCodonListUsed) results.fop = finite(computeFop(codonCount, references.optimalCodonFlags, n));
-    if (settings.rscuTableUsed) results.cai = finite(computeCai(codonCount, references.caiWeights, n));
+    if (settings.preferredCodonListUsed)
+        results.fop = finite(computeFop(codonCount, code, references.optimalCodonFlags, n));
+    if (settings.rscuTableUsed) results.cai = finite(computeCai(codonCount, code, references.caiWeights, n));
     return results;
 }
 

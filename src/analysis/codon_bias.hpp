@@ -12,7 +12,8 @@ namespace kestrel {
 
 // An index without a value was not computed: Fop without a preferred-codon list, CAI
 // without an RSCU table, ChiL, ChiSc, Fop and CAI of a gene without a codon of a
-// synonymous family, ENC without a usable amino acid of two, four and six codons.
+// synonymous family, ENC when a class of the code other than the three-codon one has no
+// usable amino acid (in the standard code: the classes of two, four and six codons).
 struct CodonBiasResults {
     std::optional<double> enc = std::nullopt;
     std::optional<double> chiL = std::nullopt;
@@ -21,12 +22,13 @@ struct CodonBiasResults {
     std::optional<double> cai = std::nullopt;
 };
 
-// The CAI weights must have been floored (floorCaiWeights) before.
+// Under the code of the settings. The CAI weights must have been floored (floorCaiWeights)
+// before.
 CodonBiasResults computeCodonBias(const std::array<std::int32_t, 64>& codonCount, const RunSettings& settings,
                                   const ReferenceTables& references);
 
-// N: the counted codons of the 18 amino acids with more than one codon (no Met, Trp or
-// stop codons).
-std::int64_t synonymousCodonCount(const std::array<std::int32_t, 64>& codonCount);
+// N: the counted codons of the amino acids with more than one codon under the code (in the
+// standard code 18: no Met, Trp or stop codons).
+std::int64_t synonymousCodonCount(const std::array<std::int32_t, 64>& codonCount, const GeneticCode& code);
 
 }  // namespace kestrel

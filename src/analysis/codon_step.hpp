@@ -11,9 +11,11 @@
 
 namespace kestrel {
 
-// ATG only for eukaryotes and viruses; for prokaryotes and phages also the codons with
-// T second and G third (GTG, CTG, TTG) or A first and T second (ATA, ATC, ATT).
-bool isValidStart(const CodonBases& bases, GenomeType genome);
+// For eukaryotes and viruses the codons the code reads as Met (ATG in the standard code);
+// for prokaryotes and phages the code's initiation codons (in the standard code ATG and
+// the codons with T second and G third or A first and T second: GTG, CTG, TTG, ATA, ATC,
+// ATT).
+bool isValidStart(const CodonBases& bases, GenomeType genome, const GeneticCode& code);
 
 // isFirst / isLast: the codon is the first / last of the coding sequence in coding
 // order. codonNumber is its 0-based place in coding order (for the segment window).

@@ -12,8 +12,10 @@ struct CumulativeCounts {
     std::int64_t genesIncluded = 0;
     std::int64_t genesExcluded = 0;
     std::int64_t cumBadCodons = 0;
-    std::array<std::int64_t, 7> startTally{};  // ATG GTG CTG TTG ATA ATC ATT
-    std::array<std::int64_t, 3> stopTally{};   // TAA TAG TGA
+    // Included genes by their recorded start and stop codon, by CodonIndex; the summary
+    // lists the code's start and stop codons.
+    std::array<std::int64_t, 64> startTally{};
+    std::array<std::int64_t, 64> stopTally{};
 };
 
 }  // namespace kestrel

@@ -10,6 +10,8 @@
 #include <string>
 #include <string_view>
 
+#include "analysis/genetic_code.hpp"
+
 namespace kestrel {
 
 enum class GenomeType { Eukaryote, Prokaryote };
@@ -22,6 +24,9 @@ enum class NoncodingMode {
 };
 
 struct RunSettings {
+    // The command line: the genetic code the genes are read with.
+    GeneticCode geneticCode = StandardCode;
+
     // Main menu.
     std::string lookupFileName;
     std::string outputFileName;  // typed name + ".kstl"

@@ -7,14 +7,9 @@ namespace kestrel {
 
 namespace {
 
-// Adds one to the tally entry of the recorded codon, if it is one of the tallied codons.
-template <std::size_t N>
-void tally(const std::array<int, 3>& recorded, const std::array<int, N>& codons,
-           std::array<std::int64_t, N>& counts) {
-    if (hasNoBase(recorded)) return;
-    const int codon = CodonIndex(recorded);
-    for (std::size_t k = 0; k < N; ++k)
-        if (codons[k] == codon) ++counts[k];
+// Adds one to the tally of the recorded codon, if one was recorded.
+void tally(const std::array<int, 3>& recorded, std::array<std::int64_t, 64>& counts) {
+    if (!hasNoBase(recorded)) ++counts[CodonIndex(recorded)];
 }
 
 }  // namespace
@@ -38,8 +33,8 @@ void endOfGeneStep(const RunSettings& settings, std::int32_t nAlt, GeneCounts& c
     ++cumulative.genesIncluded;
     for (int c = 0; c < 64; ++c) cumulative.cumCodonCount[c] += counts.codonCount[c];
     cumulative.cumBadCodons += counts.badCodons;
-    tally(counts.startCodon, TalliedStartCodons, cumulative.startTally);
-    tally(counts.stopCodon, TalliedStopCodons, cumulative.stopTally);
+    tally(counts.startCodon, cumulative.startTally);
+    tally(counts.stopCodon, cumulative.stopTally);
 }
 
 }  // namespace kestrel

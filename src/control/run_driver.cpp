@@ -62,7 +62,7 @@ void setUp(Console& console, RunContext& run) {
     if (settings.checkLookupTable) lookupCheckMenu(console, settings);
     // Segment analysis chosen before switching to the check still brings up its menu.
     if (settings.segmentAnalysis) segmentAnalysisMenu(console, settings, run.references);
-    if (settings.rscuTableUsed) floorCaiWeights(run.references.caiWeights, settings.minimumRscu);
+    if (settings.rscuTableUsed) floorCaiWeights(run.references.caiWeights, settings.geneticCode, settings.minimumRscu);
 }
 
 // Counts the entries and sizes the stored sequence for the genes of one contig read in turn.
@@ -177,7 +177,7 @@ void passEntries(Console& console, RunContext& run) {
     // When no entry reached the row writer the output file was never opened and the
     // summary has nowhere to go: the file stays empty.
     if (!run.settings.checkLookupTable && run.output.isOpen()) {
-        writeRunSummary(run.output.stream(), run.cumulative);
+        writeRunSummary(run.output.stream(), run.cumulative, run.settings.geneticCode);
         requireWritten(console, run);
     }
 }
@@ -203,9 +203,10 @@ void runDriver(Console& console, RunContext& run) {
     finishRun(console, run);
 }
 
-int runKestrel(std::istream& in, std::ostream& out) {
+int runKestrel(std::istream& in, std::ostream& out, const GeneticCode& code) {
     Console console(in, out);
     RunContext run;
+    run.settings.geneticCode = code;
     try {
         runDriver(console, run);
     } catch (const RunHalted&) {

@@ -1,6 +1,6 @@
 #include "formats/kstl_format.hpp"
 
-#include "analysis/amino_acid_families.hpp"
+#include "analysis/genetic_code.hpp"
 #include "analysis/codon_letters.hpp"
 
 namespace kestrel::kstl {
@@ -54,9 +54,10 @@ void addPositions(std::vector<Column>& columns, bool reportBaseUsage, const std:
     }
 }
 
-void addCodonColumns(std::vector<Column>& columns, std::string (*label)(int), std::size_t width) {
+void addCodonColumns(std::vector<Column>& columns, const GeneticCode& code, const std::string& prefix,
+                     std::size_t width) {
     for (int a = 0; a < AminoAcidCount; ++a)
-        for (const int c : Families[a]) columns.push_back({label(c), width});
+        for (const int c : code.families[a]) columns.push_back({prefix + codonShareLabel(c, code), width});
 }
 
 void addSegment(std::vector<Column>& columns) {
@@ -103,7 +104,8 @@ ColumnGroups columnGroups(const RunSettings& settings) {
     return list;
 }
 
-std::vector<Column> groupColumns(ColumnGroup group, bool base) {
+std::vector<Column> groupColumns(ColumnGroup group, const RunSettings& settings) {
+    const bool base = settings.reportBaseUsage;
     std::vector<Column> columns;
     switch (group) {
         case ColumnGroup::Identity: addFixed(columns, IdentityColumns); break;
@@ -122,8 +124,8 @@ std::vector<Column> groupColumns(ColumnGroup group, bool base) {
             for (int a = 0; a < AminoAcidCount; ++a) columns.push_back({aminoAcidCountLabel(a), 6});
             columns.back().width = 7;  // the counts end with a blank more
             break;
-        case ColumnGroup::CodonShares: addCodonColumns(columns, codonShareLabel, FractionWidth); break;
-        case ColumnGroup::CodonCounts: addCodonColumns(columns, codonCountLabel, 9); break;
+        case ColumnGroup::CodonShares: addCodonColumns(columns, settings.geneticCode, "", FractionWidth); break;
+        case ColumnGroup::CodonCounts: addCodonColumns(columns, settings.geneticCode, "N_", 9); break;
         case ColumnGroup::Segment: addSegment(columns); break;
     }
     return columns;
@@ -133,7 +135,7 @@ std::string columnHeaderLine(const RunSettings& settings) {
     std::string line;
     line.reserve(2048);
     for (const ColumnGroup group : columnGroups(settings))
-        for (const Column& column : groupColumns(group, settings.reportBaseUsage)) {
+        for (const Column& column : groupColumns(group, settings)) {
             line += column.label;
             if (column.label.size() < column.width) line.append(column.width - column.label.size(), ' ');
         }
@@ -147,11 +149,15 @@ std::string aminoAcidCountLabel(int aminoAcid) {
     return std::string(AminoAcidNames[aminoAcid].data()) + '_' + AminoAcidLetters[aminoAcid];
 }
 
-std::string codonShareLabel(int codon) {
-    return std::string(codonLetters(codon).data()) + '_' + AminoAcidLetters[GeneticCode[codon]];
+std::string codonShareLabel(int codon, const GeneticCode& code) {
+    return std::string(codonLetters(codon).data()) + '_' + AminoAcidLetters[code.aminoAcid[codon]];
 }
 
-std::string codonCountLabel(int codon) { return "N_" + codonShareLabel(codon); }
+std::string codonCountLabel(int codon, const GeneticCode& code) { return "N_" + codonShareLabel(codon, code); }
+
+std::string geneticCodeLine(const GeneticCode& code) {
+    return std::string(GeneticCodeLine) + std::to_string(code.number) + " (" + std::string(code.name) + ")";
+}
 
 bool isPlaceholder(std::string_view label, std::string_view value) {
     if (value.empty() || value == "." || value == "nc" || value == "na" || value == "overlap") return true;

@@ -63,8 +63,8 @@ struct Column {
 };
 
 // The columns of a group; the base-usage option adds the four base fractions to every
-// composition group.
-std::vector<Column> groupColumns(ColumnGroup group, bool reportBaseUsage);
+// composition group, and the genetic code groups the codon columns by amino acid.
+std::vector<Column> groupColumns(ColumnGroup group, const RunSettings& settings);
 
 // The column labels for these settings, each padded to its cell's width, ended by a
 // newline.
@@ -80,10 +80,17 @@ std::string_view identityLabel(std::size_t column);
 // The one label that holds a blank: the A fraction of the flanks' group.
 inline constexpr std::string_view FlankALabel = "A fl";
 
-// Labels of the codon usage groups: "Ala_A", "GCA_A", "N_GCA_A".
+// Labels of the codon usage groups: "Ala_A", "GCA_A", "N_GCA_A" (the codon's letters and
+// the letter of its amino acid under the code).
 std::string aminoAcidCountLabel(int aminoAcid);
-std::string codonShareLabel(int codon);
-std::string codonCountLabel(int codon);
+std::string codonShareLabel(int codon, const GeneticCode& code);
+std::string codonCountLabel(int codon, const GeneticCode& code);
+
+// The header line that names a genetic code other than the standard one comes right after
+// the genome type's line: "Genetic code: 4 (NAME)". The standard code has no such line.
+inline constexpr std::string_view OrganismLine = "Type of Organism: ";
+inline constexpr std::string_view GeneticCodeLine = "Genetic code: ";
+std::string geneticCodeLine(const GeneticCode& code);
 
 // True when a cell's text, trimmed, under this label is a placeholder for a value that
 // could not be given: ".", "nc", "na", "overlap", or a bare 0 as the share of a codon

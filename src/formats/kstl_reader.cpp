@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "analysis/genetic_code.hpp"
 #include "formats/kstl_format.hpp"
 #include "formats/text_lines.hpp"
 
@@ -145,7 +146,12 @@ KstlReader::KstlReader(std::istream& in, std::string name) : in_(in), name_(std:
     if (line_.starts_with(kstl::CheckFirstLine)) fail("is a lookup-table check report, not an analysis output file");
     if (!line_.starts_with(kstl::AnalysisFirstLine)) fail("is not a KESTREL output file");
     const std::string headerStart = std::string(kstl::identityLabel(kstl::GeneColumn)) + ' ';
+    bool organismRead = false;
     while (readLine()) {
+        if (!organismRead && line_.starts_with(kstl::OrganismLine)) {
+            organismRead = true;
+            readGeneticCode();
+        }
         if (!line_.starts_with(headerStart)) continue;
         columns_ = splitColumnHeader(line_);
         if (columns_.size() >= 4 && columns_[kstl::FileColumn].label == kstl::identityLabel(kstl::FileColumn) &&
@@ -157,6 +163,18 @@ KstlReader::KstlReader(std::istream& in, std::string name) : in_(in), name_(std:
     const auto strand = columnIndex(kstl::identityLabel(kstl::StrandColumn));
     if (!strand) fail("has no Strand column in its column-header line");
     strandColumn_ = *strand;
+}
+
+// The line after the genome type's names the code, unless it is the standard one. (The
+// header's copies of the reference files come later: their lines are never read so.)
+void KstlReader::readGeneticCode() {
+    if (!readLine() || !line_.starts_with(kstl::GeneticCodeLine)) return;
+    const std::string_view rest = std::string_view(line_).substr(kstl::GeneticCodeLine.size());
+    int number = 0;
+    const auto [end, error] = std::from_chars(rest.data(), rest.data() + rest.size(), number);
+    if (error != std::errc{} || end == rest.data() || !geneticCodeOf(number))
+        fail("names no NCBI genetic code in its line \"" + std::string(kstl::GeneticCodeLine) + "...\"");
+    geneticCode_ = number;
 }
 
 std::optional<std::size_t> KstlReader::columnIndex(std::string_view label) const {

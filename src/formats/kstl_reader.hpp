@@ -62,6 +62,9 @@ public:
     KstlReader(std::istream& in, std::string name);
 
     const std::string& name() const { return name_; }
+    // The NCBI number of the genetic code the genes were read with: the header's line for a
+    // code other than the standard one, else 1.
+    int geneticCode() const { return geneticCode_; }
     const std::vector<KstlColumn>& columns() const { return columns_; }
     // Position of the column with this label, or no value when the file lacks it.
     std::optional<std::size_t> columnIndex(std::string_view label) const;
@@ -79,6 +82,7 @@ public:
 private:
     [[noreturn]] void fail(const std::string& what) const;
     bool readLine();
+    void readGeneticCode();
     void cutRow(std::vector<KstlCell>& cells);
 
     std::istream& in_;
@@ -87,6 +91,7 @@ private:
     std::size_t lineNumber_ = 0;
     bool lineEnded_ = true;  // the last line read ended with a line feed
     std::size_t rowsRead_ = 0;
+    int geneticCode_ = 1;
     bool rowsEnded_ = false;
     std::vector<KstlColumn> columns_;
     std::size_t strandColumn_ = 0;

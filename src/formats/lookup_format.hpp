@@ -72,7 +72,12 @@ constexpr bool fitsOnLine(LookupLine line, std::size_t valueLength) {
     return lookupKey(line).size() + valueLength <= MaxLineLength;
 }
 
-// The 11 lines of one entry, each ended by a line feed.
-std::string formatEntry(const LookupEntry& entry);
+// The closing line of an entry read with a code other than the standard one names the
+// code: "//transl_table=4". The analysis never reads that line; the workflow does.
+inline constexpr std::string_view GeneticCodeEnd = "//transl_table=";
+
+// The 11 lines of one entry, each ended by a line feed; geneticCode: the NCBI code its genes
+// are read with.
+std::string formatEntry(const LookupEntry& entry, std::int32_t geneticCode = 1);
 
 }  // namespace kestrel

@@ -54,7 +54,8 @@ bool readReferenceEntries(std::istream& in, std::array<std::int32_t, 64>& values
     return true;
 }
 
-bool writeReferenceFile(std::ostream& out, std::string_view title, const std::array<std::int32_t, 64>& values) {
+bool writeReferenceFile(std::ostream& out, std::string_view title, const std::array<std::int32_t, 64>& values,
+                        const GeneticCode& code) {
     if (title.find('#') != std::string_view::npos) return false;
     out << title;
     if (!title.empty() && title.back() != '\n') out << '\n';
@@ -63,7 +64,7 @@ bool writeReferenceFile(std::ostream& out, std::string_view title, const std::ar
         const int codon = referenceEntryCodon(e);
         char entry[64];
         std::snprintf(entry, sizeof entry, "%s %s %5d", codonLetters(codon).data(),
-                      AminoAcidNames[GeneticCode[codon]].data(), values[codon]);
+                      AminoAcidNames[code.aminoAcid[codon]].data(), values[codon]);
         out << entry << (e % 4 == 3 ? "\n" : "   ");
     }
     return true;

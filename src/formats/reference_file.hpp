@@ -22,8 +22,10 @@ constexpr int referenceEntryCodon(int e) { return CodonIndex(e / 16, e % 4, (e /
 bool readReferenceEntries(std::istream& in, std::array<std::int32_t, 64>& values);
 
 // Writes a file that readReferenceEntries reads back: the title (free text, lines ended by
-// line feeds), a "#" line, then the entries four to a line. False, with nothing written,
+// line feeds), a "#" line, then the entries four to a line, each named by its codon and its
+// amino acid under the code. False, with nothing written,
 // when the title holds a "#" (the entries would be read from the line after it).
-bool writeReferenceFile(std::ostream& out, std::string_view title, const std::array<std::int32_t, 64>& values);
+bool writeReferenceFile(std::ostream& out, std::string_view title, const std::array<std::int32_t, 64>& values,
+                        const GeneticCode& code = StandardCode);
 
 }  // namespace kestrel

@@ -4,6 +4,7 @@
 #include <optional>
 #include <unordered_map>
 
+#include "analysis/genetic_code.hpp"
 
 namespace kestrel::lookup {
 
@@ -168,6 +169,23 @@ std::optional<std::string> fileNameProblem(const std::string& file) {
     return std::nullopt;
 }
 
+std::int32_t keepOneGeneticCode(std::vector<CdsEntry>& entries, std::int32_t wanted, SkipTally& skipped) {
+    std::map<std::int32_t, std::int64_t> byCode;
+    for (const CdsEntry& e : entries) {
+        ++skipped.codesMet[e.geneticCode];
+        ++byCode[codonsCode(e.geneticCode)];
+    }
+    const std::int32_t kept = chooseGeneticCode(byCode, wanted);
+    std::erase_if(entries, [&](const CdsEntry& e) {
+        if (codonsCode(e.geneticCode) == kept) return false;
+        skipped.add(SkipReason::GeneticCode);
+        ++skipped.geneticCodes[e.geneticCode];
+        return true;
+    });
+    skipped.codeKept = kept;
+    return kept;
+}
+
 std::vector<CdsEntry> buildRecordEntries(const GenBankRecord& record, const std::string& fileName,
                                             SkipTally& skipped, const BuildOptions& options) {
     std::vector<Interval> intervals;
@@ -230,11 +248,19 @@ std::int32_t buildFileEntries(std::istream& in, const std::string& fileName, std
     });
 }
 
-std::string summaryLine(std::size_t entriesWritten, const SkipTally& s) {
+namespace {
+
+// " [table 2: 1, table 4: 2]", or nothing for no CDS.
+std::string codeCounts(const std::map<std::int32_t, std::int64_t>& byCode) {
     std::string codes;
-    for (const auto& [code, count] : s.geneticCodes)
+    for (const auto& [code, count] : byCode)
         codes += (codes.empty() ? " [table " : ", table ") + std::to_string(code) + ": " + std::to_string(count);
-    if (!codes.empty()) codes += ']';
+    return codes.empty() ? codes : codes + ']';
+}
+
+}  // namespace
+
+std::string summaryLine(std::size_t entriesWritten, const SkipTally& s) {
     return "kestrel-lookup: " + std::to_string(entriesWritten) + " entries written, " +
            std::to_string(s.total()) + " CDS features skipped (" +
            std::to_string(s[SkipReason::OtherRecord]) + " on another record, " +
@@ -246,8 +272,9 @@ std::string summaryLine(std::size_t entriesWritten, const SkipTally& s) {
            std::to_string(s[SkipReason::NoSequence]) + " record without sequence, " +
            std::to_string(s[SkipReason::Pseudo]) + " pseudogene, " +
            std::to_string(s[SkipReason::CodonStart]) + " codon_start not 1, " +
-           std::to_string(s[SkipReason::GeneticCode]) + " genetic code other than 1 and 11" + codes + "), " +
-           std::to_string(s.renamed) + " gene names renamed";
+           std::to_string(s[SkipReason::GeneticCode]) + " genetic code not kept" + codeCounts(s.geneticCodes) + "), " +
+           std::to_string(s.renamed) + " gene names renamed; genetic codes met" +
+           (s.codesMet.empty() ? " none" : codeCounts(s.codesMet)) + ", code " + std::to_string(s.codeKept) + " kept";
 }
 
 }  // namespace kestrel::lookup

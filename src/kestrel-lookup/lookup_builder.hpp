@@ -19,7 +19,7 @@ namespace kestrel::lookup {
 struct CdsEntry : LookupEntry {
     std::int32_t first = 0;  // lowest and highest coordinate of this CDS
     std::int32_t last = 0;
-    std::int32_t geneticCode = 1;  // the CDS's /transl_table (1 or 11: the analysis reads the standard code)
+    std::int32_t geneticCode = 1;  // the CDS's /transl_table (1 when absent)
 };
 
 struct BuildOptions {
@@ -33,6 +33,10 @@ std::vector<CdsEntry> buildRecordEntries(const GenBankRecord& record, const std:
 // Appends the entries of every record of a file; returns the number of records read.
 std::int32_t buildFileEntries(std::istream& in, const std::string& fileName, std::vector<CdsEntry>& entries,
                               SkipTally& skipped, const BuildOptions& options = {});
+
+// Keeps the entries of one code (wanted, or when 0 the most common code of the entries, the
+// lower number on a tie; 11 counts as 1) and skips the others; returns the code kept.
+std::int32_t keepOneGeneticCode(std::vector<CdsEntry>& entries, std::int32_t wanted, SkipTally& skipped);
 
 // A gene name as the analysis will read it back whole: '#' (a line holding "#CDS" starts an
 // entry), blanks and control characters (the output separates cells by blanks) become '_', and

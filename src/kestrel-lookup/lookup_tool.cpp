@@ -1,5 +1,8 @@
 #include "kestrel-lookup/lookup_tool.hpp"
 
+#include <charconv>
+
+#include "analysis/genetic_code.hpp"
 #include "formats/regular_file.hpp"
 #include "kestrel-lookup/lookup_builder.hpp"
 #include "tools/command_line.hpp"
@@ -11,7 +14,7 @@ namespace kestrel {
 namespace {
 
 constexpr std::string_view Usage =
-    "usage: kestrel-lookup [-o LOOKUP] [--keep-pseudo] SEQFILE...\n"
+    "usage: kestrel-lookup [-o LOOKUP] [--keep-pseudo] [-g N] SEQFILE...\n"
     "\n"
     "Writes one lookup-table entry for each CDS feature of the GenBank files named,\n"
     "file by file, record by record, by position within a record. The table goes to\n"
@@ -25,16 +28,27 @@ constexpr std::string_view Usage =
     "CDS features that name another record, use order(), have parts on both strands\n"
     "or parts out of order (as across the origin of a circular genome) are skipped,\n"
     "and so are those the analysis would get wrong: /pseudo and /pseudogene CDSs\n"
-    "(written with --keep-pseudo), complete CDSs whose /codon_start is not 1, and\n"
-    "CDSs whose /transl_table is not 1 or 11 (the analysis reads the standard code).\n"
-    "A summary on standard error counts them by reason. A gene name holding '#',\n"
-    "blanks or control characters is written with '_' in their place, and one longer\n"
-    "than 30 characters is cut; the summary counts these renamed entries.\n"
+    "(written with --keep-pseudo) and complete CDSs whose /codon_start is not 1.\n"
+    "\n"
+    "The table holds the CDSs of one genetic code: that of -g N (--genetic-code N),\n"
+    "else the code most CDSs of the files have (the lower number on a tie). A CDS\n"
+    "without /transl_table is of code 1, and 11 counts as 1. CDSs of other codes, and\n"
+    "of a number that is no NCBI table, are skipped. Each entry of a code other than\n"
+    "1 ends with the line //transl_table=N; run the analysis with kestrel -g N.\n"
+    "\n"
+    "A summary on standard error counts the skipped CDSs by reason and the genetic\n"
+    "codes met, and names the code kept. A gene name holding '#', blanks or control\n"
+    "characters is written with '_' in their place, and one longer than 30\n"
+    "characters is cut; the summary counts these renamed entries.\n"
     "\n"
     "Exit status 0 on success, 1 for a file that cannot be read or written, 2 for a\n"
     "wrong command line. --version prints the version.\n";
 
-const ToolDescription Tool{"kestrel-lookup", Usage, {{"-o", {}, true, "a file name"}, {"--keep-pseudo"}}};
+const ToolDescription Tool{"kestrel-lookup",
+                           Usage,
+                           {{"-o", {}, true, "a file name"},
+                            {"--keep-pseudo"},
+                            {"--genetic-code", "-g", true, "the number of a genetic code"}}};
 
 // The entries of every file, in the order named.
 std::vector<lookup::CdsEntry> buildEntries(const std::vector<std::string>& files, SkipTally& skipped,
@@ -59,12 +73,14 @@ int buildTable(const CommandLine& line, std::ostream& out, std::ostream& err) {
     if (auto input = inputWrittenOver(outputPath, line.operands))
         throw ToolFailure(ExitUsage, "the output file " + outputPath + " is the input file " + *input);
 
+    const std::int32_t wanted = geneticCodeOption(line);
     SkipTally skipped;
-    const std::vector<lookup::CdsEntry> entries = buildEntries(line.operands, skipped, options);
+    std::vector<lookup::CdsEntry> entries = buildEntries(line.operands, skipped, options);
+    const std::int32_t code = lookup::keepOneGeneticCode(entries, wanted, skipped);
     std::string error;
     OutputFileWriter table(outputPath, out);
     if (!table.open(error)) throw ToolFailure(ExitBadData, error);
-    for (const auto& entry : entries) table.stream() << formatEntry(entry);
+    for (const auto& entry : entries) table.stream() << formatEntry(entry, code);
     if (!table.commit(error)) throw ToolFailure(ExitBadData, error);
     err << lookup::summaryLine(entries.size(), skipped) << '\n';
     return ExitSuccess;

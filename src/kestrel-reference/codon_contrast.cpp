@@ -36,17 +36,17 @@ std::optional<ChiSquare> chiSquareTest(const TwoByTwo& t) {
 }
 
 std::array<CodonContrast, 64> contrastCodons(const CodonCounts& reference, const CodonCounts& rest,
-                                             const AminoAcidFamilies& families, double pThreshold) {
+                                             const GeneticCode& code, double pThreshold) {
     std::array<CodonContrast, 64> out{};
     for (int aa = 0; aa < AminoAcidCount; ++aa) {
-        const AminoAcidFamily& family = families[aa];
+        const AminoAcidFamily& family = code.families[aa];
         const std::int64_t refTotal = familyTotal(reference, family);
         const std::int64_t restTotal = familyTotal(rest, family);
         for (const int c : family) {
             CodonContrast& x = out[c];
             x.referenceCount = reference[c];
             x.restCount = rest[c];
-            if (aa == Stp || family.size < 2) continue;
+            if (!code.isSynonymous(aa)) continue;
             x.referenceRscu = rscu(reference[c], refTotal, family.size);
             x.restRscu = rscu(rest[c], restTotal, family.size);
             x.test = chiSquareTest({reference[c], refTotal - reference[c], rest[c], restTotal - rest[c]});

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "analysis/amino_acid_families.hpp"
+#include "analysis/genetic_code.hpp"
 
 namespace kestrel::reference {
 
@@ -42,6 +42,6 @@ struct CodonContrast {
 // tested; it is optimal when its RSCU is higher in the reference than in the rest and p is
 // below pThreshold.
 std::array<CodonContrast, 64> contrastCodons(const CodonCounts& reference, const CodonCounts& rest,
-                                             const AminoAcidFamilies& families, double pThreshold);
+                                             const GeneticCode& code, double pThreshold);
 
 }  // namespace kestrel::reference

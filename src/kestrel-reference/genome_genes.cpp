@@ -61,6 +61,7 @@ void addRecordGenes(const GenBankRecord& record, const std::string& fileName, Ge
         }
         ReferenceGene gene{fileName, record.name, f.locusTag, f.gene, f.proteinId, f.oldLocusTag, f.product};
         gene.organelleRecord = organelle;
+        gene.translTable = f.geneticCode;
         gene.codons = countCodons(cds, gene.codonCount);
         genome.genes.push_back(std::move(gene));
     }
@@ -77,6 +78,23 @@ std::int64_t countCodons(std::string_view cds, std::array<std::int32_t, 64>& cou
         ++added;
     }
     return added;
+}
+
+std::int32_t keepOneGeneticCode(GenomeGenes& genome, std::int32_t wanted) {
+    std::map<std::int32_t, std::int64_t> byCode;
+    for (const ReferenceGene& g : genome.genes) {
+        ++genome.skipped.codesMet[g.translTable];
+        ++byCode[codonsCode(g.translTable)];
+    }
+    const std::int32_t kept = chooseGeneticCode(byCode, wanted);
+    std::erase_if(genome.genes, [&](const ReferenceGene& g) {
+        if (codonsCode(g.translTable) == kept) return false;
+        genome.skipped.add(SkipReason::GeneticCode);
+        ++genome.skipped.geneticCodes[g.translTable];
+        return true;
+    });
+    genome.skipped.codeKept = kept;
+    return kept;
 }
 
 std::int32_t readGenomeGenes(std::istream& in, const std::string& fileName, GenomeGenes& genome) {

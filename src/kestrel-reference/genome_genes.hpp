@@ -25,6 +25,10 @@ struct GenomeGenes {
 // Adds the genes of every record of the stream; returns the number of records read.
 std::int32_t readGenomeGenes(std::istream& in, const std::string& fileName, GenomeGenes& genome);
 
+// Keeps the genes of one genetic code (wanted, else the code of the most genes; 11 counts as
+// 1) and counts the others as skipped; returns the code kept.
+std::int32_t keepOneGeneticCode(GenomeGenes& genome, std::int32_t wanted);
+
 // Adds the complete codons of a coding sequence to counts: three letters at a time from its
 // first, a codon with a letter other than A, C, G or T left out; returns the codons added.
 std::int64_t countCodons(std::string_view cds, std::array<std::int32_t, 64>& counts);

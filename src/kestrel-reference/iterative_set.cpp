@@ -15,8 +15,8 @@ ReferenceTables weightsOf(const std::vector<ReferenceGene>& genes, const std::ve
     ReferenceTables tables;
     for (const std::size_t i : members)
         for (int c = 0; c < 64; ++c) tables.referenceCounts[c] += genes[i].codonCount[c];
-    computeCaiWeights(tables.referenceCounts, tables.caiWeights);
-    floorCaiWeights(tables.caiWeights, settings.minimumRscu);
+    computeCaiWeights(tables.referenceCounts, settings.geneticCode, tables.caiWeights);
+    floorCaiWeights(tables.caiWeights, settings.geneticCode, settings.minimumRscu);
     return tables;
 }
 

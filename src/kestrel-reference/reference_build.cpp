@@ -6,7 +6,6 @@ namespace kestrel::reference {
 
 ReferenceResult buildReference(const std::vector<ReferenceGene>& genes, std::vector<std::size_t> members,
                                const RunSettings& settings, double pThreshold) {
-    (void)settings;
     ReferenceResult r;
     r.members = std::move(members);
     std::vector<bool> inSet(genes.size(), false);
@@ -16,7 +15,7 @@ ReferenceResult buildReference(const std::vector<ReferenceGene>& genes, std::vec
         for (int c = 0; c < 64; ++c) sum[c] += genes[i].codonCount[c];
         if (inSet[i]) r.referenceCodons += genes[i].codons;
     }
-    r.codons = contrastCodons(r.reference, r.rest, Families, pThreshold);
+    r.codons = contrastCodons(r.reference, r.rest, settings.geneticCode, pThreshold);
     for (const CodonContrast& c : r.codons) r.optimalCodons += c.optimal ? 1 : 0;
 
     if (r.members.size() < FewGenes || r.referenceCodons < FewCodons)

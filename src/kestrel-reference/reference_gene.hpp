@@ -16,6 +16,7 @@ struct ReferenceGene {
     std::string proteinId;
     std::string oldLocusTag;
     std::string product;
+    std::int32_t translTable = 1;  // its /transl_table (1 when absent)
     bool organelleRecord = false;  // its record is an organelle's genome (/organelle of the source)
     // Every complete codon of the CDS as extracted, start and stop codons included; codons with
     // a letter other than A, C, G or T are left out.

@@ -31,7 +31,8 @@ std::int64_t totalCodons(const GenomeGenes& genome) {
 std::string provenanceLines(const Provenance& how, const GenomeGenes& genome, const ReferenceResult& result) {
     std::string files;
     for (const std::string& f : how.files) files += (files.empty() ? "" : ", ") + f;
-    std::string text = "Method: " + how.method + "\nFiles: " + files + "\n";
+    std::string text = "Method: " + how.method + "\nFiles: " + files + "\nGenetic code: " +
+                       std::to_string(how.code.number) + " (" + std::string(how.code.name) + ")\n";
     text += "Reference set: " + std::to_string(result.members.size()) + " genes, " +
             std::to_string(result.referenceCodons) + " codons, of " + std::to_string(genome.genes.size()) +
             " genes read (" + std::to_string(totalCodons(genome)) + " codons); " +
@@ -68,7 +69,8 @@ std::string optTitle(const Provenance& how, const GenomeGenes& genome, const Ref
                     number("%g", how.pThreshold) + ".\n" + provenanceLines(how, genome, result));
 }
 
-void writeReferenceTable(std::ostream& out, const GenomeGenes& genome, const ReferenceResult& result) {
+void writeReferenceTable(std::ostream& out, const GenomeGenes& genome, const ReferenceResult& result,
+                         const GeneticCode& code) {
     const auto cell = [](const std::string& text) {
         std::string out = text;
         for (char& c : out)
@@ -85,7 +87,7 @@ void writeReferenceTable(std::ostream& out, const GenomeGenes& genome, const Ref
     for (int e = 0; e < 64; ++e) {
         const int c = referenceEntryCodon(e);
         const CodonContrast& x = result.codons[c];
-        out << "codon\t\t\t\t\t\t\t\t" << AminoAcidNames[GeneticCode[c]].data() << '\t' << codonLetters(c).data() << '\t'
+        out << "codon\t\t\t\t\t\t\t\t" << AminoAcidNames[code.aminoAcid[c]].data() << '\t' << codonLetters(c).data() << '\t'
             << x.referenceCount << '\t' << optionalNumber("%.4f", x.referenceRscu) << '\t' << x.restCount << '\t'
             << optionalNumber("%.4f", x.restRscu) << '\t'
             << (x.test ? number("%.4f", x.test->statistic) : "NA") << '\t' << (x.test ? number("%.4g", x.test->p) : "NA")

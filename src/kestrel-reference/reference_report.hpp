@@ -17,6 +17,7 @@ struct Provenance {
     std::vector<std::string> files;
     std::vector<std::string> notes;  // further lines (the rounds of the iterative method, unmatched names)
     double pThreshold = 0.01;
+    GeneticCode code = StandardCode;
 };
 
 // Free text holds no '#' (the entries begin after the first line that holds one) and no
@@ -29,6 +30,7 @@ std::string optTitle(const Provenance& how, const GenomeGenes& genome, const Ref
 // One tab-separated table: a row per reference gene (kind "gene") and a row per codon (kind
 // "codon"), under one header line; the cells of the other kind are empty, a value that does
 // not exist (the RSCU of an absent amino acid, the test of a single-codon amino acid) is NA.
-void writeReferenceTable(std::ostream& out, const GenomeGenes& genome, const ReferenceResult& result);
+void writeReferenceTable(std::ostream& out, const GenomeGenes& genome, const ReferenceResult& result,
+                         const GeneticCode& code);
 
 }  // namespace kestrel::reference

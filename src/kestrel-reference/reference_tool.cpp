@@ -19,7 +19,7 @@ namespace {
 using namespace reference;
 
 constexpr std::string_view Usage =
-    "usage: kestrel-reference -o PREFIX [--set SET] [--p P] SEQFILE...\n"
+    "usage: kestrel-reference -o PREFIX [--set SET] [--p P] [-g N] SEQFILE...\n"
     "\n"
     "Builds CAI and Fop references from the genes of a genome's GenBank files and\n"
     "writes PREFIX.scu (the summed codon counts of the reference genes), PREFIX.opt\n"
@@ -29,7 +29,10 @@ constexpr std::string_view Usage =
     "\n"
     "The genes are the CDSs that kestrel-lookup writes, less the partial ones; each\n"
     "is counted codon by codon as extracted from its record, start and stop codons\n"
-    "included, codons with a letter other than A, C, G or T left out.\n"
+    "included, codons with a letter other than A, C, G or T left out. They are the\n"
+    "genes of one genetic code, N of -g (--genetic-code) or else the files' most\n"
+    "common /transl_table (11 counts as 1), and the families, RSCU, weights and\n"
+    "optimal codons follow that code.\n"
     "\n"
     "SET chooses the reference genes:\n"
     "  ribosomal    the CDSs whose /product names a cytoplasmic ribosomal protein\n"
@@ -52,7 +55,8 @@ const ToolDescription Tool{"kestrel-reference",
                            Usage,
                            {{"-o", {}, true, "a file name prefix"},
                             {"--set", {}, true, "ribosomal, iterative or genes:FILE"},
-                            {"--p", {}, true, "a p-value threshold"}}};
+                            {"--p", {}, true, "a p-value threshold"},
+                            {"--genetic-code", "-g", true, "the number of a genetic code"}}};
 
 double pThresholdOf(const CommandLine& line) {
     const std::string text = line.value("--p").value_or("0.01");
@@ -150,9 +154,15 @@ int buildReferenceFiles(const CommandLine& line, std::ostream& out, std::ostream
     const std::vector<std::string> paths = outputPaths(line, inputs);
     how.files = line.operands;
 
+    const std::int32_t wanted = geneticCodeOption(line);
+    GenomeGenes genome = readGenome(line.operands);
     RunSettings settings;
     settings.minimumRscu = IterativeMinimumRscu;
-    const GenomeGenes genome = readGenome(line.operands);
+    settings.geneticCode = *geneticCodeOf(keepOneGeneticCode(genome, wanted));
+    if (genome.genes.empty())
+        throw ToolFailure(ExitBadData, "no complete CDS of genetic code " + std::to_string(settings.geneticCode.number) +
+                                           " to read in the files");
+    how.code = settings.geneticCode;
     std::vector<std::size_t> members = chooseSet(set, genome, settings, how, err);
     if (members.empty()) throw ToolFailure(ExitBadData, "no reference gene found (" + how.method + ")");
     const ReferenceResult result = buildReference(genome.genes, std::move(members), settings, how.pThreshold);
@@ -163,9 +173,10 @@ int buildReferenceFiles(const CommandLine& line, std::ostream& out, std::ostream
         counts[c] = static_cast<std::int32_t>(result.reference[c]);
         optimal[c] = result.codons[c].optimal ? 1 : 0;
     }
-    writeFile(paths[0], out, [&](std::ostream& s) { writeReferenceFile(s, scuTitle(how, genome, result), counts); });
-    writeFile(paths[1], out, [&](std::ostream& s) { writeReferenceFile(s, optTitle(how, genome, result), optimal); });
-    writeFile(paths[2], out, [&](std::ostream& s) { writeReferenceTable(s, genome, result); });
+    const GeneticCode& code = settings.geneticCode;
+    writeFile(paths[0], out, [&](std::ostream& s) { writeReferenceFile(s, scuTitle(how, genome, result), counts, code); });
+    writeFile(paths[1], out, [&](std::ostream& s) { writeReferenceFile(s, optTitle(how, genome, result), optimal, code); });
+    writeFile(paths[2], out, [&](std::ostream& s) { writeReferenceTable(s, genome, result, code); });
     err << "kestrel-reference: " << genome.genes.size() << " genes read; reference set: " << result.members.size()
         << " genes, " << result.referenceCodons << " codons; " << result.optimalCodons << " optimal codons\n";
     for (const std::string& warning : result.warnings) err << "kestrel-reference: warning: " << warning << '\n';

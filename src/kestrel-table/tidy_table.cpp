@@ -34,9 +34,9 @@ constexpr std::string_view Usage =
     "column gets NA there. The table goes to FILE.tsv, or to standard output without -o.\n"
     "\n"
     "--summary FILE.tsv writes one row per output file: genes analysed (rows), genes\n"
-    "included in and excluded from the cumulative counts, and the medians of ENC, GC3,\n"
+    "included in and excluded from the cumulative counts, the medians of ENC, GC3,\n"
     "GC3_6, CAI and Fop over the genes that have a value (NA where a file lacks the\n"
-    "column).\n"
+    "column), and the NCBI number of the genetic code the genes were read with.\n"
     "\n"
     "-j THREADS reads that many files at a time (default 1); the table is the same.\n"
     "--list FILE names further output files, one per line (for more files than a\n"
@@ -103,6 +103,7 @@ std::string formatCount(const std::optional<long>& value) { return value ? std::
 
 struct FileSummary {
     std::string source;
+    int geneticCode = 1;
     std::size_t rows = 0;
     KstlSummary counts;
     std::array<std::optional<double>, MedianColumns.size()> medians;
@@ -151,6 +152,7 @@ public:
         }
         FileSummary summary;
         summary.source = reader.name();
+        summary.geneticCode = reader.geneticCode();
         summary.rows = reader.rowsRead();
         summary.counts = reader.readSummary();
         for (std::size_t m = 0; m < MedianColumns.size(); ++m) {
@@ -168,13 +170,13 @@ private:
 void writeSummaryTable(const std::vector<FileSummary>& files, std::ostream& out) {
     out << "source\tgenes_analysed\tgenes_included\tgenes_excluded";
     for (const char* column : MedianColumns) out << "\tmedian_" << column;
-    out << '\n';
+    out << "\tgenetic_code\n";
     for (const auto& file : files) {
         writeField(out, file.source);
         out << '\t' << file.rows << '\t' << formatCount(file.counts.genesIncluded) << '\t'
             << formatCount(file.counts.genesExcluded);
         for (const auto& value : file.medians) out << '\t' << formatValue(value);
-        out << '\n';
+        out << '\t' << file.geneticCode << '\n';
     }
 }
 

@@ -3,7 +3,7 @@
 #include <cstdarg>
 #include <cstdio>
 
-#include "analysis/amino_acid_families.hpp"
+#include "analysis/genetic_code.hpp"
 #include "analysis/codon_letters.hpp"
 #include "formats/kstl_format.hpp"
 #include "output/cell_format.hpp"
@@ -72,7 +72,8 @@ void appendPositionComposition(std::string& row, const PositionBaseCounts& bases
     for (int p = 0; p < 3; ++p) appendComposition(row, bases[p], total, reportBaseUsage);
 }
 
-std::int64_t countWhere(const std::array<std::int32_t, 64>& codonCount, bool (*inClass)(int)) {
+template <typename InClass>
+std::int64_t countWhere(const std::array<std::int32_t, 64>& codonCount, InClass inClass) {
     std::int64_t total = 0;
     for (int c = 0; c < 64; ++c)
         if (inClass(c)) total += codonCount[c];
@@ -98,14 +99,14 @@ void appendSpace(std::string& row, std::int64_t value, bool given) {
     else appendf(row, "%8lld ", static_cast<long long>(value));
 }
 
-std::array<std::int32_t, AminoAcidCount> aminoAcidCounts(const GeneCounts& counts) {
+std::array<std::int32_t, AminoAcidCount> aminoAcidCounts(const GeneCounts& counts, const GeneticCode& code) {
     std::array<std::int32_t, AminoAcidCount> aminoAcidCount{};
-    for (int c = 0; c < 64; ++c) aminoAcidCount[GeneticCode[c]] += counts.codonCount[c];
+    for (int c = 0; c < 64; ++c) aminoAcidCount[code.aminoAcid[c]] += counts.codonCount[c];
     return aminoAcidCount;
 }
 
-void appendAminoAcidCounts(std::string& row, const GeneCounts& counts) {
-    for (const std::int32_t count : aminoAcidCounts(counts)) {
+void appendAminoAcidCounts(std::string& row, const GeneCounts& counts, const GeneticCode& code) {
+    for (const std::int32_t count : aminoAcidCounts(counts, code)) {
         appendInteger(row, count, 5);
         row += ' ';
     }
@@ -113,10 +114,10 @@ void appendAminoAcidCounts(std::string& row, const GeneCounts& counts) {
 }
 
 // Shares in single precision, as the counts were always divided.
-void appendCodonShares(std::string& row, const GeneCounts& counts) {
-    const auto aminoAcidCount = aminoAcidCounts(counts);
+void appendCodonShares(std::string& row, const GeneCounts& counts, const GeneticCode& code) {
+    const auto aminoAcidCount = aminoAcidCounts(counts, code);
     for (int a = 0; a < AminoAcidCount; ++a)
-        for (const int c : Families[a]) {
+        for (const int c : code.families[a]) {
             if (aminoAcidCount[a] <= 0) {
                 row += " 0     ";
                 continue;
@@ -128,9 +129,9 @@ void appendCodonShares(std::string& row, const GeneCounts& counts) {
         }
 }
 
-void appendCodonCounts(std::string& row, const GeneCounts& counts) {
+void appendCodonCounts(std::string& row, const GeneCounts& counts, const GeneticCode& code) {
     for (int a = 0; a < AminoAcidCount; ++a)
-        for (const int c : Families[a]) {
+        for (const int c : code.families[a]) {
             appendInteger(row, counts.codonCount[c], 7);
             row += "  ";
         }
@@ -156,8 +157,11 @@ void appendIndex(std::string& row, const std::optional<double>& value) {
     else row += NotComputed;
 }
 
-// Gene to BadCdns: where the gene lies and what its codons showed.
-void appendIdentity(std::string& row, const GeneRecord& record, const GeneCounts& counts) {
+// Gene to BadCdns: where the gene lies and what its codons showed. DegenCdns counts the
+// codons of the amino acids with more than one codon, MetTrp those of the amino acids with
+// a single codon (Met and Trp in the standard code), so that the two and the premature
+// stops make up every counted codon under any code.
+void appendIdentity(std::string& row, const GeneRecord& record, const GeneCounts& counts, const GeneticCode& code) {
     appendPadded(row, record.gene, 31);
     appendPadded(row, record.file + ' ', 41);
     appendf(row, "%6d %9lld %9lld ", record.contig, static_cast<long long>(record.cdsStart()),
@@ -167,9 +171,9 @@ void appendIdentity(std::string& row, const GeneRecord& record, const GeneCounts
     row += counts.noStop ? "yes    " : " no    ";
     row += counts.preStop ? "yes     " : " no     ";
     row += record.nAlt != 0 ? "yes " : " no ";
-    appendf(row, "%9lld %6lld %7d ", static_cast<long long>(synonymousCodonCount(counts.codonCount)),
-            static_cast<long long>(counts.codonCount[CodonIndex(0, 3, 1)]) + counts.codonCount[CodonIndex(3, 1, 1)],
-            counts.badCodons);
+    const auto singleCodon = [&code](int c) { return code.isSingleCodon(code.aminoAcid[c]); };
+    appendf(row, "%9lld %6lld %7d ", static_cast<long long>(synonymousCodonCount(counts.codonCount, code)),
+            static_cast<long long>(countWhere(counts.codonCount, singleCodon)), counts.badCodons);
 }
 
 void appendIndices(std::string& row, const CodonBiasResults& bias) {
@@ -206,22 +210,34 @@ void appendEnds(std::string& row, const GeneRecord& record, const GeneCounts& co
     }
 }
 
-bool anyCodon(int) { return true; }
-bool inTwoCodonFamily(int c) { return FamilySize[c] == 2; }
-bool inFourCodonFamily(int c) { return FamilySize[c] == 4; }
-bool fourfoldThirdPosition(int c) { return ThirdPositionClass[c] == 4; }
-
-void appendCodingGroup(std::string& row, const PositionBaseCounts& bases, const GeneCounts& counts,
-                       bool (*inClass)(int), bool reportBaseUsage) {
+// The coding composition of every counted codon (group Positions) or of one degeneracy
+// class under the code.
+void appendCodingGroup(std::string& row, kstl::ColumnGroup group, const GeneCounts& counts, const GeneticCode& code,
+                       bool reportBaseUsage) {
+    using kstl::ColumnGroup;
+    const auto inClass = [&code, group](int c) {
+        switch (group) {
+            case ColumnGroup::Degeneracy2: return code.inTwoCodonFamily(c);
+            case ColumnGroup::Degeneracy4: return code.inFourCodonFamily(c);
+            case ColumnGroup::Degeneracy6: return code.fourfoldThirdPosition(c);
+            default: return true;
+        }
+    };
+    const PositionBaseCounts& bases = group == ColumnGroup::Degeneracy2   ? counts.deg2Base
+                                      : group == ColumnGroup::Degeneracy4 ? counts.deg4Base
+                                      : group == ColumnGroup::Degeneracy6 ? counts.deg6Base
+                                                                          : counts.positionBase;
     appendPositionComposition(row, bases, countWhere(counts.codonCount, inClass), reportBaseUsage);
 }
 
 void appendGroup(std::string& row, kstl::ColumnGroup group, const GeneRecord& record, const GeneCounts& counts,
-                 const CodonBiasResults& bias, bool base) {
+                 const CodonBiasResults& bias, const RunSettings& settings) {
     using kstl::ColumnGroup;
+    const bool base = settings.reportBaseUsage;
+    const GeneticCode& code = settings.geneticCode;
     const std::int64_t flankBad = static_cast<std::int64_t>(counts.upBad) + counts.downBad;
     switch (group) {
-        case ColumnGroup::Identity: appendIdentity(row, record, counts); break;
+        case ColumnGroup::Identity: appendIdentity(row, record, counts, code); break;
         case ColumnGroup::Indices: appendIndices(row, bias); break;
         case ColumnGroup::Ends: appendEnds(row, record, counts); break;
         case ColumnGroup::Upstream: appendNoncodingGroup(row, counts.upBase, counts.upBad, base); break;
@@ -234,15 +250,13 @@ void appendGroup(std::string& row, kstl::ColumnGroup group, const GeneRecord& re
             appendNoncodingGroup(row, addBases(addBases(counts.upBase, counts.coreBase), counts.downBase),
                                  flankBad + counts.coreBad, base);
             break;
-        case ColumnGroup::Positions: appendCodingGroup(row, counts.positionBase, counts, anyCodon, base); break;
-        case ColumnGroup::Degeneracy2: appendCodingGroup(row, counts.deg2Base, counts, inTwoCodonFamily, base); break;
-        case ColumnGroup::Degeneracy4: appendCodingGroup(row, counts.deg4Base, counts, inFourCodonFamily, base); break;
-        case ColumnGroup::Degeneracy6:
-            appendCodingGroup(row, counts.deg6Base, counts, fourfoldThirdPosition, base);
-            break;
-        case ColumnGroup::AminoAcidCounts: appendAminoAcidCounts(row, counts); break;
-        case ColumnGroup::CodonShares: appendCodonShares(row, counts); break;
-        case ColumnGroup::CodonCounts: appendCodonCounts(row, counts); break;
+        case ColumnGroup::Positions:
+        case ColumnGroup::Degeneracy2:
+        case ColumnGroup::Degeneracy4:
+        case ColumnGroup::Degeneracy6: appendCodingGroup(row, group, counts, code, base); break;
+        case ColumnGroup::AminoAcidCounts: appendAminoAcidCounts(row, counts, code); break;
+        case ColumnGroup::CodonShares: appendCodonShares(row, counts, code); break;
+        case ColumnGroup::CodonCounts: appendCodonCounts(row, counts, code); break;
         case ColumnGroup::Segment: appendSegment(row, counts); break;
     }
 }
@@ -254,7 +268,7 @@ void writeGeneRow(std::ostream& file, const GeneRecord& record, const GeneCounts
     std::string row;
     row.reserve(4096);
     for (const kstl::ColumnGroup group : kstl::columnGroups(settings))
-        appendGroup(row, group, record, counts, bias, settings.reportBaseUsage);
+        appendGroup(row, group, record, counts, bias, settings);
     row += '\n';
     file.write(row.data(), static_cast<std::streamsize>(row.size()));
     file.flush();

@@ -25,7 +25,8 @@ void writeOutputHeader(std::ostream& file, const RunSettings& settings) {
     file << kstl::AnalysisFirstLine << settings.lookupFileName << "\n\n";
     file << "Note: start codon not included in codon and amino acid counts\n\n";
     file << "USER OPTIONS:\n";
-    file << "Type of Organism: " << genomeTypeText(settings.genomeType).header << '\n';
+    file << kstl::OrganismLine << genomeTypeText(settings.genomeType).header << '\n';
+    if (settings.geneticCode.number != StandardCode.number) file << kstl::geneticCodeLine(settings.geneticCode) << '\n';
 
     if (settings.rscuTableUsed) {
         file << "RSCU file for CAI:          " << settings.rscuFileName << '\n';

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <string>
 
-#include "analysis/amino_acid_families.hpp"
+#include "analysis/genetic_code.hpp"
 #include "analysis/codon_letters.hpp"
 #include "formats/kstl_format.hpp"
 
@@ -32,7 +32,7 @@ void writeCodonLine(std::ostream& file, int codon, std::int64_t count, std::int6
 
 }  // namespace
 
-void writeRunSummary(std::ostream& file, const CumulativeCounts& cumulative) {
+void writeRunSummary(std::ostream& file, const CumulativeCounts& cumulative, const GeneticCode& code) {
     file << '\n';
     endLine(file);
     file << kstl::IncludedLine << cumulative.genesIncluded;
@@ -42,20 +42,18 @@ void writeRunSummary(std::ostream& file, const CumulativeCounts& cumulative) {
 
     for (int a = 0; a < Stp; ++a) {
         std::int64_t total = 0;
-        for (const int c : Families[a]) total += cumulative.cumCodonCount[c];
+        for (const int c : code.families[a]) total += cumulative.cumCodonCount[c];
         file << AminoAcidNames[a].data();
         endLine(file);
-        for (const int c : Families[a]) writeCodonLine(file, c, cumulative.cumCodonCount[c], total);
+        for (const int c : code.families[a]) writeCodonLine(file, c, cumulative.cumCodonCount[c], total);
     }
 
     file << "START";
     endLine(file);
-    for (std::size_t i = 0; i < TalliedStartCodons.size(); ++i)
-        writeCodonLine(file, TalliedStartCodons[i], cumulative.startTally[i], cumulative.genesIncluded);
+    for (const int c : code.talliedStarts) writeCodonLine(file, c, cumulative.startTally[c], cumulative.genesIncluded);
     file << "STOP";
     endLine(file);
-    for (std::size_t i = 0; i < TalliedStopCodons.size(); ++i)
-        writeCodonLine(file, TalliedStopCodons[i], cumulative.stopTally[i], cumulative.genesIncluded);
+    for (const int c : code.talliedStops) writeCodonLine(file, c, cumulative.stopTally[c], cumulative.genesIncluded);
 
     file << '\n' << kstl::BadCodonsLine << cumulative.cumBadCodons;
     endLine(file);

@@ -4,9 +4,12 @@
 #include <ostream>
 
 #include "analysis/cumulative_counts.hpp"
+#include "analysis/genetic_code.hpp"
 
 namespace kestrel {
 
-void writeRunSummary(std::ostream& file, const CumulativeCounts& cumulative);
+// The codon table groups the codons by amino acid under the code; the START and STOP rows
+// are the code's start and stop codons.
+void writeRunSummary(std::ostream& file, const CumulativeCounts& cumulative, const GeneticCode& code);
 
 }  // namespace kestrel

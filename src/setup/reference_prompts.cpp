@@ -50,7 +50,7 @@ std::array<std::int32_t, 64> promptAndRead(Console& console, const char* prompt,
 void loadRscuTable(Console& console, RunSettings& settings, ReferenceTables& references) {
     references.referenceCounts =
         promptAndRead(console, "\nPrefix for name of *.scu file (RSCU table):  ", ".scu", settings.rscuFileName);
-    computeCaiWeights(references.referenceCounts, references.caiWeights);
+    computeCaiWeights(references.referenceCounts, settings.geneticCode, references.caiWeights);
 }
 
 void loadOptimalCodons(Console& console, RunSettings& settings, ReferenceTables& references) {

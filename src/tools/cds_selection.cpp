@@ -1,7 +1,9 @@
 #include "tools/cds_selection.hpp"
 
 #include <algorithm>
+#include <charconv>
 
+#include "analysis/genetic_code.hpp"
 #include "formats/lookup_format.hpp"
 
 namespace kestrel {
@@ -60,7 +62,7 @@ std::optional<SkipReason> skipReason(const Feature& f, const Location& loc, cons
     if (f.pseudo && !keepPseudo) return SkipReason::Pseudo;
     // A partial CDS is written: the analysis passes over it as incomplete.
     if (f.codonStart != 1 && !isPartial(ascending)) return SkipReason::CodonStart;
-    if (f.geneticCode != 1 && f.geneticCode != 11) return SkipReason::GeneticCode;
+    if (!geneticCodeOf(f.geneticCode)) return SkipReason::GeneticCode;
     if (!hasSequence) return SkipReason::NoSequence;
     return std::nullopt;
 }
@@ -69,6 +71,25 @@ std::int64_t SkipTally::total() const {
     std::int64_t sum = 0;
     for (std::int64_t c : counts) sum += c;
     return sum;
+}
+
+std::int32_t chooseGeneticCode(const std::map<std::int32_t, std::int64_t>& byCode, std::int32_t wanted) {
+    if (wanted != 0) return codonsCode(wanted);
+    std::int32_t kept = 1;
+    std::int64_t most = 0;
+    for (const auto& [code, count] : byCode)
+        if (count > most) kept = code, most = count;
+    return kept;
+}
+
+std::int32_t geneticCodeOption(const CommandLine& line) {
+    const auto text = line.value("--genetic-code");
+    if (!text) return 0;
+    std::int32_t number = 0;
+    const auto [end, error] = std::from_chars(text->data(), text->data() + text->size(), number);
+    if (error != std::errc{} || end != text->data() + text->size() || !geneticCodeOf(number))
+        throw UsageError("'" + *text + "' is not the number of an NCBI genetic code (1 to 6, 9 to 16, 21 to 33)");
+    return number;
 }
 
 }  // namespace kestrel

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "formats/feature_table.hpp"
+#include "tools/command_line.hpp"
 
 namespace kestrel {
 
@@ -24,13 +25,16 @@ enum class SkipReason {
     NoSequence,    // the record has no ORIGIN section to read the gene from
     Pseudo,        // /pseudo or /pseudogene, unless kept
     CodonStart,    // a complete CDS whose reading frame does not begin at its first base
-    GeneticCode,   // a /transl_table other than the standard code (1) or the bacterial one (11)
+    GeneticCode,   // a /transl_table of another code than the one kept, or of no NCBI table
 };
 inline constexpr std::size_t SkipReasonCount = 10;
 
 struct SkipTally {
     std::array<std::int64_t, SkipReasonCount> counts{};
     std::map<std::int32_t, std::int64_t> geneticCodes;  // CDSs skipped for their genetic code, by table number
+    // The CDSs that pass every other test, by /transl_table; and the code kept.
+    std::map<std::int32_t, std::int64_t> codesMet;
+    std::int32_t codeKept = 1;
     std::int64_t renamed = 0;  // entries written under a gene name made readable (not a skip)
     void add(SkipReason reason) { ++counts[static_cast<std::size_t>(reason)]; }
     std::int64_t operator[](SkipReason reason) const { return counts[static_cast<std::size_t>(reason)]; }
@@ -47,9 +51,20 @@ std::string locationText(const std::vector<LocationPart>& ascending);
 bool isPartial(const std::vector<LocationPart>& parts);
 
 // Why a CDS is not read as a gene, if it is not: first what its location allows, then what the
-// analysis would get wrong (it reads every complete CDS from its first base, in the standard
-// code). A partial CDS is read (the analysis passes over it as incomplete).
+// analysis would get wrong (it reads every complete CDS from its first base, in an NCBI code).
+// A partial CDS is read (the analysis passes over it as incomplete).
 std::optional<SkipReason> skipReason(const Feature& f, const Location& loc, const std::vector<LocationPart>& ascending,
                                      bool hasSequence, bool keepPseudo);
+
+// The code a /transl_table reads the codons with: 11 reads them as the standard code does.
+constexpr std::int32_t codonsCode(std::int32_t translTable) { return translTable == 11 ? 1 : translTable; }
+
+// The genetic code whose genes are kept: wanted, or when 0 the code of the most genes
+// (byCode: genes by codonsCode), the lower number on a tie, 1 when there is none.
+std::int32_t chooseGeneticCode(const std::map<std::int32_t, std::int64_t>& byCode, std::int32_t wanted);
+
+// The number of --genetic-code (or -g), 0 when not given; a UsageError for a number that
+// names no NCBI code.
+std::int32_t geneticCodeOption(const CommandLine& line);
 
 }  // namespace kestrel

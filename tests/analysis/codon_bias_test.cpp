@@ -87,6 +87,39 @@ TEST(CodonBias, EncLeavesOutEveryAminoAcidWhoseExactFIsZero) {
             << c.codons;
 }
 
+// Under another code the classes are its family sizes, each adding the number of its amino
+// acids over its mean F, and each single-codon amino acid adds 1.
+TEST(CodonBias, EncUnderOtherCodes) {
+    const struct {
+        int code;
+        std::string codons;
+        double enc;
+    } cases[] = {
+        // Code 2: 12/F2 + 6/F4 + 2/F6. Met (ATA ATG) F = (4 * 10/16 - 1) / 3 = 1/2, Trp (TGA TGG)
+        // F = 1: F2 = 3/4; Arg (CGN) and Leu F = 1. The stops AGA and TAA do not count.
+        {2, "ATA 3 ATG 1 TGA 2 CGA 2 CTA 2 AGA 1 TAA 1", 16.0 + 6 + 2},
+        // Code 5: 12/F2 + 6/F4 + 1/F6 + 1/F8, Ser (AGA AGG AGC AGT TCN) of eight codons:
+        // AGA 2 TCT 2, F = (4 * 8/16 - 1) / 3 = 1/3.
+        {5, "AGA 2 TCT 2 AAA 2 GCA 2 TTA 2", 12.0 + 6 + 1 + 3},
+        // Ser seen once with each of two codons (F = 0): the class of eight has no usable amino
+        // acid, and no other class can stand in for it.
+        {5, "AGA 1 AGG 1 AAA 2 GCA 2 TTA 2", -1},
+        // Code 9: 2 + 8/F2 + 2/F3 + 6/F4 + 1/F6 + 1/F8 (Met and Lys AAG single, Ile and Asn of three
+        // codons). Phe F = 1/3; neither Ile nor Asn seen: F3 = (F2 + F4) / 2 = 2/3.
+        {9, "TTT 2 TTC 2 GCA 2 CTA 2 TCA 2", 2 + 24.0 + 3 + 6 + 1 + 1},
+        // Each codon of Asn, Ile, Ala and Leu twice: F = 1/(2k - 1). Code 6 (TAA and TAG read as
+        // Gln): 2 + 8 * 3 + 5 + 6 * 7 + 3 * 11 = 106, at most its 63 sense codons; code 1: 61.
+        {6, "AAC 2 AAT 2 ATA 2 ATC 2 ATT 2 GCA 2 GCG 2 GCC 2 GCT 2 CTA 2 CTG 2 CTC 2 CTT 2 TTA 2 TTG 2", 63.0},
+        {1, "AAC 2 AAT 2 ATA 2 ATC 2 ATT 2 GCA 2 GCG 2 GCC 2 GCT 2 CTA 2 CTG 2 CTC 2 CTT 2 TTA 2 TTG 2", 61.0},
+    };
+    for (const auto& c : cases) {
+        RunSettings settings;
+        settings.geneticCode = geneticCodeOf(c.code).value();
+        EXPECT_NEAR(valueOf(computeCodonBias(counts(c.codons), settings, ReferenceTables{}).enc), c.enc, 1e-12)
+            << c.code << ": " << c.codons;
+    }
+}
+
 TEST(CodonBias, FopIsTheFlaggedShareOfAllSynonymousCodons) {
     const auto gene = counts("AAC 3 AAT 1 GCA 2 ATG 4");
     RunSettings settings;
@@ -108,12 +141,12 @@ TEST(CodonBias, CaiIsTheGeometricMeanOfTheFlooredWeights) {
     reference[codon("GAC")] = -5;  // Asp: the largest count is floored at 0
     ReferenceTables references;
     CaiWeights& w = references.caiWeights;
-    computeCaiWeights(reference, w);
+    computeCaiWeights(reference, StandardCode, w);
     EXPECT_EQ((std::array{w[codon("GCA")], w[codon("GCG")], w[codon("GCC")], w[codon("ATG")]}),
               (std::array{0.25, 1.0, 0.0, 0.0}));
     EXPECT_TRUE(std::isnan(w[codon("TGC")]));  // Cys absent from the reference: 0/0
     EXPECT_EQ(w[codon("GAC")], -INFINITY);
-    floorCaiWeights(w, 0.01);
+    floorCaiWeights(w, StandardCode, 0.01);
     EXPECT_EQ((std::array{w[codon("GCA")], w[codon("GCC")], w[codon("TGC")], w[codon("GAC")], w[codon("ATG")]}),
               (std::array{0.25, 0.01, 0.01, 0.01, 0.0}));
 

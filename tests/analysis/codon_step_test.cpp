@@ -66,6 +66,39 @@ TEST_F(CodonStepTest, StopBadCodonsAndTheCodingBaseClasses) {
     EXPECT_EQ(counts.codonCount[codonOfLetters("GCT")], 2);
 }
 
+// Under another code: its stops end a gene and make a premature stop, its sense codons do
+// neither, its starts (prokaryote) or Met codons (eukaryote) are valid starts, and its
+// families choose the degeneracy classes.
+TEST_F(CodonStepTest, RolesUnderOtherCodes) {
+    const struct {
+        int code;
+        GenomeType genome;
+        const char *first, *inner, *last;
+        bool noStart, preStop, noStop;
+        int deg2Codons;  // counted codons in class _2
+    } cases[] = {
+        {4, GenomeType::Prokaryote, "TTA", "TGA", "TAA", false, false, false, 1},  // TGA is Trp, of two codons
+        {4, GenomeType::Prokaryote, "ATG", "TAA", "TGA", false, true, true, 1},    // TGA last is counted
+        {2, GenomeType::Eukaryote, "ATA", "AGA", "AGG", false, true, false, 0},    // ATA is Met; AGA, AGG stops
+        {2, GenomeType::Prokaryote, "TTG", "TGA", "TAG", true, false, false, 1},   // TTG: no start of table 2
+        {3, GenomeType::Eukaryote, "ATG", "TAG", "TAA", false, true, false, 0},    // a stop family of two: no class
+        {27, GenomeType::Eukaryote, "ATG", "TGA", "TGA", false, false, false, 1},  // Trp inside, a stop at the end
+        {6, GenomeType::Eukaryote, "ATG", "TAA", "TAG", false, false, true, 0},    // TAA, TAG: Gln of four codons
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.code) + " " + c.first + " " + c.inner + " " + c.last);
+        counts = GeneCounts{};
+        settings.geneticCode = geneticCodeOf(c.code).value();
+        settings.genomeType = c.genome;
+        step(c.first, true);
+        step(c.inner);
+        step(c.last, false, true);
+        EXPECT_EQ(std::tie(counts.noStart, counts.preStop, counts.noStop), std::tie(c.noStart, c.preStop, c.noStop));
+        EXPECT_EQ(counts.stopCodon, c.noStop ? NotRecorded : bases(c.last));
+        EXPECT_EQ(std::accumulate(counts.deg2Base[0].begin(), counts.deg2Base[0].end(), 0), c.deg2Codons);
+    }
+}
+
 TEST_F(CodonStepTest, SegmentWindowBoundsRelativeToStartAndStop) {
     const struct {
         bool fromStop;

@@ -11,7 +11,7 @@ set -u
 bin_dir=$(cd "$1" && pwd) || exit 1
 root=$(cd "$(dirname "$0")/../.." && pwd)
 workflow=$(cd "${2:-$root/workflow}" && pwd) || exit 1
-cluster=$root/tests/cluster/slurm_cluster.sh
+cluster=$root/scripts/slurm_cluster.sh
 scratch=$(mktemp -d /tmp/kestrel-slurm.XXXXXX)
 trap '"$cluster" stop "$scratch/cluster"; rm -rf "$scratch"' EXIT
 trap 'exit 1' INT TERM HUP

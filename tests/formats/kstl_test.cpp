@@ -53,7 +53,7 @@ TEST(KstlFormat, EveryOptionCombinationReadsBackUnderItsOwnLabels) {
         std::string labels, expected;
         for (const KstlColumn& column : read.columns) labels += column.label + "/" + std::to_string(column.width) + " ";
         for (const kstl::ColumnGroup group : kstl::columnGroups(s))
-            for (kstl::Column& column : kstl::groupColumns(group, s.reportBaseUsage))
+            for (kstl::Column& column : kstl::groupColumns(group, s))
                 expected += column.label + "/" + std::to_string(column.width) + " ";
         EXPECT_EQ(labels, expected);
         // Short names: every row is exactly as long as the column-header line.
@@ -118,6 +118,27 @@ TEST(KstlReader, AFileCutShortIsToldApart) {
         const Read read = readBack(c.text);
         EXPECT_EQ(std::pair(read.rows.size(), read.summary.complete), std::pair(c.rows, c.complete)) << c.text.size();
     }
+}
+
+// The line naming a code other than the standard one follows the genome type's; the reader
+// learns the code from it, and refuses a number that is no NCBI table.
+TEST(KstlReader, TheHeaderNamesAnyCodeButTheStandardOne) {
+    RunSettings mycoplasma;
+    mycoplasma.geneticCode = *geneticCodeOf(4);
+    const std::string standard = sample::outputFile(RunSettings{}, {{"g1"}});
+    const std::string other = sample::outputFile(mycoplasma, {{"g1"}});
+    EXPECT_EQ(standard.find("Genetic code"), std::string::npos);
+    EXPECT_NE(other.find("Type of Organism: Eukaryote (or virus)\nGenetic code: 4 (Mold, Protozoan, and Coelenterate "
+                         "Mitochondrial; Mycoplasma/Spiroplasma)\n"),
+              std::string::npos);
+    const auto codeOf = [](const std::string& text) {
+        std::istringstream in(text);
+        return KstlReader(in, "t.kstl").geneticCode();
+    };
+    EXPECT_EQ(std::pair(codeOf(standard), codeOf(other)), std::pair(1, 4));
+    std::string unknown = other;
+    unknown.replace(unknown.find("code: 4") + 6, 1, "7");
+    EXPECT_THROW(codeOf(unknown), KstlError);
 }
 
 // A check report, a row with too few cells and an overlong line: see the table tool's tests.

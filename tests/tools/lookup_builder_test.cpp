@@ -72,8 +72,8 @@ TEST(LookupBuilder, LocationFormsAndSkipReasons) {
     EXPECT_EQ(summaryLine(b.entries.size(), b.skipped),
               "kestrel-lookup: 4 entries written, 7 CDS features skipped (1 on another record, 1 order(), 1 on both "
               "strands, 2 parts not in ascending order, 1 unreadable location, 1 too many exons, 0 record without "
-              "sequence, 0 pseudogene, 0 codon_start not 1, 0 genetic code other than 1 and 11), 0 gene names "
-              "renamed");
+              "sequence, 0 pseudogene, 0 codon_start not 1, 0 genetic code not kept), 0 gene names renamed; genetic "
+              "codes met none, code 1 kept");
     // Entries by lowest coordinate. A join of complements lists its exons in coding order; the
     // table wants them ascending. A frameshift may share a base between two exons. Skipped CDSs
     // on this record still occupy it (up to 400); the origin-crossing one does not cover the
@@ -120,7 +120,7 @@ TEST(LookupBuilder, NamesAndRecords) {
 }
 
 // CDSs the analysis would read wrongly: pseudogenes, a frame that does not start at the first base
-// of a complete CDS, and genetic codes other than the standard and bacterial ones.
+// of a complete CDS, a /transl_table that is no NCBI table; and the one genetic code kept.
 TEST(LookupBuilder, CdssTheAnalysisWouldGetWrong) {
     const char* cds[][3] = {
         {"plain", "100..399", ""},
@@ -135,18 +135,29 @@ TEST(LookupBuilder, CdssTheAnalysisWouldGetWrong) {
         {"mycoplasma2", "3700..3999", "/transl_table=4\n"},
         {"standard", "4100..4399", "/transl_table=1\n"},
         {"pseudoframe2", "4500..4799", "/pseudo\n/codon_start=2\n"},
+        {"nocode", "4900..4999", "/transl_table=7\n"},
     };
     std::string features;
     for (const auto& [gene, location, qualifiers] : cds) features += feature("CDS", location, gene, qualifiers);
-    const Built b = build(record(features));
+    Built b = build(record(features));
     EXPECT_EQ(std::tuple(b.names(), b.skipped[SkipReason::Pseudo], b.skipped[SkipReason::CodonStart],
                          b.skipped[SkipReason::GeneticCode], b.skipped.total(), b.entries[2].geneticCode),
-              std::tuple("plain frame3part frame1 standard ", 3, 2, 3, 8, 11));
-    EXPECT_TRUE(summaryLine(b.entries.size(), b.skipped).ends_with("[table 2: 1, table 4: 2]), 0 gene names renamed"));
+              std::tuple("plain frame3part frame1 mycoplasma mito mycoplasma2 standard ", 3, 2, 1, 6, 11));
+    // Codes 1 and 11 together are the most common: four CDSs against two of code 4.
+    Built mycoplasma = b;
+    EXPECT_EQ(keepOneGeneticCode(b.entries, 0, b.skipped), 1);
+    EXPECT_EQ(b.names(), "plain frame3part frame1 standard ");
+    EXPECT_TRUE(summaryLine(b.entries.size(), b.skipped)
+                    .ends_with("4 genetic code not kept [table 2: 1, table 4: 2, table 7: 1]), 0 gene names renamed; "
+                               "genetic codes met [table 1: 3, table 2: 1, table 4: 2, table 11: 1], code 1 kept"));
+    EXPECT_EQ(keepOneGeneticCode(mycoplasma.entries, 4, mycoplasma.skipped), 4);
+    EXPECT_EQ(std::pair(mycoplasma.names(), mycoplasma.skipped[SkipReason::GeneticCode]),
+              std::pair(std::string("mycoplasma mycoplasma2 "), std::int64_t{6}));
+    EXPECT_TRUE(formatEntry(mycoplasma.entries[0], 4).ends_with("\n#altCDSlast 3199\n//transl_table=4\n"));
     // Kept pseudogenes are still skipped for their frame.
     const Built kept = build(record(features), BuildOptions{true});
     EXPECT_EQ(std::tuple(kept.names(), kept.skipped[SkipReason::Pseudo], kept.skipped[SkipReason::CodonStart]),
-              std::tuple("plain pseudo pseudogene frame3part frame1 standard ", 0, 3));
+              std::tuple("plain pseudo pseudogene frame3part frame1 mycoplasma mito mycoplasma2 standard ", 0, 3));
 }
 
 TEST(LookupBuilder, LineEndsAndByteOrderMark) {

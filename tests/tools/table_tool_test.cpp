@@ -15,13 +15,15 @@ namespace fs = std::filesystem;
 
 // a.kstl: all noncoding bases as one group, genes g1 (ENC 45.50, GC3 0.5000) and g2 (no ENC,
 // GC3 0.7500), 2 included and 0 excluded. b.kstl: upstream, core and downstream groups, genes
-// with ENC 30.00, 40.00 and none and GC3 0.2500, 0.7500, 0.5000, 2 included and 1 excluded.
+// with ENC 30.00, 40.00 and none and GC3 0.2500, 0.7500, 0.5000, 2 included and 1 excluded,
+// read with genetic code 4.
 class TableTool : public InScratchFolder {
 protected:
     void SetUp() override {
         InScratchFolder::SetUp();
         RunSettings separate;
         separate.noncodingMode = NoncodingMode::Separate;
+        separate.geneticCode = *geneticCodeOf(4);
         writeFile("a.kstl", sample::outputFile(RunSettings{}, {{"g1", "seq.gb", {45.5, 0.25}}, {"g2", "seq.gb", {}, 3}}, 2));
         writeFile("b.kstl", sample::outputFile(separate, {{"h", "o.gb", {30.0}, 1}, {"h", "o.gb", {40.0}, 3}, {}}, 2, 1));
         a_ = readFile("a.kstl");
@@ -74,8 +76,8 @@ TEST_F(TableTool, SummaryGivesCountsAndMediansOverGenesWithValues) {
     // CAI and Fop are columns of both files but hold only placeholders; GC3_6 is in neither.
     EXPECT_EQ(readFile("genomes.tsv"),
               "source\tgenes_analysed\tgenes_included\tgenes_excluded\tmedian_ENC\tmedian_GC3\tmedian_GC3_6\t"
-              "median_CAI\tmedian_Fop\na.kstl\t2\t2\t0\t45.5000\t0.6250\tNA\tNA\tNA\n"
-              "b.kstl\t3\t2\t1\t35.0000\t0.5000\tNA\tNA\tNA\n");
+              "median_CAI\tmedian_Fop\tgenetic_code\na.kstl\t2\t2\t0\t45.5000\t0.6250\tNA\tNA\tNA\t1\n"
+              "b.kstl\t3\t2\t1\t35.0000\t0.5000\tNA\tNA\tNA\t4\n");
 }
 
 TEST_F(TableTool, ThreadsAndListsGiveTheSameTablesAndStopAtTheFirstBadFileInOrder) {

@@ -169,6 +169,7 @@ bad_setting stringency.no_premature_stop 'stringency={no_premature_stop: false}'
 bad_setting bin_dir bin_dir="$PWD"
 bad_setting batch_size batch_size=0
 bad_setting table_threads table_threads=two
+bad_setting genetic_code genetic_code=7
 mkdir -p empty dots && touch dots/..gb
 snakemake -s "$root/workflow/Snakefile" --cores 1 --config genomes=empty bin_dir="$bin_dir" > empty.log 2>&1 &&
   fail "an empty genome folder was accepted"
@@ -216,6 +217,54 @@ odd_run rerun.log || fail "the rerun after mending no cds failed: $(tail -5 reru
   fail "the rerun made again results that were there"
 [ -s "all results/kstl/no cds.kstl" ] && [ "$(wc -l < "all results/genomes.tsv")" = 4 ] ||
   fail "the mended genome is missing from the tables"
+cd ..
+
+# --- A Mycoplasma-like genome made from the example: every inner TGG of a CDS becomes TGA
+# (Trp in code 4), a TGA stop becomes TAA, and each CDS gets /transl_table=4. The workflow
+# reads it with code 4: no premature stop, and each gene's Trp count is its TGA codons.
+mkdir -p myco/genomes && cd myco
+python3 - "$example" genomes/m.gb trp.tsv << 'PY' || fail "the Mycoplasma-like genome was not made"
+import re, sys
+text = open(sys.argv[1]).read()
+complement = str.maketrans("ACGT", "TGCA")
+records, trp = [], []
+for record in re.findall(r"LOCUS.*?\n//\n", text, re.S):
+    head, tail = record.split("ORIGIN", 1)
+    seq = list(re.sub(r"[^a-z]", "", tail.lower()))
+    for location, gene in re.findall(r"     CDS +(\S+)\n +/gene=\"(\w+)\"", head):
+        places = [p - 1 for a, b in re.findall(r"(\d+)\.\.>?(\d+)", location) for p in range(int(a), int(b) + 1)]
+        minus = location.startswith("complement")
+        places = places[::-1] if minus else places
+        read = lambda i: seq[i].upper().translate(complement) if minus else seq[i].upper()
+        def write(i, base): seq[i] = (base.translate(complement) if minus else base).lower()
+        tga = 0
+        for k in range(0, len(places) - 2, 3):
+            codon, last = "".join(read(i) for i in places[k:k + 3]), k + 6 > len(places)
+            if codon == "TGG" and 0 < k and not last:
+                write(places[k + 2], "A")
+                tga += 1
+            if codon == "TGA" and last:
+                write(places[k + 1], "A")
+        trp.append(f"{gene}\t{tga}\n")
+    body = "".join(seq)
+    lines = "".join(f"{i + 1:9d} " + " ".join(body[j:j + 10] for j in range(i, min(i + 60, len(body)), 10)) + "\n"
+                    for i in range(0, len(body), 60))
+    records.append(re.sub(r"(     CDS +\S+\n)", r"\1                     /transl_table=4\n", head) + "ORIGIN\n" + lines + "//\n")
+open(sys.argv[2], "w").write("".join(records))
+open(sys.argv[3], "w").write("".join(trp))
+PY
+snakemake -s "$root/workflow/Snakefile" --cores 2 --config genomes=genomes bin_dir="$bin_dir" > run.log 2>&1 ||
+  fail "the workflow on the Mycoplasma-like genome failed: $(tail -5 run.log)"
+grep -qx "Genetic code: 4 (Mold, Protozoan, and Coelenterate Mitochondrial; Mycoplasma/Spiroplasma)" \
+  results/kstl/m.kstl 2> /dev/null || fail "m.kstl was not read with code 4"
+awk -F '\t' 'NR == 1 { for (i = 1; i <= NF; i++) col[$i] = i; next } { print $col["genetic_code"] }' \
+  results/genomes.tsv | grep -qx 4 || fail "genomes.tsv does not give code 4"
+awk -F '\t' 'NR == 1 { for (i = 1; i <= NF; i++) col[$i] = i; next } { print $col["Gene"] "\t" $col["preStop"] "\t" $col["Trp_W"] }' \
+  results/genes.tsv > rows.tsv
+[ "$(wc -l < rows.tsv)" = 6 ] || fail "genes.tsv of m does not hold its 6 analysed genes"
+grep -qv "	no	" rows.tsv && fail "a gene of m is flagged with a premature stop: $(grep -v "	no	" rows.tsv)"
+join -t '	' <(sort rows.tsv | cut -f 1,3) <(sort trp.tsv) | awk -F '\t' '$2 != $3 || $3 == 0 { bad = 1 } END { exit bad }' ||
+  fail "the Trp counts of m are not its TGA codons: $(join -t '	' <(sort rows.tsv) <(sort trp.tsv))"
 cd ..
 
 [ $failed -eq 0 ] && echo "workflow test passed"

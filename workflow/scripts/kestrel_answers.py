@@ -33,7 +33,9 @@ GROUPS = {
 }
 # Whole-number settings of the workflow itself, with their defaults (0: decided at run time).
 COUNT_SETTINGS = {"batch_size": 50, "table_threads": 0}
-SETTINGS = set(TEXT_SETTINGS) | set(GROUPS) | set(COUNT_SETTINGS) | {"minimum_rscu"}
+SETTINGS = set(TEXT_SETTINGS) | set(GROUPS) | set(COUNT_SETTINGS) | {"minimum_rscu", "genetic_code"}
+# The NCBI translation tables the analysis reads (kestrel -g N).
+GENETIC_CODES = set(range(1, 7)) | set(range(9, 17)) | set(range(21, 34))
 PLOT_X = ("", "GC3", "GC3_6")
 
 
@@ -108,6 +110,18 @@ def table_threads(config):
     return _count(config, "table_threads")
 
 
+def genetic_code(config):
+    """The genetic code every genome is read with; 0 (the default): each genome's own, as
+    its lookup table records it."""
+    value = config.get("genetic_code", 0)
+    if isinstance(value, str) and value.isdigit():
+        value = int(value)
+    if isinstance(value, bool) or not isinstance(value, int) or (value != 0 and value not in GENETIC_CODES):
+        raise SettingsError("genetic_code", f"must be 0 or an NCBI genetic code (1 to 6, 9 to 16, 21 to 33), "
+                            f"not {value!r}")
+    return value
+
+
 def _minimum_rscu(config):
     minimum = config.get("minimum_rscu", 0.01)
     if isinstance(minimum, str):
@@ -168,6 +182,7 @@ def check_settings(config):
         raise SettingsError("plot_x", f"must be GC3 or GC3_6 (or empty), not {config['plot_x']!r}")
     for key in COUNT_SETTINGS:
         _count(config, key)
+    genetic_code(config)
     segment = _group(config, "segment")
     _whole(segment, "begin")
     _whole(segment, "end")

@@ -34,6 +34,9 @@ class StepFailed(Exception):
         self.log = log
 
 
+# The closing line of a lookup-table entry of a code other than the standard one.
+CODE_MARK = b"//transl_table="
+
 # Each genome's results: folder in the results folder, and the name's suffix there.
 RESULTS = {"kstl": ("kstl", ".kstl"), "svg": ("plots", ".svg")}
 # The genome's own reference files, in the results folder's reference/ when its analysis used them.
@@ -98,8 +101,9 @@ def usable_reference(work):
     return None
 
 
-def own_reference(settings, genome):
-    """Builds the genome's reference in its work folder; whether the analysis can use it.
+def own_reference(settings, genome, code):
+    """Builds the genome's reference in its work folder, under the genetic code of its lookup
+    table; whether the analysis can use it.
     A genome without a usable set is analysed without CAI and Fop, the reason in the log."""
     work = genome.work
     log = genome.log("reference")
@@ -107,8 +111,8 @@ def own_reference(settings, genome):
         if os.path.lexists(path):
             os.remove(path)
     try:
-        run_tool([settings["tools"]["kestrel-reference"], "--set", settings["reference_set"], "-o", "ref",
-                  "genome.gb"], log, cwd=work)
+        run_tool([settings["tools"]["kestrel-reference"], "--set", settings["reference_set"], "-g", str(code),
+                  "-o", "ref", "genome.gb"], log, cwd=work)
         reason = usable_reference(work)
     except StepFailed as e:
         reason = f"{e}: no reference set (see above)"
@@ -120,6 +124,21 @@ def own_reference(settings, genome):
         os.makedirs(os.path.dirname(path), exist_ok=True)
         shutil.copyfile(os.path.join(work, "ref" + suffix), path)
     return True
+
+
+def lookup_genetic_code(path, log):
+    """The genetic code a lookup table was built for: each entry of a code other than the
+    standard one ends with "//transl_table=N"."""
+    with open(path, "rb") as table:
+        code, entries = 1, 0
+        for line in table:
+            if line.startswith(b"#CDS"):
+                entries += 1
+            elif line.startswith(CODE_MARK):
+                code = int(line[len(CODE_MARK):])
+    if not entries:
+        raise StepFailed(log, "the lookup table has no entries: no CDS feature of this genome can be analysed")
+    return code
 
 
 def analyse(settings, genome):
@@ -142,13 +161,13 @@ def analyse(settings, genome):
 
     tools = settings["tools"]
     log = genome.log("lookup")
-    run_tool([tools["kestrel-lookup"], "-o", "genome.lookup", "genome.gb"], log, cwd=work)
-    with open(os.path.join(work, "genome.lookup"), "rb") as table:
-        if not any(line.startswith(b"#CDS") for line in table):
-            raise StepFailed(log, "the lookup table has no entries: no CDS feature of this genome can be analysed")
+    forced = settings.get("genetic_code", 0)
+    run_tool([tools["kestrel-lookup"], *(["-g", str(forced)] if forced else []), "-o", "genome.lookup", "genome.gb"],
+             log, cwd=work)
+    code = lookup_genetic_code(os.path.join(work, "genome.lookup"), log)
 
     words = settings["answers"]
-    if settings["reference_set"] and own_reference(settings, genome):
+    if settings["reference_set"] and own_reference(settings, genome, code):
         words = settings["reference_answers"]
 
     log = genome.log("answers")
@@ -164,7 +183,8 @@ def analyse(settings, genome):
 
     log = genome.log("kestrel")
     with open(os.path.join(work, "answers"), "rb") as answers:
-        run_tool([tools["kestrel"]], log, stdin=answers, cwd=work, both=True)
+        run_tool([tools["kestrel"], *(["-g", str(code)] if code != 1 else [])], log, stdin=answers, cwd=work,
+                 both=True)
     # The analysis always exits with status 0: its closing line tells success apart.
     with open(log, "rb") as console:
         if b"KESTREL done." not in console.read():
@@ -196,7 +216,8 @@ STEPS = (
          lambda s, g: [g.source] + [path for path, _ in s["references"]] + reference_list(s),
          lambda s, g: [g.kstl, os.path.join(g.work, "genome.lookup")],
          lambda s, g: [g.source, s["tools"]["kestrel-lookup"], s["tools"]["kestrel"], s["answers"], s["references"],
-                       s["tools"]["kestrel-reference"], s["reference_set"], s["reference_answers"]],
+                       s["tools"]["kestrel-reference"], s["reference_set"], s["reference_answers"],
+                       s.get("genetic_code", 0)],
          analyse),
     Step("plot", ("plot",),
          lambda s, g: [g.kstl],
