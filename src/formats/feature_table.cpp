@@ -1,7 +1,6 @@
 #include "formats/feature_table.hpp"
 
 #include <algorithm>
-#include <cctype>
 #include <limits>
 #include <string_view>
 
@@ -12,12 +11,6 @@ namespace kestrel {
 namespace {
 
 constexpr std::size_t QualifierColumn = 21;  // 0-based column of locations and qualifiers
-constexpr std::string_view Utf8ByteOrderMark = "\xEF\xBB\xBF";
-
-// At most this much of a line, of a location and of a qualifier value is held, however
-// long the file makes them (a location is useless long before: the lookup table's CDS
-// line holds at most 9999 characters).
-constexpr std::size_t MaxHeldText = 1 << 16;
 
 bool startsWith(const std::string& line, const char* prefix) { return line.rfind(prefix, 0) == 0; }
 
@@ -31,6 +24,16 @@ std::string trimmed(const std::string& line) {
     if (b == std::string::npos) return {};
     const auto e = line.find_last_not_of(" \t");
     return line.substr(b, e - b + 1);
+}
+
+// A qualifier's whole value as a positive number, else 0.
+std::int32_t number(const std::string& value) {
+    std::int64_t n = 0;
+    for (const char c : value) {
+        if (c < '0' || c > '9' || n > std::numeric_limits<std::int32_t>::max() / 10) return 0;
+        n = n * 10 + (c - '0');
+    }
+    return n <= std::numeric_limits<std::int32_t>::max() ? static_cast<std::int32_t>(n) : 0;
 }
 
 // Collects one feature's lines: the key line, location continuations, then qualifiers.
@@ -88,29 +91,9 @@ public:
 private:
     void storeQualifier() {
         if (qualifierName_.empty()) return;
-        if (qualifierName_ == "pseudo" || qualifierName_ == "pseudogene") feature_.pseudo = true;
-        if (qualifierName_ == "codon_start") feature_.codonStart = number(unquoted(value_));
-        if (qualifierName_ == "transl_table") feature_.geneticCode = number(unquoted(value_));
-        std::string* target = qualifierName_ == "gene"         ? &feature_.gene
-                              : qualifierName_ == "locus_tag"  ? &feature_.locusTag
-                              : qualifierName_ == "protein_id" ? &feature_.proteinId
-                              : qualifierName_ == "old_locus_tag" ? &feature_.oldLocusTag
-                              : qualifierName_ == "product"    ? &feature_.product
-                              : qualifierName_ == "organelle"  ? &feature_.organelle
-                                                               : nullptr;
-        if (target && target->empty()) *target = unquoted(value_);
+        setQualifier(feature_, qualifierName_, unquoted(value_));
         qualifierName_.clear();
         value_.clear();
-    }
-
-    // A qualifier's whole value as a positive number, else 0.
-    static std::int32_t number(const std::string& value) {
-        std::int64_t n = 0;
-        for (const char c : value) {
-            if (c < '0' || c > '9' || n > std::numeric_limits<std::int32_t>::max() / 10) return 0;
-            n = n * 10 + (c - '0');
-        }
-        return n <= std::numeric_limits<std::int32_t>::max() ? static_cast<std::int32_t>(n) : 0;
     }
 
     static std::string unquoted(const std::string& value) {
@@ -134,71 +117,159 @@ private:
 
 }  // namespace
 
-std::int32_t readGenBankRecords(std::istream& in, const std::function<void(const GenBankRecord&)>& onRecord,
-                                bool keepSequence) {
+void setQualifier(Feature& feature, std::string_view name, const std::string& value) {
+    if (name == "pseudo" || name == "pseudogene") feature.pseudo = true;
+    if (name == "codon_start") feature.codonStart = number(value);
+    if (name == "transl_table") feature.geneticCode = number(value);
+    std::string* target = name == "gene"            ? &feature.gene
+                          : name == "locus_tag"     ? &feature.locusTag
+                          : name == "protein_id"    ? &feature.proteinId
+                          : name == "old_locus_tag" ? &feature.oldLocusTag
+                          : name == "product"       ? &feature.product
+                          : name == "organelle"     ? &feature.organelle
+                                                    : nullptr;
+    if (target && target->empty()) *target = value;
+}
+
+void appendLetters(std::string& sequence, std::string_view text) {
+    for (const char c : text)
+        if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z')) sequence += c;
+}
+
+namespace {
+
+// The line prefixes of a dialect.
+struct Prefixes {
+    const char* record;    // starts a record
+    const char* features;  // GenBank: the line before the feature table; EMBL: every feature-table line
+    const char* sequence;  // the line before the sequence
+};
+
+constexpr Prefixes GenBankPrefixes{"LOCUS", "FEATURES", "ORIGIN"};
+constexpr Prefixes EmblPrefixes{"ID   ", "FT", "SQ"};
+
+// The first word after a record's first line's keyword, up to a blank or (EMBL) a ';'.
+std::string recordName(const std::string& line, std::size_t keywordLength) {
+    const std::size_t begin = line.find_first_not_of(" \t", keywordLength);
+    if (begin == std::string::npos) return {};
+    const std::size_t end = line.find_first_of(" \t;", begin);
+    return line.substr(begin, end == std::string::npos ? std::string::npos : end - begin);
+}
+
+class FeatureTableReader {
+public:
+    FeatureTableReader(std::istream& in, FeatureTableDialect dialect, const RecordHandler& onRecord,
+                       bool keepSequence)
+        : in_(in),
+          embl_(dialect == FeatureTableDialect::Embl),
+          prefixes_(embl_ ? EmblPrefixes : GenBankPrefixes),
+          onRecord_(onRecord),
+          keepSequence_(keepSequence) {}
+
+    std::int32_t read() {
+        const char lineEnd = lineDelimiter(in_);
+        bool firstLine = true;
+        for (LineRead read; (read = readLinePiece(in_, line_, MaxHeldText, lineEnd)) != LineRead::End;) {
+            if (firstLine) dropByteOrderMark(line_);
+            firstLine = false;
+            const bool inSequence = section_ == Section::Sequence;
+            take(read);
+            if (read == LineRead::Cut) restOfLine(inSequence && section_ == Section::Sequence, lineEnd);
+        }
+        if (section_ != Section::Outside) finishRecord();
+        return records_;
+    }
+
+private:
     enum class Section { Outside, Header, Features, Sequence };
-    Section section = Section::Outside;
-    GenBankRecord record;
-    FeatureBuilder builder;
-    std::int32_t records = 0;
-    std::int32_t originLines = 0;
-    std::string line;
 
-    auto finishRecord = [&] {
-        builder.finishInto(record.features);
-        onRecord(record);
-        section = Section::Outside;
-    };
-
-    const char lineEnd = lineDelimiter(in);
-    bool firstLine = true;
-    for (LineRead read; (read = readLine(in, line, MaxHeldText, lineEnd)) != LineRead::End;) {
-        if (firstLine && line.rfind(Utf8ByteOrderMark, 0) == 0) line.erase(0, Utf8ByteOrderMark.size());
-        firstLine = false;
+    void take(LineRead read) {
         // The analysis finds a contig by counting every line that holds "ORIGIN", wherever it stands.
-        const bool holdsOrigin = line.find("ORIGIN") != std::string::npos;
-        if (holdsOrigin) ++originLines;
-
-        if (section == Section::Sequence) {
-            if (startsWith(line, "//")) finishRecord();
-            else if (keepSequence)
-                for (const char c : line)
-                    if (std::isalpha(static_cast<unsigned char>(c))) record.sequence += c;
-            continue;
+        if (line_.find("ORIGIN") != std::string::npos) ++originLines_;
+        if (section_ == Section::Sequence) {
+            if (startsWith(line_, "//"))
+                finishRecord();
+            else if (keepSequence_)
+                appendLetters(record_.sequence, line_);
+            return;
         }
-        if (startsWith(line, "LOCUS")) {
-            if (section != Section::Outside) finishRecord();
-            record = GenBankRecord{};
-            record.ordinal = ++records;
-            const std::string fields = trimmed(line.substr(5));
-            record.name = fields.substr(0, fields.find_first_of(" \t"));
-            section = Section::Header;
-            continue;
+        if (startsWith(line_, prefixes_.record)) {
+            if (section_ != Section::Outside) finishRecord();
+            record_ = AnnotatedRecord{};
+            record_.ordinal = ++records_;
+            record_.name = recordName(line_, std::char_traits<char>::length(prefixes_.record));
+            section_ = Section::Header;
+            return;
         }
-        if (section == Section::Outside) continue;
-        if (startsWith(line, "//")) {
+        if (section_ == Section::Outside) return;
+        if (embl_ && startsWith(line_, prefixes_.features)) {
+            line_[0] = line_[1] = ' ';  // the columns of an EMBL feature line are GenBank's
+            section_ = Section::Features;
+        }
+        if (startsWith(line_, "//")) {
             finishRecord();
-        } else if (startsWith(line, "ORIGIN")) {
-            builder.finishInto(record.features);
-            record.contig = originLines;
-            section = Section::Sequence;
-        } else if (startsWith(line, "FEATURES")) {
-            section = Section::Features;
-        } else if (section == Section::Features) {
-            if (line.empty() || (line[0] != ' ' && line[0] != '\t')) {
-                builder.finishInto(record.features);
-                section = Section::Header;
-            } else if (line.size() > 5 && line.compare(0, 5, "     ") == 0 && line[5] != ' ') {
-                builder.finishInto(record.features);
-                builder.start(line);
-            } else if (line.size() > QualifierColumn || !trimmed(line).empty()) {
-                builder.continueWith(line);
-            }
-            if (read == LineRead::Cut) builder.markTooLong();
+        } else if (startsWith(line_, prefixes_.sequence)) {
+            builder_.finishInto(record_.features);
+            record_.hasSequence = true;
+            if (!embl_) record_.contig = originLines_;
+            section_ = Section::Sequence;
+        } else if (!embl_ && startsWith(line_, prefixes_.features)) {
+            section_ = Section::Features;
+        } else if (section_ == Section::Features) {
+            featureLine(read);
         }
     }
-    if (section != Section::Outside) finishRecord();
-    return records;
+
+    void featureLine(LineRead read) {
+        if (line_.empty() || (line_[0] != ' ' && line_[0] != '\t')) {
+            builder_.finishInto(record_.features);
+            section_ = Section::Header;
+        } else if (line_.size() > 5 && line_.compare(0, 5, "     ") == 0 && line_[5] != ' ') {
+            builder_.finishInto(record_.features);
+            builder_.start(line_);
+        } else if (line_.size() > QualifierColumn || !trimmed(line_).empty()) {
+            builder_.continueWith(line_);
+        }
+        if (read == LineRead::Cut) builder_.markTooLong();
+    }
+
+    // The rest of a line longer than a piece: its letters when it is a sequence line, else nothing.
+    void restOfLine(bool sequenceLine, char lineEnd) {
+        if (!sequenceLine || !keepSequence_) {
+            in_.ignore(std::numeric_limits<std::streamsize>::max(), lineEnd);
+            return;
+        }
+        std::string piece;
+        for (LineRead read = LineRead::Cut; read == LineRead::Cut;) {
+            read = readLinePiece(in_, piece, MaxHeldText, lineEnd);
+            appendLetters(record_.sequence, piece);
+        }
+    }
+
+    void finishRecord() {
+        builder_.finishInto(record_.features);
+        onRecord_(record_);
+        section_ = Section::Outside;
+    }
+
+    std::istream& in_;
+    const bool embl_;
+    const Prefixes& prefixes_;
+    const RecordHandler& onRecord_;
+    const bool keepSequence_;
+    Section section_ = Section::Outside;
+    AnnotatedRecord record_;
+    FeatureBuilder builder_;
+    std::int32_t records_ = 0;
+    std::int32_t originLines_ = 0;
+    std::string line_;
+};
+
+}  // namespace
+
+std::int32_t readFeatureTable(std::istream& in, FeatureTableDialect dialect, const RecordHandler& onRecord,
+                              bool keepSequence) {
+    return FeatureTableReader(in, dialect, onRecord, keepSequence).read();
 }
 
 namespace {

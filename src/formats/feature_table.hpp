@@ -1,10 +1,13 @@
-// Reading the feature tables of GenBank flat files and the locations of their features.
+// Reading the feature tables of GenBank and EMBL flat files and the locations of their
+// features. The two formats differ only in their line prefixes; the record they give is the
+// one the GFF3 and FASTA readers give too.
 #pragma once
 
 #include <cstdint>
 #include <functional>
 #include <istream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace kestrel {
@@ -24,19 +27,42 @@ struct Feature {
     bool tooLong = false;  // a line of it, or its location, is longer than the reader holds
 };
 
-struct GenBankRecord {
+// What a qualifier (or a GFF3 attribute, or a tag of a FASTA header) of this name sets in a
+// feature: /pseudo, /pseudogene, /codon_start, /transl_table, and the first /gene,
+// /locus_tag, /protein_id, /old_locus_tag, /product and /organelle. Other names set nothing.
+void setQualifier(Feature& feature, std::string_view name, const std::string& value);
+
+// One sequence of an annotated file with its features.
+struct AnnotatedRecord {
     std::int32_t ordinal = 0;  // 1 for the first record of the file
-    std::int32_t contig = 0;   // ordinal of its "ORIGIN" line among the file's lines holding "ORIGIN"; 0 = no sequence
-    std::string name;  // the LOCUS line's name
+    std::string name;          // the LOCUS or ID line's name, the FASTA or GFF3 sequence id
+    // Where the analysis finds the sequence: in a GenBank file, the ordinal of its "ORIGIN"
+    // line among the file's lines holding "ORIGIN"; 0 = nowhere (the reader of another format
+    // leaves it to whoever writes the sequence where the analysis reads it).
+    std::int32_t contig = 0;
+    bool hasSequence = false;  // a sequence section, or letters for a FASTA record
+    bool codingOnly = false;   // the sequence is one coding sequence without flanks (a CDS FASTA record)
     std::vector<Feature> features;
-    std::string sequence;  // the letters of the sequence section, when the reader keeps them
+    std::string sequence;  // the letters of the sequence, as in the file, when the reader keeps them
+};
+
+// Called once per record, in file order; it may take the record's contents.
+using RecordHandler = std::function<void(AnnotatedRecord&)>;
+
+enum class FeatureTableDialect {
+    GenBank,  // LOCUS, FEATURES, ORIGIN, //
+    Embl,     // ID, FT, SQ, //
 };
 
 // Calls onRecord for every record of the stream, in file order; returns the number of records.
-// Lines may end with LF, CR LF or a CR alone; a UTF-8 byte-order mark before the first line is
-// passed over. With keepSequence each record carries its sequence.
-std::int32_t readGenBankRecords(std::istream& in, const std::function<void(const GenBankRecord&)>& onRecord,
-                                bool keepSequence = false);
+// With keepSequence each record carries its sequence (memory grows with the record, not with
+// a line). Lines may end with LF, CR LF or a CR alone; a UTF-8 byte-order mark before the first
+// line is passed over.
+std::int32_t readFeatureTable(std::istream& in, FeatureTableDialect dialect, const RecordHandler& onRecord,
+                              bool keepSequence = false);
+
+// Appends the letters of text to sequence (position numbers, blanks and other signs dropped).
+void appendLetters(std::string& sequence, std::string_view text);
 
 // One interval of a location; mark characters are the '<' or '>' written before each bound (0 if none).
 struct LocationPart {

@@ -1,41 +1,42 @@
 #include "formats/text_lines.hpp"
 
+#include <algorithm>
 #include <limits>
 
 namespace kestrel {
 
-LineRead readLine(std::istream& in, std::string& line, std::size_t limit, char delimiter) {
-    line.clear();
+LineRead readLinePiece(std::istream& in, std::string& piece, std::size_t limit, char delimiter) {
+    piece.clear();
     char chunk[4096];
     bool any = false;
     for (;;) {
-        in.getline(chunk, sizeof chunk, delimiter);
+        if (piece.size() >= limit) return LineRead::Cut;  // the last chunk stopped before the line's end
+        // getline stores one character less than it is given room for (its terminator), and
+        // so never more than the piece still takes.
+        const std::size_t room = std::min(sizeof chunk, limit - piece.size() + 1);
+        in.getline(chunk, static_cast<std::streamsize>(room), delimiter);
         const auto got = static_cast<std::size_t>(in.gcount());
         // Not failed: the line feed was met (and taken), or the input ended after some characters.
         const bool ended = !in.fail();
-        const bool chunkFull = in.fail() && !in.eof() && got > 0;
+        const bool chunkFull = in.fail() && !in.bad() && !in.eof() && got > 0;
         if (!ended && !chunkFull) {
             if (!any) return LineRead::End;
             in.clear(in.rdstate() & ~std::ios::failbit);  // a last line that filled whole chunks
             break;
         }
         any = true;
-        const std::size_t stored = ended && !in.eof() ? got - 1 : got;
-        const std::size_t room = limit - line.size();
-        if (stored > room) {
-            line.append(chunk, room);
-            if (!ended) {
-                in.clear();
-                in.ignore(std::numeric_limits<std::streamsize>::max(), delimiter);
-            }
-            return LineRead::Cut;
-        }
-        line.append(chunk, stored);
+        piece.append(chunk, ended && !in.eof() ? got - 1 : got);
         if (ended) break;
         in.clear();
     }
-    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (!piece.empty() && piece.back() == '\r') piece.pop_back();
     return LineRead::Whole;
+}
+
+LineRead readLine(std::istream& in, std::string& line, std::size_t limit, char delimiter) {
+    const LineRead read = readLinePiece(in, line, limit, delimiter);
+    if (read == LineRead::Cut) in.ignore(std::numeric_limits<std::streamsize>::max(), delimiter);
+    return read;
 }
 
 char lineDelimiter(std::istream& in) {

@@ -106,7 +106,7 @@ bool isMisread(char c) {
 
 // The CDSs of a record that get an entry; every named gene-like feature, skipped CDSs included,
 // adds where it lies to intervals.
-std::vector<Candidate> collectCandidates(const GenBankRecord& record, const BuildOptions& options, SkipTally& skipped,
+std::vector<Candidate> collectCandidates(const AnnotatedRecord& record, const BuildOptions& options, SkipTally& skipped,
                                          std::vector<Interval>& intervals) {
     std::unordered_map<std::string, std::int32_t> nameIds;
     std::int32_t nextId = 0;
@@ -186,7 +186,7 @@ std::int32_t keepOneGeneticCode(std::vector<CdsEntry>& entries, std::int32_t wan
     return kept;
 }
 
-std::vector<CdsEntry> buildRecordEntries(const GenBankRecord& record, const std::string& fileName,
+std::vector<CdsEntry> buildRecordEntries(const AnnotatedRecord& record, const std::string& fileName,
                                             SkipTally& skipped, const BuildOptions& options) {
     std::vector<Interval> intervals;
     const std::vector<Candidate> candidates = collectCandidates(record, options, skipped, intervals);
@@ -229,8 +229,9 @@ std::vector<CdsEntry> buildRecordEntries(const GenBankRecord& record, const std:
         e.contig = record.contig;
         e.first = c.ascending.front().first;
         e.last = c.ascending.back().last;
-        e.beforeSpace = below.space(e.first, c.nameId);
-        e.afterSpace = above.space(-static_cast<std::int64_t>(e.last), c.nameId);
+        // A coding sequence given alone has nothing around it to read.
+        e.beforeSpace = record.codingOnly ? 0 : below.space(e.first, c.nameId);
+        e.afterSpace = record.codingOnly ? 0 : above.space(-static_cast<std::int64_t>(e.last), c.nameId);
         e.altCDSFirst = s.first;
         e.altCDSlast = s.last;
         entries.push_back(std::move(e));
@@ -242,7 +243,7 @@ std::vector<CdsEntry> buildRecordEntries(const GenBankRecord& record, const std:
 
 std::int32_t buildFileEntries(std::istream& in, const std::string& fileName, std::vector<CdsEntry>& entries,
                               SkipTally& skipped, const BuildOptions& options) {
-    return readGenBankRecords(in, [&](const GenBankRecord& record) {
+    return readFeatureTable(in, FeatureTableDialect::GenBank, [&](AnnotatedRecord& record) {
         std::vector<CdsEntry> recordEntries = buildRecordEntries(record, fileName, skipped, options);
         std::move(recordEntries.begin(), recordEntries.end(), std::back_inserter(entries));
     });

@@ -27,7 +27,7 @@ struct BuildOptions {
 };
 
 // Entries of one record, ordered by lowest coordinate, ties in feature order.
-std::vector<CdsEntry> buildRecordEntries(const GenBankRecord& record, const std::string& fileName,
+std::vector<CdsEntry> buildRecordEntries(const AnnotatedRecord& record, const std::string& fileName,
                                             SkipTally& skipped, const BuildOptions& options = {});
 
 // Appends the entries of every record of a file; returns the number of records read.

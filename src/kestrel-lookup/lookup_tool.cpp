@@ -1,29 +1,37 @@
 #include "kestrel-lookup/lookup_tool.hpp"
 
-#include <charconv>
-
-#include "analysis/genetic_code.hpp"
-#include "formats/regular_file.hpp"
 #include "kestrel-lookup/lookup_builder.hpp"
+#include "kestrel-lookup/lookup_inputs.hpp"
 #include "tools/command_line.hpp"
 #include "tools/output_file_writer.hpp"
-#include "tools/tool_input.hpp"
 
 namespace kestrel {
 
 namespace {
 
 constexpr std::string_view Usage =
-    "usage: kestrel-lookup [-o LOOKUP] [--keep-pseudo] [-g N] SEQFILE...\n"
+    "usage: kestrel-lookup [-o LOOKUP] [--seq SEQ] [--keep-pseudo] [-g N] [SEQFILE...]\n"
+    "                      [--gff GFF3 [--fasta FASTA]]... [--cds-fasta FASTA]...\n"
     "\n"
-    "Writes one lookup-table entry for each CDS feature of the GenBank files named,\n"
-    "file by file, record by record, by position within a record. The table goes to\n"
-    "LOOKUP, or to standard output without -o. Name the files as the analysis will\n"
-    "open them (at most 40 characters, without '#' or control characters).\n"
-    "Compressed files are not read: gunzip them first. Lines may end with LF, CR LF\n"
-    "or CR. Only regular files are read (not a FIFO or device). LOOKUP, when a\n"
-    "regular file, is written only when complete; a FIFO, device or /dev/stdout is\n"
-    "written in place. LOOKUP may not be one of the SEQFILEs.\n"
+    "Writes one lookup-table entry for each CDS feature of the files named, file by\n"
+    "file (the SEQFILEs first, then the others in the order given), record by record,\n"
+    "by position within a record. The table goes to LOOKUP, or to standard output\n"
+    "without -o. A SEQFILE is a GenBank or EMBL file, or a GFF3 file with a ##FASTA\n"
+    "section. --gff names a GFF3 file, with its sequences in the FASTA file of the\n"
+    "--fasta given with it (in the same order) or in its own ##FASTA section: the CDS\n"
+    "lines of a transcript make one CDS, the transcripts of a gene its alternatives.\n"
+    "--cds-fasta names a FASTA file of coding sequences, each record one gene named by\n"
+    "its [gene=], [locus_tag=] or [protein_id=] tag, else by the first word of its\n"
+    "header; it is read without flanks. Any input may be gzip-compressed.\n"
+    "\n"
+    "An uncompressed GenBank file is named in the table as it is: name it as the\n"
+    "analysis will open it (at most 40 characters, without '#' or control\n"
+    "characters). The sequences of every other input are written to SEQ (by default\n"
+    "LOOKUP with .seq in place of .lookup), one record per sequence in input order,\n"
+    "and the table names SEQ. Lines may end with LF, CR LF or CR. Only regular files\n"
+    "are read (not a FIFO or device). LOOKUP and SEQ, when regular files, are written\n"
+    "only when complete; a FIFO, device or /dev/stdout is written in place. Neither\n"
+    "may be an input.\n"
     "\n"
     "CDS features that name another record, use order(), have parts on both strands\n"
     "or parts out of order (as across the origin of a circular genome) are skipped,\n"
@@ -47,42 +55,44 @@ constexpr std::string_view Usage =
 const ToolDescription Tool{"kestrel-lookup",
                            Usage,
                            {{"-o", {}, true, "a file name"},
+                            {"--seq", {}, true, "a file name"},
+                            InputOptions[0],
+                            InputOptions[1],
+                            InputOptions[2],
                             {"--keep-pseudo"},
                             {"--genetic-code", "-g", true, "the number of a genetic code"}}};
 
-// The entries of every file, in the order named.
-std::vector<lookup::CdsEntry> buildEntries(const std::vector<std::string>& files, SkipTally& skipped,
-                                           const lookup::BuildOptions& options) {
-    std::vector<lookup::CdsEntry> entries;
-    for (const std::string& file : files) {
-        if (const auto problem = lookup::fileNameProblem(file)) throw ToolFailure(ExitBadData, *problem);
-        InputFile in;
-        const std::string problem = openToolInput(in, file);
-        if (!problem.empty()) throw ToolFailure(ExitBadData, problem);
-        const std::int32_t records = lookup::buildFileEntries(in, file, entries, skipped, options);
-        if (in.bad()) throw ToolFailure(ExitBadData, "error while reading " + file);
-        if (records == 0) throw ToolFailure(ExitBadData, file + " holds no GenBank record (no LOCUS line)");
-    }
-    return entries;
+// The sequence file's name: --seq, else LOOKUP with .seq in place of .lookup (or added).
+std::string sequenceFileName(const CommandLine& line, const std::string& outputPath) {
+    if (auto seq = line.value("--seq")) return *seq;
+    if (outputPath.empty() || outputPath == "-") return {};
+    const std::string suffix = ".lookup";
+    const bool replace = outputPath.size() > suffix.size() &&
+                         outputPath.compare(outputPath.size() - suffix.size(), suffix.size(), suffix) == 0;
+    return (replace ? outputPath.substr(0, outputPath.size() - suffix.size()) : outputPath) + ".seq";
 }
 
 int buildTable(const CommandLine& line, std::ostream& out, std::ostream& err) {
     const std::string outputPath = line.value("-o").value_or("");
-    const lookup::BuildOptions options{line.has("--keep-pseudo")};
-    if (line.operands.empty()) throw UsageError("no sequence file named");
-    if (auto input = inputWrittenOver(outputPath, line.operands))
+    const std::vector<InputFiles> inputs = inputFiles(line);
+    const std::vector<std::string> paths = inputPaths(inputs);
+    if (auto input = inputWrittenOver(outputPath, paths))
         throw ToolFailure(ExitUsage, "the output file " + outputPath + " is the input file " + *input);
+    const std::string seqPath = sequenceFileName(line, outputPath);
+    if (!seqPath.empty() && seqPath == outputPath)
+        throw ToolFailure(ExitUsage, "the sequence file and the output file are both " + seqPath);
 
     const std::int32_t wanted = geneticCodeOption(line);
-    SkipTally skipped;
-    std::vector<lookup::CdsEntry> entries = buildEntries(line.operands, skipped, options);
-    const std::int32_t code = lookup::keepOneGeneticCode(entries, wanted, skipped);
+    lookup::InputReader reader(seqPath, paths, lookup::BuildOptions{line.has("--keep-pseudo")});
+    for (const auto& input : inputs) reader.read(input);
+    const std::int32_t code = lookup::keepOneGeneticCode(reader.entries(), wanted, reader.skipped());
     std::string error;
     OutputFileWriter table(outputPath, out);
     if (!table.open(error)) throw ToolFailure(ExitBadData, error);
-    for (const auto& entry : entries) table.stream() << formatEntry(entry, code);
+    for (const auto& entry : reader.entries()) table.stream() << formatEntry(entry, code);
+    reader.commit();
     if (!table.commit(error)) throw ToolFailure(ExitBadData, error);
-    err << lookup::summaryLine(entries.size(), skipped) << '\n';
+    err << lookup::summaryLine(reader.entries().size(), reader.skipped()) << '\n';
     return ExitSuccess;
 }
 

@@ -33,20 +33,23 @@ bool extractCds(const std::string& sequence, const std::vector<LocationPart>& pa
     return true;
 }
 
-bool isOrganelleRecord(const GenBankRecord& record) {
+bool isOrganelleRecord(const AnnotatedRecord& record) {
     for (const Feature& f : record.features)
         if (f.key == "source" && !f.organelle.empty()) return true;
     return false;
 }
 
-void addRecordGenes(const GenBankRecord& record, const std::string& fileName, GenomeGenes& genome) {
+}  // namespace
+
+void addRecordGenes(const AnnotatedRecord& record, const std::string& fileName, GenomeGenes& genome) {
+    ++genome.records;
     const bool organelle = isOrganelleRecord(record);
     std::string cds;
     for (const Feature& f : record.features) {
         if (f.key != "CDS") continue;
         const Location loc = parseLocation(f.location);
         const std::vector<LocationPart> ascending = ascendingParts(loc.parts);
-        if (const auto reason = skipReason(f, loc, ascending, record.contig != 0, false)) {
+        if (const auto reason = skipReason(f, loc, ascending, record.hasSequence, false)) {
             genome.skipped.add(*reason);
             if (*reason == SkipReason::GeneticCode) ++genome.skipped.geneticCodes[f.geneticCode];
             continue;
@@ -66,8 +69,6 @@ void addRecordGenes(const GenBankRecord& record, const std::string& fileName, Ge
         genome.genes.push_back(std::move(gene));
     }
 }
-
-}  // namespace
 
 std::int64_t countCodons(std::string_view cds, std::array<std::int32_t, 64>& counts) {
     std::int64_t added = 0;
@@ -95,13 +96,6 @@ std::int32_t keepOneGeneticCode(GenomeGenes& genome, std::int32_t wanted) {
     });
     genome.skipped.codeKept = kept;
     return kept;
-}
-
-std::int32_t readGenomeGenes(std::istream& in, const std::string& fileName, GenomeGenes& genome) {
-    const std::int32_t records = readGenBankRecords(
-        in, [&](const GenBankRecord& record) { addRecordGenes(record, fileName, genome); }, true);
-    genome.records += records;
-    return records;
 }
 
 }  // namespace kestrel::reference

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "formats/feature_table.hpp"
 #include "kestrel-reference/reference_gene.hpp"
 #include "tools/cds_selection.hpp"
 
@@ -22,8 +23,8 @@ struct GenomeGenes {
     std::int32_t records = 0;
 };
 
-// Adds the genes of every record of the stream; returns the number of records read.
-std::int32_t readGenomeGenes(std::istream& in, const std::string& fileName, GenomeGenes& genome);
+// Adds the genes of a record, its sequence kept, read from the file of that name.
+void addRecordGenes(const AnnotatedRecord& record, const std::string& fileName, GenomeGenes& genome);
 
 // Keeps the genes of one genetic code (wanted, else the code of the most genes; 11 counts as
 // 1) and counts the others as skipped; returns the code kept.

@@ -8,6 +8,7 @@
 #include "kestrel-reference/reference_report.hpp"
 #include "kestrel-reference/reference_set.hpp"
 #include "formats/reference_file.hpp"
+#include "tools/annotated_inputs.hpp"
 #include "tools/command_line.hpp"
 #include "tools/output_file_writer.hpp"
 #include "tools/tool_input.hpp"
@@ -19,13 +20,16 @@ namespace {
 using namespace reference;
 
 constexpr std::string_view Usage =
-    "usage: kestrel-reference -o PREFIX [--set SET] [--p P] [-g N] SEQFILE...\n"
+    "usage: kestrel-reference -o PREFIX [--set SET] [--p P] [-g N] [SEQFILE...]\n"
+    "                         [--gff GFF3 [--fasta FASTA]]... [--cds-fasta FASTA]...\n"
     "\n"
-    "Builds CAI and Fop references from the genes of a genome's GenBank files and\n"
-    "writes PREFIX.scu (the summed codon counts of the reference genes), PREFIX.opt\n"
+    "Builds CAI and Fop references from the genes of a genome's files and writes\n"
+    "PREFIX.scu (the summed codon counts of the reference genes), PREFIX.opt\n"
     "(the optimal codons) and PREFIX.reference.tsv (a row per reference gene and a\n"
     "row per codon: counts and RSCU in the reference set and in the rest of the\n"
-    "genome, the chi-square test, optimal or not).\n"
+    "genome, the chi-square test, optimal or not). It reads the inputs kestrel-lookup\n"
+    "reads, named the same way (GenBank, EMBL, GFF3 with FASTA, FASTA of coding\n"
+    "sequences, any of them gzip-compressed).\n"
     "\n"
     "The genes are the CDSs that kestrel-lookup writes, less the partial ones; each\n"
     "is counted codon by codon as extracted from its record, start and stop codons\n"
@@ -56,7 +60,10 @@ const ToolDescription Tool{"kestrel-reference",
                            {{"-o", {}, true, "a file name prefix"},
                             {"--set", {}, true, "ribosomal, iterative or genes:FILE"},
                             {"--p", {}, true, "a p-value threshold"},
-                            {"--genetic-code", "-g", true, "the number of a genetic code"}}};
+                            {"--genetic-code", "-g", true, "the number of a genetic code"},
+                            InputOptions[0],
+                            InputOptions[1],
+                            InputOptions[2]}};
 
 double pThresholdOf(const CommandLine& line) {
     const std::string text = line.value("--p").value_or("0.01");
@@ -68,21 +75,10 @@ double pThresholdOf(const CommandLine& line) {
     return p;
 }
 
-void readInput(const std::string& file, const std::function<void(std::istream&)>& read) {
-    InputFile in;
-    const std::string problem = openToolInput(in, file);
-    if (!problem.empty()) throw ToolFailure(ExitBadData, problem);
-    read(in);
-    if (in.bad()) throw ToolFailure(ExitBadData, "error while reading " + file);
-}
-
-GenomeGenes readGenome(const std::vector<std::string>& files) {
+GenomeGenes readGenome(const std::vector<InputFiles>& inputs) {
     GenomeGenes genome;
-    for (const std::string& file : files)
-        readInput(file, [&](std::istream& in) {
-            if (readGenomeGenes(in, file, genome) == 0)
-                throw ToolFailure(ExitBadData, file + " holds no GenBank record (no LOCUS line)");
-        });
+    for (const InputFiles& input : inputs)
+        readAnnotatedInput(input, [&](AnnotatedRecord& record) { addRecordGenes(record, input.path, genome); });
     return genome;
 }
 
@@ -112,7 +108,10 @@ std::vector<std::size_t> chooseSet(const std::string& set, const GenomeGenes& ge
     }
     const std::string file = set.substr(6);
     ListedGenes listed;
-    readInput(file, [&](std::istream& in) { listed = listedGenes(in, genome.genes); });
+    TextInput in;
+    openInput(in, file);
+    listed = listedGenes(in, genome.genes);
+    checkRead(in, file);
     how.method = "genes: the genes named in " + file;
     if (!listed.unmatched.empty()) {
         std::string names;
@@ -148,14 +147,14 @@ int buildReferenceFiles(const CommandLine& line, std::ostream& out, std::ostream
         throw UsageError("--set takes ribosomal, iterative or genes:FILE, not " + set);
     Provenance how;
     how.pThreshold = pThresholdOf(line);
-    if (line.operands.empty()) throw UsageError("no sequence file named");
-    std::vector<std::string> inputs = line.operands;
-    if (set.rfind("genes:", 0) == 0) inputs.push_back(set.substr(6));
-    const std::vector<std::string> paths = outputPaths(line, inputs);
-    how.files = line.operands;
+    const std::vector<InputFiles> inputs = inputFiles(line);
+    how.files = inputPaths(inputs);
+    std::vector<std::string> read = how.files;
+    if (set.rfind("genes:", 0) == 0) read.push_back(set.substr(6));
+    const std::vector<std::string> paths = outputPaths(line, read);
 
     const std::int32_t wanted = geneticCodeOption(line);
-    GenomeGenes genome = readGenome(line.operands);
+    GenomeGenes genome = readGenome(inputs);
     RunSettings settings;
     settings.minimumRscu = IterativeMinimumRscu;
     settings.geneticCode = *geneticCodeOf(keepOneGeneticCode(genome, wanted));

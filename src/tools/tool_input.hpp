@@ -6,10 +6,14 @@
 #include <string>
 
 #include "formats/regular_file.hpp"
+#include "formats/text_input.hpp"
 
 namespace kestrel {
 
 // Opens path into file; the empty text on success, else "PATH: why" for a message.
 std::string openToolInput(InputFile& file, const std::string& path);
+
+// The same for a text file that may be gzip-compressed.
+std::string openToolInput(TextInput& file, const std::string& path);
 
 }  // namespace kestrel

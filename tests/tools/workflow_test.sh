@@ -17,6 +17,17 @@ example=$root/examples/example.gb
 awk 'NR <= 72' "$example" > genomes/a.gb
 awk 'NR > 72' "$example" | gzip -c > genomes/b.gb.gz
 cp "$example" genomes/c.gbff
+# e: the example as a gzipped EMBL file (feature lines "FT", the sequence after "SQ").
+awk '/^LOCUS/ { print "ID   " $2 "; SV 1; linear; DNA; STD; UNC; " $3 " BP."; next }
+     /^FEATURES/ { features = 1; print "FH   Key             Location/Qualifiers"; next }
+     /^ORIGIN/ { features = 0; print "SQ   Sequence"; next }
+     /^\/\// { features = 0 }
+     features { print "FT" substr($0, 3); next } { print }' "$example" | gzip -c > genomes/e.embl.gz
+# f: the first record's genes exaA and exaB as a GFF3 with the FASTA file of its name.
+printf '##gff-version 3\n%s\n%s\n%s\n%s\n' "EXA1	.	gene	201	500	.	+	.	ID=g1;Name=exaA" \
+  "EXA1	.	CDS	201	500	.	+	0	Parent=g1" "EXA1	.	gene	801	1100	.	-	.	ID=g2;Name=exaB" \
+  "EXA1	.	CDS	801	1100	.	-	0	Parent=g2" > genomes/f.gff3
+awk '/^ORIGIN/ { print ">EXA1"; on = 1; next } /^\/\// { exit } on { $1 = ""; print }' "$example" > genomes/f.fa
 touch -d '1 minute ago' genomes/*
 
 # --- The answers file: a setting in the config shows in the output file's header.
@@ -93,7 +104,9 @@ check_table() {  # GENOME...
   [ $(($(wc -l < results/genomes.tsv) - 1)) -eq $# ] || fail "genomes.tsv does not have one row per genome"
 }
 run_workflow first.log
-check_table a b c
+check_table a b c e f
+[ "$(kstl_rows results/kstl/f.kstl | cut -f1 | tr '\n' ' ')" = "exaA exaB " ] || fail "f.kstl: not the GFF3's two genes"
+[ "$(kstl_rows results/kstl/e.kstl)" = "$(kstl_rows results/kstl/c.kstl)" ] || fail "the EMBL genome's rows differ"
 # Record 1 has 4 analysed genes, record 2 has 2: c, with both records, has all 6.
 [ "$(kstl_rows results/kstl/c.kstl | wc -l)" -eq 6 ] || fail "c.kstl does not hold the genes of both records"
 
@@ -103,7 +116,7 @@ cp genomes/a.gb genomes/d.gbk
 touch -d '2 seconds ago' results/kstl/*.kstl
 before=$(stat -c %Y results/kstl/[abc].kstl)
 run_workflow second.log
-check_table a b c d
+check_table a b c d e f
 for rule in batch table; do
   grep -qE "^$rule +1 " second.log || fail "the second run did not run exactly one $rule job"
 done
@@ -173,7 +186,7 @@ bad_setting genetic_code genetic_code=7
 mkdir -p empty dots && touch dots/..gb
 snakemake -s "$root/workflow/Snakefile" --cores 1 --config genomes=empty bin_dir="$bin_dir" > empty.log 2>&1 &&
   fail "an empty genome folder was accepted"
-grep -qF "no GenBank files in empty" empty.log || fail "empty folder: $(tail -3 empty.log)"
+grep -qF "no genome files in empty" empty.log || fail "empty folder: $(tail -3 empty.log)"
 # A genome named "." would work in work/genomes itself.
 snakemake -s "$root/workflow/Snakefile" --cores 1 --config genomes=dots bin_dir="$bin_dir" > dots.log 2>&1 &&
   fail "a genome named . was accepted"

@@ -4,7 +4,7 @@
 usage: run_batch.py SETTINGS.json BATCH.json DONE
 
 SETTINGS.json holds what every genome's run needs (tools, answers, reference files,
-folders); BATCH.json the genomes, as [name, GenBank file] pairs. Each genome goes
+folders); BATCH.json the genomes, as [name, [its files]] pairs. Each genome goes
 through STEPS in order, each step writing its own logs (logs/STEP/NAME.log).
 
 A step is skipped when its outputs exist, none is older than its inputs, and it last ran
@@ -14,13 +14,12 @@ behind, says why at the end of its log, and skips the genome's later steps; the 
 genome goes on. At the end the batch names its failed genomes and exits with status 1
 without writing DONE; otherwise it writes DONE, one genome name a line.
 """
-import gzip
 import json
 import os
+import re
 import shutil
 import subprocess
 import sys
-import zlib
 from collections import namedtuple
 
 from kestrel_batches import write_whole
@@ -101,9 +100,9 @@ def usable_reference(work):
     return None
 
 
-def own_reference(settings, genome, code):
-    """Builds the genome's reference in its work folder, under the genetic code of its lookup
-    table; whether the analysis can use it.
+def own_reference(settings, genome, inputs, code):
+    """Builds the genome's reference in its work folder from the lookup table's inputs, under
+    the genetic code of the table; whether the analysis can use it.
     A genome without a usable set is analysed without CAI and Fop, the reason in the log."""
     work = genome.work
     log = genome.log("reference")
@@ -112,7 +111,7 @@ def own_reference(settings, genome, code):
             os.remove(path)
     try:
         run_tool([settings["tools"]["kestrel-reference"], "--set", settings["reference_set"], "-g", str(code),
-                  "-o", "ref", "genome.gb"], log, cwd=work)
+                  "-o", "ref", *inputs], log, cwd=work)
         reason = usable_reference(work)
     except StepFailed as e:
         reason = f"{e}: no reference set (see above)"
@@ -141,33 +140,48 @@ def lookup_genetic_code(path, log):
     return code
 
 
+def lookup_arguments(sources):
+    """kestrel-lookup's inputs for a genome's files (see find_genomes in the Snakefile);
+    all but an uncompressed GenBank file have their sequences written to genome.seq."""
+    first = sources[0].lower()
+    base = first[:-3] if first.endswith(".gz") else first
+    if base.endswith((".gff3", ".gff")):
+        return ["--gff", sources[0]] + (["--fasta", sources[1]] if len(sources) > 1 else [])
+    if base.endswith((".fna", ".fa", ".fasta")):
+        return ["--cds-fasta", sources[0]]
+    return [sources[0]]
+
+
 def analyse(settings, genome):
-    """Decompress (or copy) the genome, build its lookup table, write the answers and run
-    the analysis in the genome's work folder, where every file has a short fixed name."""
+    """Build the genome's lookup table (an uncompressed GenBank file copied in first), write
+    the answers and run the analysis in the genome's work folder, where every file has a
+    short fixed name."""
     work = genome.work
     os.makedirs(work, exist_ok=True)
-    for stale in ("genome.kstl", "genome.gb"):
+    for stale in ("genome.kstl", "genome.gb", "genome.seq"):
         if os.path.lexists(os.path.join(work, stale)):
             os.remove(os.path.join(work, stale))
+    sources = [os.path.abspath(path) for path in genome.source]
+    inputs = lookup_arguments(sources)
     log = genome.log("decompress")
     with open(log, "w") as messages:
-        try:
-            opener = gzip.open if genome.source.endswith(".gz") else open
-            with opener(genome.source, "rb") as src, open(os.path.join(work, "genome.gb"), "wb") as dst:
-                shutil.copyfileobj(src, dst, 1 << 20)
-        except (OSError, EOFError, zlib.error) as e:
-            print(f"{genome.source}: {e}", file=messages)
-            raise StepFailed(log, "the genome file could not be read")
+        if inputs == sources and re.search(r"\.(gb|gbk|gbff)$", sources[0], re.IGNORECASE):
+            try:
+                shutil.copyfile(sources[0], os.path.join(work, "genome.gb"))
+            except OSError as e:
+                print(f"{genome.source[0]}: {e}", file=messages)
+                raise StepFailed(log, "the genome file could not be read")
+            inputs = ["genome.gb"]
 
     tools = settings["tools"]
     log = genome.log("lookup")
     forced = settings.get("genetic_code", 0)
-    run_tool([tools["kestrel-lookup"], *(["-g", str(forced)] if forced else []), "-o", "genome.lookup", "genome.gb"],
-             log, cwd=work)
+    run_tool([tools["kestrel-lookup"], *(["-g", str(forced)] if forced else []), "-o", "genome.lookup",
+              "--seq", "genome.seq", *inputs], log, cwd=work)
     code = lookup_genetic_code(os.path.join(work, "genome.lookup"), log)
 
     words = settings["answers"]
-    if settings["reference_set"] and own_reference(settings, genome, code):
+    if settings["reference_set"] and own_reference(settings, genome, inputs, code):
         words = settings["reference_answers"]
 
     log = genome.log("answers")
@@ -193,7 +207,9 @@ def analyse(settings, genome):
     if not os.path.isfile(output) or os.path.getsize(output) == 0:
         raise StepFailed(log, "the analysis wrote no output file")
     move_into_place(output, genome.kstl)
-    os.remove(os.path.join(work, "genome.gb"))
+    for sequences in ("genome.gb", "genome.seq"):
+        if os.path.exists(os.path.join(work, sequences)):
+            os.remove(os.path.join(work, sequences))
 
 
 def plot(settings, genome):
@@ -213,7 +229,7 @@ def reference_list(settings):
 Step = namedtuple("Step", "name logs inputs outputs settings run")
 STEPS = (
     Step("analyse", ("decompress", "lookup", "reference", "answers", "kestrel"),
-         lambda s, g: [g.source] + [path for path, _ in s["references"]] + reference_list(s),
+         lambda s, g: [*g.source] + [path for path, _ in s["references"]] + reference_list(s),
          lambda s, g: [g.kstl, os.path.join(g.work, "genome.lookup")],
          lambda s, g: [g.source, s["tools"]["kestrel-lookup"], s["tools"]["kestrel"], s["answers"], s["references"],
                        s["tools"]["kestrel-reference"], s["reference_set"], s["reference_answers"],

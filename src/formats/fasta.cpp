@@ -1,0 +1,119 @@
+#include "formats/fasta.hpp"
+
+#include <algorithm>
+#include <limits>
+
+#include "formats/text_lines.hpp"
+
+namespace kestrel {
+
+namespace {
+
+bool holdsLetter(const std::string& text) {
+    for (const char c : text)
+        if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z')) return true;
+    return false;
+}
+
+class FastaReader {
+public:
+    FastaReader(std::istream& in, const std::function<void(FastaRecord&)>& onRecord)
+        : in_(in), onRecord_(onRecord), lineEnd_(lineDelimiter(in)) {}
+
+    FastaSummary read() {
+        bool firstLine = true;
+        for (LineRead read; (read = readLinePiece(in_, piece_, MaxHeldText, lineEnd_)) != LineRead::End;) {
+            if (firstLine) dropByteOrderMark(piece_);
+            firstLine = false;
+            if (!piece_.empty() && piece_[0] == '>') {
+                finishRecord();
+                record_.header.assign(piece_, 1);
+                record_.sequence.clear();
+                open_ = true;
+            } else if (open_ && (piece_.empty() || piece_[0] != ';')) {
+                appendLetters(record_.sequence, piece_);
+                while (read == LineRead::Cut) {
+                    read = readLinePiece(in_, piece_, MaxHeldText, lineEnd_);
+                    appendLetters(record_.sequence, piece_);
+                }
+            } else if (!open_ && holdsLetter(piece_) && piece_[0] != ';') {
+                ++summary_.strayLines;
+            }
+            if (read == LineRead::Cut) in_.ignore(std::numeric_limits<std::streamsize>::max(), lineEnd_);
+        }
+        finishRecord();
+        return summary_;
+    }
+
+private:
+    void finishRecord() {
+        if (!open_) return;
+        ++summary_.records;
+        onRecord_(record_);
+        open_ = false;
+    }
+
+    std::istream& in_;
+    const std::function<void(FastaRecord&)>& onRecord_;
+    const char lineEnd_;
+    FastaSummary summary_;
+    FastaRecord record_;
+    bool open_ = false;
+    std::string piece_;
+};
+
+// Applies the [key=value] tags of a coding sequence's header.
+void applyHeaderTags(const std::string& header, Feature& cds, bool& partial5, bool& partial3) {
+    for (std::size_t open = header.find('['); open != std::string::npos; open = header.find('[', open + 1)) {
+        const std::size_t eq = header.find('=', open);
+        const std::size_t close = eq == std::string::npos ? eq : header.find(']', eq);
+        if (close == std::string::npos) return;
+        const std::string key = header.substr(open + 1, eq - open - 1);
+        const std::string value = header.substr(eq + 1, close - eq - 1);
+        if (key == "gene" || key == "locus_tag" || key == "protein_id" || key == "transl_table")
+            setQualifier(cds, key, value);
+        else if (key == "pseudo" && value == "true")
+            setQualifier(cds, key, value);
+        else if (key == "frame")
+            setQualifier(cds, "codon_start", value);
+        else if (key == "partial") {
+            partial5 = partial5 || value.find("5'") != std::string::npos;
+            partial3 = partial3 || value.find("3'") != std::string::npos;
+        }
+        open = close;
+    }
+}
+
+}  // namespace
+
+FastaSummary readFasta(std::istream& in, const std::function<void(FastaRecord&)>& onRecord) {
+    return FastaReader(in, onRecord).read();
+}
+
+std::string fastaId(const std::string& header) { return header.substr(0, header.find_first_of(" \t")); }
+
+FastaSummary readCdsFasta(std::istream& in, const RecordHandler& onRecord) {
+    AnnotatedRecord record;
+    std::int32_t ordinal = 0;
+    return readFasta(in, [&](FastaRecord& fasta) {
+        record = AnnotatedRecord{};
+        record.ordinal = ++ordinal;
+        record.name = fastaId(fasta.header);
+        record.hasSequence = !fasta.sequence.empty();
+        record.codingOnly = true;
+        Feature cds;
+        cds.key = "CDS";
+        bool partial5 = false, partial3 = false;
+        applyHeaderTags(fasta.header, cds, partial5, partial3);
+        // The header's first word is the last name tried, where a GenBank CDS has its protein id.
+        if (cds.proteinId.empty()) cds.proteinId = record.name;
+        // An empty record still shows as a CDS, to be skipped for its missing sequence.
+        const std::size_t length = std::max<std::size_t>(fasta.sequence.size(), 1);
+        cds.location = std::string(partial5 ? "<1.." : "1..") + (partial3 ? ">" : "") + std::to_string(length);
+        record.features.push_back(std::move(cds));
+        record.sequence = std::move(fasta.sequence);
+        onRecord(record);
+    });
+}
+
+}  // namespace kestrel

@@ -1,0 +1,63 @@
+#include "kestrel-lookup/lookup_inputs.hpp"
+
+#include <sstream>
+
+#include "formats/sequence_file.hpp"
+#include "tools/command_line.hpp"
+
+namespace kestrel::lookup {
+
+InputReader::InputReader(std::string seqPath, std::vector<std::string> allInputs, const BuildOptions& options)
+    : seqPath_(std::move(seqPath)), allInputs_(std::move(allInputs)), options_(options) {}
+
+InputReader::~InputReader() = default;
+
+std::ostream& InputReader::sequenceFile() {
+    if (seq_) return seq_->stream();
+    if (seqPath_.empty())
+        throw UsageError("the analysis cannot read a compressed, EMBL, GFF3 or FASTA input as it is: name the sequence file to write with "
+                         "--seq, or give -o");
+    if (const auto problem = fileNameProblem(seqPath_)) throw ToolFailure(ExitUsage, *problem);
+    if (seqPath_ == "-") throw ToolFailure(ExitUsage, "the sequence file cannot be standard output");
+    if (auto input = inputWrittenOver(seqPath_, allInputs_))
+        throw ToolFailure(ExitUsage, "the sequence file " + seqPath_ + " is the input file " + *input);
+    std::ostringstream unused;
+    seq_ = std::make_unique<OutputFileWriter>(seqPath_, unused);
+    std::string error;
+    if (!seq_->open(error)) throw ToolFailure(ExitBadData, error);
+    return seq_->stream();
+}
+
+void InputReader::takeRecord(AnnotatedRecord& record) {
+    record.contig = 0;
+    if (record.hasSequence) {
+        writeSequenceRecord(sequenceFile(), record.name, record.sequence);
+        record.contig = ++contigs_;
+    }
+    std::vector<CdsEntry> recordEntries = buildRecordEntries(record, seqPath_, skipped_, options_);
+    std::move(recordEntries.begin(), recordEntries.end(), std::back_inserter(entries_));
+}
+
+void InputReader::read(const InputFiles& input) {
+    const RecordHandler take = [&](AnnotatedRecord& record) { takeRecord(record); };
+    if (input.kind != InputKind::Named) return readAnnotatedInput(input, take);
+    TextInput in;
+    openInput(in, input.path);
+    const RecordFormat format = sniffRecordFormat(in);
+    if ((format == RecordFormat::GenBank || format == RecordFormat::Unknown) && !in.compressed()) {
+        // Read where it is: the entries name the file itself, as the analysis will open it.
+        if (const auto problem = fileNameProblem(input.path)) throw ToolFailure(ExitBadData, *problem);
+        const std::int32_t records = buildFileEntries(in, input.path, entries_, skipped_, options_);
+        checkRead(in, input.path);
+        if (records == 0) throw ToolFailure(ExitBadData, input.path + " holds no GenBank record (no LOCUS line)");
+        return;
+    }
+    readNamedInput(in, format, input.path, take);
+}
+
+void InputReader::commit() {
+    std::string error;
+    if (seq_ && !seq_->commit(error)) throw ToolFailure(ExitBadData, error);
+}
+
+}  // namespace kestrel::lookup

@@ -1,0 +1,43 @@
+// The inputs of the lookup builder in every format it reads, and the sequence file it
+// writes for those the analysis cannot read as they are.
+#pragma once
+
+#include <memory>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "kestrel-lookup/lookup_builder.hpp"
+#include "tools/annotated_inputs.hpp"
+#include "tools/output_file_writer.hpp"
+
+namespace kestrel::lookup {
+
+// Reads inputs into entries. An uncompressed GenBank file is named in the entries itself;
+// every other input has its sequences written to the sequence file seqPath (opened on the
+// first such input; "" = none may be written) and its entries name that file. Failures
+// throw ToolFailure or UsageError with their message.
+class InputReader {
+public:
+    InputReader(std::string seqPath, std::vector<std::string> allInputs, const BuildOptions& options);
+    ~InputReader();
+    void read(const InputFiles& input);
+    // Puts the sequence file, if one was written, in place.
+    void commit();
+    std::vector<CdsEntry>& entries() { return entries_; }
+    SkipTally& skipped() { return skipped_; }
+
+private:
+    void takeRecord(AnnotatedRecord& record);
+    std::ostream& sequenceFile();
+
+    std::string seqPath_;
+    std::vector<std::string> allInputs_;
+    BuildOptions options_;
+    std::unique_ptr<OutputFileWriter> seq_;
+    std::int32_t contigs_ = 0;
+    std::vector<CdsEntry> entries_;
+    SkipTally skipped_;
+};
+
+}  // namespace kestrel::lookup

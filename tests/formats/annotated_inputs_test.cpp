@@ -1,0 +1,142 @@
+// The readers of annotated inputs other than GenBank (EMBL, GFF3 with FASTA, FASTA of
+// coding sequences), gzip-compressed input, and the sequence file written for them.
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "formats/fasta.hpp"
+#include "formats/feature_table.hpp"
+#include "formats/gff3.hpp"
+#include "formats/record_format.hpp"
+#include "formats/sequence_file.hpp"
+#include "formats/text_input.hpp"
+#include "test_support.hpp"
+
+namespace kestrel {
+namespace {
+
+// "name sequence" then one line per feature: "key location gene locusTag proteinId codonStart code pseudo".
+std::string shown(const AnnotatedRecord& r) {
+    std::ostringstream out;
+    out << r.name << ' ' << (r.hasSequence ? r.sequence : "-") << '\n';
+    for (const Feature& f : r.features)
+        out << f.key << ' ' << f.location << ' ' << f.gene << ' ' << f.locusTag << ' ' << f.proteinId << ' '
+            << f.codonStart << ' ' << f.geneticCode << ' ' << f.pseudo << '\n';
+    return out.str();
+}
+
+template <typename Read>
+std::vector<std::string> records(const std::string& text, Read read) {
+    std::istringstream in(text);
+    std::vector<std::string> out;
+    read(in, [&](AnnotatedRecord& r) { out.push_back(shown(r)); });
+    return out;
+}
+
+TEST(AnnotatedInputs, EmblReadsAsGenBankWithItsPrefixes) {
+    const std::string embl =
+        "ID   X1; SV 1; linear; DNA; STD; UNC; 30 BP.\nXX\nFH   Key             Location/Qualifiers\n"
+        "FT   gene            3..20\nFT                   /gene=\"abc\"\n"
+        "FT   CDS             join(3..8,\nFT                   12..20)\nFT                   /gene=\"abc\"\n"
+        "FT                   /codon_start=2\nXX\nSQ   Sequence 30 BP;\n"
+        "     acgtacgtac gtacgtacgt                                              20\n"
+        "     ACGTACGTAC                                                         30\n//\n";
+    std::istringstream in(embl);
+    EXPECT_EQ(sniffRecordFormat(in), RecordFormat::Embl);
+    const auto read = [](std::istream& s, const RecordHandler& h) {
+        readFeatureTable(s, FeatureTableDialect::Embl, h, true);
+    };
+    EXPECT_EQ(records(embl, read), std::vector<std::string>{"X1 acgtacgtacgtacgtacgtACGTACGTAC\n"
+                                                            "gene 3..20 abc   1 1 0\n"
+                                                            "CDS join(3..8,12..20) abc   2 1 0\n"});
+}
+
+TEST(AnnotatedInputs, Gff3TranscriptsBecomeCdsFeaturesInFastaOrder) {
+    const std::string gff =
+        "##gff-version 3\n"
+        "s2\t.\tgene\t1\t9\t.\t+\t.\tID=g0;Name=early\n"
+        "s1\t.\tgene\t10\t100\t.\t-\t.\tID=g1;Name=ab%3Bc\n"
+        "s1\t.\tmRNA\t10\t100\t.\t-\t.\tID=t1;Parent=g1\n"
+        "s1\t.\tCDS\t10\t30\t.\t-\t0\tParent=t1\n"
+        "s1\t.\tCDS\t60\t100\t.\t-\t1\tParent=t1\n"  // the 5'-most part, on the minus strand
+        "s1\t.\tmRNA\t10\t100\t.\t-\t.\tID=t2;Parent=g1\n"
+        "s1\t.\tCDS\t80\t100\t.\t-\t0\tParent=t2;start_range=.,80\n"
+        "s1\t.\ttRNA\t200\t270\t.\t+\t.\tID=r1;locus_tag=T1\n"
+        "s1\t.\texon\t200\t270\t.\t+\t.\tParent=r1\n"
+        "s1\t.\tpseudogene\t300\t400\t.\t+\t.\tID=p1;gene=ps\n"
+        "s1\t.\tCDS\t300\t400\t.\t+\t0\tID=c3;Parent=p1;transl_table=4\n"
+        "s3\t.\tCDS\t1\t3\t.\t+\t0\tID=orphan;protein_id=P9\n"
+        // Two CDSs straight under a gene: its alternatives, told apart by their IDs.
+        "s2\t.\tCDS\t1\t6\t.\t+\t0\tID=a1;Parent=g0\n"
+        "s2\t.\tCDS\t4\t9\t.\t+\t0\tID=a2;Parent=g0\n";
+    const std::vector<std::string> expected{
+        "s1 acgtac\n"
+        "gene complement(10..100) ab;c   1 1 0\n"
+        "CDS complement(join(10..30,60..100)) ab;c  t1 2 1 0\n"
+        "CDS complement(<80..100) ab;c  t2 1 1 0\n"
+        "tRNA 200..270  T1  1 1 0\n"
+        "gene 300..400 ps   1 1 1\n"
+        "CDS 300..400 ps  p1 1 4 1\n",
+        "s2 GG\ngene 1..9 early   1 1 0\nCDS 1..6 early  g0 1 1 0\nCDS 4..9 early  g0 1 1 0\n",
+        "s3 -\nCDS 1..3   P9 1 1 0\n"};
+    const std::string fasta = ">s1 first\nacgt\n\nac\n>s2\nGG\n";
+    // The sequences in the file's own section, or in a FASTA file beside it.
+    EXPECT_EQ(records(gff + "##FASTA\n" + fasta,
+                      [](std::istream& s, const RecordHandler& h) { readGff3(s, nullptr, h); }),
+              expected);
+    std::istringstream sequences(fasta);
+    EXPECT_EQ(records(gff, [&](std::istream& s, const RecordHandler& h) { readGff3(s, &sequences, h); }), expected);
+}
+
+TEST(AnnotatedInputs, CodingSequenceFastaNamesGenesFromHeaderTags) {
+    const std::string fasta =
+        ">lcl|NC_1_cds_NP_1.1_1 [gene=thrL] [locus_tag=b0001] [protein_id=NP_1.1] [location=190..255]\n"
+        "ATGAAA\nCGC\n"
+        ">b2 [locus_tag=b0002] [pseudo=true] [transl_table=4] [partial=5']\nATGA\n"
+        "; a comment\n>plain words here\natg\n";
+    const auto read = [](std::istream& s, const RecordHandler& h) { readCdsFasta(s, h); };
+    EXPECT_EQ(records(fasta, read),
+              (std::vector<std::string>{"lcl|NC_1_cds_NP_1.1_1 ATGAAACGC\nCDS 1..9 thrL b0001 NP_1.1 1 1 0\n",
+                                        "b2 ATGA\nCDS <1..4  b0002 b2 1 4 1\n",
+                                        "plain atg\nCDS 1..3   plain 1 1 0\n"}));
+}
+
+class GzipInput : public InScratchFolder {};
+
+TEST_F(GzipInput, CompressedFilesReadAsTheirTextAndDamageIsReported) {
+    const std::string text = "LOCUS       A\n//\nLOCUS       B\n//\n";
+    for (const auto* half : {"a.gz", "b.gz"}) {
+        gzFile file = gzopen("two.gz", half[0] == 'a' ? "wb" : "ab");  // two gzip members
+        gzputs(file, text.substr(half[0] == 'a' ? 0 : 17).substr(0, 17).c_str());
+        gzclose(file);
+    }
+    TextInput in;
+    ASSERT_EQ(in.open("two.gz"), TextOpenStatus::Opened);
+    EXPECT_TRUE(in.compressed());
+    EXPECT_EQ(sniffRecordFormat(in), RecordFormat::GenBank);  // and back to the start
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), text);
+
+    std::ofstream("plain.gz") << text;
+    EXPECT_EQ(in.open("plain.gz"), TextOpenStatus::NotGzip);
+    std::ifstream whole("two.gz", std::ios::binary);
+    const std::string bytes(std::istreambuf_iterator<char>(whole), {});
+    std::ofstream("cut.gz", std::ios::binary) << bytes.substr(0, bytes.size() - 10);  // into the last member
+    ASSERT_EQ(in.open("cut.gz"), TextOpenStatus::Opened);
+    std::string line;
+    while (std::getline(in, line)) {
+    }
+    EXPECT_TRUE(in.bad());
+    EXPECT_FALSE(in.decompressionError().empty());
+}
+
+TEST(SequenceFile, RecordsAreLaidOutAsGenBankWithoutAStrayOriginLine) {
+    std::ostringstream out;
+    writeSequenceRecord(out, "a/ORIGIN b", std::string(60, 'a') + "cORIGIN");
+    const std::string row = "        1 aaaaaaaaaa aaaaaaaaaa aaaaaaaaaa aaaaaaaaaa aaaaaaaaaa aaaaaaaaaa\n";
+    EXPECT_EQ(out.str(), "LOCUS       a_origin_b 67 bp\nORIGIN\n" + row + "       61 corigin\n//\n");
+}
+
+}  // namespace
+}  // namespace kestrel
