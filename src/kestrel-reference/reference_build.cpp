@@ -23,7 +23,10 @@ ReferenceResult buildReference(const std::vector<ReferenceGene>& genes, std::vec
                              std::to_string(r.referenceCodons) + " codons, fewer than " + std::to_string(FewGenes) +
                              " genes or " + std::to_string(FewCodons) +
                              " codons: its CAI weights and optimal codons rest on few counts");
-    if (r.optimalCodons == 0) {
+    if (r.members.size() == genes.size()) {
+        r.warnings.push_back("the reference set holds every gene read: with no rest of the genome to compare it "
+                             "with, no codon can be optimal");
+    } else if (r.optimalCodons == 0) {
         char p[32];
         std::snprintf(p, sizeof p, "%g", pThreshold);
         r.warnings.push_back(std::string("no codon is optimal at p < ") + p +
