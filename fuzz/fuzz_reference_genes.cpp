@@ -29,8 +29,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     members.erase(std::unique(members.begin(), members.end()), members.end());
     kestrel::RunSettings settings;
     const ReferenceResult result = buildReference(genome.genes, members, settings, 0.01);
+    const kestrel::GeneticCode& code = kestrel::StandardCode;
     for (int c = 0; c < 64; ++c)
-        if (result.codons[c].optimal && !kestrel::StandardCode.isSynonymous(kestrel::StandardCode.aminoAcid[c])) __builtin_trap();
+        if (result.codons[c].optimal && !code.isSynonymous(code.aminoAcid[c])) __builtin_trap();
     classifyProduct(text);
     return 0;
 }

@@ -53,7 +53,8 @@ IterativeSet iterateReferenceSet(const std::vector<ReferenceGene>& genes, const 
     const std::size_t target = iterativeTargetSize(genes.size());
     while (result.rounds.size() < maxRounds) {
         const std::size_t size = std::max(target, result.members.size() / 2);
-        std::vector<std::size_t> next = topGenes(genes, weightsOf(genes, result.members, caiSettings), caiSettings, size);
+        const ReferenceTables tables = weightsOf(genes, result.members, caiSettings);
+        std::vector<std::size_t> next = topGenes(genes, tables, caiSettings, size);
         std::vector<std::size_t> entered;
         std::set_difference(next.begin(), next.end(), result.members.begin(), result.members.end(),
                             std::back_inserter(entered));

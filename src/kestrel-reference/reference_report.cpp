@@ -38,7 +38,8 @@ std::string provenanceLines(const Provenance& how, const GenomeGenes& genome, co
             " genes read (" + std::to_string(totalCodons(genome)) + " codons); " +
             std::to_string(result.optimalCodons) + " optimal codons at p < " + number("%g", how.pThreshold) + ".\n";
     text += "Genes read: the complete CDSs of the records, less pseudogenes, partial CDSs and those of "
-            "another genetic code (" + std::to_string(genome.skipped.total() + genome.partial + genome.outsideSequence) +
+            "another genetic code (" +
+            std::to_string(genome.skipped.total() + genome.partial + genome.outsideSequence) +
             " CDS features passed over).\n";
     for (const std::string& note : how.notes) text += note + "\n";
     for (const std::string& warning : result.warnings) text += "Warning: " + warning + ".\n";
@@ -87,11 +88,11 @@ void writeReferenceTable(std::ostream& out, const GenomeGenes& genome, const Ref
     for (int e = 0; e < 64; ++e) {
         const int c = referenceEntryCodon(e);
         const CodonContrast& x = result.codons[c];
-        out << "codon\t\t\t\t\t\t\t\t" << AminoAcidNames[code.aminoAcid[c]].data() << '\t' << codonLetters(c).data() << '\t'
-            << x.referenceCount << '\t' << optionalNumber("%.4f", x.referenceRscu) << '\t' << x.restCount << '\t'
-            << optionalNumber("%.4f", x.restRscu) << '\t'
-            << (x.test ? number("%.4f", x.test->statistic) : "NA") << '\t' << (x.test ? number("%.4g", x.test->p) : "NA")
-            << '\t' << (x.optimal ? "yes" : "no") << '\n';
+        out << "codon\t\t\t\t\t\t\t\t" << AminoAcidNames[code.aminoAcid[c]].data() << '\t'
+            << codonLetters(c).data() << '\t' << x.referenceCount << '\t' << optionalNumber("%.4f", x.referenceRscu)
+            << '\t' << x.restCount << '\t' << optionalNumber("%.4f", x.restRscu) << '\t'
+            << (x.test ? number("%.4f", x.test->statistic) : "NA") << '\t'
+            << (x.test ? number("%.4g", x.test->p) : "NA") << '\t' << (x.optimal ? "yes" : "no") << '\n';
     }
 }
 

@@ -159,8 +159,8 @@ int buildReferenceFiles(const CommandLine& line, std::ostream& out, std::ostream
     settings.minimumRscu = IterativeMinimumRscu;
     settings.geneticCode = *geneticCodeOf(keepOneGeneticCode(genome, wanted));
     if (genome.genes.empty())
-        throw ToolFailure(ExitBadData, "no complete CDS of genetic code " + std::to_string(settings.geneticCode.number) +
-                                           " to read in the files");
+        throw ToolFailure(ExitBadData, "no complete CDS of genetic code " +
+                                           std::to_string(settings.geneticCode.number) + " to read in the files");
     how.code = settings.geneticCode;
     std::vector<std::size_t> members = chooseSet(set, genome, settings, how, err);
     if (members.empty()) throw ToolFailure(ExitBadData, "no reference gene found (" + how.method + ")");
@@ -168,13 +168,16 @@ int buildReferenceFiles(const CommandLine& line, std::ostream& out, std::ostream
 
     std::array<std::int32_t, 64> counts{}, optimal{};
     for (int c = 0; c < 64; ++c) {
-        if (result.reference[c] > INT32_MAX) throw ToolFailure(ExitBadData, "a codon count of the set exceeds 2^31 - 1");
+        if (result.reference[c] > INT32_MAX)
+            throw ToolFailure(ExitBadData, "a codon count of the set exceeds 2^31 - 1");
         counts[c] = static_cast<std::int32_t>(result.reference[c]);
         optimal[c] = result.codons[c].optimal ? 1 : 0;
     }
     const GeneticCode& code = settings.geneticCode;
-    writeFile(paths[0], out, [&](std::ostream& s) { writeReferenceFile(s, scuTitle(how, genome, result), counts, code); });
-    writeFile(paths[1], out, [&](std::ostream& s) { writeReferenceFile(s, optTitle(how, genome, result), optimal, code); });
+    writeFile(paths[0], out,
+              [&](std::ostream& s) { writeReferenceFile(s, scuTitle(how, genome, result), counts, code); });
+    writeFile(paths[1], out,
+              [&](std::ostream& s) { writeReferenceFile(s, optTitle(how, genome, result), optimal, code); });
     writeFile(paths[2], out, [&](std::ostream& s) { writeReferenceTable(s, genome, result, code); });
     err << "kestrel-reference: " << genome.genes.size() << " genes read; reference set: " << result.members.size()
         << " genes, " << result.referenceCodons << " codons; " << result.optimalCodons << " optimal codons\n";

@@ -86,7 +86,8 @@ TEST(ReferenceBuilder, ChiSquareOnTwoByTwoTables) {
 
     // Phe: TTC 12 of 15 in the reference, 40 of 100 in the rest; Leu absent from the reference.
     CodonCounts ref{}, rest{};
-    const int ttc = CodonIndex(3, 3, 2), ttt = CodonIndex(3, 3, 3), ctg = CodonIndex(2, 3, 1), atg = CodonIndex(0, 3, 1);
+    const int ttc = CodonIndex(3, 3, 2), ttt = CodonIndex(3, 3, 3);
+    const int ctg = CodonIndex(2, 3, 1), atg = CodonIndex(0, 3, 1);
     ref[ttc] = 12, ref[ttt] = 3, rest[ttc] = 40, rest[ttt] = 60, rest[ctg] = 10, ref[atg] = rest[atg] = 9;
     const auto at01 = contrastCodons(ref, rest, StandardCode, 0.01);
     EXPECT_TRUE(at01[ttc].optimal);
