@@ -18,7 +18,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string text(reinterpret_cast<const char*>(data), size);
     std::istringstream in(text);
     GenomeGenes genome;
-    readGenomeGenes(in, "f.gb", genome);
+    kestrel::readFeatureTable(in, kestrel::FeatureTableDialect::GenBank,
+                              [&](kestrel::AnnotatedRecord& record) { addRecordGenes(record, "f.gb", genome); }, true);
     for (const ReferenceGene& g : genome.genes) {
         const std::int64_t sum = std::accumulate(g.codonCount.begin(), g.codonCount.end(), std::int64_t{0});
         if (sum != g.codons || g.codons > static_cast<std::int64_t>(size)) __builtin_trap();
