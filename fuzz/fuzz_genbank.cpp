@@ -8,12 +8,18 @@
 
 #include "input/lookup_table.hpp"
 #include "kestrel-lookup/lookup_builder.hpp"
+#include "kestrel-lookup/trna_features.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     std::istringstream in(std::string(reinterpret_cast<const char*>(data), size));
     std::vector<kestrel::lookup::CdsEntry> entries;
     kestrel::SkipTally skipped;
-    kestrel::lookup::buildFileEntries(in, "f.gb", entries, skipped);
+    kestrel::lookup::TrnaTally trnas;
+    kestrel::lookup::buildFileEntries(in, "f.gb", entries, skipped, {}, &trnas);
+    // Every census line names a three-letter amino acid and an RNA anticodon.
+    for (const auto& line : kestrel::lookup::censusOf(trnas))
+        if (line.aminoAcid.size() != 3 || line.anticodon.size() != 3 || line.anticodon.find('T') != std::string::npos)
+            __builtin_trap();
     std::string table;
     for (const auto& e : entries) table += kestrel::formatEntry(e);
     // Every line holding "#CDS" starts an entry for the analysis.

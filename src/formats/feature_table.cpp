@@ -129,6 +129,12 @@ void setQualifier(Feature& feature, std::string_view name, const std::string& va
                           : name == "organelle"     ? &feature.organelle
                                                     : nullptr;
     if (target && target->empty()) *target = value;
+    if (feature.key != "tRNA") return;
+    if (name == "anticodon" && feature.anticodon.empty()) feature.anticodon = value;
+    if (name == "note") {
+        if (!feature.note.empty()) feature.note += "; ";
+        feature.note += value;
+    }
 }
 
 void appendLetters(std::string& sequence, std::string_view text) {

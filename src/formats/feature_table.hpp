@@ -19,12 +19,15 @@ struct Feature {
     std::string locusTag;
     std::string proteinId;
     std::string oldLocusTag;
-    std::string product;
+    std::string product;    // of any feature (a CDS's protein, a tRNA's "tRNA-Leu")
     std::string organelle;  // of a source feature: the record is an organelle's genome
     bool pseudo = false;           // /pseudo or /pseudogene
     std::int32_t codonStart = 1;   // /codon_start; 0 when not a number
     std::int32_t geneticCode = 1;  // /transl_table; the standard code, 1, when absent; 0 when not a number
     bool tooLong = false;  // a line of it, or its location, is longer than the reader holds
+    // Of tRNA features only: /anticodon, and the /note values joined by "; ".
+    std::string anticodon;
+    std::string note;
 };
 
 // What a qualifier (or a GFF3 attribute, or a tag of a FASTA header) of this name sets in a

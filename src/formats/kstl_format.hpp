@@ -27,6 +27,8 @@ inline constexpr std::string_view CheckFirstLine = "KESTREL check of lookup file
 inline constexpr std::string_view IncludedLine = "Number of Genes in Cumulative Counts: ";
 inline constexpr std::string_view ExcludedLine = "Number of Excluded Genes: ";
 inline constexpr std::string_view BadCodonsLine = "Bad codons: ";
+// The line that ends the cumulative codon counts and heads the start-codon tallies.
+inline constexpr std::string_view StartTallyLine = "START";
 
 enum class ColumnGroup {
     Identity,     // Gene to BadCdns: where the gene lies, its flags and codon tallies

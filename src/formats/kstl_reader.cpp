@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "analysis/codon_letters.hpp"
 #include "analysis/genetic_code.hpp"
 #include "formats/kstl_format.hpp"
 #include "formats/text_lines.hpp"
@@ -40,6 +41,17 @@ std::optional<long> countAfter(std::string_view line, std::string_view prefix) {
     const long value = std::strtol(digits.c_str(), &end, 10);
     if (digits.empty() || *end != '\0') return std::nullopt;
     return value;
+}
+
+// "  GCA    26849  (0.212)": a codon's line of the cumulative counts.
+void addCumulativeCount(std::string_view line, std::array<long, 64>& counts) {
+    if (line.size() < 6 || line.substr(0, 2) != "  ") return;
+    const int codon = codonOfLetters(line.substr(2, 3));
+    const std::string_view rest = line.substr(5);
+    const std::string digits(trimmed(rest.substr(0, rest.find('('))));
+    char* end = nullptr;
+    const long value = std::strtol(digits.c_str(), &end, 10);
+    if (codon >= 0 && !digits.empty() && *end == '\0') counts[static_cast<std::size_t>(codon)] = value;
 }
 
 void setCell(KstlCell& cell, std::string_view label, std::string_view text) {
@@ -249,10 +261,17 @@ void KstlReader::cutRow(std::vector<KstlCell>& cells) {
 
 KstlSummary KstlReader::readSummary() {
     KstlSummary summary;
+    bool cumulative = false;  // between the gene counts and the start tallies
     rowsEnded_ = true;
     while (readLine()) {
         if (auto n = countAfter(line_, kstl::IncludedLine)) summary.genesIncluded = n;
-        if (auto n = countAfter(line_, kstl::ExcludedLine)) summary.genesExcluded = n;
+        if (auto n = countAfter(line_, kstl::ExcludedLine)) {
+            summary.genesExcluded = n;
+            summary.cumulativeCodons.emplace();
+            cumulative = true;
+        }
+        if (line_ == kstl::StartTallyLine) cumulative = false;
+        if (cumulative) addCumulativeCount(line_, *summary.cumulativeCodons);
         if (countAfter(line_, kstl::BadCodonsLine)) summary.complete = true;
     }
     return summary;

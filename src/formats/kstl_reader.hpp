@@ -3,6 +3,7 @@
 // the plotting and table tools, so that there is one reading of the format.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <istream>
 #include <optional>
@@ -37,6 +38,8 @@ struct KstlCell {
 
 struct KstlSummary {
     std::optional<long> genesIncluded;
+    // The cumulative codon counts, by CodonIndex, when the summary lists them.
+    std::optional<std::array<long, 64>> cumulativeCodons;
     std::optional<long> genesExcluded;
     // The summary's last line was read: the run that wrote the file was not cut short
     // (interrupted, out of disk space, halted).

@@ -5,6 +5,7 @@
 #include <unordered_map>
 
 #include "analysis/genetic_code.hpp"
+#include "kestrel-lookup/trna_features.hpp"
 
 namespace kestrel::lookup {
 
@@ -242,8 +243,9 @@ std::vector<CdsEntry> buildRecordEntries(const AnnotatedRecord& record, const st
 }
 
 std::int32_t buildFileEntries(std::istream& in, const std::string& fileName, std::vector<CdsEntry>& entries,
-                              SkipTally& skipped, const BuildOptions& options) {
+                              SkipTally& skipped, const BuildOptions& options, TrnaTally* trnas) {
     return readFeatureTable(in, FeatureTableDialect::GenBank, [&](AnnotatedRecord& record) {
+        if (trnas) addTrnaFeatures(record, *trnas);
         std::vector<CdsEntry> recordEntries = buildRecordEntries(record, fileName, skipped, options);
         std::move(recordEntries.begin(), recordEntries.end(), std::back_inserter(entries));
     });

@@ -30,9 +30,12 @@ struct BuildOptions {
 std::vector<CdsEntry> buildRecordEntries(const AnnotatedRecord& record, const std::string& fileName,
                                             SkipTally& skipped, const BuildOptions& options = {});
 
-// Appends the entries of every record of a file; returns the number of records read.
+struct TrnaTally;
+
+// Appends the entries of every record of a file, and counts its tRNA genes into trnas when
+// given; returns the number of records read.
 std::int32_t buildFileEntries(std::istream& in, const std::string& fileName, std::vector<CdsEntry>& entries,
-                              SkipTally& skipped, const BuildOptions& options = {});
+                              SkipTally& skipped, const BuildOptions& options = {}, TrnaTally* trnas = nullptr);
 
 // Keeps the entries of one code (wanted, or when 0 the most common code of the entries, the
 // lower number on a tie; 11 counts as 1) and skips the others; returns the code kept.

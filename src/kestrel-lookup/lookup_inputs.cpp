@@ -7,8 +7,9 @@
 
 namespace kestrel::lookup {
 
-InputReader::InputReader(std::string seqPath, std::vector<std::string> allInputs, const BuildOptions& options)
-    : seqPath_(std::move(seqPath)), allInputs_(std::move(allInputs)), options_(options) {}
+InputReader::InputReader(std::string seqPath, std::vector<std::string> allInputs, const BuildOptions& options,
+                         TrnaTally* trnas)
+    : seqPath_(std::move(seqPath)), allInputs_(std::move(allInputs)), options_(options), trnas_(trnas) {}
 
 InputReader::~InputReader() = default;
 
@@ -34,6 +35,7 @@ void InputReader::takeRecord(AnnotatedRecord& record) {
         writeSequenceRecord(sequenceFile(), record.name, record.sequence);
         record.contig = ++contigs_;
     }
+    if (trnas_) addTrnaFeatures(record, *trnas_);
     std::vector<CdsEntry> recordEntries = buildRecordEntries(record, seqPath_, skipped_, options_);
     std::move(recordEntries.begin(), recordEntries.end(), std::back_inserter(entries_));
 }
@@ -47,7 +49,7 @@ void InputReader::read(const InputFiles& input) {
     if ((format == RecordFormat::GenBank || format == RecordFormat::Unknown) && !in.compressed()) {
         // Read where it is: the entries name the file itself, as the analysis will open it.
         if (const auto problem = fileNameProblem(input.path)) throw ToolFailure(ExitBadData, *problem);
-        const std::int32_t records = buildFileEntries(in, input.path, entries_, skipped_, options_);
+        const std::int32_t records = buildFileEntries(in, input.path, entries_, skipped_, options_, trnas_);
         checkRead(in, input.path);
         if (records == 0) throw ToolFailure(ExitBadData, input.path + " holds no GenBank record (no LOCUS line)");
         return;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "kestrel-lookup/lookup_builder.hpp"
+#include "kestrel-lookup/trna_features.hpp"
 #include "tools/annotated_inputs.hpp"
 #include "tools/output_file_writer.hpp"
 
@@ -19,7 +20,9 @@ namespace kestrel::lookup {
 // throw ToolFailure or UsageError with their message.
 class InputReader {
 public:
-    InputReader(std::string seqPath, std::vector<std::string> allInputs, const BuildOptions& options);
+    // The tRNA genes of every record are counted into trnas when given.
+    InputReader(std::string seqPath, std::vector<std::string> allInputs, const BuildOptions& options,
+                TrnaTally* trnas = nullptr);
     ~InputReader();
     void read(const InputFiles& input);
     // Puts the sequence file, if one was written, in place.
@@ -34,6 +37,7 @@ private:
     std::string seqPath_;
     std::vector<std::string> allInputs_;
     BuildOptions options_;
+    TrnaTally* trnas_;
     std::unique_ptr<OutputFileWriter> seq_;
     std::int32_t contigs_ = 0;
     std::vector<CdsEntry> entries_;

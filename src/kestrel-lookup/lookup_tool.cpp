@@ -2,6 +2,7 @@
 
 #include "kestrel-lookup/lookup_builder.hpp"
 #include "kestrel-lookup/lookup_inputs.hpp"
+#include "kestrel-lookup/trna_features.hpp"
 #include "tools/command_line.hpp"
 #include "tools/output_file_writer.hpp"
 
@@ -10,7 +11,8 @@ namespace kestrel {
 namespace {
 
 constexpr std::string_view Usage =
-    "usage: kestrel-lookup [-o LOOKUP] [--seq SEQ] [--keep-pseudo] [-g N] [SEQFILE...]\n"
+    "usage: kestrel-lookup [-o LOOKUP] [--seq SEQ] [--keep-pseudo] [-g N]\n"
+    "                      [--trna CENSUS.tsv] [SEQFILE...]\n"
     "                      [--gff GFF3 [--fasta FASTA]]... [--cds-fasta FASTA]...\n"
     "\n"
     "Writes one lookup-table entry for each CDS feature of the files named, file by\n"
@@ -49,6 +51,12 @@ constexpr std::string_view Usage =
     "characters is written with '_' in their place, and one longer than 30\n"
     "characters is cut; the summary counts these renamed entries.\n"
     "\n"
+    "--trna CENSUS.tsv also writes the tRNA census of the files: the tRNA genes counted\n"
+    "by amino acid and anticodon (amino_acid, anticodon, genes), for kestrel-table\n"
+    "--trna. A tRNA feature gives them in /anticodon=(pos:...,aa:Leu,seq:cag), else in\n"
+    "/product=\"tRNA-Leu\" and an anticodon in parentheses in /note (\"tRNA-Leu(CAG)\");\n"
+    "pseudogenes and features without them are skipped and counted on standard error.\n"
+    "\n"
     "Exit status 0 on success, 1 for a file that cannot be read or written, 2 for a\n"
     "wrong command line. --version prints the version.\n";
 
@@ -60,7 +68,8 @@ const ToolDescription Tool{"kestrel-lookup",
                             InputOptions[1],
                             InputOptions[2],
                             {"--keep-pseudo"},
-                            {"--genetic-code", "-g", true, "the number of a genetic code"}}};
+                            {"--genetic-code", "-g", true, "the number of a genetic code"},
+                            {"--trna", {}, true, "a file name"}}};
 
 // The sequence file's name: --seq, else LOOKUP with .seq in place of .lookup (or added).
 std::string sequenceFileName(const CommandLine& line, const std::string& outputPath) {
@@ -82,8 +91,17 @@ int buildTable(const CommandLine& line, std::ostream& out, std::ostream& err) {
     if (!seqPath.empty() && seqPath == outputPath)
         throw ToolFailure(ExitUsage, "the sequence file and the output file are both " + seqPath);
 
+    const std::string censusPath = line.value("--trna").value_or("");
+    if (auto input = inputWrittenOver(censusPath, paths))
+        throw ToolFailure(ExitUsage, "the output file " + censusPath + " is the input file " + *input);
+    if (line.value("--trna") && (censusPath.empty() || censusPath == "-" || censusPath == outputPath ||
+                                 censusPath == seqPath || inputWrittenOver(censusPath, {outputPath, seqPath})))
+        throw UsageError("--trna needs a file name of its own");
+
     const std::int32_t wanted = geneticCodeOption(line);
-    lookup::InputReader reader(seqPath, paths, lookup::BuildOptions{line.has("--keep-pseudo")});
+    lookup::TrnaTally trnas;
+    lookup::InputReader reader(seqPath, paths, lookup::BuildOptions{line.has("--keep-pseudo")},
+                               censusPath.empty() ? nullptr : &trnas);
     for (const auto& input : inputs) reader.read(input);
     const std::int32_t code = lookup::keepOneGeneticCode(reader.entries(), wanted, reader.skipped());
     std::string error;
@@ -92,7 +110,14 @@ int buildTable(const CommandLine& line, std::ostream& out, std::ostream& err) {
     for (const auto& entry : reader.entries()) table.stream() << formatEntry(entry, code);
     reader.commit();
     if (!table.commit(error)) throw ToolFailure(ExitBadData, error);
+    if (!censusPath.empty()) {
+        OutputFileWriter census(censusPath, out);
+        if (!census.open(error)) throw ToolFailure(ExitBadData, error);
+        writeTrnaCensus(census.stream(), lookup::censusOf(trnas));
+        if (!census.commit(error)) throw ToolFailure(ExitBadData, error);
+    }
     err << lookup::summaryLine(reader.entries().size(), reader.skipped()) << '\n';
+    if (!censusPath.empty()) err << lookup::trnaSummaryLine(trnas) << '\n';
     return ExitSuccess;
 }
 

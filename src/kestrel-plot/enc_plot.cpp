@@ -15,13 +15,30 @@ namespace kestrel {
 namespace {
 
 constexpr std::string_view Usage =
-    "usage: kestrel-plot [-o FILE.svg] [--x GC3|GC3_6] [--y ENC|CAI|Fop|Chi_L] [--allow-incomplete] OUTPUT.kstl\n"
+    "usage: kestrel-plot [[--figure enc|neutrality|pr2] -o FILE.svg]... [--x GC3|GC3_6]\n"
+    "                    [--y ENC|CAI|Fop|Chi_L] [--allow-incomplete] OUTPUT.kstl\n"
     "\n"
-    "Draws the genes of a KESTREL output file as one SVG figure: a scatter of the y index\n"
-    "against the x index, forward- and reverse-strand genes in two colours, the curve\n"
-    "expected under mutation pressure alone when y is ENC, and a histogram of the y\n"
-    "index beside it. Genes with a placeholder in either column are left out and counted\n"
-    "in a note on the figure. x defaults to GC3_6 when the file has it, else GC3; y to ENC.\n"
+    "Draws the genes of a KESTREL output file as one SVG figure: a scatter of one point\n"
+    "per gene, forward- and reverse-strand genes in two colours, and a histogram of the\n"
+    "y values beside it. Genes without a value on either axis are left out and counted\n"
+    "in a note on the figure; a file where no gene has both is an error.\n"
+    "\n"
+    "--figure enc (the default): the y index against the x index, with the curve\n"
+    "expected under mutation pressure alone when y is ENC. x defaults to GC3_6 when the\n"
+    "file has it, else GC3; y to ENC.\n"
+    "--figure neutrality: GC12, the mean GC of first and second positions, against GC3,\n"
+    "with the least-squares line (its slope and R2 printed) and the diagonal of complete\n"
+    "neutrality.\n"
+    "--figure pr2: G3/(G3+C3) against A3/(A3+T3) at fourfold-degenerate third positions\n"
+    "(from the codon counts, or the A3_6 ... C3_6 columns), with the centre lines at 0.5.\n"
+    "\n"
+    "--figure and -o may be given several times, paired in order, to draw several\n"
+    "figures of one file in one run.\n"
+    "\n"
+    "--genome-means (with --figure neutrality and -o) takes several output files, and\n"
+    "those named one a line in --list FILE, and draws one point per file: the means of\n"
+    "its genes' GC12 and GC3.\n"
+    "\n"
     "The figure goes to FILE.svg, or beside the input with .kstl replaced by .svg; - for\n"
     "OUTPUT.kstl reads standard input (the figure then goes to standard output without\n"
     "-o). A regular file is written only when complete; a FIFO, device or /dev/stdout is\n"
@@ -32,13 +49,19 @@ constexpr std::string_view Usage =
     "drawn, with a warning).\n"
     "\n"
     "Exit status 0 on success, 1 when the file cannot be read, is not a regular file, not\n"
-    "a complete KESTREL analysis output file or lacks a requested column, 2 for a wrong\n"
-    "command line (an output file that is also the input is one). --version prints the\n"
-    "version.\n";
+    "a complete KESTREL analysis output file, lacks a requested column or has nothing to\n"
+    "draw, 2 for a wrong command line (an output file that is also the input is one).\n"
+    "--version prints the version.\n";
 
 const ToolDescription Tool{"kestrel-plot",
                     Usage,
-                    {{"-o", {}, true}, {"--x", {}, true}, {"--y", {}, true}, {"--allow-incomplete"}}};
+                    {{"-o", {}, true},
+                     {"--figure", {}, true},
+                     {"--x", {}, true},
+                     {"--y", {}, true},
+                     {"--allow-incomplete"},
+                     {"--genome-means"},
+                     {"--list", {}, true, "a file name"}}};
 
 constexpr std::array<const char*, 2> XLabels = {"GC3", "GC3_6"};
 constexpr std::array<const char*, 4> YLabels = {"ENC", "CAI", "Fop", "Chi_L"};
@@ -54,6 +77,26 @@ constexpr double HistWidth = 200;
 constexpr int HistBins = 20;
 constexpr const char* ForwardColour = "#1f6fb4";
 constexpr const char* ReverseColour = "#d4572a";
+// Points are drawn see-through, so that the dense core of a genome shows its density.
+constexpr const char* PointOpacity = "0.35";
+
+// What an axis shows, for its title.
+std::string axisTitle(const std::string& label) {
+    static const std::array<std::pair<const char*, const char*>, 9> titles = {{
+        {"GC3", "GC3: GC at third codon positions"},
+        {"GC3_6", "GC3 at fourfold-degenerate sites (GC3_6)"},
+        {"ENC", "ENC: effective number of codons"},
+        {"CAI", "CAI: codon adaptation index"},
+        {"Fop", "Fop: frequency of optimal codons"},
+        {"Chi_L", "Chi\u00b2/L: codon bias per codon"},
+        {"GC12", "GC12: mean GC at first and second codon positions"},
+        {"A3/(A3+T3)", "A3/(A3+T3) at fourfold-degenerate sites"},
+        {"G3/(G3+C3)", "G3/(G3+C3) at fourfold-degenerate sites"},
+    }};
+    for (const auto& [label_, title] : titles)
+        if (label == label_) return title;
+    return label;
+}
 
 struct Range {
     double low;
@@ -122,8 +165,9 @@ public:
         text_ += "<rect x=\"" + number(x) + "\" y=\"" + number(y) + "\" width=\"" + number(w) + "\" height=\"" +
                  number(h) + "\" fill=\"" + fill + "\"/>\n";
     }
-    void circle(double x, double y, const char* fill) {
-        text_ += "<circle cx=\"" + number(x) + "\" cy=\"" + number(y) + "\" r=\"2.6\" fill=\"" + fill + "\"/>\n";
+    void circle(double x, double y, const char* fill, const char* opacity = "1") {
+        text_ += "<circle cx=\"" + number(x) + "\" cy=\"" + number(y) + "\" r=\"2.6\" fill=\"" + fill +
+                 "\" fill-opacity=\"" + opacity + "\"/>\n";
     }
     void raw(const std::string& text) { text_ += text; }
     const std::string& text() const { return text_; }
@@ -162,8 +206,8 @@ void drawAxes(Svg& svg, const Scale& sx, const Scale& sy, const std::string& xLa
     }
     svg.line(PlotLeft, bottom, PlotLeft + PlotWidth, bottom, axis);
     svg.line(PlotLeft, PlotTop, PlotLeft, bottom, axis);
-    svg.label(PlotLeft + PlotWidth / 2, bottom + 45, xLabel, "middle");
-    svg.label(25, PlotTop + PlotHeight / 2, yLabel, "middle",
+    svg.label(PlotLeft + PlotWidth / 2, bottom + 45, axisTitle(xLabel), "middle");
+    svg.label(25, PlotTop + PlotHeight / 2, axisTitle(yLabel), "middle",
               (" transform=\"rotate(-90 25 " + number(PlotTop + PlotHeight / 2) + ")\"").c_str());
 }
 
@@ -198,21 +242,53 @@ void drawHistogram(Svg& svg, const PlotData& data, const Scale& sy) {
     svg.line(HistLeft, bottom, HistLeft + HistWidth, bottom, axis);
     svg.label(HistLeft, bottom + 20, "0", "middle");
     svg.label(HistLeft + HistWidth, bottom + 20, std::to_string(most), "middle");
-    svg.label(HistLeft + HistWidth / 2, bottom + 45, "genes per bin of " + data.yLabel, "middle");
+    svg.label(HistLeft + HistWidth / 2, bottom + 45,
+              (data.genomeMeans ? "genomes" : "genes") + std::string(" per bin of ") + data.yLabel, "middle");
 }
 
-void drawLegend(Svg& svg, bool withCurve) {
+void drawLegend(Svg& svg, bool withCurve, const std::string& xLabel, bool genomeMeans) {
     double x = PlotLeft;
     const double y = 58;
     for (const auto& [name, colour] : {std::pair{"Forward strand", ForwardColour}, {"Reverse strand", ReverseColour}}) {
         svg.circle(x + 5, y - 4, colour);
-        svg.label(x + 14, y, name, "start");
+        svg.label(x + 14, y, genomeMeans ? "Genome mean" : name, "start");
         x += 130;
+        if (genomeMeans) break;
     }
     if (withCurve) {
         svg.line(x, y - 4, x + 24, y - 4, "stroke:#000;stroke-width:1.5");
-        svg.label(x + 30, y, "expected ENC = 2 + s + 29/(s\u00b2 + (1 \u2212 s)\u00b2)", "start");
+        svg.label(x + 30, y, "expected ENC = 2 + s + 29/(s\u00b2 + (1 \u2212 s)\u00b2), s = " + xLabel, "start");
     }
+}
+
+// The diagonal of complete neutrality (GC12 = GC3) and the least-squares line, with its
+// slope and R2 in the legend's row.
+void drawNeutralityLines(Svg& svg, const PlotData& data, const Scale& sx, const Scale& sy) {
+    const double low = std::max(sx.range.low, sy.range.low), high = std::min(sx.range.high, sy.range.high);
+    const char* dashed = "stroke:#555;stroke-width:1.2;stroke-dasharray:5,4";
+    svg.line(sx(low), sy(low), sx(high), sy(high), dashed);
+    double x = PlotLeft + 260;
+    const double y = 58;
+    svg.line(x, y - 4, x + 24, y - 4, dashed);
+    svg.label(x + 30, y, "GC12 = GC3 (neutrality)", "start");
+    const auto line = leastSquares(data.points);
+    if (!line) return;
+    double xLow = data.points.front().x, xHigh = xLow;
+    for (const auto& p : data.points) xLow = std::min(xLow, p.x), xHigh = std::max(xHigh, p.x);
+    const char* solid = "stroke:#000;stroke-width:1.8";
+    svg.line(sx(xLow), sy(line->intercept + line->slope * xLow), sx(xHigh), sy(line->intercept + line->slope * xHigh),
+             solid);
+    x += 200;
+    svg.line(x, y - 4, x + 24, y - 4, solid);
+    char text[160];
+    std::snprintf(text, sizeof text, "least squares: slope %.3f, R\u00b2 = %.3f", line->slope, line->r2);
+    svg.label(x + 30, y, text, "start");
+}
+
+void drawCentreLines(Svg& svg, const Scale& sx, const Scale& sy) {
+    const char* centre = "stroke:#555;stroke-width:1.2;stroke-dasharray:5,4";
+    svg.line(sx(0.5), sy(sy.range.low), sx(0.5), sy(sy.range.high), centre);
+    svg.line(sx(sx.range.low), sy(0.5), sx(sx.range.high), sy(0.5), centre);
 }
 
 std::string defaultOutputName(const std::string& input) {
@@ -272,34 +348,89 @@ std::string renderSvg(const PlotData& data, const std::string& inputName) {
             "\" viewBox=\"0 0 " + number(Width) + " " + number(Height) +
             "\" font-family=\"sans-serif\" font-size=\"13\">\n");
     svg.rect(0, 0, Width, Height, "#f7f7f7");
-    svg.label(Width / 2, 28, inputName + ": " + std::to_string(data.genes) + " genes", "middle",
+    const std::string unit = data.genomeMeans ? " genomes" : " genes";
+    svg.label(Width / 2, 28, inputName + ": " + std::to_string(data.points.size()) + unit, "middle",
               " font-size=\"17\" font-weight=\"bold\"");
-    drawLegend(svg, data.yLabel == "ENC");
+    const bool curve = data.figure == Figure::Enc && data.yLabel == "ENC";
+    drawLegend(svg, curve, data.xLabel, data.genomeMeans);
     drawAxes(svg, sx, sy, data.xLabel, data.yLabel);
-    if (data.yLabel == "ENC") drawCurve(svg, sx, sy);
-    for (const auto& p : data.points) svg.circle(sx(p.x), sy(p.y), p.reverse ? ReverseColour : ForwardColour);
+    if (curve) drawCurve(svg, sx, sy);
+    if (data.figure == Figure::Pr2) drawCentreLines(svg, sx, sy);
+    for (const auto& p : data.points)
+        svg.circle(sx(p.x), sy(p.y), p.reverse ? ReverseColour : ForwardColour, data.genomeMeans ? "0.8" : PointOpacity);
+    if (data.figure == Figure::Neutrality) drawNeutralityLines(svg, data, sx, sy);
     drawHistogram(svg, data, sy);
-    svg.label(PlotLeft, Height - 14,
-              std::to_string(data.leftOut) + " of " + std::to_string(data.genes) + " genes left out: no value for " +
-                  data.xLabel + " or " + data.yLabel,
-              "start");
+    if (data.leftOut > 0)
+        svg.label(PlotLeft, Height - 14,
+                  std::to_string(data.leftOut) + " of " + std::to_string(data.genes) + unit +
+                      " left out: no value for " + data.xLabel + " or " + data.yLabel,
+                  "start");
     svg.raw("</svg>\n");
     return svg.text();
 }
 
 namespace {
 
-struct PlotArguments {
+struct FigureRequest {
+    Figure figure = Figure::Enc;
     std::string outputPath;
+};
+
+struct PlotArguments {
+    Figure figure = Figure::Enc;
+    std::string outputPath;
+    std::vector<FigureRequest> several;  // --figure and -o given more than once, paired in order
     std::optional<std::string> xLabel;
     std::string yLabel = "ENC";
     std::string input;
+    std::vector<std::string> genomes;  // --genome-means: every file
     bool allowIncomplete = false;
 };
+
+PlotArguments genomeMeansArguments(const CommandLine& line, PlotArguments& parsed) {
+    if (parsed.figure != Figure::Neutrality) throw UsageError("--genome-means goes with --figure neutrality");
+    if (parsed.outputPath.empty() || parsed.outputPath == "-") throw UsageError("--genome-means needs -o FILE.svg");
+    parsed.genomes = line.operands;
+    if (const auto list = line.value("--list")) readFileList(*list, parsed.genomes);
+    if (parsed.genomes.empty()) throw UsageError("no output file named");
+    std::vector<std::string> inputs = parsed.genomes;
+    if (const auto list = line.value("--list")) inputs.push_back(*list);
+    if (auto input = inputWrittenOver(parsed.outputPath, inputs))
+        throw ToolFailure(ExitUsage, "the figure " + parsed.outputPath + " would be written over the input " + *input);
+    return parsed;
+}
+
+Figure figureNamed(const std::string& name) {
+    if (name == "enc") return Figure::Enc;
+    if (name == "neutrality") return Figure::Neutrality;
+    if (name == "pr2") return Figure::Pr2;
+    throw UsageError("--figure takes enc, neutrality or pr2, not " + name);
+}
+
+// Several figures of one file in one run: each --figure with the -o in the same place.
+void severalFigures(const CommandLine& line, PlotArguments& parsed) {
+    const std::vector<std::string> figures = line.values("--figure");
+    const std::vector<std::string> outputs = line.values("-o");
+    if (outputs.size() != figures.size()) throw UsageError("give one -o for each --figure");
+    if (line.has("--genome-means")) throw UsageError("--genome-means draws one figure");
+    for (std::size_t i = 0; i < figures.size(); ++i) {
+        if (outputs[i].empty() || outputs[i] == "-") throw UsageError("several figures need a file name each");
+        for (std::size_t j = 0; j < i; ++j)
+            if (outputs[j] == outputs[i]) throw UsageError("two figures named " + outputs[i]);
+        parsed.several.push_back({figureNamed(figures[i]), outputs[i]});
+    }
+}
 
 PlotArguments plotArguments(const CommandLine& line) {
     PlotArguments parsed;
     parsed.outputPath = line.value("-o").value_or("");
+    if (const auto figure = line.value("--figure")) parsed.figure = figureNamed(*figure);
+    if (line.values("--figure").size() > 1) severalFigures(line, parsed);
+    const bool encDrawn = parsed.figure == Figure::Enc ||
+                          std::any_of(parsed.several.begin(), parsed.several.end(),
+                                      [](const FigureRequest& r) { return r.figure == Figure::Enc; });
+    if (!encDrawn && (line.value("--x") || line.value("--y")))
+        throw UsageError("--x and --y choose the axes of --figure enc only");
     if (const auto x = line.value("--x")) {
         if (!oneOf(*x, XLabels)) throw UsageError("--x takes GC3 or GC3_6, not " + *x);
         parsed.xLabel = x;
@@ -307,16 +438,51 @@ PlotArguments plotArguments(const CommandLine& line) {
     parsed.yLabel = line.value("--y").value_or("ENC");
     if (!oneOf(parsed.yLabel, YLabels)) throw UsageError("--y takes ENC, CAI, Fop or Chi_L, not " + parsed.yLabel);
     parsed.allowIncomplete = line.has("--allow-incomplete");
+    if (line.has("--genome-means")) return genomeMeansArguments(line, parsed);
+    if (line.value("--list")) throw UsageError("--list goes with --genome-means");
     if (line.operands.size() != 1) throw UsageError("name exactly one output file");
     parsed.input = line.operands.front();
     if (parsed.outputPath.empty()) parsed.outputPath = parsed.input == "-" ? "-" : defaultOutputName(parsed.input);
-    if (inputWrittenOver(parsed.outputPath, {parsed.input}))
-        throw ToolFailure(ExitUsage, "the figure " + parsed.outputPath + " would be written over the input " +
-                                         parsed.input);
+    if (parsed.several.empty()) parsed.several.push_back({parsed.figure, parsed.outputPath});
+    else if (parsed.input == "-") throw UsageError("several figures are drawn from a named file, not standard input");
+    for (const FigureRequest& request : parsed.several)
+        if (inputWrittenOver(request.outputPath, {parsed.input}))
+            throw ToolFailure(ExitUsage, "the figure " + request.outputPath + " would be written over the input " +
+                                             parsed.input);
     return parsed;
 }
 
+void writeFigure(const PlotArguments& parsed, const PlotData& data, const std::string& title, std::ostream& out) {
+    std::string error;
+    OutputFileWriter figure(parsed.outputPath, out);
+    if (!figure.open(error)) throw KstlError(error);
+    figure.stream() << renderSvg(data, title);
+    if (!figure.commit(error)) throw KstlError(error);
+}
+
+void checkComplete(KstlReader& reader, const PlotArguments& parsed, const std::string& name, std::ostream& err) {
+    if (reader.readSummary().complete) return;
+    if (!parsed.allowIncomplete) throw KstlError(cutShortText(name) + " (--allow-incomplete takes it)");
+    err << "kestrel-plot: warning: " << cutShortText(name) << '\n';
+}
+
+int drawGenomeMeans(const PlotArguments& parsed, std::ostream& out, std::ostream& err) {
+    PlotData means;
+    for (const std::string& path : parsed.genomes) {
+        InputFile file;
+        const std::string problem = openToolInput(file, path);
+        if (!problem.empty()) throw ToolFailure(ExitBadData, problem);
+        KstlReader reader(file, path);
+        addGenomeMean(means, collectNeutralityData(reader));
+        checkComplete(reader, parsed, path, err);
+    }
+    if (means.points.empty()) throw KstlError("no genome has a gene with values for GC3 and GC12: nothing to draw");
+    writeFigure(parsed, means, "genome means", out);
+    return ExitSuccess;
+}
+
 int drawFigure(const PlotArguments& parsed, std::istream& in, std::ostream& out, std::ostream& err) {
+    if (!parsed.genomes.empty()) return drawGenomeMeans(parsed, out, err);
     const bool fromStandardInput = parsed.input == "-";
     const std::string name = fromStandardInput ? "standard input" : parsed.input;
     InputFile file;
@@ -325,16 +491,26 @@ int drawFigure(const PlotArguments& parsed, std::istream& in, std::ostream& out,
         if (!problem.empty()) throw ToolFailure(ExitBadData, problem);
     }
     KstlReader reader(fromStandardInput ? in : file, name);
-    const PlotData data = collectPlotData(reader, parsed.xLabel, parsed.yLabel);
-    if (!reader.readSummary().complete) {
-        if (!parsed.allowIncomplete) throw KstlError(cutShortText(name) + " (--allow-incomplete takes it)");
-        err << "kestrel-plot: warning: " << cutShortText(name) << '\n';
+    const PlotData data = parsed.figure == Figure::Neutrality ? collectNeutralityData(reader)
+                          : parsed.figure == Figure::Pr2    ? collectPr2Data(reader)
+                                                            : collectPlotData(reader, parsed.xLabel, parsed.yLabel);
+    if (data.points.empty())
+        throw KstlError(name + ": no gene has a value for both " + data.xLabel + " and " + data.yLabel +
+                        ": nothing to draw");
+    checkComplete(reader, parsed, name, err);
+    writeFigure(parsed, data, baseName(name), out);
+    return ExitSuccess;
+}
+
+// Each figure asked for, the file read once for each.
+int drawFigures(const PlotArguments& parsed, std::istream& in, std::ostream& out, std::ostream& err) {
+    if (!parsed.genomes.empty()) return drawGenomeMeans(parsed, out, err);
+    for (const FigureRequest& request : parsed.several) {
+        PlotArguments one = parsed;
+        one.figure = request.figure;
+        one.outputPath = request.outputPath;
+        drawFigure(one, in, out, err);
     }
-    std::string error;
-    OutputFileWriter figure(parsed.outputPath, out);
-    if (!figure.open(error)) throw KstlError(error);
-    figure.stream() << renderSvg(data, baseName(name));
-    if (!figure.commit(error)) throw KstlError(error);
     return ExitSuccess;
 }
 
@@ -342,7 +518,7 @@ int drawFigure(const PlotArguments& parsed, std::istream& in, std::ostream& out,
 
 int runPlotTool(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err) {
     return runTool(Tool, args, out, err,
-                   [&](const CommandLine& line) { return drawFigure(plotArguments(line), in, out, err); });
+                   [&](const CommandLine& line) { return drawFigures(plotArguments(line), in, out, err); });
 }
 
 }  // namespace kestrel

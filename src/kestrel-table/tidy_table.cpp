@@ -4,6 +4,7 @@
 #include <array>
 #include <charconv>
 #include <condition_variable>
+#include <filesystem>
 #include <cstdio>
 #include <mutex>
 #include <optional>
@@ -15,6 +16,9 @@
 #include "formats/text_lines.hpp"
 #include "formats/regular_file.hpp"
 #include "formats/kstl_reader.hpp"
+#include "formats/reference_file.hpp"
+#include "formats/trna_census.hpp"
+#include "kestrel-table/gene_indices.hpp"
 #include "tools/command_line.hpp"
 #include "tools/output_file_writer.hpp"
 #include "tools/tool_input.hpp"
@@ -25,7 +29,8 @@ namespace {
 
 constexpr std::string_view Usage =
     "usage: kestrel-table [-o FILE.tsv] [--summary FILE.tsv] [-j THREADS] [--list FILE] [--allow-incomplete]\n"
-    "                     OUTPUT.kstl...\n"
+    "                     [--indices [--background flanks|genome] [--reference FILE.scu]] [--trna FILE.tsv]\n"
+    "                     [--trna-folder DIR] [--rscu FILE.tsv] OUTPUT.kstl...\n"
     "\n"
     "Writes the gene rows of KESTREL output files as one tab-separated table: a first\n"
     "column source (the output file's name as given), then every column under its\n"
@@ -38,6 +43,18 @@ constexpr std::string_view Usage =
     "GC3_6, CAI and Fop over the genes that have a value (NA where a file lacks the\n"
     "column), and the NCBI number of the genetic code the genes were read with.\n"
     "\n"
+    "--indices adds, per gene, Nc_Sun, ENCprime, MILC, SCUO, GC12, GC3_4fold and\n"
+    "A3_4fold, T3_4fold, G3_4fold, C3_4fold, computed from the gene's codon counts (the\n"
+    "file must have the codon usage columns) under the genetic code the file's header\n"
+    "names. ENCprime measures usage against the base composition of the gene's own\n"
+    "flanks, or of all noncoding bases of the file when the flanks hold fewer than 200\n"
+    "bases or with --background genome. MILC measures it against the file's cumulative\n"
+    "codon usage, or the counts of --reference FILE.scu. --trna FILE.tsv (a tRNA census\n"
+    "from kestrel-lookup --trna) adds tAI; with --trna-folder DIR each output file\n"
+    "NAME.kstl takes the census DIR/NAME.tsv (tAI is NA for a file without one).\n"
+    "--rscu FILE.tsv writes each gene's RSCU in long form: source, gene, codon, amino\n"
+    "acid, count, RSCU. A value that cannot be computed is NA.\n"
+    "\n"
     "-j THREADS reads that many files at a time (default 1); the table is the same.\n"
     "--list FILE names further output files, one per line (for more files than a\n"
     "command line holds); they follow the files named on the command line.\n"
@@ -48,10 +65,10 @@ constexpr std::string_view Usage =
     "included and excluded counts are NA.\n"
     "\n"
     "Exit status 0 on success, 1 when a file cannot be read, is not a regular file or\n"
-    "not a complete KESTREL analysis output file, 2 for a wrong command line (an output\n"
-    "file that is also an input is one). A named regular file is written only when\n"
-    "complete; a FIFO, device or /dev/stdout is written in place. --version prints the\n"
-    "version.\n";
+    "not a complete KESTREL analysis output file, or lacks the codon counts that\n"
+    "--indices, --trna or --rscu need; 2 for a wrong command line (an output file that\n"
+    "is also an input is one). A named regular file is written only when complete; a\n"
+    "FIFO, device or /dev/stdout is written in place. --version prints the version.\n";
 
 const ToolDescription Tool{"kestrel-table",
                     Usage,
@@ -59,18 +76,24 @@ const ToolDescription Tool{"kestrel-table",
                      {"--summary", {}, true, "a file name"},
                      {"--list", {}, true, "a file name"},
                      {"-j", "--threads", true, "a number of threads"},
-                     {"--allow-incomplete"}}};
+                     {"--allow-incomplete"},
+                     {"--indices"},
+                     {"--background", {}, true, "flanks or genome"},
+                     {"--reference", {}, true, "a file name"},
+                     {"--trna", {}, true, "a file name"},
+                     {"--trna-folder", {}, true, "a folder name"},
+                     {"--rscu", {}, true, "a file name"}}};
 
 constexpr std::array<const char*, 5> MedianColumns = {"ENC", "GC3", "GC3_6", "CAI", "Fop"};
 
 constexpr unsigned MaxThreads = 256;
 
-// A line of a --list file is a file name: at most the longest path the system takes.
-constexpr std::size_t MaxListLineLength = 4096;
-
 struct TableArguments {
     std::string tablePath;
     std::string summaryPath;
+    std::string rscuPath;
+    IndexSettings indexSettings;
+    std::vector<std::string> dataFiles;  // the --reference and --trna files
     unsigned threads = 1;
     bool allowIncomplete = false;
     std::vector<std::string> lists;
@@ -111,21 +134,29 @@ struct FileSummary {
 
 class TableWriter {
 public:
-    explicit TableWriter(std::vector<std::string> labels) : labels_(std::move(labels)) {}
+    TableWriter(std::vector<std::string> labels, const IndexSettings& settings)
+        : labels_(std::move(labels)), settings_(settings) {}
 
     void writeHeader(std::ostream& out) const {
         out << "source";
         for (const auto& label : labels_) out << '\t' << label;
+        for (const auto& label : indexLabels(settings_)) out << '\t' << label;
         out << '\n';
     }
 
-    // Appends one file's rows to out; the reader is positioned just after its column-header line.
-    FileSummary writeRows(KstlReader& reader, std::string& out) {
+    // Appends one file's rows to out, and their RSCU lines to rscu when asked for; the
+    // reader is positioned just after its column-header line.
+    FileSummary writeRows(KstlReader& reader, std::string& out, std::string& rscu, const FileTotals& totals) {
         std::vector<std::optional<std::size_t>> fileColumn(labels_.size());
         for (std::size_t i = 0; i < labels_.size(); ++i) fileColumn[i] = reader.columnIndex(labels_[i]);
         std::array<std::optional<std::size_t>, MedianColumns.size()> medianColumn;
         for (std::size_t m = 0; m < MedianColumns.size(); ++m) medianColumn[m] = reader.columnIndex(MedianColumns[m]);
         for (auto& values : medianValues_) values.clear();
+        std::optional<GeneIndexColumns> indices;
+        if (settings_.needsCodonCounts()) {
+            indices.emplace(settings_, reader);
+            indices->useTotals(totals);
+        }
 
         std::string source;
         appendField(source, reader.name());
@@ -144,7 +175,9 @@ public:
                     out += "NA";
                 }
             }
+            if (indices) indices->appendCells(cells_, out);
             out += '\n';
+            if (indices && settings_.rscu) indices->appendRscu(cells_, source, rscu);
             for (std::size_t m = 0; m < MedianColumns.size(); ++m) {
                 if (!medianColumn[m]) continue;
                 if (auto value = numericValue(cells_[*medianColumn[m]])) medianValues_[m].push_back(*value);
@@ -163,6 +196,7 @@ public:
 
 private:
     std::vector<std::string> labels_;
+    const IndexSettings& settings_;
     std::vector<KstlCell> cells_;
     std::array<std::vector<double>, MedianColumns.size()> medianValues_;
 };
@@ -180,34 +214,21 @@ void writeSummaryTable(const std::vector<FileSummary>& files, std::ostream& out)
     }
 }
 
-// Appends the file names of a list, one a line.
-void readList(const std::string& list, std::vector<std::string>& inputs) {
-    InputFile in;
-    const std::string problem = openToolInput(in, list);
-    if (!problem.empty()) throw ToolFailure(ExitBadData, problem);
-    std::string name;
-    for (std::size_t number = 1;; ++number) {
-        const LineRead read = readLine(in, name, MaxListLineLength);
-        if (read == LineRead::End) break;
-        if (read == LineRead::Cut)
-            throw ToolFailure(ExitBadData, list + ", line " + std::to_string(number) + ": longer than " +
-                                               std::to_string(MaxListLineLength) + " characters, not a file name");
-        if (!name.empty()) inputs.push_back(name);
-    }
-    if (in.bad()) throw ToolFailure(ExitBadData, list + ": reading failed");
-}
-
 // An output file may be neither an input nor the other output.
 void checkOutputs(const TableArguments& parsed) {
     std::vector<std::string> inputs = parsed.inputs;
     inputs.insert(inputs.end(), parsed.lists.begin(), parsed.lists.end());
-    for (const std::string* output : {&parsed.tablePath, &parsed.summaryPath})
+    inputs.insert(inputs.end(), parsed.dataFiles.begin(), parsed.dataFiles.end());
+    for (const std::string* output : {&parsed.tablePath, &parsed.summaryPath, &parsed.rscuPath})
         if (auto input = inputWrittenOver(*output, inputs))
             throw ToolFailure(ExitUsage, "the output file " + *output + " is the input file " + *input);
     const auto named = [](const std::string& path) { return !path.empty() && path != "-"; };
-    if (named(parsed.summaryPath) && named(parsed.tablePath) &&
-        (parsed.summaryPath == parsed.tablePath || inputWrittenOver(parsed.summaryPath, {parsed.tablePath})))
-        throw ToolFailure(ExitUsage, "-o and --summary name the same file");
+    const auto same = [&](const std::string& a, const std::string& b) {
+        return named(a) && named(b) && (a == b || inputWrittenOver(a, {b}));
+    };
+    if (same(parsed.summaryPath, parsed.tablePath) || same(parsed.rscuPath, parsed.tablePath) ||
+        same(parsed.rscuPath, parsed.summaryPath))
+        throw ToolFailure(ExitUsage, "-o, --summary and --rscu name the same file");
 }
 
 unsigned threadCount(const std::string& value) {
@@ -219,6 +240,42 @@ unsigned threadCount(const std::string& value) {
     return threads;
 }
 
+void openData(InputFile& in, const std::string& path) {
+    const std::string problem = openToolInput(in, path);
+    if (!problem.empty()) throw ToolFailure(ExitBadData, problem);
+}
+
+IndexSettings indexSettings(const CommandLine& line, std::string& rscuPath) {
+    IndexSettings settings;
+    settings.indices = line.has("--indices");
+    const auto background = line.value("--background");
+    if ((background || line.value("--reference")) && !settings.indices)
+        throw UsageError("--background and --reference go with --indices");
+    if (background && *background != "genome" && *background != "flanks")
+        throw UsageError("--background takes flanks or genome, not " + *background);
+    settings.genomeBackground = background == "genome";
+    if (const auto path = line.value("--reference")) {
+        InputFile in;
+        openData(in, *path);
+        std::array<std::int32_t, 64> counts{};
+        if (!readReferenceEntries(in, counts)) throw ToolFailure(ExitBadData, *path + ": not a codon-count (.scu) file");
+        settings.reference.emplace();
+        for (int c = 0; c < 64; ++c) (*settings.reference)[c] = counts[c];
+    }
+    if (const auto path = line.value("--trna")) {
+        InputFile in;
+        openData(in, *path);
+        settings.census.emplace();
+        const std::string problem = readTrnaCensus(in, *settings.census);
+        if (!problem.empty()) throw ToolFailure(ExitBadData, *path + ", " + problem);
+    }
+    settings.censusFolder = line.value("--trna-folder").value_or("");
+    if (settings.census && !settings.censusFolder.empty()) throw UsageError("give --trna or --trna-folder, not both");
+    rscuPath = line.value("--rscu").value_or("");
+    settings.rscu = !rscuPath.empty();
+    return settings;
+}
+
 TableArguments tableArguments(const CommandLine& line) {
     TableArguments parsed;
     parsed.tablePath = line.value("-o").value_or("");
@@ -227,7 +284,10 @@ TableArguments tableArguments(const CommandLine& line) {
     parsed.allowIncomplete = line.has("--allow-incomplete");
     parsed.lists = line.values("--list");
     parsed.inputs = line.operands;
-    for (const auto& list : parsed.lists) readList(list, parsed.inputs);
+    parsed.indexSettings = indexSettings(line, parsed.rscuPath);
+    for (const char* option : {"--reference", "--trna"})
+        if (const auto path = line.value(option)) parsed.dataFiles.push_back(*path);
+    for (const auto& list : parsed.lists) readFileList(list, parsed.inputs);
     if (parsed.inputs.empty()) throw UsageError("no output file named");
     checkOutputs(parsed);
     return parsed;
@@ -242,18 +302,54 @@ void openInput(InputFile& in, const std::string& path) {
 // or why the file could not be read.
 struct FileRows {
     std::string rows;
+    std::string rscu;
     FileSummary summary;
     std::string error;
     std::string warning;
 };
 
-FileRows tabulateFile(const std::string& path, TableWriter& writer, bool allowIncomplete) {
+// The first of two readings of a file: its whole noncoding composition and its cumulative
+// codon counts.
+FileTotals readTotals(const std::string& path, const IndexSettings& settings) {
+    FileTotals totals;
+    InputFile in;
+    openInput(in, path);
+    KstlReader reader(in, path);
+    const GeneIndexColumns columns(settings, reader);
+    std::vector<KstlCell> cells;
+    while (reader.nextRow(cells)) columns.addNoncoding(cells, totals);
+    totals.cumulativeCodons = reader.readSummary().cumulativeCodons;
+    if (in.bad()) throw KstlError(path + ": reading failed");
+    return totals;
+}
+
+// The census of NAME.kstl in the census folder, NAME.tsv; none when there is no such file.
+std::optional<TrnaCensus> folderCensus(const std::string& path, const std::string& folder) {
+    std::string name = std::filesystem::path(path).filename().string();
+    if (name.ends_with(".kstl")) name.resize(name.size() - 5);
+    const std::string census = folder + "/" + name + ".tsv";
+    std::error_code ignored;
+    if (!std::filesystem::exists(census, ignored)) return std::nullopt;
+    InputFile in;
+    openInput(in, census);
+    TrnaCensus read;
+    const std::string problem = readTrnaCensus(in, read);
+    if (!problem.empty()) throw KstlError(census + ", " + problem);
+    return read;
+}
+
+FileRows tabulateFile(const std::string& path, TableWriter& writer, const TableArguments& parsed) {
+    const bool allowIncomplete = parsed.allowIncomplete;
     FileRows result;
     try {
+        FileTotals totals =
+            parsed.indexSettings.needsFirstPass() ? readTotals(path, parsed.indexSettings) : FileTotals{};
+        if (!parsed.indexSettings.censusFolder.empty())
+            totals.census = folderCensus(path, parsed.indexSettings.censusFolder);
         InputFile in;
         openInput(in, path);
         KstlReader reader(in, path);
-        result.summary = writer.writeRows(reader, result.rows);
+        result.summary = writer.writeRows(reader, result.rows, result.rscu, totals);
         if (in.bad()) throw KstlError(path + ": reading failed");
         if (!result.summary.counts.complete) {
             if (!allowIncomplete) throw KstlError(cutShortText(path) + " (--allow-incomplete takes it)");
@@ -262,6 +358,7 @@ FileRows tabulateFile(const std::string& path, TableWriter& writer, bool allowIn
         }
     } catch (const std::exception& e) {
         result.rows.clear();
+        result.rscu.clear();
         result.error = e.what();
     }
     return result;
@@ -304,7 +401,7 @@ public:
 
 private:
     void work() {
-        TableWriter writer(labels_);
+        TableWriter writer(labels_, parsed_.indexSettings);
         const std::vector<std::string>& paths = parsed_.inputs;
         while (true) {
             std::size_t index = 0;
@@ -314,7 +411,7 @@ private:
                 if (stop_ || next_ >= paths.size()) return;
                 index = next_++;
             }
-            FileRows rows = tabulateFile(paths[index], writer, parsed_.allowIncomplete);
+            FileRows rows = tabulateFile(paths[index], writer, parsed_);
             {
                 const std::lock_guard lock(mutex_);
                 done_[index] = std::move(rows);
@@ -340,9 +437,9 @@ private:
 template <typename Write>
 void tabulateInOrder(const TableArguments& parsed, const std::vector<std::string>& labels, Write write) {
     if (parsed.threads <= 1 || parsed.inputs.size() <= 1) {
-        TableWriter writer(labels);
+        TableWriter writer(labels, parsed.indexSettings);
         for (const auto& path : parsed.inputs) {
-            FileRows rows = tabulateFile(path, writer, parsed.allowIncomplete);
+            FileRows rows = tabulateFile(path, writer, parsed);
             write(rows);
         }
         return;
@@ -373,15 +470,23 @@ int writeTables(const TableArguments& parsed, std::ostream& out, std::ostream& e
     std::string error;
     OutputFileWriter table(parsed.tablePath, out);
     if (!table.open(error)) throw KstlError(error);
-    TableWriter(labels).writeHeader(table.stream());
+    TableWriter(labels, parsed.indexSettings).writeHeader(table.stream());
+    std::optional<OutputFileWriter> rscu;
+    if (parsed.indexSettings.rscu) {
+        rscu.emplace(parsed.rscuPath, out);
+        if (!rscu->open(error)) throw KstlError(error);
+        rscu->stream() << RscuHeader;
+    }
     std::vector<FileSummary> summaries;
     tabulateInOrder(parsed, labels, [&](FileRows& rows) {
         if (!rows.error.empty()) throw KstlError(rows.error);
         if (!rows.warning.empty()) err << "kestrel-table: " << rows.warning << '\n';
         table.stream().write(rows.rows.data(), static_cast<std::streamsize>(rows.rows.size()));
+        if (rscu) rscu->stream().write(rows.rscu.data(), static_cast<std::streamsize>(rows.rscu.size()));
         summaries.push_back(std::move(rows.summary));
     });
     if (!table.commit(error)) throw KstlError(error);
+    if (rscu && !rscu->commit(error)) throw KstlError(error);
     if (!parsed.summaryPath.empty()) {
         OutputFileWriter summary(parsed.summaryPath, out);
         if (!summary.open(error)) throw KstlError(error);

@@ -48,7 +48,7 @@ void writeRunSummary(std::ostream& file, const CumulativeCounts& cumulative, con
         for (const int c : code.families[a]) writeCodonLine(file, c, cumulative.cumCodonCount[c], total);
     }
 
-    file << "START";
+    file << kstl::StartTallyLine;
     endLine(file);
     for (const int c : code.talliedStarts) writeCodonLine(file, c, cumulative.startTally[c], cumulative.genesIncluded);
     file << "STOP";

@@ -3,6 +3,9 @@
 #include <cerrno>
 #include <cstring>
 
+#include "formats/text_lines.hpp"
+#include "tools/command_line.hpp"
+
 namespace kestrel {
 
 namespace {
@@ -36,6 +39,29 @@ std::string openToolInput(TextInput& file, const std::string& path) {
         case TextOpenStatus::CannotOpen: break;
     }
     return cannotOpen(path);
+}
+
+namespace {
+
+// A line of a list is a file name: at most the longest path the system takes.
+constexpr std::size_t MaxListLineLength = 4096;
+
+}  // namespace
+
+void readFileList(const std::string& list, std::vector<std::string>& inputs) {
+    InputFile in;
+    const std::string problem = openToolInput(in, list);
+    if (!problem.empty()) throw ToolFailure(ExitBadData, problem);
+    std::string name;
+    for (std::size_t number = 1;; ++number) {
+        const LineRead read = readLine(in, name, MaxListLineLength);
+        if (read == LineRead::End) break;
+        if (read == LineRead::Cut)
+            throw ToolFailure(ExitBadData, list + ", line " + std::to_string(number) + ": longer than " +
+                                               std::to_string(MaxListLineLength) + " characters, not a file name");
+        if (!name.empty()) inputs.push_back(name);
+    }
+    if (in.bad()) throw ToolFailure(ExitBadData, list + ": reading failed");
 }
 
 }  // namespace kestrel

@@ -26,6 +26,8 @@ for input in pipe pipe-link /dev/zero /dev/urandom .; do
   expect 1 "table-in-${input//\//_}" "$bin/kestrel-table" "$input"
   expect 1 "plot-in-${input//\//_}" "$bin/kestrel-plot" -o x.svg "$input"
 done
+expect 1 table-trna-pipe "$bin/kestrel-table" --indices --trna pipe a.kstl
+expect 1 table-reference-pipe "$bin/kestrel-table" --indices --reference pipe a.kstl
 grep -q "pipe: not a regular file" lookup-in-pipe.err || bad "lookup: $(cat lookup-in-pipe.err)"
 # "-" is standard input for the tool that reads one file.
 expect 0 plot-stdin "$bin/kestrel-plot" - < a.kstl
@@ -42,6 +44,9 @@ expect 2 lookup-self-link "$bin/kestrel-lookup" -o g-link.gb g.gb
 expect 2 table-self "$bin/kestrel-table" -o a.kstl a.kstl
 expect 2 table-summary-self "$bin/kestrel-table" --summary ./a.kstl a.kstl
 expect 2 plot-self "$bin/kestrel-plot" -o a.kstl a.kstl
+expect 2 table-rscu-self "$bin/kestrel-table" --rscu ./a.kstl a.kstl
+expect 2 lookup-trna-self "$bin/kestrel-lookup" --trna g-link.gb g.gb
+expect 2 plot-means-self "$bin/kestrel-plot" --figure neutrality --genome-means -o a.kstl a.kstl
 same g.gb g.before && same a.kstl a.before
 
 # --- A device, a FIFO and standard output are written in place, never replaced.

@@ -1,4 +1,5 @@
 #include "kestrel-lookup/lookup_builder.hpp"
+#include "kestrel-lookup/trna_features.hpp"
 
 #include <gtest/gtest.h>
 
@@ -195,6 +196,28 @@ TEST(LookupBuilder, NamesTheAnalysisWouldMisread) {
         EXPECT_FALSE(fileNameProblem(file).has_value()) << file;
     for (const char* file : {"a#CDS.gb", "a\tb.gb", "12345678901234567890123456789012345678901"})
         EXPECT_TRUE(fileNameProblem(file).has_value()) << file;
+}
+
+// The census reads /anticodon first, else /product and the parentheses of /note, whose
+// value may run over two lines; pseudogenes and unreadable features are counted apart.
+TEST(TrnaCensus, AnticodonProductAndNoteAndSkips) {
+    const std::string text = record(
+        feature("tRNA", "complement(10..85)", "leuZ", "/anticodon=(pos:complement(40..42),aa:Leu,seq:caa)\n") +
+        feature("tRNA", "100..175", "ileX", "/product=\"tRNA-Ile\"\n/note=\"tRNA-Ile(CAU)\"\n") +
+        feature("tRNA", "200..275", "metY",
+                "/product=\"tRNA-initiator Met\"\n/note=\"first note\"\n/note=\"tRNA-initiator\nMet(cat)\"\n") +
+        feature("tRNA", "300..375", "fMet", "/anticodon=(pos:330..332,aa:fMet,seq:cat)\n") +
+        feature("tRNA", "400..475", "leuW", "/anticodon=(pos:430..432,aa:Leu,seq:caa)\n") +
+        feature("tRNA", "500..575", "ps", "/pseudo\n/anticodon=(pos:530..532,aa:Leu,seq:caa)\n") +
+        feature("tRNA", "600..675", "odd", "/product=\"tRNA-Xxx\"\n/note=\"no anticodon here (NN)\"\n"));
+    std::istringstream in(text);
+    TrnaTally tally;
+    readFeatureTable(in, FeatureTableDialect::GenBank, [&](AnnotatedRecord& r) { addTrnaFeatures(r, tally); });
+    std::ostringstream census;
+    writeTrnaCensus(census, censusOf(tally));
+    EXPECT_EQ(census.str(), "amino_acid\tanticodon\tgenes\nIle\tCAU\t1\nLeu\tCAA\t2\nMet\tCAU\t2\n");
+    EXPECT_EQ(tally.pseudo, 1);
+    EXPECT_EQ(tally.noAnticodon, 1);
 }
 
 }  // namespace

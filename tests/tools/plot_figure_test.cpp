@@ -21,9 +21,9 @@ std::string degeneracyFile() {
                               3);
 }
 
-// Two genes with Chi_L 0.250 and GC3 0.5000 and 0.7500.
+// Two genes with ENC 50.00, Chi_L 0.250 and GC3 0.5000 and 0.7500.
 std::string plainFile() {
-    return sample::outputFile(RunSettings{}, {{"g1", "s.gb", {std::nullopt, 0.25}}, {"g2", "s.gb", {std::nullopt, 0.25}, 3}}, 2);
+    return sample::outputFile(RunSettings{}, {{"g1", "s.gb", {50.0, 0.25}}, {"g2", "s.gb", {50.0, 0.25}, 3}}, 2);
 }
 
 PlotData collect(const std::string& text, const std::optional<std::string>& x, const std::string& y) {
@@ -80,6 +80,47 @@ TEST(PlotFigure, SvgHasPointsCurveTitleAndNote) {
     EXPECT_EQ(occurrences(svg, "<polyline"), 1u);
     EXPECT_EQ(occurrences(svg, "<circle"), 3u + 2u);  // three genes and the two legend marks
     EXPECT_EQ(occurrences(renderSvg(collect(degeneracyFile(), "GC3", "Chi_L"), "t"), "<polyline"), 0u);
+    // The title counts the genes drawn; a figure that leaves none out has no note.
+    const std::string plain = renderSvg(collect(degeneracyFile(), std::nullopt, "ENC"), "t");
+    EXPECT_NE(plain.find("t: 1 genes"), std::string::npos);
+    EXPECT_EQ(renderSvg(collect(plainFile(), std::nullopt, "Chi_L"), "t").find("left out"), std::string::npos);
+}
+
+TEST(PlotFigure, NeutralityLineAndParityRuleTwoPoints) {
+    // Mean (1.5, 0.5): Sxy = 1, Sxx = 5, Syy = 1: slope 0.2, intercept 0.2, R2 = 1/5.
+    const auto line = leastSquares({{0, 0}, {1, 1}, {2, 0}, {3, 1}});
+    ASSERT_TRUE(line);
+    EXPECT_DOUBLE_EQ(line->slope, 0.2);
+    EXPECT_DOUBLE_EQ(line->intercept, 0.2);
+    EXPECT_DOUBLE_EQ(line->r2, 0.2);
+    EXPECT_FALSE(leastSquares({{1, 0}, {1, 2}}));
+
+    // GCx codons: GC1 = GC2 = 1; AAG: both 0. Fourfold sites: GCA and GCG only (A and G).
+    RunSettings settings;
+    settings.codonUsageOutput = true;
+    const std::string file = sample::outputFile(settings, {{"g", "s.gb", {}, 1}, {"g", "s.gb", {}, 2, "AAG", true}}, 2);
+    std::istringstream in(file), again(file);
+    KstlReader first(in, "t"), second(again, "t");
+    const PlotData neutrality = collectNeutralityData(first);
+    ASSERT_EQ(neutrality.points.size(), 2u);
+    EXPECT_EQ(neutrality.points[0].y, 1.0);
+    EXPECT_EQ(neutrality.points[1].y, 0.0);
+    const PlotData pr2 = collectPr2Data(second);
+    ASSERT_EQ(pr2.points.size(), 1u);  // AAG has no fourfold site
+    EXPECT_EQ(pr2.leftOut, 1u);
+    EXPECT_EQ(pr2.points[0].x, 1.0);  // A3/(A3+T3) = 3/3
+    EXPECT_EQ(pr2.points[0].y, 1.0);  // G3/(G3+C3) = 1/1
+    PlotData means;
+    addGenomeMean(means, neutrality);  // GC3 (0.25 + 0.5)/2, GC12 (1 + 0)/2
+    addGenomeMean(means, PlotData{});
+    ASSERT_EQ(means.points.size(), 1u);
+    EXPECT_EQ(means.points[0].x, 0.375);
+    EXPECT_EQ(means.points[0].y, 0.5);
+    EXPECT_EQ(means.genes, 2u);
+    EXPECT_EQ(means.leftOut, 1u);
+    std::istringstream noCounts(plainFile());
+    KstlReader plain(noCounts, "t");
+    EXPECT_THROW(collectPr2Data(plain), KstlError);
 }
 
 class PlotTool : public InScratchFolder {};
@@ -98,6 +139,35 @@ TEST_F(PlotTool, WritesTheFigureOrFailsWithAClearMessage) {
     err.str("");
     EXPECT_EQ(runPlotTool({"--y", "GC3", "plot.kstl"}, in, out, err), 2);
     EXPECT_TRUE(err.str().starts_with("kestrel-plot: --y takes ENC, CAI, Fop or Chi_L, not GC3\nusage:")) << err.str();
+    err.str("");
+    EXPECT_EQ(runPlotTool({"--y", "CAI", "-o", "cai.svg", "plot.kstl"}, in, out, err), 1);
+    EXPECT_EQ(err.str(), "kestrel-plot: plot.kstl: no gene has a value for both GC3 and CAI: nothing to draw\n");
+    EXPECT_FALSE(std::filesystem::exists("cai.svg"));
+    EXPECT_EQ(runPlotTool({"--figure", "pr2", "--x", "GC3", "plot.kstl"}, in, out, err), 2);
+    ASSERT_EQ(runPlotTool({"--figure", "neutrality", "-o", "n.svg", "plot.kstl"}, in, out, err), 0) << err.str();
+    EXPECT_NE(readFile("n.svg").find("least squares: slope"), std::string::npos);
+}
+
+TEST_F(PlotTool, SeveralFiguresOfOneFilePairEachFigureWithItsOutput) {
+    writeFile("plot.kstl", plainFile());
+    std::istringstream in;
+    std::ostringstream out, err;
+    ASSERT_EQ(runPlotTool({"--figure", "neutrality", "-o", "a.svg", "--figure", "enc", "--x", "GC3", "-o", "b.svg",
+                           "plot.kstl"},
+                          in, out, err),
+              0)
+        << err.str();
+    EXPECT_NE(readFile("a.svg").find("least squares: slope"), std::string::npos);
+    EXPECT_EQ(readFile("b.svg").find("least squares: slope"), std::string::npos);
+    EXPECT_NE(readFile("b.svg").find("GC3"), std::string::npos);
+    for (const std::vector<std::string>& wrong :
+         {std::vector<std::string>{"--figure", "enc", "--figure", "pr2", "-o", "c.svg", "plot.kstl"},
+          {"--figure", "enc", "-o", "c.svg", "--figure", "pr2", "-o", "c.svg", "plot.kstl"},
+          {"--figure", "enc", "-o", "c.svg", "--figure", "pr2", "-o", "plot.kstl", "plot.kstl"},
+          {"--figure", "enc", "-o", "c.svg", "--figure", "pr2", "-o", "d.svg", "-"},
+          {"--figure", "neutrality", "-o", "c.svg", "--figure", "pr2", "-o", "d.svg", "--x", "GC3", "plot.kstl"}})
+        EXPECT_EQ(runPlotTool(wrong, in, out, err), 2) << wrong[5];
+    EXPECT_FALSE(std::filesystem::exists("c.svg"));
 }
 
 }  // namespace

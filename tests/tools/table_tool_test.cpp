@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <sstream>
 
+#include "formats/reference_file.hpp"
 #include "output_files.hpp"
 #include "test_support.hpp"
 
@@ -125,7 +126,7 @@ TEST_F(TableTool, BadCommandLinesAndFilesLeaveNothingBehind) {
         int status;
         std::string message;
     } cases[] = {
-        {{"-o", "same.tsv", "--summary", "same.tsv", "a.kstl"}, 2, "-o and --summary name the same file\n"},
+        {{"-o", "same.tsv", "--summary", "same.tsv", "a.kstl"}, 2, "-o, --summary and --rscu name the same file\n"},
         {{"-j", "0", "a.kstl"}, 2, "-j needs a number of threads from 1 to 256\n"},
         {{"-j", "2x", "a.kstl"}, 2, "-j needs a number of threads from 1 to 256\n"},
         {{}, 2, "no output file named\n"},
@@ -133,6 +134,9 @@ TEST_F(TableTool, BadCommandLinesAndFilesLeaveNothingBehind) {
         {{"-o", "t.tsv", "a.kstl", "check.kstl"}, 1,
          "check.kstl, line 1: is a lookup-table check report, not an analysis output file\n"},
         {{"-o", "t.tsv", "a.kstl", "broken.kstl"}, 1, "broken.kstl, line " + brokenLine_ + ": gene row has fewer cells"},
+        {{"--indices", "-o", "t.tsv", "a.kstl"}, 1, "a.kstl: has no codon counts"},
+        {{"--background", "genome", "a.kstl"}, 2, "--background and --reference go with --indices\n"},
+        {{"--indices", "--background", "own", "a.kstl"}, 2, "--background takes flanks or genome, not own\n"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(run(c.args), c.status) << c.message;
@@ -140,6 +144,41 @@ TEST_F(TableTool, BadCommandLinesAndFilesLeaveNothingBehind) {
     }
     EXPECT_EQ(readFile("a.kstl"), a_);
     EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 4);
+}
+
+// One gene of GCA, GCA, GCG, GCG (GC at positions 1 and 2). Nc_Sun: Ala's p = 3/8, 3/8,
+// 1/8, 1/8 with the pseudocounts, F = 20/64; the unused classes count as unbiased: 2 + 12 x 2
+// + 3 + 8 x 64/20. ENCprime: no two- or six-codon amino acid, NA. MILC against even usage:
+// 2 (2 ln 2 + 2 ln 2) / 4 - (3/4 - 1/2). SCUO: 1 - ln 2 / ln 4. tAI with one tRNA-Ala UGC:
+// W(GCA) = 1, W(GCG) = 1 - 0.68, the geometric mean of the two for the others: sqrt(0.32).
+TEST_F(TableTool, IndicesRscuAndTaiOfAHandWorkedGene) {
+    RunSettings settings;
+    settings.codonUsageOutput = true;
+    writeFile("c.kstl", sample::outputFile(settings, {{"g1", "seq.gb", {}, 2}}, 1));
+    std::ostringstream scu;
+    writeReferenceFile(scu, "even", std::array<std::int32_t, 64>{[] {
+                           std::array<std::int32_t, 64> ones{};
+                           ones.fill(1);
+                           return ones;
+                       }()});
+    writeFile("even.scu", scu.str());
+    writeFile("census.tsv", "amino_acid\tanticodon\tgenes\nAla\tUGC\t1\n");
+    ASSERT_EQ(run({"--indices", "--reference", "even.scu", "--trna", "census.tsv", "--rscu", "rscu.tsv", "-o",
+                   "genes.tsv", "c.kstl"}),
+              0)
+        << err_.str();
+    const auto table = lines(readFile("genes.tsv"));
+    ASSERT_EQ(table.size(), 2u);
+    EXPECT_TRUE(table[0].ends_with("\tNc_Sun\tENCprime\tMILC\tSCUO\tGC12\tGC3_4fold\tA3_4fold\tT3_4fold\tG3_4fold"
+                                   "\tC3_4fold\ttAI"));
+    EXPECT_TRUE(table[1].ends_with("\t54.6000\tNA\t1.1363\t0.5000\t1.0000\t0.5000\t0.5000\t0.0000\t0.5000\t0.0000"
+                                   "\t0.5657"))
+        << table[1];
+    const auto rscu = lines(readFile("rscu.tsv"));
+    ASSERT_EQ(rscu.size(), 1u + 59u);  // the codons of the 18 amino acids with more than one
+    EXPECT_EQ(rscu[1], "c.kstl\tg1\tGCA\tAla\t2\t2.0000");
+    EXPECT_EQ(rscu[3], "c.kstl\tg1\tGCC\tAla\t0\t0.0000");
+    EXPECT_EQ(rscu[5], "c.kstl\tg1\tAGA\tArg\t0\tNA");
 }
 
 }  // namespace

@@ -93,7 +93,8 @@ tsv_rows() {
 check_table() {  # GENOME...
   local rows=0
   for g in "$@"; do
-    for file in "results/kstl/$g.kstl" "results/plots/$g.svg" "logs/kestrel/$g.log"; do
+    for file in "results/kstl/$g.kstl" "results/plots/$g.svg" "results/plots/$g.neutrality.svg" \
+                "results/plots/$g.pr2.svg" "results/trna/$g.tsv" "logs/kestrel/$g.log"; do
       [ -s "$file" ] || fail "$file missing"
     done
     diff <(kstl_rows "results/kstl/$g.kstl") <(tsv_rows results/genes.tsv "$g.kstl") > /dev/null ||
@@ -102,6 +103,8 @@ check_table() {  # GENOME...
   done
   [ $(($(wc -l < results/genes.tsv) - 1)) -eq $rows ] || fail "genes.tsv lacks the output files' $rows rows"
   [ $(($(wc -l < results/genomes.tsv) - 1)) -eq $# ] || fail "genomes.tsv does not have one row per genome"
+  head -1 results/genes.tsv | grep -q $'\tNc_Sun\t.*\ttAI$' || fail "genes.tsv lacks the added indices and tAI"
+  grep -q "genome means: $# genomes" results/neutrality.svg || fail "neutrality.svg does not show the $# genomes"
 }
 run_workflow first.log
 check_table a b c e f
@@ -140,7 +143,7 @@ grep -q "analysed without CAI and Fop: no codon of the reference set is optimal"
 # --- Thousands of genomes with long names: more names than one command line holds reach
 # the table. Their output files are made by hand and their batches marked done after a
 # dry run has planned them, so that only the table job runs.
-mkdir -p many/genomes many/results/kstl many/results/plots && cd many
+mkdir -p many/genomes many/results/kstl many/results/plots many/results/trna && cd many
 # (In one process: thousands of ln commands take minutes on a busy machine.)
 /usr/bin/python3 -c '
 import os
@@ -148,7 +151,9 @@ for i in range(1, 3201):
     name = f"GCF_00000{i:04d}.1_ASM_assembly_of_strain_{i:04d}"
     os.link("../genomes/a.gb", f"genomes/{name}.gb")
     os.link("../results/kstl/a.kstl", f"results/kstl/{name}.kstl")
-    os.link("../results/plots/a.svg", f"results/plots/{name}.svg")
+    for suffix in (".svg", ".neutrality.svg", ".pr2.svg"):
+        os.link(f"../results/plots/a{suffix}", f"results/plots/{name}{suffix}")
+    os.link("../results/trna/a.tsv", f"results/trna/{name}.tsv")
 ' || fail "the genomes were not made"
 # Older than the output files, however long the links took to make.
 touch -r ../results/kstl/a.kstl -d '-1 minute' genomes/*.gb

@@ -72,6 +72,18 @@ def _flag(section, group, key):
     return value
 
 
+def codon_counts(config):
+    """Whether the output files hold the codon counts that the added indices, tAI and the
+    parity rule 2 figure are computed from."""
+    return _flag(_group(config, "output"), "output", "codon_usage")
+
+
+def fourfold_shares(config):
+    """Whether the output files hold the base shares of fourfold sites (A3_6 ... C3_6)."""
+    out = _group(config, "output")
+    return _flag(out, "output", "degeneracy_breakdown") and _flag(out, "output", "report_base_usage")
+
+
 def _whole(section, key):
     value = section.get(key, GROUPS["segment"][key])
     if isinstance(value, str) and value.isdigit():

@@ -36,10 +36,19 @@ class StepFailed(Exception):
 # The closing line of a lookup-table entry of a code other than the standard one.
 CODE_MARK = b"//transl_table="
 
-# Each genome's results: folder in the results folder, and the name's suffix there.
-RESULTS = {"kstl": ("kstl", ".kstl"), "svg": ("plots", ".svg")}
+# Each genome's results: folder in the results folder, and the name's suffix there: the
+# output file, its tRNA census, and its figures (ENC, neutrality, parity rule 2).
+RESULTS = {"kstl": ("kstl", ".kstl"), "trna": ("trna", ".tsv"), "svg": ("plots", ".svg"),
+           "neutrality": ("plots", ".neutrality.svg"), "pr2": ("plots", ".pr2.svg")}
+
 # The genome's own reference files, in the results folder's reference/ when its analysis used them.
 OWN_REFERENCE = ("reference", (".scu", ".opt", ".reference.tsv"))
+
+
+def result_kinds(settings):
+    """The results each genome has under these settings: the parity rule 2 figure needs
+    the codon counts or the base shares of fourfold sites."""
+    return [kind for key, kind in RESULTS.items() if key != "pr2" or settings["pr2"]]
 
 
 class Genome:
@@ -51,7 +60,8 @@ class Genome:
         self.work = os.path.abspath(os.path.join(settings["work"], name))
         results = {key: os.path.abspath(os.path.join(settings["results"], folder, name + suffix))
                    for key, (folder, suffix) in RESULTS.items()}
-        self.kstl, self.svg = results["kstl"], results["svg"]
+        self.kstl, self.trna, self.svg = results["kstl"], results["trna"], results["svg"]
+        self.neutrality, self.pr2 = results["neutrality"], results["pr2"]
         folder, suffixes = OWN_REFERENCE
         self.own_reference = [os.path.abspath(os.path.join(settings["results"], folder, name + suffix))
                               for suffix in suffixes]
@@ -158,7 +168,7 @@ def analyse(settings, genome):
     short fixed name."""
     work = genome.work
     os.makedirs(work, exist_ok=True)
-    for stale in ("genome.kstl", "genome.gb", "genome.seq"):
+    for stale in ("genome.kstl", "genome.gb", "genome.seq", "genome.trna.tsv"):
         if os.path.lexists(os.path.join(work, stale)):
             os.remove(os.path.join(work, stale))
     sources = [os.path.abspath(path) for path in genome.source]
@@ -176,8 +186,8 @@ def analyse(settings, genome):
     tools = settings["tools"]
     log = genome.log("lookup")
     forced = settings.get("genetic_code", 0)
-    run_tool([tools["kestrel-lookup"], *(["-g", str(forced)] if forced else []), "-o", "genome.lookup",
-              "--seq", "genome.seq", *inputs], log, cwd=work)
+    run_tool([tools["kestrel-lookup"], *(["-g", str(forced)] if forced else []), "--trna", "genome.trna.tsv",
+              "-o", "genome.lookup", "--seq", "genome.seq", *inputs], log, cwd=work)
     code = lookup_genetic_code(os.path.join(work, "genome.lookup"), log)
 
     words = settings["answers"]
@@ -207,15 +217,21 @@ def analyse(settings, genome):
     if not os.path.isfile(output) or os.path.getsize(output) == 0:
         raise StepFailed(log, "the analysis wrote no output file")
     move_into_place(output, genome.kstl)
+    move_into_place(os.path.join(work, "genome.trna.tsv"), genome.trna)
     for sequences in ("genome.gb", "genome.seq"):
         if os.path.exists(os.path.join(work, sequences)):
             os.remove(os.path.join(work, sequences))
 
 
 def plot(settings, genome):
+    """The ENC figure, the neutrality figure and, when the file allows, the parity rule 2
+    figure, drawn in one run of kestrel-plot."""
     x = ["--x", settings["plot_x"]] if settings["plot_x"] else []
     os.makedirs(os.path.dirname(genome.svg), exist_ok=True)
-    run_tool([settings["tools"]["kestrel-plot"], *x, "-o", genome.svg, genome.kstl], genome.log("plot"))
+    figures = ["--figure", "enc", *x, "-o", genome.svg, "--figure", "neutrality", "-o", genome.neutrality]
+    if settings["pr2"]:
+        figures += ["--figure", "pr2", "-o", genome.pr2]
+    run_tool([settings["tools"]["kestrel-plot"], *figures, genome.kstl], genome.log("plot"))
 
 
 def reference_list(settings):
@@ -230,15 +246,15 @@ Step = namedtuple("Step", "name logs inputs outputs settings run")
 STEPS = (
     Step("analyse", ("decompress", "lookup", "reference", "answers", "kestrel"),
          lambda s, g: [*g.source] + [path for path, _ in s["references"]] + reference_list(s),
-         lambda s, g: [g.kstl, os.path.join(g.work, "genome.lookup")],
+         lambda s, g: [g.kstl, g.trna, os.path.join(g.work, "genome.lookup")],
          lambda s, g: [g.source, s["tools"]["kestrel-lookup"], s["tools"]["kestrel"], s["answers"], s["references"],
                        s["tools"]["kestrel-reference"], s["reference_set"], s["reference_answers"],
                        s.get("genetic_code", 0)],
          analyse),
     Step("plot", ("plot",),
          lambda s, g: [g.kstl],
-         lambda s, g: [g.svg],
-         lambda s, g: [s["tools"]["kestrel-plot"], s["plot_x"]],
+         lambda s, g: [g.svg, g.neutrality] + ([g.pr2] if s["pr2"] else []),
+         lambda s, g: [s["tools"]["kestrel-plot"], s["plot_x"], s["pr2"]],
          plot),
 )
 

@@ -1,0 +1,47 @@
+// Codon-usage indices of one gene beyond ENC, Chi/L, Fop and CAI, computed from its 64
+// codon counts under a genetic code: Sun's Nc, Novembre's ENC', MILC, SCUO, and the base
+// composition of fourfold-degenerate third positions.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+
+#include "analysis/genetic_code.hpp"
+
+namespace kestrel {
+
+using GeneCodonCounts = std::array<std::int32_t, 64>;
+// Frequencies of A, G, C and T (the order of BaseLetters).
+using BaseFrequencies = std::array<double, 4>;
+// Each codon's share of its amino acid's codons.
+using CodonShares = std::array<double, 64>;
+
+// Sun, Yang and Xia's Nc: amino acids split into families of the codons that share their
+// first two bases, codon frequencies with a pseudocount of 1, homozygosities averaged over
+// the families of each size weighted by their counts. A size class none of whose families
+// the gene uses counts as unbiased (F = 1/size, the pseudocount value). No value for a gene
+// without a codon of an amino acid with more than one codon.
+std::optional<double> sunNc(const GeneCodonCounts& counts, const GeneticCode& code);
+
+// Novembre's ENC': each amino acid's chi-square against the codon frequencies expected
+// from the background base frequencies. No value when a family size other than 3 has no
+// amino acid seen twice or its mean homozygosity is not positive; a missing size 3 takes
+// the mean of sizes 2 and 4.
+std::optional<double> encPrime(const GeneCodonCounts& counts, const BaseFrequencies& background,
+                               const GeneticCode& code);
+
+// Supek and Vlahovicek's MILC against the expected shares of each codon in its amino acid.
+// No value for a gene without a sense codon, or that uses a codon the expected usage lacks.
+std::optional<double> milc(const GeneCodonCounts& counts, const CodonShares& expected, const GeneticCode& code);
+
+// Wan et al.'s SCUO; no value for a gene without a codon of an amino acid with more than one codon.
+std::optional<double> scuo(const GeneCodonCounts& counts, const GeneticCode& code);
+
+// The shares of A, G, C and T at fourfold-degenerate third positions; no value without such a codon.
+std::optional<BaseFrequencies> fourfoldThirdPositions(const GeneCodonCounts& counts, const GeneticCode& code);
+
+// Each codon's share of its amino acid in counts (0 for the codons of an amino acid without any).
+CodonShares sharesWithinAminoAcids(const std::array<double, 64>& counts, const GeneticCode& code);
+
+}  // namespace kestrel

@@ -1,0 +1,138 @@
+#include "analysis/codon_usage_indices.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <sstream>
+
+#include "analysis/codon_letters.hpp"
+#include "analysis/trna_adaptation.hpp"
+
+namespace kestrel {
+namespace {
+
+const GeneticCode& code = StandardCode;
+
+// Codon counts from "codon count" pairs, e.g. "TTT 3 TTC 1".
+GeneCodonCounts counts(const std::string& pairs) {
+    GeneCodonCounts codonCount{};
+    std::istringstream words(pairs);
+    std::string letters;
+    std::int32_t count;
+    while (words >> letters >> count) codonCount[codonOfLetters(letters)] = count;
+    return codonCount;
+}
+
+GeneCodonCounts everySenseCodon(std::int32_t count) {
+    GeneCodonCounts c{};
+    for (int i = 0; i < 64; ++i) c[i] = code.aminoAcid[i] == Stp ? 0 : count;
+    return c;
+}
+
+// Each amino acid's count on its first codon only: one codon per amino acid.
+GeneCodonCounts firstCodons(std::int32_t count) {
+    GeneCodonCounts c{};
+    for (int a = 0; a < Stp; ++a) c[code.families[a].codons[0]] = count;
+    return c;
+}
+
+constexpr BaseFrequencies Uniform = {0.25, 0.25, 0.25, 0.25};
+
+TEST(SunNc, HandWorkedAndBounds) {
+    // Phe (3, 1): p = 4/6, 2/6, F = 5/9; Lys (0, 2): F = 5/8; class 2 weighted by n:
+    // (4 * 5/9 + 2 * 5/8) / 6 = 125/216. Ile and the fourfold families are unused:
+    // F = 1/3 and 1/4. Nc = 2 + 12 * 216/125 + 3 + 8 * 4.
+    EXPECT_NEAR(sunNc(counts("TTT 3 TTC 1 AAG 2"), code).value(), 2 + 12 * 216.0 / 125 + 3 + 32, 1e-9);
+    EXPECT_NEAR(sunNc(everySenseCodon(7), code).value(), 61, 1e-9);
+    // One codon per amino acid: the unused two-codon parts of Leu, Ser and Arg still
+    // count as families, so Nc falls toward the number of families, 23, from above.
+    double previous = 62;
+    for (const std::int32_t n : {10, 100, 10000, 1000000}) {
+        const double nc = sunNc(firstCodons(n), code).value();
+        EXPECT_GT(nc, 23);
+        EXPECT_LT(nc, previous);
+        previous = nc;
+    }
+    EXPECT_NEAR(previous, 23, 1e-3);
+    EXPECT_FALSE(sunNc(counts("ATG 5 TGG 2 TAA 1"), code));
+    // Under every code, even usage gives the number of sense codons.
+    for (int number = 1; number <= 33; ++number) {
+        const auto other = geneticCodeOf(number);
+        if (!other) continue;
+        GeneCodonCounts even{};
+        for (int c = 0; c < 64; ++c) even[c] = other->aminoAcid[c] == Stp ? 0 : 3;
+        EXPECT_NEAR(sunNc(even, *other).value(), other->senseCodons, 1e-9) << number;
+    }
+}
+
+TEST(EncPrime, UniformBackgroundGivesWrightsHomozygosities) {
+    // Two-codon amino acids (3, 1): F = (4 * 10/16 - 1)/3 = 1/2; four-codon (4, 0, 0, 0):
+    // F = 1; six-codon (2, 2, 0...): F = 1/3; Ile absent: (1/2 + 1)/2.
+    GeneCodonCounts c{};
+    for (int a = 0; a < Stp; ++a) {
+        const AminoAcidFamily& f = code.families[a];
+        if (f.size == 2) c[f.codons[0]] = 3, c[f.codons[1]] = 1;
+        if (f.size == 4) c[f.codons[0]] = 4;
+        if (f.size == 6) c[f.codons[0]] = 2, c[f.codons[1]] = 2;
+    }
+    EXPECT_NEAR(encPrime(c, Uniform, code).value(), 2 + 18 + 1 / 0.75 + 5 + 9, 1e-9);
+    // Against an AT-rich background the gene's A- and T-ending codons are expected: ENC'
+    // rises when those are the codons it prefers.
+    GeneCodonCounts at{};
+    for (int a = 0; a < Stp; ++a)
+        for (const int codon : code.families[a]) at[codon] = codon % 4 == 0 || codon % 4 == 3 ? 6 : 2;
+    EXPECT_GT(encPrime(at, {0.35, 0.15, 0.15, 0.35}, code).value(), encPrime(at, Uniform, code).value());
+    EXPECT_FALSE(encPrime(counts("TTT 3 TTC 1"), Uniform, code));  // no four- or six-codon amino acid
+}
+
+TEST(MilcAndScuo, HandWorkedAndBounds) {
+    CodonShares even{};
+    for (int a = 0; a <= Stp; ++a)
+        for (const int c : code.families[a]) even[c] = 1.0 / code.families[a].size;
+    // M = 2 (3 ln 1.5 + ln 0.5); L = 4, C = 1/4 - 1/2; with Met twice, L = 6, C = 1/6 - 1/2.
+    const double m = 2 * (3 * std::log(1.5) + std::log(0.5));
+    EXPECT_NEAR(milc(counts("TTT 3 TTC 1"), even, code).value(), m / 4 + 0.25, 1e-12);
+    EXPECT_NEAR(milc(counts("TTT 3 TTC 1 ATG 2"), even, code).value(), m / 6 + 1.0 / 3, 1e-12);
+    CodonShares noTtc = even;
+    noTtc[codonOfLetters("TTC")] = 0;
+    EXPECT_FALSE(milc(counts("TTT 3 TTC 1"), noTtc, code));
+    EXPECT_FALSE(milc(counts("TAA 1"), even, code));
+
+    // Phe (3, 1): O = 1 - H/ln 2; Lys one codon: O = 1; weighted by 4 and 2.
+    const double h = -(0.75 * std::log(0.75) + 0.25 * std::log(0.25));
+    EXPECT_NEAR(scuo(counts("TTT 3 TTC 1 AAA 2"), code).value(), (4 * (1 - h / std::log(2)) + 2) / 6, 1e-12);
+    EXPECT_NEAR(scuo(everySenseCodon(3), code).value(), 0, 1e-12);
+    EXPECT_NEAR(scuo(firstCodons(9), code).value(), 1, 1e-12);
+    EXPECT_FALSE(scuo(counts("ATG 4"), code));
+}
+
+TEST(FourfoldSites, OnlyFourfoldThirdPositionsCount) {
+    // GCA, GCG and CTT are fourfold; TTA (Leu's two-codon part) and AAA are not.
+    const auto bases = fourfoldThirdPositions(counts("GCA 2 GCG 1 CTT 1 TTA 5 AAA 3"), code).value();
+    EXPECT_EQ(bases, (BaseFrequencies{0.5, 0.25, 0, 0.25}));
+    EXPECT_FALSE(fourfoldThirdPositions(counts("TTA 5"), code));
+}
+
+TEST(TrnaAdaptation, HandSizedCensus) {
+    TrnaCensus census;
+    EXPECT_TRUE(addTrnaGenes(census, "Phe", "GAA", 2));  // reads TTC, and TTT by G:U
+    EXPECT_TRUE(addTrnaGenes(census, "Lys", "uuu", 1));  // reads AAA, and AAG by U:G
+    EXPECT_TRUE(addTrnaGenes(census, "Ile", "CAT", 1));  // lysidine: ATA only
+    EXPECT_TRUE(addTrnaGenes(census, "Met", "CAU", 3));  // ATG: never counted
+    EXPECT_FALSE(addTrnaGenes(census, "Leu", "CA", 1));
+    // W: TTC 2, TTT 0.59 * 2, AAA 1, AAG 0.32, ATA 0.11; w = W / 2; the other codons take
+    // the geometric mean of these five.
+    const auto w = trnaWeights(census, code).value();
+    const double mean = std::exp((std::log(0.59) + std::log(0.5) + std::log(0.16) + std::log(0.055)) / 5);
+    EXPECT_NEAR(w[codonOfLetters("TTT")], 0.59, 1e-12);
+    EXPECT_NEAR(w[codonOfLetters("ATA")], 0.055, 1e-12);
+    EXPECT_NEAR(w[codonOfLetters("GCA")], mean, 1e-12);
+    // ATG and the stop codons are left out of the mean.
+    const double tai = trnaAdaptationIndex(counts("TTT 1 AAG 1 GCA 1 ATG 5 TAA 1"), w, code).value();
+    EXPECT_NEAR(tai, std::cbrt(0.59 * 0.16 * mean), 1e-12);
+    EXPECT_FALSE(trnaAdaptationIndex(counts("ATG 5"), w, code));
+    EXPECT_FALSE(trnaWeights(TrnaCensus{}, code));
+}
+
+}  // namespace
+}  // namespace kestrel
