@@ -13,7 +13,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     std::istringstream in(std::string(reinterpret_cast<const char*>(data), size));
     std::vector<kestrel::lookup::CdsEntry> entries;
-    kestrel::lookup::SkipTally skipped;
+    kestrel::SkipTally skipped;
     kestrel::lookup::TrnaTally trnas;
     kestrel::lookup::buildFileEntries(in, "f.gb", entries, skipped, {}, &trnas);
     // Every census line names a three-letter amino acid and an RNA anticodon.

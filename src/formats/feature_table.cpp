@@ -121,14 +121,16 @@ void setQualifier(Feature& feature, std::string_view name, const std::string& va
     if (name == "pseudo" || name == "pseudogene") feature.pseudo = true;
     if (name == "codon_start") feature.codonStart = number(value);
     if (name == "transl_table") feature.geneticCode = number(value);
-    std::string* target = name == "gene"         ? &feature.gene
-                          : name == "locus_tag"  ? &feature.locusTag
-                          : name == "protein_id" ? &feature.proteinId
-                                                 : nullptr;
+    std::string* target = name == "gene"            ? &feature.gene
+                          : name == "locus_tag"     ? &feature.locusTag
+                          : name == "protein_id"    ? &feature.proteinId
+                          : name == "old_locus_tag" ? &feature.oldLocusTag
+                          : name == "product"       ? &feature.product
+                          : name == "organelle"     ? &feature.organelle
+                                                    : nullptr;
     if (target && target->empty()) *target = value;
     if (feature.key != "tRNA") return;
     if (name == "anticodon" && feature.anticodon.empty()) feature.anticodon = value;
-    if (name == "product" && feature.product.empty()) feature.product = value;
     if (name == "note") {
         if (!feature.note.empty()) feature.note += "; ";
         feature.note += value;

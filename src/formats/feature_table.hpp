@@ -18,19 +18,21 @@ struct Feature {
     std::string gene;      // qualifier values, empty when absent
     std::string locusTag;
     std::string proteinId;
+    std::string oldLocusTag;
+    std::string product;    // of any feature (a CDS's protein, a tRNA's "tRNA-Leu")
+    std::string organelle;  // of a source feature: the record is an organelle's genome
     bool pseudo = false;           // /pseudo or /pseudogene
     std::int32_t codonStart = 1;   // /codon_start; 0 when not a number
     std::int32_t geneticCode = 1;  // /transl_table; the standard code, 1, when absent; 0 when not a number
     bool tooLong = false;  // a line of it, or its location, is longer than the reader holds
-    // Of tRNA features only: /anticodon, /product, and the /note values joined by "; ".
+    // Of tRNA features only: /anticodon, and the /note values joined by "; ".
     std::string anticodon;
-    std::string product;
     std::string note;
 };
 
 // What a qualifier (or a GFF3 attribute, or a tag of a FASTA header) of this name sets in a
 // feature: /pseudo, /pseudogene, /codon_start, /transl_table, and the first /gene,
-// /locus_tag and /protein_id. Other names set nothing.
+// /locus_tag, /protein_id, /old_locus_tag, /product and /organelle. Other names set nothing.
 void setQualifier(Feature& feature, std::string_view name, const std::string& value);
 
 // One sequence of an annotated file with its features.

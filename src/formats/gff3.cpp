@@ -20,9 +20,10 @@ namespace {
 // The attributes a feature is built from; the others are not kept.
 using Attributes = std::vector<std::pair<std::string, std::string>>;
 
-constexpr std::string_view KeptAttributes[] = {"ID",         "Parent",       "gene",    "Name",
-                                               "locus_tag",  "protein_id",   "pseudo",  "partial",
-                                               "start_range", "end_range",   "transl_table"};
+constexpr std::string_view KeptAttributes[] = {"ID",          "Parent",    "gene",         "Name",
+                                               "locus_tag",   "protein_id", "pseudo",       "partial",
+                                               "start_range", "end_range",  "transl_table", "product",
+                                               "old_locus_tag"};
 
 const std::string* attribute(const Attributes& attributes, std::string_view key) {
     for (const auto& [k, v] : attributes)
@@ -217,7 +218,7 @@ Feature Gff3Reader::feature(const Node& node) const {
     Feature f;
     f.key = featureKey(node.type);
     const std::vector<const Node*> chain = lineage(node);
-    for (const char* key : {"gene", "locus_tag", "protein_id", "transl_table"})
+    for (const char* key : {"gene", "locus_tag", "protein_id", "transl_table", "product", "old_locus_tag"})
         for (const Node* n : chain)
             if (const std::string* v = attribute(n->attributes, key)) {
                 setQualifier(f, key, *v);

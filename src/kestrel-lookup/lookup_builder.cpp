@@ -23,23 +23,6 @@ struct Interval {
     std::int32_t nameId;
 };
 
-// Parts in ascending coordinate order: the reading order on the plus strand, its reverse on the minus strand.
-std::vector<LocationPart> ascendingParts(const std::vector<LocationPart>& parts) {
-    std::vector<LocationPart> out = parts;
-    if (!out.empty() && std::all_of(out.begin(), out.end(), [](const LocationPart& p) { return p.minus; }))
-        std::reverse(out.begin(), out.end());
-    return out;
-}
-
-bool inAscendingOrder(const std::vector<LocationPart>& parts) {
-    for (std::size_t i = 0; i < parts.size(); ++i) {
-        if (parts[i].first > parts[i].last) return false;
-        // A base shared by two exons (a ribosomal frameshift) is allowed.
-        if (i > 0 && parts[i].first < parts[i - 1].last) return false;
-    }
-    return true;
-}
-
 // Where a feature lies: one interval per ascending run of parts, so that a gene across the
 // origin of a circular genome does not cover the whole record.
 void addIntervals(const std::vector<LocationPart>& parts, std::int32_t nameId, std::vector<Interval>& out) {
@@ -59,20 +42,6 @@ void addIntervals(const std::vector<LocationPart>& parts, std::int32_t nameId, s
         previousLast = hi;
     }
     if (run) out.push_back(*run);
-}
-
-std::string locationText(const std::vector<LocationPart>& ascending) {
-    std::string text;
-    for (const LocationPart& p : ascending) {
-        if (!text.empty()) text += ',';
-        if (p.firstMark) text += p.firstMark;
-        text += std::to_string(p.first) + "..";
-        if (p.lastMark) text += p.lastMark;
-        text += std::to_string(p.last);
-    }
-    if (ascending.size() > 1) text = "join(" + text + ")";
-    if (ascending.front().minus) text = "complement(" + text + ")";
-    return text;
 }
 
 // The highest end among intervals starting below a position, kept also for the best other name, so
@@ -136,32 +105,6 @@ bool isMisread(char c) {
     return c == '#' || u < ' ' || u == 0x7F;
 }
 
-bool isPartial(const std::vector<LocationPart>& parts) {
-    return std::any_of(parts.begin(), parts.end(), [](const LocationPart& p) { return p.firstMark || p.lastMark; });
-}
-
-// Why a CDS gets no entry, if it gets none: first what its location allows, then what the
-// analysis would get wrong (it reads every complete CDS from its first base, in an NCBI code).
-std::optional<SkipReason> skipReason(const Feature& f, const Location& loc, const std::vector<LocationPart>& ascending,
-                                     bool hasSequence, const BuildOptions& options) {
-    const bool oneStrand = std::all_of(loc.parts.begin(), loc.parts.end(),
-                                       [&](const LocationPart& p) { return p.minus == loc.parts.front().minus; });
-    if (f.tooLong) return SkipReason::TooLong;
-    if (loc.kind == LocationKind::OtherRecord) return SkipReason::OtherRecord;
-    if (loc.kind == LocationKind::Order) return SkipReason::Order;
-    if (loc.kind == LocationKind::Unreadable) return SkipReason::Unreadable;
-    if (!oneStrand) return SkipReason::BothStrands;
-    if (!inAscendingOrder(ascending)) return SkipReason::NotAscending;
-    if (ascending.size() > MaxExons || !fitsOnLine(LookupLine::Cds, locationText(ascending).size()))
-        return SkipReason::TooLong;
-    if (f.pseudo && !options.keepPseudo) return SkipReason::Pseudo;
-    // A partial CDS is written: the analysis passes over it as incomplete.
-    if (f.codonStart != 1 && !isPartial(ascending)) return SkipReason::CodonStart;
-    if (!geneticCodeOf(f.geneticCode)) return SkipReason::GeneticCode;
-    if (!hasSequence) return SkipReason::NoSequence;
-    return std::nullopt;
-}
-
 // The CDSs of a record that get an entry; every named gene-like feature, skipped CDSs included,
 // adds where it lies to intervals.
 std::vector<Candidate> collectCandidates(const AnnotatedRecord& record, const BuildOptions& options, SkipTally& skipped,
@@ -192,7 +135,7 @@ std::vector<Candidate> collectCandidates(const AnnotatedRecord& record, const Bu
         if (!isCds) continue;
 
         const std::vector<LocationPart> ascending = ascendingParts(loc.parts);
-        if (const auto reason = skipReason(f, loc, ascending, record.contig != 0, options)) {
+        if (const auto reason = skipReason(f, loc, ascending, record.contig != 0, options.keepPseudo)) {
             skipped.add(*reason);
             if (*reason == SkipReason::GeneticCode) ++skipped.geneticCodes[f.geneticCode];
             continue;
@@ -233,13 +176,7 @@ std::int32_t keepOneGeneticCode(std::vector<CdsEntry>& entries, std::int32_t wan
         ++skipped.codesMet[e.geneticCode];
         ++byCode[codonsCode(e.geneticCode)];
     }
-    std::int32_t kept = codonsCode(wanted);
-    if (wanted == 0) {
-        kept = 1;
-        std::int64_t most = 0;
-        for (const auto& [code, count] : byCode)
-            if (count > most) kept = code, most = count;
-    }
+    const std::int32_t kept = chooseGeneticCode(byCode, wanted);
     std::erase_if(entries, [&](const CdsEntry& e) {
         if (codonsCode(e.geneticCode) == kept) return false;
         skipped.add(SkipReason::GeneticCode);
@@ -248,12 +185,6 @@ std::int32_t keepOneGeneticCode(std::vector<CdsEntry>& entries, std::int32_t wan
     });
     skipped.codeKept = kept;
     return kept;
-}
-
-std::int64_t SkipTally::total() const {
-    std::int64_t sum = 0;
-    for (std::int64_t c : counts) sum += c;
-    return sum;
 }
 
 std::vector<CdsEntry> buildRecordEntries(const AnnotatedRecord& record, const std::string& fileName,

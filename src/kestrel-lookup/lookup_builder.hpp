@@ -11,6 +11,7 @@
 
 #include "formats/feature_table.hpp"
 #include "formats/lookup_format.hpp"
+#include "tools/cds_selection.hpp"
 
 namespace kestrel::lookup {
 
@@ -23,36 +24,6 @@ struct CdsEntry : LookupEntry {
 
 struct BuildOptions {
     bool keepPseudo = false;  // write /pseudo and /pseudogene CDSs too
-};
-
-// The code a /transl_table reads the codons with: 11 reads them as the standard code does.
-constexpr std::int32_t codonsCode(std::int32_t translTable) { return translTable == 11 ? 1 : translTable; }
-
-// Why a CDS feature gets no entry.
-enum class SkipReason {
-    OtherRecord,   // the location names another record
-    Order,         // order() of parts, not a spliced sequence
-    BothStrands,   // parts on both strands
-    NotAscending,  // parts out of order along the strand, as across the origin of a circular genome
-    Unreadable,    // a location that is not made of ranges, complement() and join()
-    TooLong,       // more exons or a longer location line than the analysis reads
-    NoSequence,    // the record has no ORIGIN section to read the gene from
-    Pseudo,        // /pseudo or /pseudogene, unless kept
-    CodonStart,    // a complete CDS whose reading frame does not begin at its first base
-    GeneticCode,   // a /transl_table of another code than the one kept, or of no NCBI table
-};
-inline constexpr std::size_t SkipReasonCount = 10;
-
-struct SkipTally {
-    std::array<std::int64_t, SkipReasonCount> counts{};
-    std::map<std::int32_t, std::int64_t> geneticCodes;  // CDSs skipped for their genetic code, by table number
-    // The CDSs that pass every other test, by /transl_table; and the code kept.
-    std::map<std::int32_t, std::int64_t> codesMet;
-    std::int32_t codeKept = 1;
-    std::int64_t renamed = 0;  // entries written under a gene name made readable (not a skip)
-    void add(SkipReason reason) { ++counts[static_cast<std::size_t>(reason)]; }
-    std::int64_t operator[](SkipReason reason) const { return counts[static_cast<std::size_t>(reason)]; }
-    std::int64_t total() const;
 };
 
 // Entries of one record, ordered by lowest coordinate, ties in feature order.

@@ -9,21 +9,10 @@
 
 #include "kestrel-lookup/lookup_builder.hpp"
 #include "kestrel-lookup/trna_features.hpp"
+#include "tools/annotated_inputs.hpp"
 #include "tools/output_file_writer.hpp"
 
 namespace kestrel::lookup {
-
-enum class InputKind {
-    Named,     // found out from its first line: GenBank, EMBL or GFF3 with a "##FASTA" section
-    Gff3,      // a GFF3 file, with its sequences in fasta or in its own "##FASTA" section
-    CdsFasta,  // a FASTA file of coding sequences
-};
-
-struct InputFiles {
-    InputKind kind = InputKind::Named;
-    std::string path;
-    std::string fasta;  // for Gff3: the FASTA file beside it, or "" for its own section
-};
 
 // Reads inputs into entries. An uncompressed GenBank file is named in the entries itself;
 // every other input has its sequences written to the sequence file seqPath (opened on the
@@ -42,7 +31,6 @@ public:
     SkipTally& skipped() { return skipped_; }
 
 private:
-    void readNamed(const std::string& path);
     void takeRecord(AnnotatedRecord& record);
     std::ostream& sequenceFile();
 

@@ -1,8 +1,5 @@
 #include "kestrel-lookup/lookup_tool.hpp"
 
-#include <charconv>
-
-#include "analysis/genetic_code.hpp"
 #include "kestrel-lookup/lookup_builder.hpp"
 #include "kestrel-lookup/lookup_inputs.hpp"
 #include "kestrel-lookup/trna_features.hpp"
@@ -67,44 +64,12 @@ const ToolDescription Tool{"kestrel-lookup",
                            Usage,
                            {{"-o", {}, true, "a file name"},
                             {"--seq", {}, true, "a file name"},
-                            {"--gff", {}, true, "a file name"},
-                            {"--fasta", {}, true, "a file name"},
-                            {"--cds-fasta", {}, true, "a file name"},
+                            InputOptions[0],
+                            InputOptions[1],
+                            InputOptions[2],
                             {"--keep-pseudo"},
                             {"--genetic-code", "-g", true, "the number of a genetic code"},
                             {"--trna", {}, true, "a file name"}}};
-
-// The code of -g, or 0 for none given.
-std::int32_t wantedCode(const CommandLine& line) {
-    const auto text = line.value("--genetic-code");
-    if (!text) return 0;
-    std::int32_t number = 0;
-    const auto [end, error] = std::from_chars(text->data(), text->data() + text->size(), number);
-    if (error != std::errc{} || end != text->data() + text->size() || !geneticCodeOf(number))
-        throw UsageError("'" + *text + "' is not the number of an NCBI genetic code (1 to 6, 9 to 16, 21 to 33)");
-    return number;
-}
-
-// The inputs in the order they are read: the operands, then the other files as given.
-std::vector<lookup::InputFiles> inputFiles(const CommandLine& line) {
-    std::vector<lookup::InputFiles> inputs;
-    for (const std::string& path : line.operands) inputs.push_back({lookup::InputKind::Named, path, ""});
-    const std::vector<std::string> gffs = line.values("--gff");
-    const std::vector<std::string> fastas = line.values("--fasta");
-    if (!fastas.empty() && fastas.size() != gffs.size())
-        throw UsageError("give one --fasta for each --gff, or none (the sequences in each GFF3 file)");
-    std::size_t gff = 0;
-    for (const auto& [name, value] : line.options) {
-        if (name == "--gff") {
-            inputs.push_back({lookup::InputKind::Gff3, value, fastas.empty() ? "" : fastas[gff]});
-            ++gff;
-        } else if (name == "--cds-fasta") {
-            inputs.push_back({lookup::InputKind::CdsFasta, value, ""});
-        }
-    }
-    if (inputs.empty()) throw UsageError("no sequence file named");
-    return inputs;
-}
 
 // The sequence file's name: --seq, else LOOKUP with .seq in place of .lookup (or added).
 std::string sequenceFileName(const CommandLine& line, const std::string& outputPath) {
@@ -118,12 +83,8 @@ std::string sequenceFileName(const CommandLine& line, const std::string& outputP
 
 int buildTable(const CommandLine& line, std::ostream& out, std::ostream& err) {
     const std::string outputPath = line.value("-o").value_or("");
-    const std::vector<lookup::InputFiles> inputs = inputFiles(line);
-    std::vector<std::string> paths;
-    for (const auto& input : inputs) {
-        paths.push_back(input.path);
-        if (!input.fasta.empty()) paths.push_back(input.fasta);
-    }
+    const std::vector<InputFiles> inputs = inputFiles(line);
+    const std::vector<std::string> paths = inputPaths(inputs);
     if (auto input = inputWrittenOver(outputPath, paths))
         throw ToolFailure(ExitUsage, "the output file " + outputPath + " is the input file " + *input);
     const std::string seqPath = sequenceFileName(line, outputPath);
@@ -137,7 +98,7 @@ int buildTable(const CommandLine& line, std::ostream& out, std::ostream& err) {
                                  censusPath == seqPath || inputWrittenOver(censusPath, {outputPath, seqPath})))
         throw UsageError("--trna needs a file name of its own");
 
-    const std::int32_t wanted = wantedCode(line);
+    const std::int32_t wanted = geneticCodeOption(line);
     lookup::TrnaTally trnas;
     lookup::InputReader reader(seqPath, paths, lookup::BuildOptions{line.has("--keep-pseudo")},
                                censusPath.empty() ? nullptr : &trnas);

@@ -40,8 +40,8 @@ constexpr std::string_view Usage =
     "\n"
     "--summary FILE.tsv writes one row per output file: genes analysed (rows), genes\n"
     "included in and excluded from the cumulative counts, the medians of ENC, GC3,\n"
-    "GC3_6 and CAI over the genes that have a value (NA where a file lacks the column),\n"
-    "and the NCBI number of the genetic code the genes were read with.\n"
+    "GC3_6, CAI and Fop over the genes that have a value (NA where a file lacks the\n"
+    "column), and the NCBI number of the genetic code the genes were read with.\n"
     "\n"
     "--indices adds, per gene, Nc_Sun, ENCprime, MILC, SCUO, GC12, GC3_4fold and\n"
     "A3_4fold, T3_4fold, G3_4fold, C3_4fold, computed from the gene's codon counts (the\n"
@@ -84,7 +84,7 @@ const ToolDescription Tool{"kestrel-table",
                      {"--trna-folder", {}, true, "a folder name"},
                      {"--rscu", {}, true, "a file name"}}};
 
-constexpr std::array<const char*, 4> MedianColumns = {"ENC", "GC3", "GC3_6", "CAI"};
+constexpr std::array<const char*, 5> MedianColumns = {"ENC", "GC3", "GC3_6", "CAI", "Fop"};
 
 constexpr unsigned MaxThreads = 256;
 

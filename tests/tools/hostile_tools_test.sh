@@ -129,4 +129,23 @@ expect 0 table-cut-allowed "$bin/kestrel-table" --allow-incomplete --summary cut
 grep -qP "^cut.kstl\t6\tNA\tNA\t" cut.tsv || bad "the counts of a file cut short are not NA: $(cat cut.tsv)"
 grep -q "warning: cut.kstl" table-cut-allowed.err || bad "no warning for a file cut short"
 
+# --- kestrel-reference: its three files, the analysis reads them whatever the input's name;
+# never written over an input; an empty set writes nothing.
+cp g.gb 'g#1.gb'
+grep -o '/gene="[^"]*"' g.gb | cut -d'"' -f2 | sort -u > genes.txt && echo nothing >> genes.txt
+expect 0 reference-list "$bin/kestrel-reference" -o r1 --set genes:genes.txt 'g#1.gb'
+shows reference-list "2 of the 8 names of genes.txt match no gene read: exaF, nothing"
+[ "$(grep -m1 '#' r1.scu)" = "#" ] && [ "$(grep -m1 '#' r1.opt)" = "#" ] || bad "a '#' above the entries' line"
+grep -q "^Files: g_1.gb$" r1.scu && grep -q "^codon" r1.reference.tsv || bad "reference files: $(head -5 r1.scu)"
+printf '%s\n' g.lookup ref T R r1 P r1 C C | "$bin/kestrel" > /dev/null
+"$bin/kestrel-table" ref.kstl | awk -F'\t' 'NR == 1 {for (i = 1; i <= NF; i++) if ($i == "CAI") c = i}
+  NR > 1 && $c != "NA" {n++} END {exit !(n > 0)}' || bad "no CAI from the reference files"
+cp r1.scu copy.scu
+expect 2 reference-self "$bin/kestrel-reference" -o copy --set genes:copy.scu g.gb
+same r1.scu copy.scu
+expect 1 reference-empty "$bin/kestrel-reference" -o empty g.gb
+ls empty.* > /dev/null 2>&1 && bad "an empty reference set left files"
+expect 1 reference-fifo "$bin/kestrel-reference" -o x pipe
+expect 2 reference-p "$bin/kestrel-reference" -o x --p 0 g.gb
+
 exit $fail

@@ -74,11 +74,11 @@ TEST_F(TableTool, FilesWithDifferentColumnsJoinOnTheUnionOfLabelsWithNA) {
 TEST_F(TableTool, SummaryGivesCountsAndMediansOverGenesWithValues) {
     ASSERT_EQ(run({"--summary", "genomes.tsv", "a.kstl", "b.kstl"}), 0) << err_.str();
     EXPECT_EQ(lines(out_.str()).size(), 6u);  // the table without -o goes to standard output
-    // CAI is a column of both files but holds only placeholders; GC3_6 is in neither.
+    // CAI and Fop are columns of both files but hold only placeholders; GC3_6 is in neither.
     EXPECT_EQ(readFile("genomes.tsv"),
               "source\tgenes_analysed\tgenes_included\tgenes_excluded\tmedian_ENC\tmedian_GC3\tmedian_GC3_6\t"
-              "median_CAI\tgenetic_code\na.kstl\t2\t2\t0\t45.5000\t0.6250\tNA\tNA\t1\n"
-              "b.kstl\t3\t2\t1\t35.0000\t0.5000\tNA\tNA\t4\n");
+              "median_CAI\tmedian_Fop\tgenetic_code\na.kstl\t2\t2\t0\t45.5000\t0.6250\tNA\tNA\tNA\t1\n"
+              "b.kstl\t3\t2\t1\t35.0000\t0.5000\tNA\tNA\tNA\t4\n");
 }
 
 TEST_F(TableTool, ThreadsAndListsGiveTheSameTablesAndStopAtTheFirstBadFileInOrder) {

@@ -125,6 +125,21 @@ for rule in batch table; do
 done
 [ "$(stat -c %Y results/kstl/[abc].kstl)" = "$before" ] || fail "the results of a, b or c were made again"
 
+# --- Each genome's own reference, from a gene list: c holds exaE, whose codons differ enough from
+# its other genes' to give optimal codons; a lacks it, and b has no other complete gene to tell
+# it from: both are analysed without CAI and Fop, the reason in their logs.
+echo exaE > own.txt
+snakemake -s "$root/workflow/Snakefile" --cores 2 --config genomes=genomes bin_dir="$bin_dir" results=own \
+  reference="$PWD/own.txt" > own.log 2>&1 || fail "snakemake with reference=own.txt failed, see $PWD/own.log"
+awk -F '\t' 'NR > 1 {print $1, $NF}' own/genomes.tsv | grep -xE "(a|b|c|d).kstl [^ ]+" | tr '\n' ' ' |
+  grep -qxF "a.kstl NA b.kstl NA c.kstl 1 d.kstl NA " ||
+  fail "reference set sizes in genomes.tsv: $(cut -f 1,8- own/genomes.tsv | tr '\n' ' ')"
+[ -s own/reference/c.scu ] && [ -s own/reference/c.opt ] && ! [ -e own/reference/a.scu ] || fail "own reference files"
+grep -q "^RSCU file for CAI: *ref.scu" own/kstl/c.kstl 2> /dev/null && ! grep -q "^RSCU file for CAI: *ref.scu" own/kstl/a.kstl ||
+  fail "c was not analysed with its reference, or a was"
+grep -q "analysed without CAI and Fop: no codon of the reference set is optimal" logs/reference/b.log ||
+  fail "no reason in b's reference log: $(cat logs/reference/b.log)"
+
 # --- Thousands of genomes with long names: more names than one command line holds reach
 # the table. Their output files are made by hand and their batches marked done after a
 # dry run has planned them, so that only the table job runs.
@@ -164,6 +179,7 @@ bad_setting segment.begin 'segment={enabled: true, begin: 2147483647, end: 10}' 
 bad_setting segment.begin 'segment={enabled: true, relative_to: stop, begin: 1, end: 0}' optimal_codons="$opt"
 bad_setting segment.end 'segment={end: 3000000000}'
 bad_setting segment.enabled 'segment={enabled: true}'
+bad_setting reference reference=missing.txt
 bad_setting rscu_table rscu_table=missing.scu
 bad_setting minimum_rscu minimum_rscu=1
 bad_setting genome_type genome_type=archaeon

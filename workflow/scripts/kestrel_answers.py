@@ -21,7 +21,9 @@ REFERENCE_PREFIX = "ref"
 INT32_MAX = 2**31 - 1
 
 # Every setting, with the keys of each group and their defaults.
-TEXT_SETTINGS = ("genomes", "results", "bin_dir", "rscu_table", "optimal_codons", "plot_x", "genome_type")
+TEXT_SETTINGS = ("genomes", "results", "bin_dir", "rscu_table", "optimal_codons", "plot_x", "genome_type", "reference")
+# How each genome's own reference is chosen (kestrel-reference --set); any other value is a gene list.
+REFERENCE_SETS = ("ribosomal", "iterative")
 GROUPS = {
     "stringency": {"start_codon_required": True, "stop_codon_required": True, "all_codons_must_be_good": True,
                    "no_alternative_cds": False, "no_premature_stops": True},
@@ -144,6 +146,20 @@ def _minimum_rscu(config):
     return minimum
 
 
+def reference_set(config):
+    """The --set of kestrel-reference for each genome: "ribosomal", "iterative" or
+    "genes:PATH"; None when no reference is built (reference: none, or the fixed files of
+    rscu_table or optimal_codons are given: they serve every genome)."""
+    value = _text(config, "reference") or "ribosomal"
+    if value == "none" or _text(config, "rscu_table") or _text(config, "optimal_codons"):
+        return None
+    if value in REFERENCE_SETS:
+        return value
+    if not os.path.isfile(value):
+        raise SettingsError("reference", f"must be none, ribosomal, iterative or the path of a gene list, not {value!r}")
+    return "genes:" + os.path.abspath(value)
+
+
 def _segment_words(segment):
     """The segment menu's answers, with the limits the analysis accepts."""
     direction = segment.get("relative_to", "start")
@@ -182,11 +198,13 @@ def check_settings(config):
     segment = _group(config, "segment")
     _whole(segment, "begin")
     _whole(segment, "end")
+    reference_set(config)
     answers(config, "genome.lookup", "genome")
 
 
-def answers(config, lookup, output):
-    """The answer words, in the order the dialogue asks for them."""
+def answers(config, lookup, output, own_reference=False):
+    """The answer words, in the order the dialogue asks for them; own_reference: the
+    genome's own .scu and .opt files (from kestrel-reference) answer R and P."""
     words = [lookup, output]
 
     genome = _text(config, "genome_type") or "prokaryote"
@@ -194,13 +212,14 @@ def answers(config, lookup, output):
         raise SettingsError("genome_type", f"must be prokaryote or eukaryote, not {genome!r}")
     if genome == "prokaryote":
         words.append("T")
-    if _text(config, "rscu_table"):
+    has_rscu = bool(_text(config, "rscu_table")) or own_reference
+    if has_rscu:
         words += ["R", REFERENCE_PREFIX]
     minimum = _minimum_rscu(config)
-    if _text(config, "rscu_table") and minimum != 0.01:
+    if has_rscu and minimum != 0.01:
         # The prompt takes plain decimals only: no sign, no exponent.
         words += ["M", format(Decimal(repr(float(minimum))), "f")]
-    has_optimal = bool(_text(config, "optimal_codons"))
+    has_optimal = bool(_text(config, "optimal_codons")) or own_reference
     if has_optimal:
         words += ["P", REFERENCE_PREFIX]
     words.append("C")

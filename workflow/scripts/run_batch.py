@@ -41,6 +41,9 @@ CODE_MARK = b"//transl_table="
 RESULTS = {"kstl": ("kstl", ".kstl"), "trna": ("trna", ".tsv"), "svg": ("plots", ".svg"),
            "neutrality": ("plots", ".neutrality.svg"), "pr2": ("plots", ".pr2.svg")}
 
+# The genome's own reference files, in the results folder's reference/ when its analysis used them.
+OWN_REFERENCE = ("reference", (".scu", ".opt", ".reference.tsv"))
+
 
 def result_kinds(settings):
     """The results each genome has under these settings: the parity rule 2 figure needs
@@ -59,6 +62,9 @@ class Genome:
                    for key, (folder, suffix) in RESULTS.items()}
         self.kstl, self.trna, self.svg = results["kstl"], results["trna"], results["svg"]
         self.neutrality, self.pr2 = results["neutrality"], results["pr2"]
+        folder, suffixes = OWN_REFERENCE
+        self.own_reference = [os.path.abspath(os.path.join(settings["results"], folder, name + suffix))
+                              for suffix in suffixes]
         self.logs_root = os.path.abspath(settings["logs"])
 
     def log(self, step):
@@ -91,6 +97,42 @@ def move_into_place(source, target):
         shutil.copyfile(source, temporary)
         os.replace(temporary, target)
         os.remove(source)
+
+
+def usable_reference(work):
+    """Why the reference kestrel-reference left in work cannot serve, or None when it can:
+    it must hold an optimal codon (a set no different from the rest of the genome gives
+    none, and then Fop is 0 for every gene and CAI measures nothing)."""
+    with open(os.path.join(work, "ref.opt")) as opt:
+        entries = opt.read().split("#", 1)[1].split()
+    if "1" not in entries[2::3]:
+        return "no codon of the reference set is optimal (see the warning above)"
+    return None
+
+
+def own_reference(settings, genome, inputs, code):
+    """Builds the genome's reference in its work folder from the lookup table's inputs, under
+    the genetic code of the table; whether the analysis can use it.
+    A genome without a usable set is analysed without CAI and Fop, the reason in the log."""
+    work = genome.work
+    log = genome.log("reference")
+    for path in genome.own_reference:
+        if os.path.lexists(path):
+            os.remove(path)
+    try:
+        run_tool([settings["tools"]["kestrel-reference"], "--set", settings["reference_set"], "-g", str(code),
+                  "-o", "ref", *inputs], log, cwd=work)
+        reason = usable_reference(work)
+    except StepFailed as e:
+        reason = f"{e}: no reference set (see above)"
+    if reason:
+        with open(log, "a") as messages:
+            print(f"analysed without CAI and Fop: {reason}", file=messages)
+        return False
+    for suffix, path in zip(OWN_REFERENCE[1], genome.own_reference):
+        os.makedirs(os.path.dirname(path), exist_ok=True)
+        shutil.copyfile(os.path.join(work, "ref" + suffix), path)
+    return True
 
 
 def lookup_genetic_code(path, log):
@@ -148,13 +190,17 @@ def analyse(settings, genome):
               "-o", "genome.lookup", "--seq", "genome.seq", *inputs], log, cwd=work)
     code = lookup_genetic_code(os.path.join(work, "genome.lookup"), log)
 
+    words = settings["answers"]
+    if settings["reference_set"] and own_reference(settings, genome, inputs, code):
+        words = settings["reference_answers"]
+
     log = genome.log("answers")
     with open(log, "w") as messages:
         try:
             for path, name in settings["references"]:
                 shutil.copyfile(path, os.path.join(work, name))
             with open(os.path.join(work, "answers"), "w") as answers:
-                answers.write("".join(f"{word}\n" for word in settings["answers"]))
+                answers.write("".join(f"{word}\n" for word in words))
         except OSError as e:
             print(e, file=messages)
             raise StepFailed(log, "the answers file could not be written")
@@ -188,14 +234,21 @@ def plot(settings, genome):
     run_tool([settings["tools"]["kestrel-plot"], *figures, genome.kstl], genome.log("plot"))
 
 
+def reference_list(settings):
+    """The gene list of the genomes' own references, if they are built from one."""
+    chosen = settings["reference_set"] or ""
+    return [chosen[len("genes:"):]] if chosen.startswith("genes:") else []
+
+
 # One step: its logs, its inputs and outputs, the settings whose change makes it run
 # again, and what it does. A new per-genome step is one more row.
 Step = namedtuple("Step", "name logs inputs outputs settings run")
 STEPS = (
-    Step("analyse", ("decompress", "lookup", "answers", "kestrel"),
-         lambda s, g: [*g.source] + [path for path, _ in s["references"]],
+    Step("analyse", ("decompress", "lookup", "reference", "answers", "kestrel"),
+         lambda s, g: [*g.source] + [path for path, _ in s["references"]] + reference_list(s),
          lambda s, g: [g.kstl, g.trna, os.path.join(g.work, "genome.lookup")],
          lambda s, g: [g.source, s["tools"]["kestrel-lookup"], s["tools"]["kestrel"], s["answers"], s["references"],
+                       s["tools"]["kestrel-reference"], s["reference_set"], s["reference_answers"],
                        s.get("genetic_code", 0)],
          analyse),
     Step("plot", ("plot",),

@@ -1,0 +1,194 @@
+#include "kestrel-reference/reference_tool.hpp"
+
+#include <cerrno>
+#include <cstdlib>
+#include <functional>
+
+#include "kestrel-reference/genome_genes.hpp"
+#include "kestrel-reference/reference_report.hpp"
+#include "kestrel-reference/reference_set.hpp"
+#include "formats/reference_file.hpp"
+#include "tools/annotated_inputs.hpp"
+#include "tools/command_line.hpp"
+#include "tools/output_file_writer.hpp"
+#include "tools/tool_input.hpp"
+
+namespace kestrel {
+
+namespace {
+
+using namespace reference;
+
+constexpr std::string_view Usage =
+    "usage: kestrel-reference -o PREFIX [--set SET] [--p P] [-g N] [SEQFILE...]\n"
+    "                         [--gff GFF3 [--fasta FASTA]]... [--cds-fasta FASTA]...\n"
+    "\n"
+    "Builds CAI and Fop references from the genes of a genome's files and writes\n"
+    "PREFIX.scu (the summed codon counts of the reference genes), PREFIX.opt\n"
+    "(the optimal codons) and PREFIX.reference.tsv (a row per reference gene and a\n"
+    "row per codon: counts and RSCU in the reference set and in the rest of the\n"
+    "genome, the chi-square test, optimal or not). It reads the inputs kestrel-lookup\n"
+    "reads, named the same way (GenBank, EMBL, GFF3 with FASTA, FASTA of coding\n"
+    "sequences, any of them gzip-compressed).\n"
+    "\n"
+    "The genes are the CDSs that kestrel-lookup writes, less the partial ones; each\n"
+    "is counted codon by codon as extracted from its record, start and stop codons\n"
+    "included, codons with a letter other than A, C, G or T left out. They are the\n"
+    "genes of one genetic code, N of -g (--genetic-code) or else the files' most\n"
+    "common /transl_table (11 counts as 1), and the families, RSCU, weights and\n"
+    "optimal codons follow that code.\n"
+    "\n"
+    "SET chooses the reference genes:\n"
+    "  ribosomal    the CDSs whose /product names a cytoplasmic ribosomal protein\n"
+    "               (the default); organelle ribosomal proteins only in a record\n"
+    "               that is itself an organelle genome (/organelle)\n"
+    "  iterative    starting from all genes, keep the half with the highest CAI\n"
+    "               under the weights of the current set, until 1% of the genes\n"
+    "               (at least 20) remain, then until the set stops changing\n"
+    "  genes:FILE   the genes named in FILE, one a line, matched against\n"
+    "               /locus_tag, /gene, /protein_id and /old_locus_tag\n"
+    "A codon is optimal when its RSCU is higher in the reference set than in the\n"
+    "rest and a 2x2 chi-square test with Yates' correction gives p < P (0.01).\n"
+    "A set of fewer than 20 genes or 5000 codons, and a set with no optimal codon,\n"
+    "is warned of on standard error and in the free text of the .scu and .opt files.\n"
+    "\n"
+    "Exit status 0 on success, 1 for a file that cannot be read or written or an\n"
+    "empty reference set, 2 for a wrong command line. --version prints the version.\n";
+
+const ToolDescription Tool{"kestrel-reference",
+                           Usage,
+                           {{"-o", {}, true, "a file name prefix"},
+                            {"--set", {}, true, "ribosomal, iterative or genes:FILE"},
+                            {"--p", {}, true, "a p-value threshold"},
+                            {"--genetic-code", "-g", true, "the number of a genetic code"},
+                            InputOptions[0],
+                            InputOptions[1],
+                            InputOptions[2]}};
+
+double pThresholdOf(const CommandLine& line) {
+    const std::string text = line.value("--p").value_or("0.01");
+    errno = 0;
+    char* end = nullptr;
+    const double p = std::strtod(text.c_str(), &end);
+    if (text.empty() || errno != 0 || end != text.c_str() + text.size() || !(p > 0.0 && p <= 1.0))
+        throw UsageError("--p takes a number above 0 and at most 1, not " + text);
+    return p;
+}
+
+GenomeGenes readGenome(const std::vector<InputFiles>& inputs) {
+    GenomeGenes genome;
+    for (const InputFiles& input : inputs)
+        readAnnotatedInput(input, [&](AnnotatedRecord& record) { addRecordGenes(record, input.path, genome); });
+    return genome;
+}
+
+std::string roundsText(const IterativeSet& set) {
+    std::string text = "Rounds of the iterative method (genes kept, genes new to the set):";
+    for (std::size_t r = 0; r < set.rounds.size(); ++r)
+        text += (r == 0 ? " " : "; ") + std::to_string(r + 1) + ": " + std::to_string(set.rounds[r].setSize) + ", " +
+                std::to_string(set.rounds[r].changed);
+    return text + (set.converged ? "; the set stopped changing." : "; stopped before the set stopped changing.");
+}
+
+// The members of the set chosen on the command line, with what the free texts say of them.
+std::vector<std::size_t> chooseSet(const std::string& set, const GenomeGenes& genome, const RunSettings& settings,
+                                   Provenance& how, std::ostream& err) {
+    if (set == "ribosomal") {
+        how.method = "ribosomal: the CDSs whose /product names a cytoplasmic ribosomal protein";
+        return ribosomalGenes(genome.genes);
+    }
+    if (set == "iterative") {
+        how.method = "iterative: from all genes, the highest-CAI half under the weights of the current set, down to "
+                     "1% of the genes (at least 20), until the set stops changing; CAI weights below the minimum "
+                     "RSCU 0.01 raised to it";
+        const IterativeSet result = iterateReferenceSet(genome.genes, settings);
+        how.notes.push_back(roundsText(result));
+        err << "kestrel-reference: " << how.notes.back() << '\n';
+        return result.members;
+    }
+    const std::string file = set.substr(6);
+    ListedGenes listed;
+    TextInput in;
+    openInput(in, file);
+    listed = listedGenes(in, genome.genes);
+    checkRead(in, file);
+    how.method = "genes: the genes named in " + file;
+    if (!listed.unmatched.empty()) {
+        std::string names;
+        for (const std::string& n : listed.unmatched) names += (names.empty() ? "" : ", ") + n;
+        how.notes.push_back(std::to_string(listed.unmatched.size()) + " of the " + std::to_string(listed.names) +
+                            " names of " + file + " match no gene read: " + names);
+        err << "kestrel-reference: " << how.notes.back() << '\n';
+    }
+    return listed.members;
+}
+
+void writeFile(const std::string& path, std::ostream& out, const std::function<void(std::ostream&)>& write) {
+    std::string error;
+    OutputFileWriter file(path, out);
+    if (!file.open(error)) throw ToolFailure(ExitBadData, error);
+    write(file.stream());
+    if (!file.commit(error)) throw ToolFailure(ExitBadData, error);
+}
+
+std::vector<std::string> outputPaths(const CommandLine& line, const std::vector<std::string>& inputs) {
+    const auto prefix = line.value("-o");
+    if (!prefix || prefix->empty()) throw UsageError("no output prefix (-o PREFIX)");
+    std::vector<std::string> paths{*prefix + ".scu", *prefix + ".opt", *prefix + ".reference.tsv"};
+    for (const std::string& path : paths)
+        if (auto input = inputWrittenOver(path, inputs))
+            throw ToolFailure(ExitUsage, "the output file " + path + " is the input file " + *input);
+    return paths;
+}
+
+int buildReferenceFiles(const CommandLine& line, std::ostream& out, std::ostream& err) {
+    const std::string set = line.value("--set").value_or("ribosomal");
+    if (set != "ribosomal" && set != "iterative" && (set.rfind("genes:", 0) != 0 || set.size() == 6))
+        throw UsageError("--set takes ribosomal, iterative or genes:FILE, not " + set);
+    Provenance how;
+    how.pThreshold = pThresholdOf(line);
+    const std::vector<InputFiles> inputs = inputFiles(line);
+    how.files = inputPaths(inputs);
+    std::vector<std::string> read = how.files;
+    if (set.rfind("genes:", 0) == 0) read.push_back(set.substr(6));
+    const std::vector<std::string> paths = outputPaths(line, read);
+
+    const std::int32_t wanted = geneticCodeOption(line);
+    GenomeGenes genome = readGenome(inputs);
+    RunSettings settings;
+    settings.minimumRscu = IterativeMinimumRscu;
+    settings.geneticCode = *geneticCodeOf(keepOneGeneticCode(genome, wanted));
+    if (genome.genes.empty())
+        throw ToolFailure(ExitBadData, "no complete CDS of genetic code " +
+                                           std::to_string(settings.geneticCode.number) + " to read in the files");
+    how.code = settings.geneticCode;
+    std::vector<std::size_t> members = chooseSet(set, genome, settings, how, err);
+    if (members.empty()) throw ToolFailure(ExitBadData, "no reference gene found (" + how.method + ")");
+    const ReferenceResult result = buildReference(genome.genes, std::move(members), settings, how.pThreshold);
+
+    std::array<std::int32_t, 64> counts{}, optimal{};
+    for (int c = 0; c < 64; ++c) {
+        if (result.reference[c] > INT32_MAX)
+            throw ToolFailure(ExitBadData, "a codon count of the set exceeds 2^31 - 1");
+        counts[c] = static_cast<std::int32_t>(result.reference[c]);
+        optimal[c] = result.codons[c].optimal ? 1 : 0;
+    }
+    const GeneticCode& code = settings.geneticCode;
+    writeFile(paths[0], out,
+              [&](std::ostream& s) { writeReferenceFile(s, scuTitle(how, genome, result), counts, code); });
+    writeFile(paths[1], out,
+              [&](std::ostream& s) { writeReferenceFile(s, optTitle(how, genome, result), optimal, code); });
+    writeFile(paths[2], out, [&](std::ostream& s) { writeReferenceTable(s, genome, result, code); });
+    err << "kestrel-reference: " << genome.genes.size() << " genes read; reference set: " << result.members.size()
+        << " genes, " << result.referenceCodons << " codons; " << result.optimalCodons << " optimal codons\n";
+    for (const std::string& warning : result.warnings) err << "kestrel-reference: warning: " << warning << '\n';
+    return ExitSuccess;
+}
+
+}  // namespace
+
+int runReferenceTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    return runTool(Tool, args, out, err, [&](const CommandLine& line) { return buildReferenceFiles(line, out, err); });
+}
+
+}  // namespace kestrel
