@@ -56,7 +56,8 @@ deb=$tmp/package/kestrel_${version}_amd64.deb
 [ -f "$deb" ] || fail "no $(basename "$deb")"
 dpkg-deb -f "$deb" Package Version Depends Suggests
 dpkg-deb -c "$deb" | awk '{ print $NF }' > "$tmp/contents"
-for path in ./usr/bin/kestrel ./usr/bin/kestrel-lookup ./usr/bin/kestrel-table ./usr/bin/kestrel-plot \
+for path in ./usr/bin/kestrel ./usr/bin/kestrel-lookup ./usr/bin/kestrel-reference ./usr/bin/kestrel-table \
+            ./usr/bin/kestrel-plot ./usr/share/man/man1/kestrel-reference.1 \
             ./usr/share/man/man1/kestrel.1 ./usr/share/kestrel/workflow/Snakefile \
             ./usr/share/doc/kestrel/manual.md ./usr/share/doc/kestrel/examples/answers; do
   grep -qxF "$path" "$tmp/contents" || fail "the package lacks $path"
@@ -67,9 +68,11 @@ if [ "$(id -u)" = 0 ]; then
   echo "== apt-get install and remove"
   DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "$deb" > "$tmp/apt.log" 2>&1 ||
     { cat "$tmp/apt.log"; fail "apt-get install failed"; }
-  trap 'apt-get remove -y -qq kestrel > /dev/null 2>&1; rm -rf "$tmp"' EXIT
+  # A failure below still removes the package.
+  trap 'apt-get remove -y -qq kestrel > /dev/null 2>&1 || true; rm -rf "$tmp"' EXIT
   [ "$(/usr/bin/kestrel-table --version)" = "kestrel-table $version" ] || fail "/usr/bin/kestrel-table --version"
   DEBIAN_FRONTEND=noninteractive apt-get remove -y -qq kestrel > /dev/null
+  trap 'rm -rf "$tmp"' EXIT
   [ ! -e /usr/bin/kestrel-table ] || fail "apt-get remove left /usr/bin/kestrel-table"
 else
   echo "SKIPPED: apt-get install (not root)"
