@@ -7,8 +7,24 @@
 #include "control/kestrel_arguments.hpp"
 #include "control/run_driver.hpp"
 
+namespace {
+
+// --help and --version answer and end, before anything else is looked at.
+bool answeredInformation(const std::vector<std::string>& args) {
+    for (const std::string& arg : args) {
+        if (arg == "--version") std::cout << "kestrel " << KESTREL_VERSION << '\n';
+        if (arg == "--help" || arg == "-h") std::cout << kestrel::KestrelUsage;
+        if (arg == "--version" || arg == "--help" || arg == "-h") return true;
+    }
+    return false;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
-    const auto code = kestrel::geneticCodeOfArguments(std::vector<std::string>(argv + (argc > 0), argv + argc));
+    const std::vector<std::string> args(argv + (argc > 0), argv + argc);
+    if (answeredInformation(args)) return 0;
+    const auto code = kestrel::geneticCodeOfArguments(args);
     if (const auto* problem = std::get_if<std::string>(&code)) {
         // A wrong command line stops before the dialogue starts.
         std::cerr << "kestrel: " << *problem << "\n\n" << kestrel::KestrelUsage;
