@@ -3,7 +3,8 @@
 # the test: first seven genomes in three batches with USER unset, as batch environments
 # may leave it, then with USER set after an eighth genome joins one of the batches. Every
 # genome's results and both tables must be there, every SLURM job must have completed,
-# and SLURM must have run one job per batch, not one per genome.
+# and SLURM must have run one job per batch, not one per genome (besides the table and the
+# figure of genome means, one job each per run).
 # Usage: workflow_on_slurm.sh BIN_DIR [WORKFLOW_DIR]
 #   WORKFLOW_DIR is the workflow folder to run (default: this source tree's workflow/).
 # Exit status: 0 passed, 1 failed, 77 skipped (the cluster cannot run on this machine).
@@ -70,7 +71,8 @@ states=$(sacct -a -X -n -P -S 2000-01-01 -o JobID,JobName,State)
 echo "SLURM jobs: $(grep -c . <<< "$states")"
 grep -v '|COMPLETED$' <<< "$states" | grep . && fail "a SLURM job did not complete (above)"
 count_jobs() { grep -c "|snakejob_$1_[0-9]*|" <<< "$states"; }
-[ "$(count_jobs batch)" = 4 ] && [ "$(count_jobs table)" = 2 ] && [ "$(grep -c . <<< "$states")" = 6 ] ||
-  fail "SLURM did not run 3 + 1 batch jobs and 2 table jobs (above)"
+[ "$(count_jobs batch)" = 4 ] && [ "$(count_jobs table)" = 2 ] && [ "$(count_jobs neutrality)" = 2 ] &&
+  [ "$(grep -c . <<< "$states")" = 8 ] ||
+  fail "SLURM did not run 3 + 1 batch jobs, 2 table jobs and 2 jobs for the figure of genome means (above)"
 [ "$failed" -eq 0 ] && echo "workflow on SLURM: passed"
 exit "$failed"
