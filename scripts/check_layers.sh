@@ -3,6 +3,7 @@
 # own floor or below, and that the analysis does no I/O:
 #   analysis < formats < input < output < setup < control       (the analysis program)
 #   analysis, formats, input, output < tools < kestrel-*          (the companion tools)
+#   control, tools < main.cpp                                      (the analysis program's batch runs)
 # A companion tool never includes another tool's files. Prints each offending line and
 # exits 1 when there is one.
 #   scripts/check_layers.sh [SRC_DIR]
@@ -31,7 +32,7 @@ for file in $(cd "$src" && find . -name '*.cpp' -o -name '*.hpp' | sed 's|^\./||
   folder=${file%%/*}
   [ "$folder" = "$file" ] && folder=main  # src/main.cpp: the analysis program
   if [ "$folder" = main ]; then
-    permitted="control"
+    permitted="control tools"
   elif ! permitted=$(allowed "$folder"); then
     offend "src/$file: a folder that is no floor"
     continue

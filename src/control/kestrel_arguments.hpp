@@ -14,11 +14,13 @@ namespace kestrel {
 inline constexpr const char* KestrelUsage =
     "usage: kestrel [--genetic-code N]\n"
     "       kestrel --help | --version\n"
+    "       kestrel --batch LIST\n"
     "\n"
     "  -g N, --genetic-code N  read the genes with NCBI translation table N: 1 to 6, 9 to 16\n"
     "                          or 21 to 33 (without it, the standard code, 1)\n"
     "  -h, --help              print this usage and end\n"
     "  --version               print the version and end\n"
+    "  --batch LIST            run the analyses LIST names in one process (see kestrel(1))\n"
     "\n"
     "The lookup table, the output file and every option are asked for on the console;\n"
     "see kestrel(1).\n";

@@ -58,7 +58,8 @@ constexpr std::string_view Usage =
     "pseudogenes and features without them are skipped and counted on standard error.\n"
     "\n"
     "Exit status 0 on success, 1 for a file that cannot be read or written, 2 for a\n"
-    "wrong command line. --version prints the version.\n";
+    "wrong command line. --version prints the version.\n"
+    "--batch LIST runs the command lines of LIST in one process: see the manual page.\n";
 
 const ToolDescription Tool{"kestrel-lookup",
                            Usage,
@@ -124,7 +125,7 @@ int buildTable(const CommandLine& line, std::ostream& out, std::ostream& err) {
 }  // namespace
 
 int runLookupTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    return runTool(Tool, args, out, err, [&](const CommandLine& line) { return buildTable(line, out, err); });
+    return runTool(Tool, args, out, err, buildTable);
 }
 
 }  // namespace kestrel

@@ -51,7 +51,8 @@ constexpr std::string_view Usage =
     "Exit status 0 on success, 1 when the file cannot be read, is not a regular file, not\n"
     "a complete KESTREL analysis output file, lacks a requested column or has nothing to\n"
     "draw, 2 for a wrong command line (an output file that is also the input is one).\n"
-    "--version prints the version.\n";
+    "--version prints the version.\n"
+    "--batch LIST runs the command lines of LIST in one process: see the manual page.\n";
 
 const ToolDescription Tool{"kestrel-plot",
                     Usage,
@@ -518,7 +519,9 @@ int drawFigures(const PlotArguments& parsed, std::istream& in, std::ostream& out
 
 int runPlotTool(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err) {
     return runTool(Tool, args, out, err,
-                   [&](const CommandLine& line) { return drawFigures(plotArguments(line), in, out, err); });
+                   [&in](const CommandLine& line, std::ostream& out, std::ostream& err) {
+                       return drawFigures(plotArguments(line), in, out, err);
+                   });
 }
 
 }  // namespace kestrel

@@ -53,7 +53,8 @@ constexpr std::string_view Usage =
     "is warned of on standard error and in the free text of the .scu and .opt files.\n"
     "\n"
     "Exit status 0 on success, 1 for a file that cannot be read or written or an\n"
-    "empty reference set, 2 for a wrong command line. --version prints the version.\n";
+    "empty reference set, 2 for a wrong command line. --version prints the version.\n"
+    "--batch LIST runs the command lines of LIST in one process: see the manual page.\n";
 
 const ToolDescription Tool{"kestrel-reference",
                            Usage,
@@ -188,7 +189,7 @@ int buildReferenceFiles(const CommandLine& line, std::ostream& out, std::ostream
 }  // namespace
 
 int runReferenceTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    return runTool(Tool, args, out, err, [&](const CommandLine& line) { return buildReferenceFiles(line, out, err); });
+    return runTool(Tool, args, out, err, buildReferenceFiles);
 }
 
 }  // namespace kestrel

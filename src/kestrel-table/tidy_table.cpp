@@ -68,7 +68,8 @@ constexpr std::string_view Usage =
     "not a complete KESTREL analysis output file, or lacks the codon counts that\n"
     "--indices, --trna or --rscu need; 2 for a wrong command line (an output file that\n"
     "is also an input is one). A named regular file is written only when complete; a\n"
-    "FIFO, device or /dev/stdout is written in place. --version prints the version.\n";
+    "FIFO, device or /dev/stdout is written in place. --version prints the version.\n"
+    "--batch LIST runs the command lines of LIST in one process: see the manual page.\n";
 
 const ToolDescription Tool{"kestrel-table",
                     Usage,
@@ -510,7 +511,9 @@ std::optional<double> median(std::vector<double>& values) {
 
 int runTableTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     return runTool(Tool, args, out, err,
-                   [&](const CommandLine& line) { return writeTables(tableArguments(line), out, err); });
+                   [](const CommandLine& line, std::ostream& out, std::ostream& err) {
+                       return writeTables(tableArguments(line), out, err);
+                   });
 }
 
 }  // namespace kestrel

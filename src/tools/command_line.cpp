@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <csignal>
 
+#include "tools/batch_runs.hpp"
+
 namespace kestrel {
 
 namespace {
@@ -58,16 +60,17 @@ CommandLine parseCommandLine(const ToolDescription& tool, const std::vector<std:
 
 std::string_view toolVersion() { return KESTREL_VERSION; }
 
-int runTool(const ToolDescription& tool, const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
-            const std::function<int(const CommandLine&)>& body) {
-    // A file-size limit makes a write fail, which is reported, rather than killing the tool.
-    std::signal(SIGXFSZ, SIG_IGN);
+namespace {
+
+int runOnce(const ToolDescription& tool, const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+            const ToolBody& body) {
     try {
+        if (!args.empty() && args[0] == "--batch") throw UsageError("--batch is not taken inside a batch");
         const CommandLine line = parseCommandLine(tool, args);
         if (line.help) out << tool.usage;
         if (line.version) out << tool.name << ' ' << toolVersion() << '\n';
         if (line.help || line.version) return ExitSuccess;
-        return body(line);
+        return body(line, out, err);
     } catch (const UsageError& e) {
         err << tool.name << ": " << e.what() << '\n' << tool.usage;
         return ExitUsage;
@@ -77,6 +80,27 @@ int runTool(const ToolDescription& tool, const std::vector<std::string>& args, s
     } catch (const std::exception& e) {
         err << tool.name << ": " << e.what() << '\n';
         return ExitBadData;
+    }
+}
+
+}  // namespace
+
+int runTool(const ToolDescription& tool, const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+            const ToolBody& body) {
+    // A file-size limit makes a write fail, which is reported, rather than killing the tool.
+    std::signal(SIGXFSZ, SIG_IGN);
+    if (args.empty() || args[0] != "--batch") return runOnce(tool, args, out, err, body);
+    if (args.size() != 2) {
+        err << tool.name << ": --batch takes one list file and nothing else\n" << tool.usage;
+        return ExitUsage;
+    }
+    try {
+        return runToolBatch(args[1], out, err, [&](const std::vector<std::string>& runArgs, std::ostream& log) {
+            return runOnce(tool, runArgs, log, log, body);
+        });
+    } catch (const ToolFailure& e) {
+        err << tool.name << ": " << e.what() << '\n';
+        return e.status();
     }
 }
 

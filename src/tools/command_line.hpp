@@ -65,12 +65,16 @@ struct CommandLine {
 
 CommandLine parseCommandLine(const ToolDescription& tool, const std::vector<std::string>& args);
 
-// Runs a tool's body on its parsed command line (args without the program name). --help
-// or -h writes the usage to out and --version "NAME VERSION", both with status 0; a
-// UsageError, a ToolFailure or any other exception from the body ends the tool with its
-// message (status 2, the failure's own, 1).
+using ToolBody = std::function<int(const CommandLine&, std::ostream& out, std::ostream& err)>;
+
+// Runs a tool's body on its parsed command line (args without the program name), with
+// the streams it writes to. --help or -h writes the usage to out and --version
+// "NAME VERSION", both with status 0; a UsageError, a ToolFailure or any other exception
+// from the body ends the tool with its message (status 2, the failure's own, 1).
+// "--batch LIST" alone runs the tool once for each line of LIST (tools/batch_runs.hpp),
+// each run writing to its own log.
 int runTool(const ToolDescription& tool, const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
-            const std::function<int(const CommandLine&)>& body);
+            const ToolBody& body);
 
 // The version of the programs, as CMake sets it.
 std::string_view toolVersion();
