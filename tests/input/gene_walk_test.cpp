@@ -55,14 +55,19 @@ std::int32_t total(const BaseCounts& counts) { return counts[0] + counts[1] + co
 // The counts of the flanks, the core introns and the codons.
 auto tallies(const GeneCounts& c) { return std::tie(c.upBase, c.upBad, c.coreBase, c.downBase, c.codonCount); }
 
+// A contig window over a store of its own of nRows rows.
+struct Window {
+    explicit Window(std::int32_t nRows = 23) { store.allocate(nRows); }
+    StoredSequence store;
+    ContigWindow window{store};
+};
+
 class GeneWalkTest : public InScratchFolder {
 protected:
     // Walks one gene with a window of its own, so nothing is shared with other genes.
     GeneCounts walkAlone(const GeneRecord& record) {
-        StoredSequence store;
-        store.allocate(23);
-        ContigWindow window(store);
-        return walk(window, record, true);
+        Window alone;
+        return walk(alone.window, record, true);
     }
     GeneCounts walk(ContigWindow& window, const GeneRecord& record, bool forceNewFile) {
         GeneCounts counts;
@@ -72,14 +77,13 @@ protected:
     // Walks the genes in turn with one window of nRows rows; each must count as when
     // walked alone. Returns how often a contig was entered.
     std::int64_t walkInTurn(const std::vector<GeneRecord>& genes, std::int32_t nRows = 23) {
-        StoredSequence store;
-        store.allocate(nRows);
-        ContigWindow window(store);
+        Window shared(nRows);
         for (std::size_t k = 0; k < genes.size(); ++k)
-            EXPECT_EQ(tallies(walk(window, genes[k], k == 0)), tallies(walkAlone(genes[k]))) << "gene " << k;
-        return window.contigEntries();
+            EXPECT_EQ(tallies(walk(shared.window, genes[k], k == 0)), tallies(walkAlone(genes[k]))) << "gene " << k;
+        return shared.window.contigEntries();
     }
 
+    Window shared_;
     RunSettings settings_;
     OptimalCodonFlags optimal_{};
     ReadStatus status_ = ReadStatus::Read;
@@ -177,9 +181,7 @@ TEST_F(GeneWalkTest, SequenceOnlyAfterAnOriginLineAndOnlyWithAPositionNumber) {
     // with a position number.
     const std::string noSequence =
         writeFile("empty.gb", "LOCUS x\nORIGIN\n//\n        1 atg\nLOCUS y\nORIGIN\nno bases\n        1\n//\n");
-    StoredSequence store;
-    store.allocate(23);
-    ContigWindow window(store);
+    ContigWindow& window = shared_.window;
     for (const std::int32_t contig : {1, 2}) {
         walk(window, gene(noSequence, {1, 9}, 0, 0, false, contig), false);
         EXPECT_EQ(status_, ReadStatus::NotFound) << contig;
@@ -204,11 +206,8 @@ TEST_F(GeneWalkTest, ContigsPastTheRememberedOnesAreFound) {
     std::string text;
     for (int i = 1; i <= 70000; ++i) text += "ORIGIN\n        1 " + letters(i) + "\n//\n";
     const std::string file = writeFile("many.gb", text);
-    StoredSequence store;
-    store.allocate(23);
-    ContigWindow window(store);
     for (const int contig : {69999, 66000, 70000, 100, 65536, 65537, 70000})
-        EXPECT_EQ(tallies(walk(window, gene(file, {1, 12}, 0, 0, false, contig), false)),
+        EXPECT_EQ(tallies(walk(shared_.window, gene(file, {1, 12}, 0, 0, false, contig), false)),
                   tallies(walkAlone(gene(writeFile("one.gb", flatFile({letters(contig)})), {1, 12}))))
             << contig;
 }

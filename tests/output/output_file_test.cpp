@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
+
+#include "output/output_header.hpp"
 #include "test_support.hpp"
 
 namespace kestrel {
@@ -28,6 +31,23 @@ TEST_F(OutputFileTest, ACreatedFileIsWrittenThroughItsOwnDescriptorNeverByName) 
     EXPECT_FALSE(file.create(std::string("a\0b.kstl", 8)));
     EXPECT_FALSE(std::filesystem::exists("nowhere") || std::filesystem::exists("a"));
     EXPECT_FALSE(file.startWriting());
+}
+
+TEST_F(OutputFileTest, HeaderCopiesReferenceFilesAsTheyStandOrNotAtAll) {
+    RunSettings settings;
+    settings.rscuTableUsed = settings.preferredCodonListUsed = true;
+    settings.rscuFileName = "ref.scu";
+    settings.preferredCodonFileName = "gone.opt";
+    settings.minimumRscu = 0.125;
+    // A carriage return stays; a last line without its newline is not copied.
+    writeFile("ref.scu", "highly expressed\r\n#\n12 AAA\nunterminated");
+    std::ostringstream out;
+    writeOutputHeader(out, settings);
+    EXPECT_NE(out.str().find("RSCU file for CAI:          ref.scu\nhighly expressed\r\n#\n12 AAA\n"
+                             "Minimum RSCU value:         0.125\n\nOptimal codon file for Fop: gone.opt\n\n"
+                             "Inclusion of gene in cumulative data:\n"),
+              std::string::npos)
+        << out.str();
 }
 
 }  // namespace

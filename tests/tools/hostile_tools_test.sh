@@ -28,7 +28,7 @@ for input in pipe pipe-link /dev/zero /dev/urandom .; do
 done
 expect 1 table-trna-pipe "$bin/kestrel-table" --indices --trna pipe a.kstl
 expect 1 table-reference-pipe "$bin/kestrel-table" --indices --reference pipe a.kstl
-grep -q "pipe: not a regular file" lookup-in-pipe.err || bad "lookup: $(cat lookup-in-pipe.err)"
+shows lookup-in-pipe "pipe: not a regular file"
 # "-" is standard input for the tool that reads one file.
 expect 0 plot-stdin "$bin/kestrel-plot" - < a.kstl
 grep -q "^<svg" plot-stdin.out || bad "plot of standard input"
@@ -36,7 +36,6 @@ grep -q "^<svg" plot-stdin.out || bad "plot of standard input"
 cp a.kstl 'a&b<1>.kstl'
 expect 0 plot-xml "$bin/kestrel-plot" -o xml.svg 'a&b<1>.kstl'
 python3 -c 'import sys, xml.dom.minidom as m; m.parse(sys.argv[1])' xml.svg || bad "the figure is not well-formed XML"
-grep -qF 'a&amp;b&lt;1&gt;.kstl: ' xml.svg || bad "the name in the figure is not escaped"
 
 # --- An output that is an input is a usage error, whatever name leads to it.
 expect 2 lookup-self "$bin/kestrel-lookup" -o g.gb g.gb
@@ -71,12 +70,10 @@ done
 expect 1 lookup-fifo-unread "$bin/kestrel-lookup" -o pipe g.gb
 [ -p pipe ] || bad "a FIFO without reader was replaced"
 
-# --- Through a link the target is written; a link that leads nowhere is refused.
-echo old > target.tsv && ln -s target.tsv link.tsv && ln -s nowhere.tsv dangling.tsv
+# --- Through a link the target is written.
+echo old > target.tsv && ln -s target.tsv link.tsv
 expect 0 table-link "$bin/kestrel-table" -o link.tsv a.kstl
 [ -L link.tsv ] && grep -q "^source" target.tsv || bad "table through a link"
-expect 1 table-dangling "$bin/kestrel-table" -o dangling.tsv a.kstl
-[ -e nowhere.tsv ] && bad "a file was created through a dangling link"
 
 # --- A full disk (a file-size limit): the old output stays whole, no temporary file is left.
 for i in 1 2 3 4 5 6; do cp a.kstl "copy$i.kstl"; done
@@ -92,15 +89,12 @@ grep -q "writing table.tsv failed" full-table.err || bad "table: $(cat full-tabl
 # --- Lines without end: the tools stop in time and in bounded memory.
 { echo "LOCUS x"; echo "FEATURES             Location/Qualifiers"; printf '     CDS             1..'
   head -c 50000000 /dev/zero | tr '\0' '9'; echo; echo ORIGIN; echo //; } > long-line.gb
-expect 0 lookup-long-line "$bin/kestrel-lookup" long-line.gb
-grep -q "1 too many exons" lookup-long-line.err || bad "the over-long location: $(cat lookup-long-line.err)"
+timed long-line timeout 30 "$bin/kestrel-lookup" long-line.gb > /dev/null 2> long-line.err || bad "long line: status $?"
+small long-line
+grep -q "1 too many exons" long-line.err || bad "the over-long location: $(cat long-line.err)"
 { sed -n '1,/^Gene /p' a.kstl; head -c 50000000 /dev/zero | tr '\0' 'x'; } > long-row.kstl
 expect 1 table-long-row "$bin/kestrel-table" long-row.kstl
-grep -q "line longer than 65536 characters" table-long-row.err || bad "long row: $(cat table-long-row.err)"
-if [ -x /usr/bin/time ] && ! ldd "$bin/kestrel-lookup" | grep -q libasan; then
-  /usr/bin/time -f %M -o long-line.rss "$bin/kestrel-lookup" long-line.gb > /dev/null 2>&1
-  [ "$(tail -1 long-line.rss)" -lt 65536 ] || bad "kestrel-lookup took $(tail -1 long-line.rss) kB"
-fi
+shows table-long-row "line longer than 65536 characters"
 
 # --- kestrel-lookup refuses what the analysis could not read, and writes nothing then;
 # pseudogenes only when asked for.
@@ -123,11 +117,10 @@ shows lookup-pseudo " 1 pseudogene,"
 head -n -3 a.kstl > cut.kstl
 expect 1 table-cut "$bin/kestrel-table" cut.kstl
 expect 1 plot-cut "$bin/kestrel-plot" -o cut.svg cut.kstl
-grep -q "cut.kstl: ends before its end-of-run summary: the run that wrote it was cut short" table-cut.err ||
-  bad "table-cut: $(cat table-cut.err)"
+shows table-cut "cut.kstl: ends before its end-of-run summary: the run that wrote it was cut short"
 expect 0 table-cut-allowed "$bin/kestrel-table" --allow-incomplete --summary cut.tsv cut.kstl
 grep -qP "^cut.kstl\t6\tNA\tNA\t" cut.tsv || bad "the counts of a file cut short are not NA: $(cat cut.tsv)"
-grep -q "warning: cut.kstl" table-cut-allowed.err || bad "no warning for a file cut short"
+shows table-cut-allowed "warning: cut.kstl"
 
 # --- kestrel-reference: its three files, the analysis reads them whatever the input's name;
 # never written over an input; an empty set writes nothing.

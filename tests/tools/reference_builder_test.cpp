@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <sstream>
+#include <tuple>
 
 #include "kestrel-reference/codon_contrast.hpp"
 #include "kestrel-reference/genome_genes.hpp"
@@ -13,48 +14,30 @@ namespace kestrel::reference {
 namespace {
 
 TEST(ReferenceBuilder, RibosomalProductNames) {
-    const struct {
-        const char* product;
-        ProductKind kind;
-    } cases[] = {
+    const std::pair<ProductKind, std::vector<const char*>> cases[] = {
         // E. coli K-12, RefSeq bacteria, eukaryotes, archaea, KEGG-like lists.
-        {"50S ribosomal subunit protein L2", ProductKind::Cytoplasmic},
-        {"30S ribosomal subunit protein S12", ProductKind::Cytoplasmic},
-        {"50S ribosomal subunit protein L31B", ProductKind::Cytoplasmic},
-        {"50S ribosomal protein L7/L12", ProductKind::Cytoplasmic},
-        {"50S ribosomal protein L31 type B", ProductKind::Cytoplasmic},
-        {"60S ribosomal protein L7a", ProductKind::Cytoplasmic},
-        {"40S ribosomal protein S3a", ProductKind::Cytoplasmic},
-        {"40S ribosomal protein SA", ProductKind::Cytoplasmic},
-        {"60S acidic ribosomal protein P0", ProductKind::Cytoplasmic},
-        {"ubiquitin-40S ribosomal protein S27a", ProductKind::Cytoplasmic},
-        {"ribosomal protein L7Ae", ProductKind::Cytoplasmic},
-        {"large subunit ribosomal protein L11", ProductKind::Cytoplasmic},
-        {"LSU ribosomal protein L2P", ProductKind::Cytoplasmic},
-        {"putative 30S ribosomal protein S1 (fragment)", ProductKind::Cytoplasmic},
-        {"39S ribosomal protein L1, mitochondrial", ProductKind::OrganelleRibosomal},
-        {"28S ribosomal protein S7, mitochondrial", ProductKind::OrganelleRibosomal},
-        {"mitochondrial ribosomal protein L12", ProductKind::OrganelleRibosomal},
-        {"30S ribosomal protein S12, chloroplastic", ProductKind::OrganelleRibosomal},
+        {ProductKind::Cytoplasmic,
+         {"50S ribosomal subunit protein L2", "30S ribosomal subunit protein S12", "50S ribosomal subunit protein L31B",
+          "50S ribosomal protein L7/L12", "50S ribosomal protein L31 type B", "60S ribosomal protein L7a",
+          "40S ribosomal protein S3a", "40S ribosomal protein SA", "60S acidic ribosomal protein P0",
+          "ubiquitin-40S ribosomal protein S27a", "ribosomal protein L7Ae", "large subunit ribosomal protein L11",
+          "LSU ribosomal protein L2P", "putative 30S ribosomal protein S1 (fragment)"}},
+        {ProductKind::OrganelleRibosomal,
+         {"39S ribosomal protein L1, mitochondrial", "28S ribosomal protein S7, mitochondrial",
+          "mitochondrial ribosomal protein L12", "30S ribosomal protein S12, chloroplastic"}},
         // What acts on ribosomal proteins or RNA, and what only names the ribosome.
-        {"ribosomal protein L11 methyltransferase", ProductKind::Other},
-        {"ribosomal protein S6 modification protein", ProductKind::Other},
-        {"ribosomal-protein-S5-alanine N-acetyltransferase", ProductKind::Other},
-        {"ribosomal protein S12 methylthiotransferase RimO", ProductKind::Other},
-        {"50S ribosomal protein L16-arginine 3-hydroxylase", ProductKind::Other},
-        {"ribosomal protein L3 N(5)-glutamine methyltransferase", ProductKind::Other},
-        {"ribosomal RNA small subunit methyltransferase A", ProductKind::Other},
-        {"ribosome maturation factor RimM", ProductKind::Other},
-        {"30S ribosomal subunit biogenesis factor LepA", ProductKind::Other},
-        {"50S ribosomal subunit assembly factor BipA", ProductKind::Other},
-        {"ribosomal protein S6 kinase alpha-1", ProductKind::Other},
-        {"60S ribosomal protein L7-like 1", ProductKind::Other},
-        {"[Ribosomal protein S18]-alanine N-acetyltransferase", ProductKind::Other},
-        {"16S ribosomal RNA", ProductKind::Other},
-        {"ribosomal protein", ProductKind::Other},
-        {"small nuclear ribonuclear protein D homolog", ProductKind::Other},
+        {ProductKind::Other,
+         {"ribosomal protein L11 methyltransferase", "ribosomal protein S6 modification protein",
+          "ribosomal-protein-S5-alanine N-acetyltransferase", "ribosomal protein S12 methylthiotransferase RimO",
+          "50S ribosomal protein L16-arginine 3-hydroxylase", "ribosomal protein L3 N(5)-glutamine methyltransferase",
+          "ribosomal RNA small subunit methyltransferase A", "ribosome maturation factor RimM",
+          "30S ribosomal subunit biogenesis factor LepA", "50S ribosomal subunit assembly factor BipA",
+          "ribosomal protein S6 kinase alpha-1", "60S ribosomal protein L7-like 1",
+          "[Ribosomal protein S18]-alanine N-acetyltransferase", "16S ribosomal RNA", "ribosomal protein",
+          "small nuclear ribonuclear protein D homolog"}},
     };
-    for (const auto& c : cases) EXPECT_EQ(classifyProduct(c.product), c.kind) << c.product;
+    for (const auto& [kind, products] : cases)
+        for (const char* product : products) EXPECT_EQ(classifyProduct(product), kind) << product;
     EXPECT_FALSE(isReferenceRibosomal("39S ribosomal protein L1, mitochondrial", false));
     EXPECT_TRUE(isReferenceRibosomal("39S ribosomal protein L1, mitochondrial", true));
     EXPECT_TRUE(isReferenceRibosomal("30S ribosomal protein S12", true));
@@ -90,9 +73,7 @@ TEST(ReferenceBuilder, ChiSquareOnTwoByTwoTables) {
     const int ctg = CodonIndex(2, 3, 1), atg = CodonIndex(0, 3, 1);
     ref[ttc] = 12, ref[ttt] = 3, rest[ttc] = 40, rest[ttt] = 60, rest[ctg] = 10, ref[atg] = rest[atg] = 9;
     const auto at01 = contrastCodons(ref, rest, StandardCode, 0.01);
-    EXPECT_TRUE(at01[ttc].optimal);
-    EXPECT_DOUBLE_EQ(*at01[ttc].referenceRscu, 1.6);
-    EXPECT_DOUBLE_EQ(*at01[ttc].restRscu, 0.8);
+    EXPECT_EQ(std::tuple(at01[ttc].optimal, *at01[ttc].referenceRscu, *at01[ttc].restRscu), std::tuple(true, 1.6, 0.8));
     EXPECT_FALSE(at01[ttt].optimal);  // as significant, but less used in the reference
     EXPECT_FALSE(at01[ctg].referenceRscu || at01[ctg].test || at01[ctg].optimal);
     EXPECT_FALSE(at01[atg].test || at01[atg].optimal);
@@ -118,15 +99,11 @@ TEST(ReferenceBuilder, IterativeSetFindsTheHighlyExpressedGenes) {
     RunSettings settings;
     settings.minimumRscu = 0.01;
     const IterativeSet set = iterateReferenceSet(genes, settings);
-    ASSERT_EQ(set.members.size(), 20u);
+    ASSERT_EQ(std::pair(set.members.size(), set.rounds.size()), std::pair(20ul, 5ul));
     for (const std::size_t g : set.members) EXPECT_EQ(g % 8, 3u) << g;
-    ASSERT_EQ(set.rounds.size(), 5u);
-    EXPECT_EQ(set.rounds[0].setSize, 100u);
-    EXPECT_EQ(set.rounds[3].setSize, 20u);
-    EXPECT_EQ(set.rounds[4].changed, 0u);
-    EXPECT_TRUE(set.converged);
-    EXPECT_EQ(iterativeTargetSize(4315), 44u);
-    EXPECT_EQ(iterativeTargetSize(12), 12u);
+    EXPECT_EQ(std::tuple(set.rounds[0].setSize, set.rounds[3].setSize, set.rounds[4].changed, set.converged),
+              std::tuple(100u, 20u, 0u, true));
+    EXPECT_EQ(std::pair(iterativeTargetSize(4315), iterativeTargetSize(12)), std::pair(44ul, 12ul));
 }
 
 TEST(ReferenceBuilder, GeneListsCodonsAndFreeText) {
@@ -137,15 +114,13 @@ TEST(ReferenceBuilder, GeneListsCodonsAndFreeText) {
     genes[3].gene = "dup";
     std::istringstream list("# chosen genes\r\nthrL\r\n  ECK0002 \r\n\r\ndup\r\nnone\r\n");
     const ListedGenes listed = listedGenes(list, genes);
-    EXPECT_EQ(listed.members, (std::vector<std::size_t>{0, 1, 2, 3}));
-    EXPECT_EQ(listed.unmatched, std::vector<std::string>{"none"});
-    EXPECT_EQ(listed.names, 4u);
+    EXPECT_EQ(std::tuple(listed.members, listed.unmatched, listed.names),
+              std::tuple(std::vector<std::size_t>{0, 1, 2, 3}, std::vector<std::string>{"none"}, 4u));
 
     // Complete codons only; a codon with another letter is left out.
     std::array<std::int32_t, 64> counts{};
-    EXPECT_EQ(countCodons("ATGaaaNTGAAATA", counts), 3);
-    EXPECT_EQ(counts[CodonIndex(0, 3, 1)], 1);
-    EXPECT_EQ(counts[CodonIndex(0, 0, 0)], 2);
+    EXPECT_EQ(std::tuple(countCodons("ATGaaaNTGAAATA", counts), counts[CodonIndex(0, 3, 1)], counts[CodonIndex(0, 0, 0)]),
+              std::tuple(3, 1, 2));
 
     EXPECT_EQ(freeText("Files: a#b.gb\tc\n"), "Files: a_b.gb_c\n");
 }

@@ -155,12 +155,10 @@ TEST_F(TableTool, IndicesRscuAndTaiOfAHandWorkedGene) {
     RunSettings settings;
     settings.codonUsageOutput = true;
     writeFile("c.kstl", sample::outputFile(settings, {{"g1", "seq.gb", {}, 2}}, 1));
+    std::array<std::int32_t, 64> ones;
+    ones.fill(1);
     std::ostringstream scu;
-    writeReferenceFile(scu, "even", std::array<std::int32_t, 64>{[] {
-                           std::array<std::int32_t, 64> ones{};
-                           ones.fill(1);
-                           return ones;
-                       }()});
+    writeReferenceFile(scu, "even", ones);
     writeFile("even.scu", scu.str());
     writeFile("census.tsv", "amino_acid\tanticodon\tgenes\nAla\tUGC\t1\n");
     ASSERT_EQ(run({"--indices", "--reference", "even.scu", "--trna", "census.tsv", "--rscu", "rscu.tsv", "-o",
@@ -176,9 +174,8 @@ TEST_F(TableTool, IndicesRscuAndTaiOfAHandWorkedGene) {
         << table[1];
     const auto rscu = lines(readFile("rscu.tsv"));
     ASSERT_EQ(rscu.size(), 1u + 59u);  // the codons of the 18 amino acids with more than one
-    EXPECT_EQ(rscu[1], "c.kstl\tg1\tGCA\tAla\t2\t2.0000");
-    EXPECT_EQ(rscu[3], "c.kstl\tg1\tGCC\tAla\t0\t0.0000");
-    EXPECT_EQ(rscu[5], "c.kstl\tg1\tAGA\tArg\t0\tNA");
+    EXPECT_EQ(rscu[1] + "|" + rscu[3] + "|" + rscu[5],
+              "c.kstl\tg1\tGCA\tAla\t2\t2.0000|c.kstl\tg1\tGCC\tAla\t0\t0.0000|c.kstl\tg1\tAGA\tArg\t0\tNA");
 }
 
 }  // namespace
