@@ -247,40 +247,12 @@ odd_run rerun.log || fail "the rerun after mending no cds failed: $(tail -5 reru
   fail "the mended genome is missing from the tables"
 cd ..
 
-# --- A Mycoplasma-like genome made from the example: every inner TGG of a CDS becomes TGA
-# (Trp in code 4), a TGA stop becomes TAA, and each CDS gets /transl_table=4. The workflow
-# reads it with code 4: no premature stop, and each gene's Trp count is its TGA codons.
+# --- A Mycoplasma-like genome (tests/tools/data): the example with every inner TGG of a
+# CDS made TGA (Trp in code 4), each TGA stop made TAA and /transl_table=4 on each CDS; its
+# .trp.tsv gives each gene's TGA codons. The workflow reads it with code 4: no premature
+# stop, and each gene's Trp count is its TGA codons.
 mkdir -p myco/genomes && cd myco
-python3 - "$example" genomes/m.gb trp.tsv << 'PY' || fail "the Mycoplasma-like genome was not made"
-import re, sys
-text = open(sys.argv[1]).read()
-complement = str.maketrans("ACGT", "TGCA")
-records, trp = [], []
-for record in re.findall(r"LOCUS.*?\n//\n", text, re.S):
-    head, tail = record.split("ORIGIN", 1)
-    seq = list(re.sub(r"[^a-z]", "", tail.lower()))
-    for location, gene in re.findall(r"     CDS +(\S+)\n +/gene=\"(\w+)\"", head):
-        places = [p - 1 for a, b in re.findall(r"(\d+)\.\.>?(\d+)", location) for p in range(int(a), int(b) + 1)]
-        minus = location.startswith("complement")
-        places = places[::-1] if minus else places
-        read = lambda i: seq[i].upper().translate(complement) if minus else seq[i].upper()
-        def write(i, base): seq[i] = (base.translate(complement) if minus else base).lower()
-        tga = 0
-        for k in range(0, len(places) - 2, 3):
-            codon, last = "".join(read(i) for i in places[k:k + 3]), k + 6 > len(places)
-            if codon == "TGG" and 0 < k and not last:
-                write(places[k + 2], "A")
-                tga += 1
-            if codon == "TGA" and last:
-                write(places[k + 1], "A")
-        trp.append(f"{gene}\t{tga}\n")
-    body = "".join(seq)
-    lines = "".join(f"{i + 1:9d} " + " ".join(body[j:j + 10] for j in range(i, min(i + 60, len(body)), 10)) + "\n"
-                    for i in range(0, len(body), 60))
-    records.append(re.sub(r"(     CDS +\S+\n)", r"\1                     /transl_table=4\n", head) + "ORIGIN\n" + lines + "//\n")
-open(sys.argv[2], "w").write("".join(records))
-open(sys.argv[3], "w").write("".join(trp))
-PY
+cp "$root/tests/tools/data/mycoplasma_like.gb" genomes/m.gb && cp "$root/tests/tools/data/mycoplasma_like.trp.tsv" trp.tsv
 snakemake -s "$root/workflow/Snakefile" --cores 2 --config genomes=genomes bin_dir="$bin_dir" > run.log 2>&1 ||
   fail "the workflow on the Mycoplasma-like genome failed: $(tail -5 run.log)"
 grep -qx "Genetic code: 4 (Mold, Protozoan, and Coelenterate Mitochondrial; Mycoplasma/Spiroplasma)" \
