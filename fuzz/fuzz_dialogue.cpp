@@ -17,8 +17,7 @@
 
 namespace {
 
-// A scratch folder with a lookup table and reference files named a.*, where the
-// dialogue's files land.
+// A scratch folder with a lookup table and reference files named a.*, where the dialogue's files land.
 const std::filesystem::path& scratch() {
     static const std::filesystem::path dir = [] {
         auto d = std::filesystem::temp_directory_path() / ("kestrel-fuzz-dialogue-" + std::to_string(getpid()));

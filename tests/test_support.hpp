@@ -1,13 +1,17 @@
-// Helpers shared by the unit tests: scratch folders and whole files.
+// Helpers shared by the unit tests: scratch folders, whole files and codon counts.
 #pragma once
 
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <array>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <string>
+
+#include "analysis/codon_letters.hpp"
 
 namespace kestrel {
 
@@ -47,6 +51,18 @@ inline std::string readFile(const std::filesystem::path& name) {
 inline std::string writeFile(const std::string& name, const std::string& text) {
     std::ofstream(name, std::ios::binary) << text;
     return name;
+}
+
+inline int codon(const std::string& letters) { return codonOfLetters(letters); }
+
+// Codon counts from "codon count" pairs, e.g. "AAC 3 AAT 1".
+inline std::array<std::int32_t, 64> codonCounts(const std::string& pairs) {
+    std::array<std::int32_t, 64> counts{};
+    std::istringstream words(pairs);
+    std::string letters;
+    std::int32_t count;
+    while (words >> letters >> count) counts[codonOfLetters(letters)] = count;
+    return counts;
 }
 
 }  // namespace kestrel

@@ -3,27 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <sstream>
 
 #include "analysis/cai_weights.hpp"
-#include "analysis/codon_letters.hpp"
+#include "test_support.hpp"
 
 namespace kestrel {
 namespace {
 
-int codon(const std::string& letters) { return codonOfLetters(letters); }
-
-// Codon counts from "codon count" pairs, e.g. "AAC 3 AAT 1".
-std::array<std::int32_t, 64> counts(const std::string& pairs) {
-    std::array<std::int32_t, 64> codonCount{};
-    std::istringstream words(pairs);
-    std::string letters;
-    std::int32_t count;
-    while (words >> letters >> count) codonCount[codon(letters)] = count;
-    return codonCount;
-}
-
-// -1 stands for no value.
 double valueOf(const std::optional<double>& index) { return index.value_or(-1); }
 
 // ChiSc = ChiL / (X / N) = chi2 / X, where X sums (family size - 1) over the codons.
@@ -53,7 +39,7 @@ TEST(CodonBias, ChiSquareAndEncOfHandWorkedGenes) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.codons);
-        const CodonBiasResults bias = computeCodonBias(counts(c.codons), RunSettings{}, ReferenceTables{});
+        const CodonBiasResults bias = computeCodonBias(codonCounts(c.codons), RunSettings{}, ReferenceTables{});
         EXPECT_NEAR(valueOf(bias.chiL), c.chiL, 1e-12);
         EXPECT_NEAR(valueOf(bias.chiSc), c.chiSc, 1e-12);
         EXPECT_NEAR(valueOf(bias.enc), c.enc, 1e-12);
@@ -83,7 +69,7 @@ TEST(CodonBias, EncLeavesOutEveryAminoAcidWhoseExactFIsZero) {
          3684350.0 / 83517},
     };
     for (const auto& c : cases)
-        EXPECT_NEAR(valueOf(computeCodonBias(counts(c.codons), RunSettings{}, ReferenceTables{}).enc), c.enc, 1e-12)
+        EXPECT_NEAR(valueOf(computeCodonBias(codonCounts(c.codons), {}, ReferenceTables{}).enc), c.enc, 1e-12)
             << c.codons;
 }
 
@@ -115,13 +101,13 @@ TEST(CodonBias, EncUnderOtherCodes) {
     for (const auto& c : cases) {
         RunSettings settings;
         settings.geneticCode = geneticCodeOf(c.code).value();
-        EXPECT_NEAR(valueOf(computeCodonBias(counts(c.codons), settings, ReferenceTables{}).enc), c.enc, 1e-12)
+        EXPECT_NEAR(valueOf(computeCodonBias(codonCounts(c.codons), settings, ReferenceTables{}).enc), c.enc, 1e-12)
             << c.code << ": " << c.codons;
     }
 }
 
 TEST(CodonBias, FopIsTheFlaggedShareOfAllSynonymousCodons) {
-    const auto gene = counts("AAC 3 AAT 1 GCA 2 ATG 4");
+    const auto gene = codonCounts("AAC 3 AAT 1 GCA 2 ATG 4");
     RunSettings settings;
     ReferenceTables references;
     auto& flags = references.optimalCodonFlags;
@@ -151,14 +137,14 @@ TEST(CodonBias, CaiIsTheGeometricMeanOfTheFlooredWeights) {
               (std::array{0.25, 0.01, 0.01, 0.01, 0.0}));
 
     RunSettings settings;
-    EXPECT_EQ(computeCodonBias(counts("GCA 1 GCG 1"), settings, references).cai, std::nullopt);  // no table used
+    EXPECT_EQ(computeCodonBias(codonCounts("GCA 1 GCG 1"), settings, references).cai, std::nullopt);  // no table used
     settings.rscuTableUsed = true;
     // Each codon occurrence counts once; Met stays out of the mean.
-    EXPECT_NEAR(valueOf(computeCodonBias(counts("GCA 1 GCG 1 ATG 5"), settings, references).cai), 0.5, 1e-12);
-    EXPECT_NEAR(valueOf(computeCodonBias(counts("GCC 3 GCG 1"), settings, references).cai), std::pow(10.0, -1.5),
+    EXPECT_NEAR(valueOf(computeCodonBias(codonCounts("GCA 1 GCG 1 ATG 5"), settings, references).cai), 0.5, 1e-12);
+    EXPECT_NEAR(valueOf(computeCodonBias(codonCounts("GCC 3 GCG 1"), settings, references).cai), std::pow(10.0, -1.5),
                 1e-12);  // (0.01^3 * 1)^(1/4)
     w[codon("GCG")] = 0.0;  // a weight of 0 makes the geometric mean 0
-    EXPECT_EQ(computeCodonBias(counts("GCA 1 GCG 1"), settings, references).cai, 0.0);
+    EXPECT_EQ(computeCodonBias(codonCounts("GCA 1 GCG 1"), settings, references).cai, 0.0);
 }
 
 }  // namespace

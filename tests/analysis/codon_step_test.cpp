@@ -66,9 +66,8 @@ TEST_F(CodonStepTest, StopBadCodonsAndTheCodingBaseClasses) {
     EXPECT_EQ(counts.codonCount[codonOfLetters("GCT")], 2);
 }
 
-// Under another code: its stops end a gene and make a premature stop, its sense codons do
-// neither, its starts (prokaryote) or Met codons (eukaryote) are valid starts, and its
-// families choose the degeneracy classes.
+// Under another code its stops end a gene or stop it early, its sense codons do neither, its starts
+// (prokaryote) or Met codons (eukaryote) are valid starts, and its families choose the degeneracy classes.
 TEST_F(CodonStepTest, RolesUnderOtherCodes) {
     const struct {
         int code;
@@ -88,8 +87,7 @@ TEST_F(CodonStepTest, RolesUnderOtherCodes) {
     for (const auto& c : cases) {
         SCOPED_TRACE(std::to_string(c.code) + " " + c.first + " " + c.inner + " " + c.last);
         counts = GeneCounts{};
-        settings.geneticCode = geneticCodeOf(c.code).value();
-        settings.genomeType = c.genome;
+        std::tie(settings.geneticCode, settings.genomeType) = std::tuple(geneticCodeOf(c.code).value(), c.genome);
         step(c.first, true);
         step(c.inner);
         step(c.last, false, true);
@@ -114,9 +112,8 @@ TEST_F(CodonStepTest, SegmentWindowBoundsRelativeToStartAndStop) {
     };
     settings.segmentAnalysis = true;
     for (const auto& c : cases) {
-        settings.segmentRelativeToStop = c.fromStop;
-        settings.segmentBegin = c.begin;
-        settings.segmentEnd = c.end;
+        std::tie(settings.segmentRelativeToStop, settings.segmentBegin, settings.segmentEnd) =
+            std::tuple(c.fromStop, c.begin, c.end);
         counts.segmentValid = true;  // left over from the gene before
         counts.codonTotal = c.total;
         fixSegmentWindow(settings, counts);

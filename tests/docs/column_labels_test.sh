@@ -1,10 +1,8 @@
 #!/usr/bin/env bash
-# Every column label of every combination of the options that change the columns (base
-# usage, degeneracy breakdown, codon usage, the three noncoding modes, segment analysis)
-# is documented in the user manual, written as `Label`; so are those of every other
-# genetic code, where a codon's labels ("TGA_W", "N_TGA_W") need only the amino acid's
-# label ("Trp_W"). The labels come from real runs on the bundled example. With LABELS_OUT
-# set, the standard code's labels are also listed there, one per line.
+# Every column label of every combination of the options that change the columns (base usage, degeneracy
+# breakdown, codon usage, the three noncoding modes, segment analysis), from real runs on the example, is in
+# the user manual as `Label`; so are those of every other code, where a codon's labels ("TGA_W", "N_TGA_W")
+# need only the amino acid's ("Trp_W"). With LABELS_OUT set, the standard code's labels are listed there.
 # Usage: bash column_labels_test.sh BIN_DIR WORK_DIR
 set -u
 bin=$1 work=$2

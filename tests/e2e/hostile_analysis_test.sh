@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
-# The analysis against hostile inputs and faults: FIFOs, devices and pipes where files
-# belong, lines without end, huge and random files, names with control characters, an
-# output file swapped for a link, a closed console, a full disk (a file-size limit) and
-# a signal mid-run. Nothing may hang, grow past 64 MiB, or write where it should not.
+# The analysis against hostile inputs and faults: FIFOs, devices and pipes where files belong, lines without
+# end, huge and random files, names with control characters, an output file swapped for a link, a closed
+# console, a full disk (a file-size limit) and a signal mid-run. Nothing may hang, grow past 64 MiB or write astray.
 # Usage: bash hostile_analysis_test.sh BIN_DIR WORK_DIR
 set -u
 export KESTREL_BIN_DIR=$1
@@ -88,8 +87,8 @@ awk 'BEGIN {for (i = 0; i < 2000000; i++) print "ORIGIN"}' > origins.gb
 entry "201..500" far origins.gb 2000000000 100 50 201 500 > origins.lookup
 refuses origins "Sequence of far not found in origins.gb" origins.lookup origins C C
 
-# --- Files swapped after their prompts: a link in place of the output file is never
-# followed, and a FIFO in place of the lookup table is not waited on.
+# --- Files swapped after their prompts: a link for the output file is never followed, a FIFO for the lookup
+# table never waited on.
 between() {  # NAME FIRST REST ACTION: answers FIRST, ACTION once NAME.kstl exists, answers REST
   rm -f answers-pipe && mkfifo answers-pipe
   timeout 30 "$kestrel" < answers-pipe > "$1.out" 2>&1 &

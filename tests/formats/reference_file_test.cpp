@@ -10,8 +10,7 @@
 namespace kestrel {
 namespace {
 
-// The body of a reference file: entry e has two words and the value valueOf(e). The grouping
-// into lines is free, so some entries run on over a line end.
+// A reference file's body: entry e is two words and valueOf(e); lines are free, so some entries span two.
 template <typename ValueOf>
 std::string entries(ValueOf valueOf, int count = 64) {
     std::string text;

@@ -11,8 +11,7 @@
 namespace kestrel {
 namespace {
 
-// A sequence file in the usual flat-file layout: each contig after a header and an
-// "ORIGIN" line, numbered lines of blocks of ten letters, closed by "//".
+// A flat file: each contig after a header and "ORIGIN", numbered lines of ten-letter blocks, then "//".
 std::string flatFile(const std::vector<std::string>& contigs, std::size_t width = 60) {
     std::string text;
     for (const std::string& contig : contigs) {
@@ -30,7 +29,6 @@ std::string flatFile(const std::vector<std::string>& contigs, std::size_t width 
     return text;
 }
 
-// Repeats a pattern to the given length.
 std::string bases(std::size_t length, const std::string& pattern = "GATTACA") {
     std::string out;
     while (out.size() < length) out += pattern;
@@ -64,7 +62,6 @@ struct Window {
 
 class GeneWalkTest : public InScratchFolder {
 protected:
-    // Walks one gene with a window of its own, so nothing is shared with other genes.
     GeneCounts walkAlone(const GeneRecord& record) {
         Window alone;
         return walk(alone.window, record, true);
@@ -74,8 +71,7 @@ protected:
         status_ = readGene(window, record, forceNewFile, settings_, optimal_, counts);
         return counts;
     }
-    // Walks the genes in turn with one window of nRows rows; each must count as when
-    // walked alone. Returns how often a contig was entered.
+    // Genes walked in turn through one window must count as when walked alone; returns the contig entries.
     std::int64_t walkInTurn(const std::vector<GeneRecord>& genes, std::int32_t nRows = 23) {
         Window shared(nRows);
         for (std::size_t k = 0; k < genes.size(); ++k)
@@ -120,9 +116,8 @@ TEST_F(GeneWalkTest, TwoExonGeneOnEitherStrandInCodingOrder) {
 }
 
 TEST_F(GeneWalkTest, FlankLimits) {
-    // The second contig must never be read into the first one's upper flank; the first
-    // fills its last line, so only "//" can stop the walk. Without the first contig's "//",
-    // the next record's "LOCUS" line ends the contig.
+    // The second contig never reaches the first one's upper flank: the first fills its last line, so
+    // "//" stops the walk, or without "//" the next record's "LOCUS" line.
     const std::string closed = flatFile({bases(7020), bases(500, "C")});
     std::string unclosed = closed;
     unclosed.erase(unclosed.find("//\n"), 3);
@@ -173,12 +168,10 @@ TEST_F(GeneWalkTest, GenesReadInTurnCountAsWhenReadAlone) {
     walkInTurn({gene(open, {1, 300}), gene(open, {100, 399}, 0, 0, false, 2)});
 }
 
-// The statuses of files that cannot be opened, are not regular or hold overlong lines, and of
-// contigs beyond the file's, reach the console: see the bad-input and hostile suites.
+// Unreadable or irregular files, overlong lines and missing contigs: see the bad-input and hostile suites.
 TEST_F(GeneWalkTest, SequenceOnlyAfterAnOriginLineAndOnlyWithAPositionNumber) {
     const std::string good = writeFile("good.gb", flatFile({bases(400, "ATGAAATAA")}));
-    // Letters after a contig's "//" are not its sequence, nor is a line that does not begin
-    // with a position number.
+    // Neither letters after a contig's "//" nor a line without a position number are sequence.
     const std::string noSequence =
         writeFile("empty.gb", "LOCUS x\nORIGIN\n//\n        1 atg\nLOCUS y\nORIGIN\nno bases\n        1\n//\n");
     ContigWindow& window = shared_.window;

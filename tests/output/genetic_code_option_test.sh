@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
-# The console program's one option: -g 1 (in any spelling, among ignored arguments) runs
-# exactly as no option does; another code names itself in the header; a wrong option stops
-# before the dialogue with exit status 2.
+# The console program's one option: -g 1 (any spelling, among ignored arguments) runs as no option does; another
+# code names itself in the header; a wrong option stops before the dialogue with exit status 2.
 # Usage: bash genetic_code_option_test.sh BIN_DIR WORK_DIR
 set -u
 export KESTREL_BIN_DIR=$1

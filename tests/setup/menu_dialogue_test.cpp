@@ -104,8 +104,7 @@ TEST_F(Dialogue, MinimumRscuIsAskedWithoutATableAndRefusesBadNumbers) {
 }
 
 TEST_F(Dialogue, AnalysisOptionsEveryToggleLandsInItsOwnField) {
-    // Hidden options still change in check mode; 6 to 9 and other letters are ignored
-    // without redrawing the screen.
+    // Hidden options still change in check mode; 6 to 9 and other letters are ignored without a redraw.
     EXPECT_FALSE(analysis("1 2 4 m b 6 d n s z 5 S z 9 Y c"));
     const RunSettings& s = settings_;
     EXPECT_EQ((std::vector{s.checkLookupTable, s.segmentAnalysis, s.startCodonRequired, s.stopCodonRequired,
@@ -131,12 +130,10 @@ TEST_F(Dialogue, SegmentLimitsAtTheEdgesOfTheirBounds) {
         std::size_t refusals;
         const char* shown;
     } cases[] = {
-        // From the start: 0 and a number past 32 bits are refused, and so is the largest
-        // integer, which would leave no end to type; the end must lie beyond the begin.
+        // From the start: 0, a number past 32 bits and the largest integer (no end left) are refused; end > begin.
         {"L 0 2147483648 2147483647 2147483646 2147483646 2147483647 C", 0, 2147483646, 2147483647, 4,
          "\nSegment analysis ends ___ codon(s) downstream from start [greater than 2147483646]: "},
-        // From the stop: 1 is refused, the largest integer taken; Q and C are bad numbers
-        // here, not answers; the end must lie below the begin.
+        // From the stop: 1 is refused, the largest integer taken; Q and C are bad numbers, not answers; end < begin.
         {"t 1 2147483647 Q C 2147483647 2147483646 c", 1, 2147483647, 2147483646, 4,
          "\nSegment analysis ends ___ codon(s) upstream from stop [less than 2147483647]: "},
         // T twice comes back to counting from the start.

@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
-# The companion tools against hostile inputs and outputs: -o on a device, a FIFO,
-# /dev/stdout appended to, a link, the tool's own input; inputs that are FIFOs, devices or
-# lines without end; a full disk (a file-size limit). No file may be replaced that is not
-# a regular file, none destroyed, and nothing may hang.
+# The companion tools against hostile inputs and outputs: -o on a device, a FIFO, /dev/stdout appended to, a
+# link, the tool's own input; inputs that are FIFOs, devices or lines without end; a full disk (a file-size
+# limit). Only regular files may be replaced, none destroyed, and nothing may hang.
 # Usage: bash hostile_tools_test.sh BIN_DIR WORK_DIR
 set -u
 bin=$1
@@ -52,10 +51,8 @@ same g.gb g.before && same a.kstl a.before
 expect 0 lookup-null "$bin/kestrel-lookup" -o /dev/null g.gb
 [ -c /dev/null ] || bad "/dev/null is no longer a device"
 for tool in lookup table plot; do
-  case $tool in
-    lookup) args=(g.gb) ;;
-    *) args=(a.kstl) ;;
-  esac
+  args=(a.kstl)
+  [ $tool = lookup ] && args=(g.gb)
   cat pipe > "from-$tool.txt" &
   expect 0 "$tool-fifo" "$bin/kestrel-$tool" -o pipe "${args[@]}"
   wait
@@ -96,8 +93,7 @@ grep -q "1 too many exons" long-line.err || bad "the over-long location: $(cat l
 expect 1 table-long-row "$bin/kestrel-table" long-row.kstl
 shows table-long-row "line longer than 65536 characters"
 
-# --- kestrel-lookup refuses what the analysis could not read, and writes nothing then;
-# pseudogenes only when asked for.
+# --- kestrel-lookup refuses what the analysis could not read, and writes nothing then; pseudogenes when asked.
 echo "not a GenBank file" > plain.txt
 expect 1 lookup-plain "$bin/kestrel-lookup" -o bad.lookup g.gb plain.txt
 shows lookup-plain "plain.txt holds no GenBank record"
@@ -122,8 +118,8 @@ expect 0 table-cut-allowed "$bin/kestrel-table" --allow-incomplete --summary cut
 grep -qP "^cut.kstl\t6\tNA\tNA\t" cut.tsv || bad "the counts of a file cut short are not NA: $(cat cut.tsv)"
 shows table-cut-allowed "warning: cut.kstl"
 
-# --- kestrel-reference: its three files, the analysis reads them whatever the input's name;
-# never written over an input; an empty set writes nothing.
+# --- kestrel-reference: the analysis reads its three files whatever the input's name; never written over an
+# input; an empty set writes nothing.
 cp g.gb 'g#1.gb'
 grep -o '/gene="[^"]*"' g.gb | cut -d'"' -f2 | sort -u > genes.txt && echo nothing >> genes.txt
 expect 0 reference-list "$bin/kestrel-reference" -o r1 --set genes:genes.txt 'g#1.gb'

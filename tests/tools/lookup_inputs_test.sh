@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
-# kestrel-lookup on the bundled example gzipped, as EMBL and as coding sequences: the
-# analysis of what it writes gives the rows of the GenBank file itself; and the command
-# lines it refuses.
+# kestrel-lookup on the example gzipped, as EMBL and as coding sequences: the analysis of what it writes
+# gives the GenBank file's own rows; and the command lines it refuses.
 # Usage: bash lookup_inputs_test.sh BIN_DIR WORK_DIR
 set -u
 bin=$1

@@ -151,10 +151,7 @@ TEST_F(PlotTool, SeveralFiguresOfOneFilePairEachFigureWithItsOutput) {
     std::istringstream in;
     std::ostringstream out, err;
     ASSERT_EQ(runPlotTool({"--figure", "neutrality", "-o", "a.svg", "--figure", "enc", "--x", "GC3", "-o", "b.svg",
-                           "plot.kstl"},
-                          in, out, err),
-              0)
-        << err.str();
+                           "plot.kstl"}, in, out, err), 0) << err.str();
     EXPECT_EQ(std::tuple(occurrences(readFile("a.svg"), "least squares: slope") > 0,
                          occurrences(readFile("b.svg"), "least squares: slope"), occurrences(readFile("b.svg"), "GC3") > 0),
               std::tuple(true, 0u, true));

@@ -52,11 +52,8 @@ TEST(ReferenceBuilder, ChiSquareOnTwoByTwoTables) {
     const struct {
         TwoByTwo table;
         double chi2, p;
-    } cases[] = {{{30, 10, 10, 30}, 18.05, 2.1518e-5},
-                 {{12, 3, 40, 60}, 6.887509, 0.0086800},
-                 {{3, 17, 40, 40}, 6.632497, 0.0100135},
-                 {{5, 5, 5, 5}, 0.0, 1.0},
-                 {{1, 0, 0, 1}, 0.0, 1.0}};
+    } cases[] = {{{30, 10, 10, 30}, 18.05, 2.1518e-5}, {{12, 3, 40, 60}, 6.887509, 0.0086800},
+                 {{3, 17, 40, 40}, 6.632497, 0.0100135}, {{5, 5, 5, 5}, 0.0, 1.0}, {{1, 0, 0, 1}, 0.0, 1.0}};
     for (const auto& c : cases) {
         const auto test = chiSquareTest(c.table);
         ASSERT_TRUE(test);

@@ -14,10 +14,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// a.kstl: all noncoding bases as one group, genes g1 (ENC 45.50, GC3 0.5000) and g2 (no ENC,
-// GC3 0.7500), 2 included and 0 excluded. b.kstl: upstream, core and downstream groups, genes
-// with ENC 30.00, 40.00 and none and GC3 0.2500, 0.7500, 0.5000, 2 included and 1 excluded,
-// read with genetic code 4.
+// a.kstl: noncoding bases as one group, g1 (ENC 45.50, GC3 0.5000), g2 (no ENC, GC3 0.7500), 2 included, 0 excluded.
+// b.kstl, code 4: upstream, core and downstream groups, ENC 30.00, 40.00 and none, GC3 0.2500, 0.7500,
+// 0.5000, 2 included and 1 excluded.
 class TableTool : public InScratchFolder {
 protected:
     void SetUp() override {
@@ -105,8 +104,7 @@ TEST_F(TableTool, ThreadsAndListsGiveTheSameTablesAndStopAtTheFirstBadFileInOrde
         << err_.str();
     EXPECT_EQ(readFile("genes.tsv") + readFile("genomes.tsv"), serial);
 
-    // Two broken files: the first in command-line order is the one reported, whatever
-    // thread reaches it, and nothing is written.
+    // Of two broken files the first in command-line order is reported, whatever thread reaches it; nothing is written.
     writeFile("f6.kstl", brokenFile());
     writeFile("f3.kstl", brokenFile());
     fs::remove("genes.tsv");
@@ -162,9 +160,7 @@ TEST_F(TableTool, IndicesRscuAndTaiOfAHandWorkedGene) {
     writeFile("even.scu", scu.str());
     writeFile("census.tsv", "amino_acid\tanticodon\tgenes\nAla\tUGC\t1\n");
     ASSERT_EQ(run({"--indices", "--reference", "even.scu", "--trna", "census.tsv", "--rscu", "rscu.tsv", "-o",
-                   "genes.tsv", "c.kstl"}),
-              0)
-        << err_.str();
+                   "genes.tsv", "c.kstl"}), 0) << err_.str();
     const auto table = lines(readFile("genes.tsv"));
     ASSERT_EQ(table.size(), 2u);
     EXPECT_TRUE(table[0].ends_with("\tNc_Sun\tENCprime\tMILC\tSCUO\tGC12\tGC3_4fold\tA3_4fold\tT3_4fold\tG3_4fold"

@@ -1,6 +1,5 @@
-# Answers files that end at every prompt of the dialogue halt with "END OF INPUT." and
-# status 0; reference files with letters for numbers, or without their "#" line, are
-# refused with a clear message; no existing file is ever changed.
+# Answers that end at any prompt halt with "END OF INPUT." and status 0; reference files with letters for
+# numbers, or without their "#" line, are refused with a clear message; no existing file is ever changed.
 set -u
 . "$(dirname "${BASH_SOURCE[0]}")/../../test_lib.sh"
 make_record 3000 60 1 > seq.gb

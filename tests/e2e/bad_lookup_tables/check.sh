@@ -5,16 +5,12 @@ set -u
 make_record 3000 60 1 > seq.gb
 make_record 2000 60 2 >> seq.gb
 
-# analysed OUT: genes that reached the row writer.
-analysed() { grep -o 'LOCWRITE started for' "$1.console" | wc -l; }
+analysed() { grep -o 'LOCWRITE started for' "$1.console" | wc -l; }  # OUT: genes that reached the row writer
 expect_rows() {  # NAME: run, then one complete row per analysed gene
   run_kestrel "$1.lookup" "$1" || { fail=1; return; }
   local n; n=$(analysed "$1")
-  if [ "$n" -eq 0 ]; then
-    [ ! -s "$1.kstl" ] || bad "$1: output should stay empty"
-  else
-    rows_complete "$1.kstl" "$n" min || bad "$1: rows"
-  fi
+  [ "$n" -eq 0 ] && { [ ! -s "$1.kstl" ] || bad "$1: output should stay empty"; return; }
+  rows_complete "$1.kstl" "$n" min || bad "$1: rows"
 }
 
 : > empty.lookup
