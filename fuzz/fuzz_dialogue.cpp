@@ -1,5 +1,4 @@
-// The whole setup dialogue over an arbitrary stream of console words: every menu either
-// returns or halts, never loops on input, and leaves the settings within their rules.
+// The setup dialogue on any console words: every menu returns or halts, never loops, and keeps the settings' rules.
 #include <unistd.h>
 
 #include <cstddef>

@@ -9,22 +9,21 @@ measured=1
 [ -x /usr/bin/time ] || measured=0
 ldd "$kestrel" 2> /dev/null | grep -q libasan && measured=0
 timed() {  # NAME COMMAND...: the command, its peak memory in NAME.rss
-  local name=$1
-  shift
-  if [ $measured = 1 ]; then /usr/bin/time -f %M -o "$name.rss" "$@"; else "$@"; fi
+  if [ $measured = 1 ]; then /usr/bin/time -f %M -o "$1.rss" "${@:2}"; else "${@:2}"; fi
 }
 small() { [ $measured = 0 ] || [ "$(tail -1 "$1.rss")" -lt 65536 ] || bad "$1: peak memory $(tail -1 "$1.rss") kB"; }
 
 # expect STATUS NAME COMMAND...: the command ends within 30 s with this status; its output in NAME.out, NAME.err.
 expect() {
   local want=$1 name=$2
-  shift 2
-  timeout 30 "$@" > "$name.out" 2> "$name.err"
+  timeout 30 "${@:3}" > "$name.out" 2> "$name.err"
   local got=$?
   [ "$got" = "$want" ] || bad "$name: status $got, expected $want: $(head -3 "$name.err")"
 }
 # shows NAME TEXT: NAME.out or NAME.err holds the text, line ends included (grep would take each line apart).
 shows() { local seen; seen=$(cat "$1".out "$1".err 2> /dev/null); [[ "$seen" == *"$2"* ]] || bad "$1: no '$2'"; }
+# says STATUS NAME TEXT COMMAND...: as expect, and the output shows the text.
+says() { local text=$3; expect "$1" "$2" "${@:4}"; shows "$2" "$text"; }
 # holds FILE TEXT: the file holds the text, line ends included.
 holds() { [[ "$(cat "$1")" == *"$2"* ]]; }
 complete() { tail -1 "$1" | grep -q '^Bad codons: ' || bad "$1 has no end-of-run summary"; }

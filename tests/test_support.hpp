@@ -15,8 +15,7 @@
 
 namespace kestrel {
 
-// A path under the test temporary folder that no other test, and no other test process
-// (ctest runs tests in parallel, several builds may run at once), uses at the same time.
+// A scratch path of this test and process alone (ctest runs tests in parallel, builds may run at once).
 inline std::filesystem::path scratchPath(const std::string& stem) {
     const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
     std::string name = stem + "_" + std::to_string(::getpid());
@@ -47,10 +46,15 @@ inline std::string readFile(const std::filesystem::path& name) {
     return {std::istreambuf_iterator<char>(in), {}};
 }
 
-// Writes text to name and returns the name.
 inline std::string writeFile(const std::string& name, const std::string& text) {
     std::ofstream(name, std::ios::binary) << text;
     return name;
+}
+
+inline std::size_t occurrences(const std::string& text, const std::string& what) {
+    std::size_t n = 0;
+    for (auto at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+    return n;
 }
 
 inline int codon(const std::string& letters) { return codonOfLetters(letters); }

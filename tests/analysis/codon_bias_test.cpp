@@ -14,10 +14,7 @@ double valueOf(const std::optional<double>& index) { return index.value_or(-1); 
 
 // ChiSc = ChiL / (X / N) = chi2 / X, where X sums (family size - 1) over the codons.
 TEST(CodonBias, ChiSquareAndEncOfHandWorkedGenes) {
-    const struct {
-        std::string codons;
-        double chiL, chiSc, enc;
-    } cases[] = {
+    const struct { std::string codons; double chiL, chiSc, enc; } cases[] = {
         // Asn E = 2: +-1 shrink to +-0.5. Ile E = 1/3: +2/3 and -1/3 both become +1/6 (the shift
         // crosses zero). Met and stop codons do not count; no ENC class is complete.
         {"AAC 3 AAT 1 ATC 1 ATG 7 TAA 2", 0.5 / 5, 0.5 / 6, -1},
@@ -46,14 +43,10 @@ TEST(CodonBias, ChiSquareAndEncOfHandWorkedGenes) {
     }
 }
 
-// F = (sum of squared counts / n - 1) / (n - 1) is exactly 0 when no codon is seen twice; such
-// an amino acid is not usable, whatever rounding makes of the sum of the squared shares (five
-// different Leu codons give 5.55e-17 in double precision).
+// F = (sum of squared counts / n - 1) / (n - 1) is exactly 0 when no codon is seen twice: not usable, whatever
+// rounding makes of the sum of squared shares (five different Leu codons give 5.55e-17 in double precision).
 TEST(CodonBias, EncLeavesOutEveryAminoAcidWhoseExactFIsZero) {
-    const struct {
-        std::string codons;
-        double enc;
-    } cases[] = {
+    const struct { std::string codons; double enc; } cases[] = {
         {"GAC 1 GAT 1 GCA 2 CTA 2", -1},                         // class 2: Asp alone, F = 0
         {"ATA 1 ATC 1 ATT 1 AAC 2 AAT 2 GCA 2 CTA 2", 38.5},    // class 3: F3 = (1/3 + 1) / 2
         {"GCA 1 GCG 1 GCC 1 GCT 1 AAC 2 CTA 2", -1},             // class 4: Ala alone, F = 0
@@ -76,19 +69,14 @@ TEST(CodonBias, EncLeavesOutEveryAminoAcidWhoseExactFIsZero) {
 // Under another code the classes are its family sizes, each adding the number of its amino
 // acids over its mean F, and each single-codon amino acid adds 1.
 TEST(CodonBias, EncUnderOtherCodes) {
-    const struct {
-        int code;
-        std::string codons;
-        double enc;
-    } cases[] = {
+    const struct { int code; std::string codons; double enc; } cases[] = {
         // Code 2: 12/F2 + 6/F4 + 2/F6. Met (ATA ATG) F = (4 * 10/16 - 1) / 3 = 1/2, Trp (TGA TGG)
         // F = 1: F2 = 3/4; Arg (CGN) and Leu F = 1. The stops AGA and TAA do not count.
         {2, "ATA 3 ATG 1 TGA 2 CGA 2 CTA 2 AGA 1 TAA 1", 16.0 + 6 + 2},
         // Code 5: 12/F2 + 6/F4 + 1/F6 + 1/F8, Ser (AGA AGG AGC AGT TCN) of eight codons:
         // AGA 2 TCT 2, F = (4 * 8/16 - 1) / 3 = 1/3.
         {5, "AGA 2 TCT 2 AAA 2 GCA 2 TTA 2", 12.0 + 6 + 1 + 3},
-        // Ser seen once with each of two codons (F = 0): the class of eight has no usable amino
-        // acid, and no other class can stand in for it.
+        // Ser once on each of two codons (F = 0): no usable amino acid in the class of eight, and no stand-in.
         {5, "AGA 1 AGG 1 AAA 2 GCA 2 TTA 2", -1},
         // Code 9: 2 + 8/F2 + 2/F3 + 6/F4 + 1/F6 + 1/F8 (Met and Lys AAG single, Ile and Asn of three
         // codons). Phe F = 1/3; neither Ile nor Asn seen: F3 = (F2 + F4) / 2 = 2/3.

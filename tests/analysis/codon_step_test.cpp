@@ -98,12 +98,7 @@ TEST_F(CodonStepTest, RolesUnderOtherCodes) {
 }
 
 TEST_F(CodonStepTest, SegmentWindowBoundsRelativeToStartAndStop) {
-    const struct {
-        bool fromStop;
-        int begin, end, total;
-        bool valid;
-        int lo, hi;
-    } cases[] = {
+    const struct { bool fromStop; int begin, end, total; bool valid; int lo, hi; } cases[] = {
         {false, 1, 10, 12, true, 1, 10},  // start, ten internal codons, stop
         {false, 1, 10, 11, false, 0, 0},  // would reach the stop codon
         {true, 10, 1, 12, true, 1, 10},   // the ten codons before the stop

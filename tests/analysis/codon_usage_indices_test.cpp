@@ -33,8 +33,7 @@ TEST(SunNc, HandWorkedAndBounds) {
     // F = 1/3 and 1/4. Nc = 2 + 12 * 216/125 + 3 + 8 * 4.
     EXPECT_NEAR(sunNc(codonCounts("TTT 3 TTC 1 AAG 2"), code).value(), 2 + 12 * 216.0 / 125 + 3 + 32, 1e-9);
     EXPECT_NEAR(sunNc(everySenseCodon(7), code).value(), 61, 1e-9);
-    // One codon per amino acid: the unused two-codon parts of Leu, Ser and Arg still
-    // count as families, so Nc falls toward the number of families, 23, from above.
+    // One codon per amino acid: Leu, Ser and Arg's unused two-codon parts still count, so Nc falls to 23 from above.
     double previous = 62;
     for (const std::int32_t n : {10, 100, 10000, 1000000}) {
         const double nc = sunNc(firstCodons(n), code).value();
@@ -65,8 +64,7 @@ TEST(EncPrime, UniformBackgroundGivesWrightsHomozygosities) {
         if (f.size == 6) c[f.codons[0]] = 2, c[f.codons[1]] = 2;
     }
     EXPECT_NEAR(encPrime(c, Uniform, code).value(), 2 + 18 + 1 / 0.75 + 5 + 9, 1e-9);
-    // Against an AT-rich background the gene's A- and T-ending codons are expected: ENC'
-    // rises when those are the codons it prefers.
+    // Against an AT-rich background A- and T-ending codons are expected: ENC' rises when the gene prefers them.
     GeneCodonCounts at{};
     for (int a = 0; a < Stp; ++a)
         for (const int codon : code.families[a]) at[codon] = codon % 4 == 0 || codon % 4 == 3 ? 6 : 2;

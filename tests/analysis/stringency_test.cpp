@@ -34,11 +34,7 @@ TEST(Stringency, EachOptionExcludesOnItsOwnFlags) {
 
 // Only option 5 is on, so genes without a valid start or a recorded stop are included too.
 TEST(Stringency, IncludedGenesAddTheirCountsAndTallies) {
-    const struct {
-        const char *start, *stop;
-        int badCodons;
-        bool preStop;
-    } genes[] = {
+    const struct { const char *start, *stop; int badCodons; bool preStop; } genes[] = {
         {"ATG", "TAA", 3, false},  // with bad codons
         {"GTG", "TGA", 0, false},  // a failed start tallied under its own codon
         {"AAG", "NNN", 0, false},  // tallied, though no start row shows it; no recorded stop

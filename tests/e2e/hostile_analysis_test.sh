@@ -9,11 +9,8 @@ export KESTREL_BIN_DIR=$1
 rm -rf "$2" && mkdir -p "$2" && cd "$2" || exit 1
 # answer NAME WORDS...: a run on these answers within 30 s and 64 MiB; console in NAME.out.
 answer() {
-  local name=$1
-  shift
-  printf '%s\n' "$@" | timed "$name" timeout 30 "$kestrel" > "$name.out" 2>&1 ||
-    bad "$name: status $? (time-out or crash)"
-  small "$name"
+  printf '%s\n' "${@:2}" | timed "$1" timeout 30 "$kestrel" > "$1.out" 2>&1 || bad "$1: status $? (time-out or crash)"
+  small "$1"
 }
 # refuses NAME TEXT WORDS...: the run on these answers shows the text.
 refuses() { local name=$1 text=$2; shift 2; answer "$name" "$@"; shows "$name" "$text"; }
@@ -21,10 +18,7 @@ refuses() { local name=$1 text=$2; shift 2; answer "$name" "$@"; shows "$name" "
 make_record 3000 60 1 > seq.gb
 entry "201..500" g seq.gb 1 100 50 201 500 > genes.lookup
 awk 'BEGIN {print "#"; for (e = 0; e < 64; e++) print "AAA K " e % 2}' > ref.opt
-mkfifo fifo fifo.opt
-ln -s fifo to-fifo
-ln -s /dev/zero zero.opt
-mkdir folder
+mkfifo fifo fifo.opt && ln -s fifo to-fifo && ln -s /dev/zero zero.opt && mkdir folder
 not_regular="IT IS NOT A REGULAR FILE"
 
 # --- What is not a regular file is refused at its prompt, without waiting on it.

@@ -1,6 +1,5 @@
 #!/usr/bin/env bash
-# Runs one end-to-end scenario: the program is started in a fresh work folder holding a
-# copy of the case's input/ folder, with the case's answers file on standard input.
+# Runs one end-to-end case in a fresh work folder holding a copy of its input/, its answers on standard input.
 #   expected/         every file in it must exist in the work folder with the same bytes
 #   expected.console  if present, standard output must match it byte for byte
 #   expected.absent   if present, one file name a line that must not exist afterwards

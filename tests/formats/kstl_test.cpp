@@ -101,11 +101,7 @@ TEST(KstlReader, WideValuesPushTheRowRightWithoutShiftingCells) {
 TEST(KstlReader, AFileCutShortIsToldApart) {
     const std::string whole = sample::outputFile(RunSettings{}, {{"g1"}, {"g2"}}, 2);
     const std::size_t secondRow = whole.find("\ng2 ") + 1;
-    const struct {
-        std::string text;
-        std::size_t rows;
-        bool complete;
-    } cases[] = {
+    const struct { std::string text; std::size_t rows; bool complete; } cases[] = {
         {whole, 2, true},
         {whole.substr(0, whole.find("Bad codons")), 2, false},
         {whole.substr(0, whole.find("\n", secondRow) + 1), 2, false},

@@ -43,8 +43,7 @@ TEST(LookupEntry, TheBuildersEntryReadsBack) {
               std::tuple("dnaA", 2, 1, "seq.gb", 3, -15, UnlimitedSpace, 1, 400));
 }
 
-// The values that a check report shows (the first coordinate, '<' and '>' only from the
-// value column on, contig numbers, names cut to their length): see tests/e2e/check_entry_values.
+// What a check report shows (first coordinate, '<' and '>', contigs, cut names): see tests/e2e/check_entry_values.
 TEST(LookupEntry, ValuesNoReportShows) {
     std::string many = "#CDS join(";
     for (int k = 0; k < 700; ++k) many += std::to_string(10 * k + 1) + ".." + std::to_string(10 * k + 5) + ",";

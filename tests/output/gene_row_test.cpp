@@ -29,8 +29,7 @@ std::string fraction(double v) {
 }
 
 TEST(CellFormat, FractionsMatchPrintfByteForByte) {
-    // Every ratio of counts up to 1500 in double and single precision, ties printf rounds to even,
-    // random fractions, and values outside 0 to 1.
+    // Ratios of counts up to 1500 in double and single precision, ties rounded to even, random and out-of-range values.
     for (int b = 1; b <= 1500; ++b)
         for (int a = 0; a <= b; ++a) {
             const double d = static_cast<double>(a) / b;

@@ -51,11 +51,7 @@ protected:
         return run(answers, [&](Console& c) { segmentAnalysisMenu(c, settings_, references_); });
     }
     bool shows(const std::string& text) const { return transcript_.find(text) != std::string::npos; }
-    std::size_t count(const std::string& text) const {
-        std::size_t n = 0;
-        for (auto at = transcript_.find(text); at != std::string::npos; at = transcript_.find(text, at + 1)) ++n;
-        return n;
-    }
+    std::size_t count(const std::string& text) const { return occurrences(transcript_, text); }
     std::size_t refusals() const { return count("Bad number.  Try again.\n"); }
 
     RunSettings settings_;

@@ -196,8 +196,7 @@ TEST(LookupBuilder, NamesTheAnalysisWouldMisread) {
         EXPECT_TRUE(fileNameProblem(file).has_value()) << file;
 }
 
-// The census reads /anticodon first, else /product and the parentheses of /note, whose
-// value may run over two lines; pseudogenes and unreadable features are counted apart.
+// The census reads /anticodon, else /product and /note's parentheses (over two lines); skips are counted apart.
 TEST(TrnaCensus, AnticodonProductAndNoteAndSkips) {
     const std::string text = record(
         feature("tRNA", "complement(10..85)", "leuZ", "/anticodon=(pos:complement(40..42),aa:Leu,seq:caa)\n") +

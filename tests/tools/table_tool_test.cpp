@@ -119,11 +119,7 @@ TEST_F(TableTool, ThreadsAndListsGiveTheSameTablesAndStopAtTheFirstBadFileInOrde
 TEST_F(TableTool, BadCommandLinesAndFilesLeaveNothingBehind) {
     writeFile("check.kstl", "KESTREL check of lookup file: genes.txt\n\nProblem genes:\n");
     writeFile("broken.kstl", brokenFile());  // breaks only after the table has begun
-    const struct {
-        std::vector<std::string> args;
-        int status;
-        std::string message;
-    } cases[] = {
+    const struct { std::vector<std::string> args; int status; std::string message; } cases[] = {
         {{"-o", "same.tsv", "--summary", "same.tsv", "a.kstl"}, 2, "-o, --summary and --rscu name the same file\n"},
         {{"-j", "0", "a.kstl"}, 2, "-j needs a number of threads from 1 to 256\n"},
         {{"-j", "2x", "a.kstl"}, 2, "-j needs a number of threads from 1 to 256\n"},

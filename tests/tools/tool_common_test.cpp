@@ -31,11 +31,7 @@ std::string run(const std::vector<std::string>& args, int& status) {
 }
 
 TEST(CommandLine, OptionsOperandsHelpVersionAndErrors) {
-    const struct {
-        std::vector<std::string> args;
-        int status;
-        std::string printed;
-    } cases[] = {
+    const struct { std::vector<std::string> args; int status; std::string printed; } cases[] = {
         {{"-v", "--output", "t.tsv", "a", "-", "-o", "u"}, 0, "-v= -o=t.tsv -o=u [a][-]"},
         {{"--", "-v", "--help"}, 0, "[-v][--help]"},
         {{"a", "-h", "--bogus"}, 0, "usage: kestrel-x [-o FILE] [-v] INPUT...\n"},

@@ -8,8 +8,7 @@ awk 'BEGIN {print "title #"; for (e = 0; e < 64; e++) print "AAA K " e + 1}' > g
 awk 'BEGIN {print "#"; for (e = 0; e < 64; e++) print "AAA K " e % 2}' > good.opt
 awk 'BEGIN {print "#"; for (e = 0; e < 64; e++) print "AAA K " (e == 30 ? "x7" : e)}' > letters.scu
 printf 'AAA K 1\nAGA R 2\n' > nohash.opt
-printf 'keep me\n' > taken.kstl
-cp taken.kstl taken.before
+printf 'keep me\n' > taken.kstl && cp taken.kstl taken.before
 
 # Every prefix of a dialogue that visits every prompt and menu.
 words=(genes.lookup taken N run I genes.lookup O run2 T R good M 0.5 P good C S Z 3 C A F S C T 5 2 L 9 3 C)

@@ -1,5 +1,4 @@
-# Sequence files with odd layouts and missing parts: every gene gets a complete row, the
-# reader never hangs, and genes whose sequence cannot be found say so.
+# Sequence files of odd layouts or missing parts: complete rows, no hang, and genes not found say so.
 set -u
 . "$(dirname "${BASH_SOURCE[0]}")/../../test_lib.sh"
 
