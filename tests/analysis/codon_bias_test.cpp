@@ -31,8 +31,7 @@ TEST(CodonBias, ChiSquareAndEncOfHandWorkedGenes) {
         // Leu seen once, Arg once with each of two codons: no usable six-codon family.
         // chi2 = 15 - 8 + 9/8 + Leu 6 (1/3)^2 / (1/6) + Arg 6 (1/6)^2 / (1/3) = 101/8.
         {"AAC 2 AAT 2 GAC 1 GAT 1 GCA 4 ATA 2 CTA 1 AGA 1 CGT 1", 101.0 / 8 / 15, 101.0 / 8 / 37, -1},
-        // No synonymous codon: nothing can be computed.
-        {"ATG 3 TGG 2 TAA 1", -1, -1, -1},
+        {"ATG 3 TGG 2 TAA 1", -1, -1, -1},  // no synonymous codon: nothing can be computed
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.codons);
@@ -108,11 +107,8 @@ TEST(CodonBias, FopIsTheFlaggedShareOfAllSynonymousCodons) {
 }
 
 TEST(CodonBias, CaiIsTheGeometricMeanOfTheFlooredWeights) {
-    ReferenceCounts reference{};
-    reference[codon("GCA")] = 10;  // Ala: GCG has the most
-    reference[codon("GCG")] = 40;
-    reference[codon("ATG")] = 50;  // Met, Trp and stops keep weight 0
-    reference[codon("GAC")] = -5;  // Asp: the largest count is floored at 0
+    // Ala: GCG has the most; Met, Trp and stops keep weight 0; Asp: the largest count is floored at 0.
+    const ReferenceCounts reference = codonCounts("GCA 10 GCG 40 ATG 50 GAC -5");
     ReferenceTables references;
     CaiWeights& w = references.caiWeights;
     computeCaiWeights(reference, StandardCode, w);

@@ -11,9 +11,7 @@
 namespace kestrel {
 namespace {
 
-CodonBases bases(const char* letters) {
-    return {baseIndex(letters[0]), baseIndex(letters[1]), baseIndex(letters[2])};
-}
+CodonBases bases(const char* letters) { return {baseIndex(letters[0]), baseIndex(letters[1]), baseIndex(letters[2])}; }
 const CodonBases NotRecorded{4, 4, 4};
 
 struct CodonStepTest : ::testing::Test {

@@ -18,7 +18,6 @@ GeneCodonCounts everySenseCodon(std::int32_t count) {
     return c;
 }
 
-// Each amino acid's count on its first codon only: one codon per amino acid.
 GeneCodonCounts firstCodons(std::int32_t count) {
     GeneCodonCounts c{};
     for (int a = 0; a < Stp; ++a) c[code.families[a].codons[0]] = count;
@@ -107,8 +106,7 @@ TEST(TrnaAdaptation, HandSizedCensus) {
     EXPECT_TRUE(addTrnaGenes(census, "Ile", "CAT", 1));  // lysidine: ATA only
     EXPECT_TRUE(addTrnaGenes(census, "Met", "CAU", 3));  // ATG: never counted
     EXPECT_FALSE(addTrnaGenes(census, "Leu", "CA", 1));
-    // W: TTC 2, TTT 0.59 * 2, AAA 1, AAG 0.32, ATA 0.11; w = W / 2; the other codons take
-    // the geometric mean of these five.
+    // W: TTC 2, TTT 0.59 * 2, AAA 1, AAG 0.32, ATA 0.11; w = W / 2; other codons: the geometric mean of the five.
     const auto w = trnaWeights(census, code).value();
     const double mean = std::exp((std::log(0.59) + std::log(0.5) + std::log(0.16) + std::log(0.055)) / 5);
     EXPECT_NEAR(w[codonOfLetters("TTT")], 0.59, 1e-12);

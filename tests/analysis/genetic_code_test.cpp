@@ -15,7 +15,6 @@ std::string lettersOf(const CodonList& list) {
     return out;
 }
 
-// The codons a predicate holds for, in codon order.
 template <typename Holds>
 std::string codonsWhere(Holds holds) {
     CodonList list;
@@ -30,8 +29,7 @@ TEST(GeneticCode, TablesAgreeWithNcbi) {
     const struct {
         int number;
         std::vector<std::pair<const char*, int>> reassigned;
-        const char* stops;
-        const char* starts;
+        const char *stops, *starts;
         std::vector<std::pair<int, int>> familySizes;
         std::array<int, 9> ofSize;
         int senseCodons;

@@ -81,8 +81,7 @@ awk 'BEGIN {for (i = 0; i < 2000000; i++) print "ORIGIN"}' > origins.gb
 entry "201..500" far origins.gb 2000000000 100 50 201 500 > origins.lookup
 refuses origins "Sequence of far not found in origins.gb" origins.lookup origins C C
 
-# --- Files swapped after their prompts: a link for the output file is never followed, a FIFO for the lookup
-# table never waited on.
+# --- Files swapped after their prompts: a link for the output is never followed, a FIFO for the lookup never waited on.
 between() {  # NAME FIRST REST ACTION: answers FIRST, ACTION once NAME.kstl exists, answers REST
   rm -f answers-pipe && mkfifo answers-pipe
   timeout 30 "$kestrel" < answers-pipe > "$1.out" 2>&1 &

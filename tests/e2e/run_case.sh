@@ -33,8 +33,8 @@ if [ -f "$case_dir/expected.absent" ]; then
     if [ -e "$work/$name" ]; then echo "file should not exist: $name"; failed=1; fi
   done < "$case_dir/expected.absent"
 fi
-if [ -f "$case_dir/check.sh" ]; then
-  if ! KESTREL_BIN_DIR="$bin_dir" bash "$case_dir/check.sh"; then echo "check.sh failed"; failed=1; fi
+if [ -f "$case_dir/check.sh" ] && ! KESTREL_BIN_DIR="$bin_dir" bash "$case_dir/check.sh"; then
+  echo "check.sh failed"; failed=1
 fi
 if [ "$failed" -ne 0 ] && [ -s console.err ]; then echo "standard error:"; head -20 console.err; fi
 exit $failed

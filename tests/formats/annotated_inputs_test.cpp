@@ -119,8 +119,7 @@ TEST_F(GzipInput, CompressedFilesReadAsTheirTextAndDamageIsReported) {
 
     std::ofstream("plain.gz") << text;
     EXPECT_EQ(in.open("plain.gz"), TextOpenStatus::NotGzip);
-    std::ifstream whole("two.gz", std::ios::binary);
-    const std::string bytes(std::istreambuf_iterator<char>(whole), {});
+    const std::string bytes = readFile("two.gz");
     std::ofstream("cut.gz", std::ios::binary) << bytes.substr(0, bytes.size() - 10);  // into the last member
     ASSERT_EQ(in.open("cut.gz"), TextOpenStatus::Opened);
     std::string line;

@@ -83,9 +83,8 @@ TEST(KstlFormat, EveryOptionCombinationReadsBackUnderItsOwnLabels) {
 }
 
 TEST(KstlReader, WideValuesPushTheRowRightWithoutShiftingCells) {
-    RunSettings settings;
     const std::string longGene(33, 'g'), longFile(44, 'f');
-    std::string text = sample::outputFile(settings, {{longGene}, {"g b", longFile}}, 2);
+    std::string text = sample::outputFile(RunSettings{}, {{longGene}, {"g b", longFile}}, 2);
     // A count wider than its cell, and carriage returns before the line feeds.
     const std::string counts = "        4      0       0    nc ";
     text.replace(text.find(counts), counts.size(), "        4      0 123456789    nc ");

@@ -49,10 +49,8 @@ GeneRecord gene(const std::string& file, std::vector<std::int32_t> cds, std::int
 
 std::int32_t total(const BaseCounts& counts) { return counts[0] + counts[1] + counts[2] + counts[3]; }
 
-// The counts of the flanks, the core introns and the codons.
 auto tallies(const GeneCounts& c) { return std::tie(c.upBase, c.upBad, c.coreBase, c.downBase, c.codonCount); }
 
-// A contig window over a store of its own of nRows rows.
 struct Window {
     explicit Window(std::int32_t nRows = 23) { store.allocate(nRows); }
     StoredSequence store;

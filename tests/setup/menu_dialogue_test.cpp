@@ -22,7 +22,6 @@ TEST(NumberChecks, WholeAndDecimalNumbers) {
     for (const char* word : {"0.5.1", "-0.1", "1e-2", ""}) EXPECT_FALSE(isDecimalNumber(word)) << word;
 }
 
-// Runs one prompt or menu on scripted answers in a scratch folder of its own.
 class Dialogue : public InScratchFolder {
 protected:
     template <typename Step>

@@ -110,8 +110,7 @@ expect 1 plot-cut "$bin/kestrel-plot" -o cut.svg cut.kstl
 says 0 table-cut-allowed "warning: cut.kstl" "$bin/kestrel-table" --allow-incomplete --summary cut.tsv cut.kstl
 grep -qP "^cut.kstl\t6\tNA\tNA\t" cut.tsv || bad "the counts of a file cut short are not NA: $(cat cut.tsv)"
 
-# --- kestrel-reference: the analysis reads its three files whatever the input's name; never written over an
-# input; an empty set writes nothing.
+# --- kestrel-reference: the analysis reads its files, whatever the input's name; inputs kept; an empty set writes none.
 cp g.gb 'g#1.gb'
 grep -o '/gene="[^"]*"' g.gb | cut -d'"' -f2 | sort -u > genes.txt && echo nothing >> genes.txt
 says 0 reference-list "2 of the 8 names of genes.txt match no gene read: exaF, nothing" \

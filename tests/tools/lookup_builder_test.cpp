@@ -29,11 +29,14 @@ struct Built {
     std::vector<CdsEntry> entries;
     SkipTally skipped;
     std::int32_t records = 0;
-    std::string names() const {
+    template <typename Part>
+    std::string joined(Part part) const {
         std::string out;
-        for (const CdsEntry& e : entries) out += e.gene + " ";
+        for (const CdsEntry& e : entries) out += part(e);
         return out;
     }
+    std::string names() const { return joined([](const CdsEntry& e) { return e.gene + " "; }); }
+    std::string table() const { return joined([](const CdsEntry& e) { return formatEntry(e); }); }
     // Where each entry lies and its room: "location before after altFirst altLast listings contig".
     std::string where(std::size_t i) const {
         const CdsEntry& e = entries.at(i);
@@ -41,11 +44,6 @@ struct Built {
         out << e.location << ' ' << e.beforeSpace << ' ' << e.afterSpace << ' ' << e.altCDSFirst << ' ' << e.altCDSlast
             << ' ' << e.nListings << ' ' << e.contig;
         return out.str();
-    }
-    std::string table() const {
-        std::string out;
-        for (const CdsEntry& e : entries) out += formatEntry(e);
-        return out;
     }
 };
 

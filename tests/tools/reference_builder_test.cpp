@@ -60,9 +60,8 @@ TEST(ReferenceBuilder, ChiSquareOnTwoByTwoTables) {
         EXPECT_NEAR(test->statistic, c.chi2, 1e-6) << c.table.a;
         EXPECT_NEAR(test->p, c.p, c.p * 1e-4) << c.table.a;
     }
-    // An empty row or column: nothing to compare.
     for (const TwoByTwo empty : {TwoByTwo{0, 0, 5, 5}, TwoByTwo{0, 4, 0, 6}, TwoByTwo{4, 0, 6, 0}})
-        EXPECT_FALSE(chiSquareTest(empty));
+        EXPECT_FALSE(chiSquareTest(empty));  // an empty row or column: nothing to compare
 
     // Phe: TTC 12 of 15 in the reference, 40 of 100 in the rest; Leu absent from the reference.
     CodonCounts ref{}, rest{};

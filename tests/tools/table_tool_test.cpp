@@ -22,8 +22,7 @@ protected:
     void SetUp() override {
         InScratchFolder::SetUp();
         RunSettings separate;
-        separate.noncodingMode = NoncodingMode::Separate;
-        separate.geneticCode = *geneticCodeOf(4);
+        std::tie(separate.noncodingMode, separate.geneticCode) = std::tuple(NoncodingMode::Separate, *geneticCodeOf(4));
         writeFile("a.kstl", sample::outputFile(RunSettings{}, {{"g1", "seq.gb", {45.5, 0.25}}, {"g2", "seq.gb", {}, 3}}, 2));
         writeFile("b.kstl", sample::outputFile(separate, {{"h", "o.gb", {30.0}, 1}, {"h", "o.gb", {40.0}, 3}, {}}, 2, 1));
         a_ = readFile("a.kstl");

@@ -1,5 +1,4 @@
-# Empty, garbage, cut or huge-lined lookup tables, impossible coordinates and contigs: no crash or hang,
-# and every analysed gene gets a complete row.
+# Empty, garbage, cut or huge-lined lookup tables, impossible coordinates and contigs: no crash or hang, full rows.
 set -u
 . "$(dirname "${BASH_SOURCE[0]}")/../../test_lib.sh"
 make_record 3000 60 1 > seq.gb
