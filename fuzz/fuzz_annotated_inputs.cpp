@@ -1,6 +1,5 @@
-// Text of any content through the EMBL, GFF3 and coding-sequence FASTA readers, each record
-// written to a sequence file: the analysis must find exactly one contig per record written,
-// holding the record's letters.
+// Any text through the EMBL, GFF3 and coding-sequence FASTA readers, each record written to a sequence
+// file: the analysis must find exactly one contig per record written, holding the record's letters.
 #include <cstddef>
 #include <cstdint>
 #include <sstream>

@@ -1,5 +1,4 @@
-// The whole setup dialogue over an arbitrary stream of console words: every menu either
-// returns or halts, never loops on input, and leaves the settings within their rules.
+// The setup dialogue on any console words: every menu returns or halts, never loops, and keeps the settings' rules.
 #include <unistd.h>
 
 #include <cstddef>
@@ -17,8 +16,7 @@
 
 namespace {
 
-// A scratch folder with a lookup table and reference files named a.*, where the
-// dialogue's files land.
+// A scratch folder with a lookup table and reference files named a.*, where the dialogue's files land.
 const std::filesystem::path& scratch() {
     static const std::filesystem::path dir = [] {
         auto d = std::filesystem::temp_directory_path() / ("kestrel-fuzz-dialogue-" + std::to_string(getpid()));

@@ -1,5 +1,4 @@
-// GenBank text of any content through the lookup builder, and every entry it writes read
-// back by the analysis' own lookup reader: what one tool writes the other must read.
+// Any GenBank text through the lookup builder, every entry read back by the analysis' own lookup reader.
 #include <cstddef>
 #include <cstdint>
 #include <sstream>

@@ -1,5 +1,4 @@
-// Lookup tables of any content: every entry is read and sized without reading outside
-// the line or the coordinate list.
+// Lookup tables of any content: every entry read and sized without reading outside the line or coordinate list.
 #include <cstddef>
 #include <cstdint>
 #include <sstream>

@@ -1,7 +1,5 @@
-// Analysis output files of any content, as the table and plotting tools read them: either
-// the file is refused with a message, or every row is cut into exactly one cell per label
-// and every cell lies inside its row. (The block-wise word cutting is checked against a
-// character-by-character cutting by the unit tests.)
+// Analysis output files of any content, as the tools read them: either refused with a message, or every row
+// cut into exactly one cell per label, each inside its row (the unit tests check the block-wise cutting).
 #include <cstddef>
 #include <cstdint>
 #include <sstream>

@@ -1,5 +1,4 @@
-// Reference files of any content: either 64 values are read or nothing changes, and the
-// weights derived from any counts stay within their definition.
+// Reference files of any content: 64 values read or nothing changed; weights from any counts stay in range.
 #include <cmath>
 #include <cstddef>
 #include <cstdint>

@@ -1,6 +1,5 @@
-// GenBank text of any content through the reference builder's reading of genes and its
-// naming of ribosomal proteins: every codon counted lies inside its gene, and the optimal
-// codons of any split of the genes are codons of synonymous families.
+// Any GenBank text through the reference builder's gene reading and ribosomal naming: every codon counted
+// lies inside its gene, and the optimal codons of any split of the genes belong to synonymous families.
 #include <cstddef>
 #include <cstdint>
 #include <algorithm>

@@ -1,6 +1,5 @@
-// Sequence files of any content, walked for a handful of genes of different shapes on both
-// strands: nothing may be read outside the window or the file, and what is counted must
-// fit the gene.
+// Sequence files of any content, walked for genes of different shapes on both strands: nothing may be read
+// outside the window or the file, and what is counted must fit the gene.
 #include <unistd.h>
 
 #include <cstddef>
@@ -9,6 +8,8 @@
 #include <fstream>
 #include <numeric>
 #include <string>
+#include <tuple>
+#include <vector>
 
 #include "input/gene_walk.hpp"
 
@@ -17,14 +18,9 @@ namespace {
 kestrel::GeneRecord gene(const std::string& file, std::int32_t contig, std::initializer_list<std::int32_t> cds,
                          bool complement, std::int32_t before, std::int32_t after) {
     kestrel::GeneRecord r;
-    r.gene = "g";
-    r.file = file;
-    r.contig = contig;
-    r.cds = cds;
+    std::tie(r.gene, r.file, r.contig, r.cds, r.complement, r.beforeSpace, r.afterSpace) =
+        std::tuple("g", file, contig, std::vector<std::int32_t>(cds), complement, before, after);
     r.nExons = static_cast<std::int32_t>(r.cds.size() / 2);
-    r.complement = complement;
-    r.beforeSpace = before;
-    r.afterSpace = after;
     r.altCDSFirst = r.cds.empty() ? 0 : r.cds.front();
     r.altCDSlast = r.cds.empty() ? 0 : r.cds.back();
     return r;
@@ -47,9 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         gene(file, 1, {}, false, 10, 10),
     };
     kestrel::RunSettings settings;
-    settings.segmentAnalysis = true;
-    settings.segmentBegin = 1;
-    settings.segmentEnd = 4;
+    std::tie(settings.segmentAnalysis, settings.segmentBegin, settings.segmentEnd) = std::tuple(true, 1, 4);
     kestrel::OptimalCodonFlags optimal{};
     kestrel::StoredSequence store;
     store.allocate(23);

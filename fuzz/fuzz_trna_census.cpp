@@ -1,5 +1,4 @@
-// tRNA census files of any content: either read or refused with a reason, and the weights
-// and tAI of any census read stay within their definition.
+// tRNA census files of any content: read or refused with a reason; the weights and tAI stay within their range.
 #include <cmath>
 #include <cstddef>
 #include <cstdint>

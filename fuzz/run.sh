@@ -1,6 +1,5 @@
 #!/usr/bin/env bash
-# Builds the fuzz targets with clang's libFuzzer and either replays every committed
-# corpus or fuzzes each target for a while, failing on any finding.
+# Builds the fuzz targets (clang's libFuzzer), then replays every corpus or fuzzes each target; fails on a finding.
 #   fuzz/run.sh replay             run every input of fuzz/corpus/<target>/ once
 #   fuzz/run.sh fuzz SECONDS       fuzz each target for SECONDS, starting from its corpus
 #   fuzz/run.sh fuzz SECONDS NAME  the same for one target (e.g. sequence_reader)

@@ -1,9 +1,9 @@
-// Output files made by the analysis' own writers, for the tests of the readers and the
-// tools that take them.
+// Output files made by the analysis' own writers, for the tests of the readers and tools that take them.
 #pragma once
 
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "analysis/codon_letters.hpp"
@@ -29,15 +29,10 @@ struct Gene {
 
 inline void writeRow(std::ostream& out, const RunSettings& settings, const Gene& gene) {
     GeneRecord record;
-    record.gene = gene.name;
-    record.file = gene.file;
-    record.contig = 1;
-    record.cds = {11, 22};
-    record.nExons = 1;
-    record.complement = gene.reverse;
-    record.beforeSpace = record.afterSpace = UnlimitedSpace;
-    record.altCDSFirst = 11;
-    record.altCDSlast = 22;
+    std::tie(record.gene, record.file, record.contig, record.cds, record.nExons, record.complement) =
+        std::tuple(gene.name, gene.file, 1, std::vector<std::int32_t>{11, 22}, 1, gene.reverse);
+    std::tie(record.beforeSpace, record.afterSpace, record.altCDSFirst, record.altCDSlast) =
+        std::tuple(UnlimitedSpace, UnlimitedSpace, 11, 22);
     GeneCounts counts;
     const int codon = codonOfLetters(gene.codon);
     const int withA = codon & ~3;  // the same first two bases, A third
@@ -57,8 +52,7 @@ inline std::string outputFile(const RunSettings& settings, const std::vector<Gen
     writeOutputHeader(out, settings);
     for (const Gene& gene : genes) writeRow(out, settings, gene);
     CumulativeCounts cumulative;
-    cumulative.genesIncluded = included;
-    cumulative.genesExcluded = excluded;
+    std::tie(cumulative.genesIncluded, cumulative.genesExcluded) = std::tuple(included, excluded);
     if (included >= 0) writeRunSummary(out, cumulative, settings.geneticCode);
     return out.str();
 }

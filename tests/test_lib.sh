@@ -1,40 +1,34 @@
-# Shared by the scripted tests: failures, time-limited runs, peak memory, generators of
-# sequence files and lookup entries, and the checks every analysis run must pass.
-# KESTREL_BIN_DIR names the folder of the programs.
+# Shared by the scripted tests (KESTREL_BIN_DIR names the programs' folder): failures, time-limited runs, peak
+# memory, generators of sequence files and lookup entries, and the checks every analysis run must pass.
 kestrel=$KESTREL_BIN_DIR/kestrel
 fail=0
 bad() { echo "FAIL: $*"; fail=1; }
 
-# Peak memory is measured with GNU time, when installed; under AddressSanitizer it is
-# not the program's own, so the limit is checked only without it.
+# Peak memory by GNU time, when installed; under AddressSanitizer it is not the program's own, so not checked.
 measured=1
 [ -x /usr/bin/time ] || measured=0
 ldd "$kestrel" 2> /dev/null | grep -q libasan && measured=0
 timed() {  # NAME COMMAND...: the command, its peak memory in NAME.rss
-  local name=$1
-  shift
-  if [ $measured = 1 ]; then /usr/bin/time -f %M -o "$name.rss" "$@"; else "$@"; fi
+  if [ $measured = 1 ]; then /usr/bin/time -f %M -o "$1.rss" "${@:2}"; else "${@:2}"; fi
 }
 small() { [ $measured = 0 ] || [ "$(tail -1 "$1.rss")" -lt 65536 ] || bad "$1: peak memory $(tail -1 "$1.rss") kB"; }
 
-# expect STATUS NAME COMMAND...: the command ends within 30 s with this exit status;
-# its output in NAME.out and NAME.err.
+# expect STATUS NAME COMMAND...: the command ends within 30 s with this status; its output in NAME.out, NAME.err.
 expect() {
   local want=$1 name=$2
-  shift 2
-  timeout 30 "$@" > "$name.out" 2> "$name.err"
+  timeout 30 "${@:3}" > "$name.out" 2> "$name.err"
   local got=$?
   [ "$got" = "$want" ] || bad "$name: status $got, expected $want: $(head -3 "$name.err")"
 }
-# shows NAME TEXT: NAME.out (or NAME.err) holds the text, line ends included (grep would
-# take each line of the text as a pattern of its own).
+# shows NAME TEXT: NAME.out or NAME.err holds the text, line ends included (grep would take each line apart).
 shows() { local seen; seen=$(cat "$1".out "$1".err 2> /dev/null); [[ "$seen" == *"$2"* ]] || bad "$1: no '$2'"; }
+# says STATUS NAME TEXT COMMAND...: as expect, and the output shows the text.
+says() { local text=$3; expect "$1" "$2" "${@:4}"; shows "$2" "$text"; }
 # holds FILE TEXT: the file holds the text, line ends included.
 holds() { [[ "$(cat "$1")" == *"$2"* ]]; }
 complete() { tail -1 "$1" | grep -q '^Bad codons: ' || bad "$1 has no end-of-run summary"; }
 
-# make_record LENGTH PER_LINE SEED: one GenBank-like record of LENGTH bases, PER_LINE
-# letters per sequence line, numbered and in groups of ten as usual.
+# make_record LENGTH PER_LINE SEED: a GenBank-like record of LENGTH random bases, PER_LINE letters a line.
 make_record() {
   awk -v n="$1" -v per="$2" -v seed="$3" 'BEGIN {
     srand(seed); print "LOCUS       test " n " bp"; print "FEATURES             Location/Qualifiers"; print "ORIGIN"
@@ -52,16 +46,14 @@ entry() {
   printf '#CDS %s\n#gene %s\n#nListings 1\n#nAlt 0\n#file %s\n#contig %s\n#beforeSpace %s\n#afterSpace %s\n#altCDSFirst %s\n#altCDSlast %s\n//\n' "$@"
 }
 
-# run_kestrel LOOKUP OUT: a scripted default analysis with a time limit; fails on a
-# non-zero status or a time-out.
+# run_kestrel LOOKUP OUT: a scripted default analysis; fails on a non-zero status or a time-out.
 run_kestrel() {
   printf '%s %s\nC\nC\n' "$1" "$2" | timeout 60 "$kestrel" > "$2.console" 2> "$2.stderr" ||
     { echo "$1: status $? (time-out or crash)"; head -20 "$2.stderr"; return 1; }
 }
 
-# rows_complete OUT.kstl N [min]: exactly N gene rows, each as long as the column-header
-# line (the names in these cases are short), and the summary after them. With "min" a
-# row may be longer: a number wider than its cell is written whole.
+# rows_complete OUT.kstl N [min]: exactly N gene rows as long as the column-header line (short names), then the
+# summary. With "min" a row may be longer: a number wider than its cell is written whole.
 rows_complete() {
   awk -v want="$2" -v min="${3:-}" '
     !header && /^Gene   / {header = length($0); next}

@@ -1,18 +1,21 @@
-// Helpers shared by the unit tests: scratch folders and whole files.
+// Helpers shared by the unit tests: scratch folders, whole files and codon counts.
 #pragma once
 
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <array>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <string>
+
+#include "analysis/codon_letters.hpp"
 
 namespace kestrel {
 
-// A path under the test temporary folder that no other test, and no other test process
-// (ctest runs tests in parallel, several builds may run at once), uses at the same time.
+// A scratch path of this test and process alone (ctest runs tests in parallel, builds may run at once).
 inline std::filesystem::path scratchPath(const std::string& stem) {
     const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
     std::string name = stem + "_" + std::to_string(::getpid());
@@ -43,10 +46,27 @@ inline std::string readFile(const std::filesystem::path& name) {
     return {std::istreambuf_iterator<char>(in), {}};
 }
 
-// Writes text to name and returns the name.
 inline std::string writeFile(const std::string& name, const std::string& text) {
     std::ofstream(name, std::ios::binary) << text;
     return name;
+}
+
+inline std::size_t occurrences(const std::string& text, const std::string& what) {
+    std::size_t n = 0;
+    for (auto at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+    return n;
+}
+
+inline int codon(const std::string& letters) { return codonOfLetters(letters); }
+
+// Codon counts from "codon count" pairs, e.g. "AAC 3 AAT 1".
+inline std::array<std::int32_t, 64> codonCounts(const std::string& pairs) {
+    std::array<std::int32_t, 64> counts{};
+    std::istringstream words(pairs);
+    std::string letters;
+    std::int32_t count;
+    while (words >> letters >> count) counts[codonOfLetters(letters)] = count;
+    return counts;
 }
 
 }  // namespace kestrel

@@ -3,35 +3,18 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <sstream>
 
 #include "analysis/cai_weights.hpp"
-#include "analysis/codon_letters.hpp"
+#include "test_support.hpp"
 
 namespace kestrel {
 namespace {
 
-int codon(const std::string& letters) { return codonOfLetters(letters); }
-
-// Codon counts from "codon count" pairs, e.g. "AAC 3 AAT 1".
-std::array<std::int32_t, 64> counts(const std::string& pairs) {
-    std::array<std::int32_t, 64> codonCount{};
-    std::istringstream words(pairs);
-    std::string letters;
-    std::int32_t count;
-    while (words >> letters >> count) codonCount[codon(letters)] = count;
-    return codonCount;
-}
-
-// -1 stands for no value.
 double valueOf(const std::optional<double>& index) { return index.value_or(-1); }
 
 // ChiSc = ChiL / (X / N) = chi2 / X, where X sums (family size - 1) over the codons.
 TEST(CodonBias, ChiSquareAndEncOfHandWorkedGenes) {
-    const struct {
-        std::string codons;
-        double chiL, chiSc, enc;
-    } cases[] = {
+    const struct { std::string codons; double chiL, chiSc, enc; } cases[] = {
         // Asn E = 2: +-1 shrink to +-0.5. Ile E = 1/3: +2/3 and -1/3 both become +1/6 (the shift
         // crosses zero). Met and stop codons do not count; no ENC class is complete.
         {"AAC 3 AAT 1 ATC 1 ATG 7 TAA 2", 0.5 / 5, 0.5 / 6, -1},
@@ -48,26 +31,21 @@ TEST(CodonBias, ChiSquareAndEncOfHandWorkedGenes) {
         // Leu seen once, Arg once with each of two codons: no usable six-codon family.
         // chi2 = 15 - 8 + 9/8 + Leu 6 (1/3)^2 / (1/6) + Arg 6 (1/6)^2 / (1/3) = 101/8.
         {"AAC 2 AAT 2 GAC 1 GAT 1 GCA 4 ATA 2 CTA 1 AGA 1 CGT 1", 101.0 / 8 / 15, 101.0 / 8 / 37, -1},
-        // No synonymous codon: nothing can be computed.
-        {"ATG 3 TGG 2 TAA 1", -1, -1, -1},
+        {"ATG 3 TGG 2 TAA 1", -1, -1, -1},  // no synonymous codon: nothing can be computed
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.codons);
-        const CodonBiasResults bias = computeCodonBias(counts(c.codons), RunSettings{}, ReferenceTables{});
+        const CodonBiasResults bias = computeCodonBias(codonCounts(c.codons), RunSettings{}, ReferenceTables{});
         EXPECT_NEAR(valueOf(bias.chiL), c.chiL, 1e-12);
         EXPECT_NEAR(valueOf(bias.chiSc), c.chiSc, 1e-12);
         EXPECT_NEAR(valueOf(bias.enc), c.enc, 1e-12);
     }
 }
 
-// F = (sum of squared counts / n - 1) / (n - 1) is exactly 0 when no codon is seen twice; such
-// an amino acid is not usable, whatever rounding makes of the sum of the squared shares (five
-// different Leu codons give 5.55e-17 in double precision).
+// F = (sum of squared counts / n - 1) / (n - 1) is exactly 0 when no codon is seen twice: not usable, whatever
+// rounding makes of the sum of squared shares (five different Leu codons give 5.55e-17 in double precision).
 TEST(CodonBias, EncLeavesOutEveryAminoAcidWhoseExactFIsZero) {
-    const struct {
-        std::string codons;
-        double enc;
-    } cases[] = {
+    const struct { std::string codons; double enc; } cases[] = {
         {"GAC 1 GAT 1 GCA 2 CTA 2", -1},                         // class 2: Asp alone, F = 0
         {"ATA 1 ATC 1 ATT 1 AAC 2 AAT 2 GCA 2 CTA 2", 38.5},    // class 3: F3 = (1/3 + 1) / 2
         {"GCA 1 GCG 1 GCC 1 GCT 1 AAC 2 CTA 2", -1},             // class 4: Ala alone, F = 0
@@ -83,26 +61,21 @@ TEST(CodonBias, EncLeavesOutEveryAminoAcidWhoseExactFIsZero) {
          3684350.0 / 83517},
     };
     for (const auto& c : cases)
-        EXPECT_NEAR(valueOf(computeCodonBias(counts(c.codons), RunSettings{}, ReferenceTables{}).enc), c.enc, 1e-12)
+        EXPECT_NEAR(valueOf(computeCodonBias(codonCounts(c.codons), {}, ReferenceTables{}).enc), c.enc, 1e-12)
             << c.codons;
 }
 
 // Under another code the classes are its family sizes, each adding the number of its amino
 // acids over its mean F, and each single-codon amino acid adds 1.
 TEST(CodonBias, EncUnderOtherCodes) {
-    const struct {
-        int code;
-        std::string codons;
-        double enc;
-    } cases[] = {
+    const struct { int code; std::string codons; double enc; } cases[] = {
         // Code 2: 12/F2 + 6/F4 + 2/F6. Met (ATA ATG) F = (4 * 10/16 - 1) / 3 = 1/2, Trp (TGA TGG)
         // F = 1: F2 = 3/4; Arg (CGN) and Leu F = 1. The stops AGA and TAA do not count.
         {2, "ATA 3 ATG 1 TGA 2 CGA 2 CTA 2 AGA 1 TAA 1", 16.0 + 6 + 2},
         // Code 5: 12/F2 + 6/F4 + 1/F6 + 1/F8, Ser (AGA AGG AGC AGT TCN) of eight codons:
         // AGA 2 TCT 2, F = (4 * 8/16 - 1) / 3 = 1/3.
         {5, "AGA 2 TCT 2 AAA 2 GCA 2 TTA 2", 12.0 + 6 + 1 + 3},
-        // Ser seen once with each of two codons (F = 0): the class of eight has no usable amino
-        // acid, and no other class can stand in for it.
+        // Ser once on each of two codons (F = 0): no usable amino acid in the class of eight, and no stand-in.
         {5, "AGA 1 AGG 1 AAA 2 GCA 2 TTA 2", -1},
         // Code 9: 2 + 8/F2 + 2/F3 + 6/F4 + 1/F6 + 1/F8 (Met and Lys AAG single, Ile and Asn of three
         // codons). Phe F = 1/3; neither Ile nor Asn seen: F3 = (F2 + F4) / 2 = 2/3.
@@ -115,13 +88,13 @@ TEST(CodonBias, EncUnderOtherCodes) {
     for (const auto& c : cases) {
         RunSettings settings;
         settings.geneticCode = geneticCodeOf(c.code).value();
-        EXPECT_NEAR(valueOf(computeCodonBias(counts(c.codons), settings, ReferenceTables{}).enc), c.enc, 1e-12)
+        EXPECT_NEAR(valueOf(computeCodonBias(codonCounts(c.codons), settings, ReferenceTables{}).enc), c.enc, 1e-12)
             << c.code << ": " << c.codons;
     }
 }
 
 TEST(CodonBias, FopIsTheFlaggedShareOfAllSynonymousCodons) {
-    const auto gene = counts("AAC 3 AAT 1 GCA 2 ATG 4");
+    const auto gene = codonCounts("AAC 3 AAT 1 GCA 2 ATG 4");
     RunSettings settings;
     ReferenceTables references;
     auto& flags = references.optimalCodonFlags;
@@ -134,11 +107,8 @@ TEST(CodonBias, FopIsTheFlaggedShareOfAllSynonymousCodons) {
 }
 
 TEST(CodonBias, CaiIsTheGeometricMeanOfTheFlooredWeights) {
-    ReferenceCounts reference{};
-    reference[codon("GCA")] = 10;  // Ala: GCG has the most
-    reference[codon("GCG")] = 40;
-    reference[codon("ATG")] = 50;  // Met, Trp and stops keep weight 0
-    reference[codon("GAC")] = -5;  // Asp: the largest count is floored at 0
+    // Ala: GCG has the most; Met, Trp and stops keep weight 0; Asp: the largest count is floored at 0.
+    const ReferenceCounts reference = codonCounts("GCA 10 GCG 40 ATG 50 GAC -5");
     ReferenceTables references;
     CaiWeights& w = references.caiWeights;
     computeCaiWeights(reference, StandardCode, w);
@@ -151,14 +121,14 @@ TEST(CodonBias, CaiIsTheGeometricMeanOfTheFlooredWeights) {
               (std::array{0.25, 0.01, 0.01, 0.01, 0.0}));
 
     RunSettings settings;
-    EXPECT_EQ(computeCodonBias(counts("GCA 1 GCG 1"), settings, references).cai, std::nullopt);  // no table used
+    EXPECT_EQ(computeCodonBias(codonCounts("GCA 1 GCG 1"), settings, references).cai, std::nullopt);  // no table used
     settings.rscuTableUsed = true;
     // Each codon occurrence counts once; Met stays out of the mean.
-    EXPECT_NEAR(valueOf(computeCodonBias(counts("GCA 1 GCG 1 ATG 5"), settings, references).cai), 0.5, 1e-12);
-    EXPECT_NEAR(valueOf(computeCodonBias(counts("GCC 3 GCG 1"), settings, references).cai), std::pow(10.0, -1.5),
+    EXPECT_NEAR(valueOf(computeCodonBias(codonCounts("GCA 1 GCG 1 ATG 5"), settings, references).cai), 0.5, 1e-12);
+    EXPECT_NEAR(valueOf(computeCodonBias(codonCounts("GCC 3 GCG 1"), settings, references).cai), std::pow(10.0, -1.5),
                 1e-12);  // (0.01^3 * 1)^(1/4)
     w[codon("GCG")] = 0.0;  // a weight of 0 makes the geometric mean 0
-    EXPECT_EQ(computeCodonBias(counts("GCA 1 GCG 1"), settings, references).cai, 0.0);
+    EXPECT_EQ(computeCodonBias(codonCounts("GCA 1 GCG 1"), settings, references).cai, 0.0);
 }
 
 }  // namespace

@@ -11,9 +11,7 @@
 namespace kestrel {
 namespace {
 
-CodonBases bases(const char* letters) {
-    return {baseIndex(letters[0]), baseIndex(letters[1]), baseIndex(letters[2])};
-}
+CodonBases bases(const char* letters) { return {baseIndex(letters[0]), baseIndex(letters[1]), baseIndex(letters[2])}; }
 const CodonBases NotRecorded{4, 4, 4};
 
 struct CodonStepTest : ::testing::Test {
@@ -66,9 +64,8 @@ TEST_F(CodonStepTest, StopBadCodonsAndTheCodingBaseClasses) {
     EXPECT_EQ(counts.codonCount[codonOfLetters("GCT")], 2);
 }
 
-// Under another code: its stops end a gene and make a premature stop, its sense codons do
-// neither, its starts (prokaryote) or Met codons (eukaryote) are valid starts, and its
-// families choose the degeneracy classes.
+// Under another code its stops end a gene or stop it early, its sense codons do neither, its starts
+// (prokaryote) or Met codons (eukaryote) are valid starts, and its families choose the degeneracy classes.
 TEST_F(CodonStepTest, RolesUnderOtherCodes) {
     const struct {
         int code;
@@ -88,8 +85,7 @@ TEST_F(CodonStepTest, RolesUnderOtherCodes) {
     for (const auto& c : cases) {
         SCOPED_TRACE(std::to_string(c.code) + " " + c.first + " " + c.inner + " " + c.last);
         counts = GeneCounts{};
-        settings.geneticCode = geneticCodeOf(c.code).value();
-        settings.genomeType = c.genome;
+        std::tie(settings.geneticCode, settings.genomeType) = std::tuple(geneticCodeOf(c.code).value(), c.genome);
         step(c.first, true);
         step(c.inner);
         step(c.last, false, true);
@@ -100,12 +96,7 @@ TEST_F(CodonStepTest, RolesUnderOtherCodes) {
 }
 
 TEST_F(CodonStepTest, SegmentWindowBoundsRelativeToStartAndStop) {
-    const struct {
-        bool fromStop;
-        int begin, end, total;
-        bool valid;
-        int lo, hi;
-    } cases[] = {
+    const struct { bool fromStop; int begin, end, total; bool valid; int lo, hi; } cases[] = {
         {false, 1, 10, 12, true, 1, 10},  // start, ten internal codons, stop
         {false, 1, 10, 11, false, 0, 0},  // would reach the stop codon
         {true, 10, 1, 12, true, 1, 10},   // the ten codons before the stop
@@ -114,9 +105,8 @@ TEST_F(CodonStepTest, SegmentWindowBoundsRelativeToStartAndStop) {
     };
     settings.segmentAnalysis = true;
     for (const auto& c : cases) {
-        settings.segmentRelativeToStop = c.fromStop;
-        settings.segmentBegin = c.begin;
-        settings.segmentEnd = c.end;
+        std::tie(settings.segmentRelativeToStop, settings.segmentBegin, settings.segmentEnd) =
+            std::tuple(c.fromStop, c.begin, c.end);
         counts.segmentValid = true;  // left over from the gene before
         counts.codonTotal = c.total;
         fixSegmentWindow(settings, counts);

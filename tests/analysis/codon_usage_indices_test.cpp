@@ -3,25 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <sstream>
 
-#include "analysis/codon_letters.hpp"
 #include "analysis/trna_adaptation.hpp"
+#include "test_support.hpp"
 
 namespace kestrel {
 namespace {
 
 const GeneticCode& code = StandardCode;
-
-// Codon counts from "codon count" pairs, e.g. "TTT 3 TTC 1".
-GeneCodonCounts counts(const std::string& pairs) {
-    GeneCodonCounts codonCount{};
-    std::istringstream words(pairs);
-    std::string letters;
-    std::int32_t count;
-    while (words >> letters >> count) codonCount[codonOfLetters(letters)] = count;
-    return codonCount;
-}
 
 GeneCodonCounts everySenseCodon(std::int32_t count) {
     GeneCodonCounts c{};
@@ -29,7 +18,6 @@ GeneCodonCounts everySenseCodon(std::int32_t count) {
     return c;
 }
 
-// Each amino acid's count on its first codon only: one codon per amino acid.
 GeneCodonCounts firstCodons(std::int32_t count) {
     GeneCodonCounts c{};
     for (int a = 0; a < Stp; ++a) c[code.families[a].codons[0]] = count;
@@ -42,10 +30,9 @@ TEST(SunNc, HandWorkedAndBounds) {
     // Phe (3, 1): p = 4/6, 2/6, F = 5/9; Lys (0, 2): F = 5/8; class 2 weighted by n:
     // (4 * 5/9 + 2 * 5/8) / 6 = 125/216. Ile and the fourfold families are unused:
     // F = 1/3 and 1/4. Nc = 2 + 12 * 216/125 + 3 + 8 * 4.
-    EXPECT_NEAR(sunNc(counts("TTT 3 TTC 1 AAG 2"), code).value(), 2 + 12 * 216.0 / 125 + 3 + 32, 1e-9);
+    EXPECT_NEAR(sunNc(codonCounts("TTT 3 TTC 1 AAG 2"), code).value(), 2 + 12 * 216.0 / 125 + 3 + 32, 1e-9);
     EXPECT_NEAR(sunNc(everySenseCodon(7), code).value(), 61, 1e-9);
-    // One codon per amino acid: the unused two-codon parts of Leu, Ser and Arg still
-    // count as families, so Nc falls toward the number of families, 23, from above.
+    // One codon per amino acid: Leu, Ser and Arg's unused two-codon parts still count, so Nc falls to 23 from above.
     double previous = 62;
     for (const std::int32_t n : {10, 100, 10000, 1000000}) {
         const double nc = sunNc(firstCodons(n), code).value();
@@ -54,7 +41,7 @@ TEST(SunNc, HandWorkedAndBounds) {
         previous = nc;
     }
     EXPECT_NEAR(previous, 23, 1e-3);
-    EXPECT_FALSE(sunNc(counts("ATG 5 TGG 2 TAA 1"), code));
+    EXPECT_FALSE(sunNc(codonCounts("ATG 5 TGG 2 TAA 1"), code));
     // Under every code, even usage gives the number of sense codons.
     for (int number = 1; number <= 33; ++number) {
         const auto other = geneticCodeOf(number);
@@ -76,13 +63,12 @@ TEST(EncPrime, UniformBackgroundGivesWrightsHomozygosities) {
         if (f.size == 6) c[f.codons[0]] = 2, c[f.codons[1]] = 2;
     }
     EXPECT_NEAR(encPrime(c, Uniform, code).value(), 2 + 18 + 1 / 0.75 + 5 + 9, 1e-9);
-    // Against an AT-rich background the gene's A- and T-ending codons are expected: ENC'
-    // rises when those are the codons it prefers.
+    // Against an AT-rich background A- and T-ending codons are expected: ENC' rises when the gene prefers them.
     GeneCodonCounts at{};
     for (int a = 0; a < Stp; ++a)
         for (const int codon : code.families[a]) at[codon] = codon % 4 == 0 || codon % 4 == 3 ? 6 : 2;
     EXPECT_GT(encPrime(at, {0.35, 0.15, 0.15, 0.35}, code).value(), encPrime(at, Uniform, code).value());
-    EXPECT_FALSE(encPrime(counts("TTT 3 TTC 1"), Uniform, code));  // no four- or six-codon amino acid
+    EXPECT_FALSE(encPrime(codonCounts("TTT 3 TTC 1"), Uniform, code));  // no four- or six-codon amino acid
 }
 
 TEST(MilcAndScuo, HandWorkedAndBounds) {
@@ -91,26 +77,26 @@ TEST(MilcAndScuo, HandWorkedAndBounds) {
         for (const int c : code.families[a]) even[c] = 1.0 / code.families[a].size;
     // M = 2 (3 ln 1.5 + ln 0.5); L = 4, C = 1/4 - 1/2; with Met twice, L = 6, C = 1/6 - 1/2.
     const double m = 2 * (3 * std::log(1.5) + std::log(0.5));
-    EXPECT_NEAR(milc(counts("TTT 3 TTC 1"), even, code).value(), m / 4 + 0.25, 1e-12);
-    EXPECT_NEAR(milc(counts("TTT 3 TTC 1 ATG 2"), even, code).value(), m / 6 + 1.0 / 3, 1e-12);
+    EXPECT_NEAR(milc(codonCounts("TTT 3 TTC 1"), even, code).value(), m / 4 + 0.25, 1e-12);
+    EXPECT_NEAR(milc(codonCounts("TTT 3 TTC 1 ATG 2"), even, code).value(), m / 6 + 1.0 / 3, 1e-12);
     CodonShares noTtc = even;
     noTtc[codonOfLetters("TTC")] = 0;
-    EXPECT_FALSE(milc(counts("TTT 3 TTC 1"), noTtc, code));
-    EXPECT_FALSE(milc(counts("TAA 1"), even, code));
+    EXPECT_FALSE(milc(codonCounts("TTT 3 TTC 1"), noTtc, code));
+    EXPECT_FALSE(milc(codonCounts("TAA 1"), even, code));
 
     // Phe (3, 1): O = 1 - H/ln 2; Lys one codon: O = 1; weighted by 4 and 2.
     const double h = -(0.75 * std::log(0.75) + 0.25 * std::log(0.25));
-    EXPECT_NEAR(scuo(counts("TTT 3 TTC 1 AAA 2"), code).value(), (4 * (1 - h / std::log(2)) + 2) / 6, 1e-12);
+    EXPECT_NEAR(scuo(codonCounts("TTT 3 TTC 1 AAA 2"), code).value(), (4 * (1 - h / std::log(2)) + 2) / 6, 1e-12);
     EXPECT_NEAR(scuo(everySenseCodon(3), code).value(), 0, 1e-12);
     EXPECT_NEAR(scuo(firstCodons(9), code).value(), 1, 1e-12);
-    EXPECT_FALSE(scuo(counts("ATG 4"), code));
+    EXPECT_FALSE(scuo(codonCounts("ATG 4"), code));
 }
 
 TEST(FourfoldSites, OnlyFourfoldThirdPositionsCount) {
     // GCA, GCG and CTT are fourfold; TTA (Leu's two-codon part) and AAA are not.
-    const auto bases = fourfoldThirdPositions(counts("GCA 2 GCG 1 CTT 1 TTA 5 AAA 3"), code).value();
+    const auto bases = fourfoldThirdPositions(codonCounts("GCA 2 GCG 1 CTT 1 TTA 5 AAA 3"), code).value();
     EXPECT_EQ(bases, (BaseFrequencies{0.5, 0.25, 0, 0.25}));
-    EXPECT_FALSE(fourfoldThirdPositions(counts("TTA 5"), code));
+    EXPECT_FALSE(fourfoldThirdPositions(codonCounts("TTA 5"), code));
 }
 
 TEST(TrnaAdaptation, HandSizedCensus) {
@@ -120,17 +106,16 @@ TEST(TrnaAdaptation, HandSizedCensus) {
     EXPECT_TRUE(addTrnaGenes(census, "Ile", "CAT", 1));  // lysidine: ATA only
     EXPECT_TRUE(addTrnaGenes(census, "Met", "CAU", 3));  // ATG: never counted
     EXPECT_FALSE(addTrnaGenes(census, "Leu", "CA", 1));
-    // W: TTC 2, TTT 0.59 * 2, AAA 1, AAG 0.32, ATA 0.11; w = W / 2; the other codons take
-    // the geometric mean of these five.
+    // W: TTC 2, TTT 0.59 * 2, AAA 1, AAG 0.32, ATA 0.11; w = W / 2; other codons: the geometric mean of the five.
     const auto w = trnaWeights(census, code).value();
     const double mean = std::exp((std::log(0.59) + std::log(0.5) + std::log(0.16) + std::log(0.055)) / 5);
     EXPECT_NEAR(w[codonOfLetters("TTT")], 0.59, 1e-12);
     EXPECT_NEAR(w[codonOfLetters("ATA")], 0.055, 1e-12);
     EXPECT_NEAR(w[codonOfLetters("GCA")], mean, 1e-12);
     // ATG and the stop codons are left out of the mean.
-    const double tai = trnaAdaptationIndex(counts("TTT 1 AAG 1 GCA 1 ATG 5 TAA 1"), w, code).value();
+    const double tai = trnaAdaptationIndex(codonCounts("TTT 1 AAG 1 GCA 1 ATG 5 TAA 1"), w, code).value();
     EXPECT_NEAR(tai, std::cbrt(0.59 * 0.16 * mean), 1e-12);
-    EXPECT_FALSE(trnaAdaptationIndex(counts("ATG 5"), w, code));
+    EXPECT_FALSE(trnaAdaptationIndex(codonCounts("ATG 5"), w, code));
     EXPECT_FALSE(trnaWeights(TrnaCensus{}, code));
 }
 

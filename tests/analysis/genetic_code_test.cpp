@@ -4,12 +4,10 @@
 
 #include <string>
 
-#include "analysis/codon_letters.hpp"
+#include "test_support.hpp"
 
 namespace kestrel {
 namespace {
-
-int codon(const std::string& letters) { return codonOfLetters(letters); }
 
 std::string lettersOf(const CodonList& list) {
     std::string out;
@@ -17,7 +15,6 @@ std::string lettersOf(const CodonList& list) {
     return out;
 }
 
-// The codons a predicate holds for, in codon order.
 template <typename Holds>
 std::string codonsWhere(Holds holds) {
     CodonList list;
@@ -26,15 +23,13 @@ std::string codonsWhere(Holds holds) {
     return lettersOf(list);
 }
 
-// From NCBI's published tables, read by hand: the codons that differ from the standard code,
-// the stops, the initiation codons, the family sizes that change and the number of amino
-// acids of each family size (1 to 8).
+// From NCBI's published tables, read by hand: the codons that differ from the standard code, the stops,
+// the initiation codons, the family sizes that change and the number of amino acids of each size (1 to 8).
 TEST(GeneticCode, TablesAgreeWithNcbi) {
     const struct {
         int number;
         std::vector<std::pair<const char*, int>> reassigned;
-        const char* stops;
-        const char* starts;
+        const char *stops, *starts;
         std::vector<std::pair<int, int>> familySizes;
         std::array<int, 9> ofSize;
         int senseCodons;
@@ -86,13 +81,11 @@ TEST(GeneticCode, StandardCodeKeepsItsStartsTalliesAndClasses) {
 }
 
 TEST(GeneticCode, OtherCodesTheirTalliesAndCodonsReadEitherWay) {
-    // Table 21 reads ATA as Met without listing it as an initiation codon: a eukaryote's
-    // valid start, so it has a start row all the same.
+    // Table 21 reads ATA as Met but lists no such initiation codon: a eukaryote's valid start all the same.
     EXPECT_EQ(lettersOf(geneticCodeOf(21)->talliedStarts), "ATG GTG ATA");
     EXPECT_EQ(lettersOf(geneticCodeOf(2)->talliedStarts), "ATG GTG ATA ATC ATT");
     EXPECT_EQ(lettersOf(geneticCodeOf(2)->talliedStops), "AGA AGG TAA TAG");
-    // Table 3: the stops TAA and TAG form a family of two but are in no degeneracy class;
-    // Thr's eight codons are two fourfold blocks.
+    // Table 3: the stops TAA and TAG, a family of two, are in no class; Thr's eight codons are two fourfold blocks.
     const GeneticCode yeast = geneticCodeOf(3).value();
     EXPECT_EQ((std::array{yeast.thirdPositionClass[codon("TAA")], yeast.thirdPositionClass[codon("CTG")],
                           yeast.familySize[codon("CTG")]}),

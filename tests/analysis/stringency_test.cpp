@@ -2,12 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "analysis/codon_letters.hpp"
 
 namespace kestrel {
 namespace {
 
-// Each option on its own excludes exactly the genes with the flags it names, and no sound gene.
 TEST(Stringency, EachOptionExcludesOnItsOwnFlags) {
     // Flags: no start, no stop, a bad codon, a premature stop, an alternative CDS.
     const std::array<bool, 5> excludes[] = {
@@ -24,10 +25,8 @@ TEST(Stringency, EachOptionExcludesOnItsOwnFlags) {
                                &settings.allCodonsMustBeGood, &settings.noAlternativeCds, &settings.noPrematureStops};
             *options[option] = true;
             GeneCounts counts;
-            counts.noStart = flag == 0;
-            counts.noStop = flag == 1;
+            std::tie(counts.noStart, counts.noStop, counts.preStop) = std::tuple(flag == 0, flag == 1, flag == 3);
             counts.badCodons = flag == 2 ? 1 : 0;
-            counts.preStop = flag == 3;
             EXPECT_EQ(passesStringency(settings, counts, flag == 4 ? 2 : 0), flag < 0 || !excludes[option][flag])
                 << "option " << option + 1 << ", flag " << flag;
         }
@@ -35,11 +34,7 @@ TEST(Stringency, EachOptionExcludesOnItsOwnFlags) {
 
 // Only option 5 is on, so genes without a valid start or a recorded stop are included too.
 TEST(Stringency, IncludedGenesAddTheirCountsAndTallies) {
-    const struct {
-        const char *start, *stop;
-        int badCodons;
-        bool preStop;
-    } genes[] = {
+    const struct { const char *start, *stop; int badCodons; bool preStop; } genes[] = {
         {"ATG", "TAA", 3, false},  // with bad codons
         {"GTG", "TGA", 0, false},  // a failed start tallied under its own codon
         {"AAG", "NNN", 0, false},  // tallied, though no start row shows it; no recorded stop

@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
-# The analysis against hostile inputs and faults: FIFOs, devices and pipes where files
-# belong, lines without end, huge and random files, names with control characters, an
-# output file swapped for a link, a closed console, a full disk (a file-size limit) and
-# a signal mid-run. Nothing may hang, grow past 64 MiB, or write where it should not.
+# The analysis against hostile inputs and faults: FIFOs, devices and pipes where files belong, lines without
+# end, huge and random files, names with control characters, an output file swapped for a link, a closed
+# console, a full disk (a file-size limit) and a signal mid-run. Nothing may hang, grow past 64 MiB or write astray.
 # Usage: bash hostile_analysis_test.sh BIN_DIR WORK_DIR
 set -u
 export KESTREL_BIN_DIR=$1
@@ -10,11 +9,8 @@ export KESTREL_BIN_DIR=$1
 rm -rf "$2" && mkdir -p "$2" && cd "$2" || exit 1
 # answer NAME WORDS...: a run on these answers within 30 s and 64 MiB; console in NAME.out.
 answer() {
-  local name=$1
-  shift
-  printf '%s\n' "$@" | timed "$name" timeout 30 "$kestrel" > "$name.out" 2>&1 ||
-    bad "$name: status $? (time-out or crash)"
-  small "$name"
+  printf '%s\n' "${@:2}" | timed "$1" timeout 30 "$kestrel" > "$1.out" 2>&1 || bad "$1: status $? (time-out or crash)"
+  small "$1"
 }
 # refuses NAME TEXT WORDS...: the run on these answers shows the text.
 refuses() { local name=$1 text=$2; shift 2; answer "$name" "$@"; shows "$name" "$text"; }
@@ -22,10 +18,7 @@ refuses() { local name=$1 text=$2; shift 2; answer "$name" "$@"; shows "$name" "
 make_record 3000 60 1 > seq.gb
 entry "201..500" g seq.gb 1 100 50 201 500 > genes.lookup
 awk 'BEGIN {print "#"; for (e = 0; e < 64; e++) print "AAA K " e % 2}' > ref.opt
-mkfifo fifo fifo.opt
-ln -s fifo to-fifo
-ln -s /dev/zero zero.opt
-mkdir folder
+mkfifo fifo fifo.opt && ln -s fifo to-fifo && ln -s /dev/zero zero.opt && mkdir folder
 not_regular="IT IS NOT A REGULAR FILE"
 
 # --- What is not a regular file is refused at its prompt, without waiting on it.
@@ -88,8 +81,7 @@ awk 'BEGIN {for (i = 0; i < 2000000; i++) print "ORIGIN"}' > origins.gb
 entry "201..500" far origins.gb 2000000000 100 50 201 500 > origins.lookup
 refuses origins "Sequence of far not found in origins.gb" origins.lookup origins C C
 
-# --- Files swapped after their prompts: a link in place of the output file is never
-# followed, and a FIFO in place of the lookup table is not waited on.
+# --- Files swapped after their prompts: a link for the output is never followed, a FIFO for the lookup never waited on.
 between() {  # NAME FIRST REST ACTION: answers FIRST, ACTION once NAME.kstl exists, answers REST
   rm -f answers-pipe && mkfifo answers-pipe
   timeout 30 "$kestrel" < answers-pipe > "$1.out" 2>&1 &

@@ -1,6 +1,5 @@
 #!/usr/bin/env bash
-# Runs one end-to-end scenario: the program is started in a fresh work folder holding a
-# copy of the case's input/ folder, with the case's answers file on standard input.
+# Runs one end-to-end case in a fresh work folder holding a copy of its input/, its answers on standard input.
 #   expected/         every file in it must exist in the work folder with the same bytes
 #   expected.console  if present, standard output must match it byte for byte
 #   expected.absent   if present, one file name a line that must not exist afterwards
@@ -34,8 +33,8 @@ if [ -f "$case_dir/expected.absent" ]; then
     if [ -e "$work/$name" ]; then echo "file should not exist: $name"; failed=1; fi
   done < "$case_dir/expected.absent"
 fi
-if [ -f "$case_dir/check.sh" ]; then
-  if ! KESTREL_BIN_DIR="$bin_dir" bash "$case_dir/check.sh"; then echo "check.sh failed"; failed=1; fi
+if [ -f "$case_dir/check.sh" ] && ! KESTREL_BIN_DIR="$bin_dir" bash "$case_dir/check.sh"; then
+  echo "check.sh failed"; failed=1
 fi
 if [ "$failed" -ne 0 ] && [ -s console.err ]; then echo "standard error:"; head -20 console.err; fi
 exit $failed

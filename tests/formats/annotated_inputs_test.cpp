@@ -1,5 +1,5 @@
-// The readers of annotated inputs other than GenBank (EMBL, GFF3 with FASTA, FASTA of
-// coding sequences), gzip-compressed input, and the sequence file written for them.
+// Annotated inputs other than GenBank (EMBL, GFF3 with FASTA, FASTA of coding sequences), gzip-compressed
+// input, and the sequence file written for them.
 #include <gtest/gtest.h>
 #include <zlib.h>
 
@@ -83,9 +83,8 @@ TEST(AnnotatedInputs, Gff3TranscriptsBecomeCdsFeaturesInFastaOrder) {
         "s3 -\nCDS 1..3   P9 1 1 0\n"};
     const std::string fasta = ">s1 first\nacgt\n\nac\n>s2\nGG\n";
     // The sequences in the file's own section, or in a FASTA file beside it.
-    EXPECT_EQ(records(gff + "##FASTA\n" + fasta,
-                      [](std::istream& s, const RecordHandler& h) { readGff3(s, nullptr, h); }),
-              expected);
+    const auto withSection = [](std::istream& s, const RecordHandler& h) { readGff3(s, nullptr, h); };
+    EXPECT_EQ(records(gff + "##FASTA\n" + fasta, withSection), expected);
     std::istringstream sequences(fasta);
     EXPECT_EQ(records(gff, [&](std::istream& s, const RecordHandler& h) { readGff3(s, &sequences, h); }), expected);
 }
@@ -120,8 +119,7 @@ TEST_F(GzipInput, CompressedFilesReadAsTheirTextAndDamageIsReported) {
 
     std::ofstream("plain.gz") << text;
     EXPECT_EQ(in.open("plain.gz"), TextOpenStatus::NotGzip);
-    std::ifstream whole("two.gz", std::ios::binary);
-    const std::string bytes(std::istreambuf_iterator<char>(whole), {});
+    const std::string bytes = readFile("two.gz");
     std::ofstream("cut.gz", std::ios::binary) << bytes.substr(0, bytes.size() - 10);  // into the last member
     ASSERT_EQ(in.open("cut.gz"), TextOpenStatus::Opened);
     std::string line;

@@ -1,6 +1,5 @@
-// The output-file format: what the analysis' writers write, the reader reads back under
-// the labels of the format's own table, for every combination of the options that shape
-// the rows.
+// The output-file format: what the analysis' writers write, the reader reads back under the labels of the
+// format's own table, for every combination of the options that shape the rows.
 #include "formats/kstl_format.hpp"
 
 #include <gtest/gtest.h>
@@ -84,9 +83,8 @@ TEST(KstlFormat, EveryOptionCombinationReadsBackUnderItsOwnLabels) {
 }
 
 TEST(KstlReader, WideValuesPushTheRowRightWithoutShiftingCells) {
-    RunSettings settings;
     const std::string longGene(33, 'g'), longFile(44, 'f');
-    std::string text = sample::outputFile(settings, {{longGene}, {"g b", longFile}}, 2);
+    std::string text = sample::outputFile(RunSettings{}, {{longGene}, {"g b", longFile}}, 2);
     // A count wider than its cell, and carriage returns before the line feeds.
     const std::string counts = "        4      0       0    nc ";
     text.replace(text.find(counts), counts.size(), "        4      0 123456789    nc ");
@@ -98,16 +96,11 @@ TEST(KstlReader, WideValuesPushTheRowRightWithoutShiftingCells) {
     EXPECT_EQ(cell(read, 0, "MetTrp") + "|" + cell(read, 0, "BadCdns") + "|" + cell(read, 0, "ENC"), "0|123456789|[nc]");
 }
 
-// A file is complete when its summary's last line was read; the last row of a run cut
-// short has no line end, and is not cut into cells.
+// A file is complete once its summary's last line is read; a cut run's last row, without line end, is no row.
 TEST(KstlReader, AFileCutShortIsToldApart) {
     const std::string whole = sample::outputFile(RunSettings{}, {{"g1"}, {"g2"}}, 2);
     const std::size_t secondRow = whole.find("\ng2 ") + 1;
-    const struct {
-        std::string text;
-        std::size_t rows;
-        bool complete;
-    } cases[] = {
+    const struct { std::string text; std::size_t rows; bool complete; } cases[] = {
         {whole, 2, true},
         {whole.substr(0, whole.find("Bad codons")), 2, false},
         {whole.substr(0, whole.find("\n", secondRow) + 1), 2, false},
@@ -120,8 +113,7 @@ TEST(KstlReader, AFileCutShortIsToldApart) {
     }
 }
 
-// The line naming a code other than the standard one follows the genome type's; the reader
-// learns the code from it, and refuses a number that is no NCBI table.
+// A code other than the standard one is named after the genome type; the reader refuses a non-NCBI number.
 TEST(KstlReader, TheHeaderNamesAnyCodeButTheStandardOne) {
     RunSettings mycoplasma;
     mycoplasma.geneticCode = *geneticCodeOf(4);

@@ -10,8 +10,7 @@
 namespace kestrel {
 namespace {
 
-// The body of a reference file: entry e has two words and the value valueOf(e). The grouping
-// into lines is free, so some entries run on over a line end.
+// A reference file's body: entry e is two words and valueOf(e); lines are free, so some entries span two.
 template <typename ValueOf>
 std::string entries(ValueOf valueOf, int count = 64) {
     std::string text;
@@ -33,8 +32,8 @@ TEST(ReferenceFile, EntriesAreStoredByCodonInTheFilesTableOrder) {
     auto values = filled(-7);
     ASSERT_TRUE(readReferenceEntries(file, values));
     // Entries 0, 1, 4, 7, 16 and 63 are AAA, AGA, AAG, ATG, GAA and TTT.
-    EXPECT_EQ((std::array{values[codonOfLetters("AAA")], values[codonOfLetters("AGA")], values[codonOfLetters("AAG")],
-                          values[codonOfLetters("ATG")], values[codonOfLetters("GAA")], values[codonOfLetters("TTT")]}),
+    const auto at = [&](const char* letters) { return values[codonOfLetters(letters)]; };
+    EXPECT_EQ((std::array{at("AAA"), at("AGA"), at("AAG"), at("ATG"), at("GAA"), at("TTT")}),
               (std::array{1, 2, 5, 8, 17, -1}));
 }
 

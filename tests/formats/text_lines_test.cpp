@@ -1,5 +1,4 @@
-// Reading lines with bounded memory, and opening only regular files, without waiting on
-// what is not one.
+// Reading lines in bounded memory, and opening only regular files, never waiting on anything else.
 #include "formats/text_lines.hpp"
 
 #include <gtest/gtest.h>

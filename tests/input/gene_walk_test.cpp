@@ -11,8 +11,7 @@
 namespace kestrel {
 namespace {
 
-// A sequence file in the usual flat-file layout: each contig after a header and an
-// "ORIGIN" line, numbered lines of blocks of ten letters, closed by "//".
+// A flat file: each contig after a header and "ORIGIN", numbered lines of ten-letter blocks, then "//".
 std::string flatFile(const std::vector<std::string>& contigs, std::size_t width = 60) {
     std::string text;
     for (const std::string& contig : contigs) {
@@ -30,7 +29,6 @@ std::string flatFile(const std::vector<std::string>& contigs, std::size_t width 
     return text;
 }
 
-// Repeats a pattern to the given length.
 std::string bases(std::size_t length, const std::string& pattern = "GATTACA") {
     std::string out;
     while (out.size() < length) out += pattern;
@@ -40,10 +38,9 @@ std::string bases(std::size_t length, const std::string& pattern = "GATTACA") {
 GeneRecord gene(const std::string& file, std::vector<std::int32_t> cds, std::int32_t before = 0,
                 std::int32_t after = 0, bool complement = false, std::int32_t contig = 1) {
     GeneRecord r;
-    r.gene = "g";
-    r.file = file;
     r.nExons = static_cast<std::int32_t>(cds.size() / 2);
-    std::tie(r.complement, r.contig, r.beforeSpace, r.afterSpace) = std::tuple(complement, contig, before, after);
+    std::tie(r.gene, r.file, r.complement, r.contig, r.beforeSpace, r.afterSpace) =
+        std::tuple("g", file, complement, contig, before, after);
     r.altCDSFirst = cds.front();
     r.altCDSlast = cds[2 * static_cast<std::size_t>(r.nExons) - 1];
     r.cds = std::move(cds);
@@ -52,10 +49,8 @@ GeneRecord gene(const std::string& file, std::vector<std::int32_t> cds, std::int
 
 std::int32_t total(const BaseCounts& counts) { return counts[0] + counts[1] + counts[2] + counts[3]; }
 
-// The counts of the flanks, the core introns and the codons.
 auto tallies(const GeneCounts& c) { return std::tie(c.upBase, c.upBad, c.coreBase, c.downBase, c.codonCount); }
 
-// A contig window over a store of its own of nRows rows.
 struct Window {
     explicit Window(std::int32_t nRows = 23) { store.allocate(nRows); }
     StoredSequence store;
@@ -64,7 +59,6 @@ struct Window {
 
 class GeneWalkTest : public InScratchFolder {
 protected:
-    // Walks one gene with a window of its own, so nothing is shared with other genes.
     GeneCounts walkAlone(const GeneRecord& record) {
         Window alone;
         return walk(alone.window, record, true);
@@ -74,8 +68,7 @@ protected:
         status_ = readGene(window, record, forceNewFile, settings_, optimal_, counts);
         return counts;
     }
-    // Walks the genes in turn with one window of nRows rows; each must count as when
-    // walked alone. Returns how often a contig was entered.
+    // Genes walked in turn through one window must count as when walked alone; returns the contig entries.
     std::int64_t walkInTurn(const std::vector<GeneRecord>& genes, std::int32_t nRows = 23) {
         Window shared(nRows);
         for (std::size_t k = 0; k < genes.size(); ++k)
@@ -104,9 +97,8 @@ TEST_F(GeneWalkTest, TwoExonGeneOnEitherStrandInCodingOrder) {
             const GeneCounts counts = walkAlone(gene(file, {11, 19, 30, 35}, 0, 0, complement));
             EXPECT_EQ(std::tie(counts.startCodon, counts.stopCodon, counts.coreBase),
                       std::tuple(CodonBases{0, 3, 1}, CodonBases{3, 0, 0}, strands[complement].second));
-            EXPECT_EQ(counts.codonCount[CodonIndex(0, 0, 0)] + counts.codonCount[CodonIndex(1, 1, 1)] +
-                          counts.codonCount[CodonIndex(2, 2, 2)],
-                      3);
+            const auto& n = counts.codonCount;
+            EXPECT_EQ(n[CodonIndex(0, 0, 0)] + n[CodonIndex(1, 1, 1)] + n[CodonIndex(2, 2, 2)], 3);
             // The segment is codon number 0 (ATG) or, counted from the stop, number 4 (TAA).
             EXPECT_EQ(counts.segmentBase, fromStop ? taa : atg) << complement << fromStop;
         }
@@ -120,15 +112,12 @@ TEST_F(GeneWalkTest, TwoExonGeneOnEitherStrandInCodingOrder) {
 }
 
 TEST_F(GeneWalkTest, FlankLimits) {
-    // The second contig must never be read into the first one's upper flank; the first
-    // fills its last line, so only "//" can stop the walk. Without the first contig's "//",
-    // the next record's "LOCUS" line ends the contig.
+    // The second contig never reaches the first one's upper flank: the first fills its last line, so
+    // "//" stops the walk, or without "//" the next record's "LOCUS" line.
     const std::string closed = flatFile({bases(7020), bases(500, "C")});
     std::string unclosed = closed;
     unclosed.erase(unclosed.find("//\n"), 3);
-    const struct {
-        std::int32_t first, last, altFirst, altLast, before, after, up, down;
-    } cases[] = {
+    const struct { std::int32_t first, last, altFirst, altLast, before, after, up, down; } cases[] = {
         {300, 599, 300, 599, UnlimitedSpace, 0, 299, 0},  // down to position 1
         {1500, 1799, 1500, 1799, UnlimitedSpace, UnlimitedSpace, 1000, 1000},
         {1500, 1799, 1500, 1799, 200, 120, 200, 120},
@@ -166,19 +155,16 @@ TEST_F(GeneWalkTest, GenesReadInTurnCountAsWhenReadAlone) {
     // Lines of 10 letters and 3 rows: a window of 30 bases, far less than one gene.
     const std::string tenLetters = writeFile("short.gb", flatFile({bases(3000, "CAGTTAGC")}, 10));
     walkInTurn({gene(tenLetters, {1200, 1499}, 300, 300), gene(tenLetters, {1000, 1299}, 100, 100)}, 3);
-    // A first contig shorter than the window and not closed by "//": filling the window
-    // reads on past the second contig's "ORIGIN" line, which must still be found.
+    // A first contig shorter than the window, without "//": filling the window passes the second "ORIGIN", still found.
     std::string text = flatFile({bases(300), bases(600, "GGCATC")});
     const std::string open = writeFile("open.gb", text.erase(text.find("//"), 3));
     walkInTurn({gene(open, {1, 300}), gene(open, {100, 399}, 0, 0, false, 2)});
 }
 
-// The statuses of files that cannot be opened, are not regular or hold overlong lines, and of
-// contigs beyond the file's, reach the console: see the bad-input and hostile suites.
+// Unreadable or irregular files, overlong lines and missing contigs: see the bad-input and hostile suites.
 TEST_F(GeneWalkTest, SequenceOnlyAfterAnOriginLineAndOnlyWithAPositionNumber) {
     const std::string good = writeFile("good.gb", flatFile({bases(400, "ATGAAATAA")}));
-    // Letters after a contig's "//" are not its sequence, nor is a line that does not begin
-    // with a position number.
+    // Neither letters after a contig's "//" nor a line without a position number are sequence.
     const std::string noSequence =
         writeFile("empty.gb", "LOCUS x\nORIGIN\n//\n        1 atg\nLOCUS y\nORIGIN\nno bases\n        1\n//\n");
     ContigWindow& window = shared_.window;
@@ -195,8 +181,7 @@ TEST_F(GeneWalkTest, SequenceOnlyAfterAnOriginLineAndOnlyWithAPositionNumber) {
     EXPECT_EQ(status_, ReadStatus::NoCoordinates);
 }
 
-// Contig i of a file of many contigs is told by its letters; the places of only so many
-// "ORIGIN" lines are remembered, and contigs past them are still found, in any order.
+// Contig i is told by its letters; contigs past the remembered "ORIGIN" places are still found, in any order.
 TEST_F(GeneWalkTest, ContigsPastTheRememberedOnesAreFound) {
     const auto letters = [](int i) {
         std::string s;
@@ -220,17 +205,15 @@ TEST_F(GeneWalkTest, CoordinatesOfOddLengthOrOutsideTheContig) {
     // On the complement strand the first codon completed (bases 1-3, CAT) is the last.
     counts = walkAlone(gene(file, {1, 10}, 0, 0, true));
     EXPECT_EQ(std::tie(counts.startCodon, counts.noStop), std::tuple(CodonBases{4, 4, 4}, true));
-    // Reversed coordinates must not run on through the contig; coordinates past its end read
-    // nothing; positions below 1 hold no base, so the walk begins at position 1.
+    // Reversed coordinates do not run on; past the contig's end nothing is read; below 1 the walk begins at 1.
     const struct {
         std::int32_t first, last, before, after, noncoding;
     } cases[] = {{250, 100, 0, 0, 0}, {2000000000, 2000000299, UnlimitedSpace, UnlimitedSpace, 0},
                  {0, 8, 0, UnlimitedSpace, 292}};
     for (const auto& c : cases) {
         counts = walkAlone(gene(file, {c.first, c.last}, c.before, c.after));
-        EXPECT_EQ(std::tuple(status_, total(counts.downBase) + total(counts.upBase) + total(counts.coreBase),
-                             counts.badCodons),
-                  std::tuple(ReadStatus::Read, c.noncoding, 0))
+        const std::int32_t noncoding = total(counts.downBase) + total(counts.upBase) + total(counts.coreBase);
+        EXPECT_EQ(std::tuple(status_, noncoding, counts.badCodons), std::tuple(ReadStatus::Read, c.noncoding, 0))
             << c.first;
     }
 }

@@ -43,8 +43,7 @@ TEST(LookupEntry, TheBuildersEntryReadsBack) {
               std::tuple("dnaA", 2, 1, "seq.gb", 3, -15, UnlimitedSpace, 1, 400));
 }
 
-// The values that a check report shows (the first coordinate, '<' and '>' only from the
-// value column on, contig numbers, names cut to their length): see tests/e2e/check_entry_values.
+// What a check report shows (first coordinate, '<' and '>', contigs, cut names): see tests/e2e/check_entry_values.
 TEST(LookupEntry, ValuesNoReportShows) {
     std::string many = "#CDS join(";
     for (int k = 0; k < 700; ++k) many += std::to_string(10 * k + 1) + ".." + std::to_string(10 * k + 5) + ",";
@@ -61,8 +60,7 @@ TEST(LookupEntry, ValuesNoReportShows) {
     EXPECT_EQ(readOne(1, "#gene").gene, "");
 }
 
-// A line past 9999 characters is read only so far, and the entry is marked for it,
-// whichever of its lines it is; the next entry is read from its own first line.
+// A line past 9999 characters, whichever it is, is read only so far and marks the entry; the next entry is intact.
 TEST(LookupEntry, AnOverlongLineMarksTheEntry) {
     for (const int line : {0, 4, 10}) {
         std::istringstream in(entry(line, "#file " + std::string(20000, 'f')) + entry(0, "#CDS 1..9"));
@@ -78,8 +76,7 @@ TEST(LookupEntry, AnOverlongLineMarksTheEntry) {
 TEST(LookupEntry, PreviousEntryAndMissingLinesAtEndOfFile) {
     std::istringstream in(entry(5, "#contig 3") + "#CDS 5..7\n#gene b\n");
     GeneRecord r;
-    r.prevFile = "old.gb";
-    r.prevContig = 9;
+    std::tie(r.prevFile, r.prevContig) = std::tuple("old.gb", 9);
     readLookupEntry(in, 0, r);  // the first entry has no previous one
     EXPECT_EQ(std::tie(r.prevFile, r.prevContig), std::tuple("", 0));
     readLookupEntry(in, 1, r);
@@ -102,13 +99,9 @@ TEST(LookupTable, CountsCdsLinesIncludingAnUnterminatedLastLine) {
 TEST(LookupTable, SizingSpansConsecutiveGenesOfOneContig) {
     SizingState sizing;
     GeneRecord r;
-    r.file = "a.gb";
-    r.contig = 1;
+    std::tie(r.file, r.contig) = std::tuple("a.gb", 1);
     auto step = [&](const std::string& prevFile, std::int32_t prevContig, std::int32_t first, std::int32_t last) {
-        r.prevFile = prevFile;
-        r.prevContig = prevContig;
-        r.altCDSFirst = first;
-        r.altCDSlast = last;
+        std::tie(r.prevFile, r.prevContig, r.altCDSFirst, r.altCDSlast) = std::tie(prevFile, prevContig, first, last);
         applySizingStep(r, sizing);
         return std::pair(sizing.maxSpan, sizing.furthestEnd);
     };

@@ -9,9 +9,9 @@
 #include <sstream>
 #include <tuple>
 
-#include "analysis/codon_letters.hpp"
 #include "formats/kstl_format.hpp"
 #include "output/cell_format.hpp"
+#include "test_support.hpp"
 
 namespace kestrel {
 namespace {
@@ -29,8 +29,7 @@ std::string fraction(double v) {
 }
 
 TEST(CellFormat, FractionsMatchPrintfByteForByte) {
-    // Every ratio of counts up to 1500, in double and in single precision, exact ties that
-    // printf rounds to even, random fractions, and values outside 0 to 1.
+    // Ratios of counts up to 1500 in double and single precision, ties rounded to even, random and out-of-range values.
     for (int b = 1; b <= 1500; ++b)
         for (int a = 0; a <= b; ++a) {
             const double d = static_cast<double>(a) / b;
@@ -59,8 +58,6 @@ TEST(CellFormat, IntegersMatchPrintf) {
             EXPECT_EQ(row, std::string("x") + cell) << v << " in " << width;
         }
 }
-
-int codon(const char* l) { return codonOfLetters(l); }
 
 struct RowRun {
     GeneRecord record;
@@ -115,9 +112,7 @@ TEST(GeneRow, ReverseGeneWithoutSynonymousCodonsPrintsPlaceholders) {
 TEST(GeneRow, CodonUsageFractionsInSinglePrecision) {
     RowRun run;
     run.settings.codonUsageOutput = true;
-    run.counts.codonCount[codon("CTA")] = 3;  // 3/160 = 0.01875: 0.0188 in single, 0.0187 in double
-    run.counts.codonCount[codon("CTG")] = 157;
-    run.counts.codonCount[codon("TAA")] = 1;
+    run.counts.codonCount = codonCounts("CTA 3 CTG 157 TAA 1");  // 3/160 = 0.01875: 0.0188 in single, 0.0187 in double
     EXPECT_EQ(run.cell("Ala_A", 12), "    0     0 ");
     EXPECT_EQ(run.cell("Leu_L", 6), "  160 ");
     EXPECT_EQ(run.cell("STP_x", 7), "    1  ");

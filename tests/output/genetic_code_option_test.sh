@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
-# The console program's one option: -g 1 (in any spelling, among ignored arguments) runs
-# exactly as no option does; another code names itself in the header; a wrong option stops
-# before the dialogue with exit status 2.
+# The console program's one option: -g 1 (any spelling, among ignored arguments) runs as no option does; another
+# code names itself in the header; a wrong option stops before the dialogue with exit status 2.
 # Usage: bash genetic_code_option_test.sh BIN_DIR WORK_DIR
 set -u
 export KESTREL_BIN_DIR=$1
@@ -11,10 +10,8 @@ case_dir=$root/tests/e2e/output_all_on
 rm -rf "$2" && mkdir -p "$2" && cd "$2" || exit 1
 
 run() {  # NAME ARGUMENTS...: the case's dialogue in the folder NAME
-  local name=$1
-  shift
-  mkdir -p "$name" && cp -R "$case_dir/input/." "$name/"
-  (cd "$name" && "$kestrel" "$@" < "$case_dir/answers" > console.out 2> console.err; echo $? > status)
+  mkdir -p "$1" && cp -R "$case_dir/input/." "$1/"
+  (cd "$1" && "$kestrel" "${@:2}" < "$case_dir/answers" > console.out 2> console.err; echo $? > status)
 }
 
 run plain

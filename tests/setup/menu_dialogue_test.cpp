@@ -22,7 +22,6 @@ TEST(NumberChecks, WholeAndDecimalNumbers) {
     for (const char* word : {"0.5.1", "-0.1", "1e-2", ""}) EXPECT_FALSE(isDecimalNumber(word)) << word;
 }
 
-// Runs one prompt or menu on scripted answers in a scratch folder of its own.
 class Dialogue : public InScratchFolder {
 protected:
     template <typename Step>
@@ -51,11 +50,7 @@ protected:
         return run(answers, [&](Console& c) { segmentAnalysisMenu(c, settings_, references_); });
     }
     bool shows(const std::string& text) const { return transcript_.find(text) != std::string::npos; }
-    std::size_t count(const std::string& text) const {
-        std::size_t n = 0;
-        for (auto at = transcript_.find(text); at != std::string::npos; at = transcript_.find(text, at + 1)) ++n;
-        return n;
-    }
+    std::size_t count(const std::string& text) const { return occurrences(transcript_, text); }
     std::size_t refusals() const { return count("Bad number.  Try again.\n"); }
 
     RunSettings settings_;
@@ -104,8 +99,7 @@ TEST_F(Dialogue, MinimumRscuIsAskedWithoutATableAndRefusesBadNumbers) {
 }
 
 TEST_F(Dialogue, AnalysisOptionsEveryToggleLandsInItsOwnField) {
-    // Hidden options still change in check mode; 6 to 9 and other letters are ignored
-    // without redrawing the screen.
+    // Hidden options still change in check mode; 6 to 9 and other letters are ignored without a redraw.
     EXPECT_FALSE(analysis("1 2 4 m b 6 d n s z 5 S z 9 Y c"));
     const RunSettings& s = settings_;
     EXPECT_EQ((std::vector{s.checkLookupTable, s.segmentAnalysis, s.startCodonRequired, s.stopCodonRequired,
@@ -131,12 +125,10 @@ TEST_F(Dialogue, SegmentLimitsAtTheEdgesOfTheirBounds) {
         std::size_t refusals;
         const char* shown;
     } cases[] = {
-        // From the start: 0 and a number past 32 bits are refused, and so is the largest
-        // integer, which would leave no end to type; the end must lie beyond the begin.
+        // From the start: 0, a number past 32 bits and the largest integer (no end left) are refused; end > begin.
         {"L 0 2147483648 2147483647 2147483646 2147483646 2147483647 C", 0, 2147483646, 2147483647, 4,
          "\nSegment analysis ends ___ codon(s) downstream from start [greater than 2147483646]: "},
-        // From the stop: 1 is refused, the largest integer taken; Q and C are bad numbers
-        // here, not answers; the end must lie below the begin.
+        // From the stop: 1 is refused, the largest integer taken; Q and C are bad numbers, not answers; end < begin.
         {"t 1 2147483647 Q C 2147483647 2147483646 c", 1, 2147483647, 2147483646, 4,
          "\nSegment analysis ends ___ codon(s) upstream from stop [less than 2147483647]: "},
         // T twice comes back to counting from the start.

@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
-# The companion tools against hostile inputs and outputs: -o on a device, a FIFO,
-# /dev/stdout appended to, a link, the tool's own input; inputs that are FIFOs, devices or
-# lines without end; a full disk (a file-size limit). No file may be replaced that is not
-# a regular file, none destroyed, and nothing may hang.
+# The companion tools against hostile inputs and outputs: -o on a device, a FIFO, /dev/stdout appended to, a
+# link, the tool's own input; inputs that are FIFOs, devices or lines without end; a full disk (a file-size
+# limit). Only regular files may be replaced, none destroyed, and nothing may hang.
 # Usage: bash hostile_tools_test.sh BIN_DIR WORK_DIR
 set -u
 bin=$1
@@ -16,9 +15,7 @@ cp "$root/examples/example.gb" g.gb
 "$bin/kestrel-lookup" -o g.lookup g.gb 2> /dev/null
 printf '%s\n' g.lookup a C C | "$bin/kestrel" > /dev/null
 cp g.gb g.before && cp a.kstl a.before
-mkfifo pipe
-ln -s g.gb g-link.gb
-ln -s pipe pipe-link
+mkfifo pipe && ln -s g.gb g-link.gb && ln -s pipe pipe-link
 
 # --- Inputs that are not regular files are refused, not waited on.
 for input in pipe pipe-link /dev/zero /dev/urandom .; do
@@ -52,10 +49,8 @@ same g.gb g.before && same a.kstl a.before
 expect 0 lookup-null "$bin/kestrel-lookup" -o /dev/null g.gb
 [ -c /dev/null ] || bad "/dev/null is no longer a device"
 for tool in lookup table plot; do
-  case $tool in
-    lookup) args=(g.gb) ;;
-    *) args=(a.kstl) ;;
-  esac
+  args=(a.kstl)
+  [ $tool = lookup ] && args=(g.gb)
   cat pipe > "from-$tool.txt" &
   expect 0 "$tool-fifo" "$bin/kestrel-$tool" -o pipe "${args[@]}"
   wait
@@ -93,41 +88,33 @@ timed long-line timeout 30 "$bin/kestrel-lookup" long-line.gb > /dev/null 2> lon
 small long-line
 grep -q "1 too many exons" long-line.err || bad "the over-long location: $(cat long-line.err)"
 { sed -n '1,/^Gene /p' a.kstl; head -c 50000000 /dev/zero | tr '\0' 'x'; } > long-row.kstl
-expect 1 table-long-row "$bin/kestrel-table" long-row.kstl
-shows table-long-row "line longer than 65536 characters"
+says 1 table-long-row "line longer than 65536 characters" "$bin/kestrel-table" long-row.kstl
 
-# --- kestrel-lookup refuses what the analysis could not read, and writes nothing then;
-# pseudogenes only when asked for.
+# --- kestrel-lookup refuses what the analysis could not read, and writes nothing then; pseudogenes when asked.
 echo "not a GenBank file" > plain.txt
-expect 1 lookup-plain "$bin/kestrel-lookup" -o bad.lookup g.gb plain.txt
-shows lookup-plain "plain.txt holds no GenBank record"
+says 1 lookup-plain "plain.txt holds no GenBank record" "$bin/kestrel-lookup" -o bad.lookup g.gb plain.txt
 ls bad.lookup* > /dev/null 2>&1 && bad "a table or its temporary file was left"
-expect 1 lookup-missing "$bin/kestrel-lookup" missing.gb
-shows lookup-missing "missing.gb: cannot be opened for reading"
+says 1 lookup-missing "missing.gb: cannot be opened for reading" "$bin/kestrel-lookup" missing.gb
 cp g.gb 'a#CDS.gb'
-expect 1 lookup-hash "$bin/kestrel-lookup" 'a#CDS.gb'
-shows lookup-hash "rename the file"
+says 1 lookup-hash "rename the file" "$bin/kestrel-lookup" 'a#CDS.gb'
 awk '/^     CDS / && !done {print; print "                     /pseudo"; done = 1; next} {print}' g.gb > pseudo.gb
-expect 0 lookup-pseudo "$bin/kestrel-lookup" pseudo.gb
+says 0 lookup-pseudo " 1 pseudogene," "$bin/kestrel-lookup" pseudo.gb
 expect 0 lookup-keep "$bin/kestrel-lookup" --keep-pseudo pseudo.gb
-shows lookup-pseudo " 1 pseudogene,"
 [ $(($(grep -c '^#CDS' lookup-keep.out) - $(grep -c '^#CDS' lookup-pseudo.out))) = 1 ] || bad "--keep-pseudo"
 
 # --- An output file cut short is refused, and taken only when asked, with a warning.
 head -n -3 a.kstl > cut.kstl
-expect 1 table-cut "$bin/kestrel-table" cut.kstl
+says 1 table-cut "cut.kstl: ends before its end-of-run summary: the run that wrote it was cut short" \
+  "$bin/kestrel-table" cut.kstl
 expect 1 plot-cut "$bin/kestrel-plot" -o cut.svg cut.kstl
-shows table-cut "cut.kstl: ends before its end-of-run summary: the run that wrote it was cut short"
-expect 0 table-cut-allowed "$bin/kestrel-table" --allow-incomplete --summary cut.tsv cut.kstl
+says 0 table-cut-allowed "warning: cut.kstl" "$bin/kestrel-table" --allow-incomplete --summary cut.tsv cut.kstl
 grep -qP "^cut.kstl\t6\tNA\tNA\t" cut.tsv || bad "the counts of a file cut short are not NA: $(cat cut.tsv)"
-shows table-cut-allowed "warning: cut.kstl"
 
-# --- kestrel-reference: its three files, the analysis reads them whatever the input's name;
-# never written over an input; an empty set writes nothing.
+# --- kestrel-reference: the analysis reads its files, whatever the input's name; inputs kept; an empty set writes none.
 cp g.gb 'g#1.gb'
 grep -o '/gene="[^"]*"' g.gb | cut -d'"' -f2 | sort -u > genes.txt && echo nothing >> genes.txt
-expect 0 reference-list "$bin/kestrel-reference" -o r1 --set genes:genes.txt 'g#1.gb'
-shows reference-list "2 of the 8 names of genes.txt match no gene read: exaF, nothing"
+says 0 reference-list "2 of the 8 names of genes.txt match no gene read: exaF, nothing" \
+  "$bin/kestrel-reference" -o r1 --set genes:genes.txt 'g#1.gb'
 [ "$(grep -m1 '#' r1.scu)" = "#" ] && [ "$(grep -m1 '#' r1.opt)" = "#" ] || bad "a '#' above the entries' line"
 grep -q "^Files: g_1.gb$" r1.scu && grep -q "^codon" r1.reference.tsv || bad "reference files: $(head -5 r1.scu)"
 printf '%s\n' g.lookup ref T R r1 P r1 C C | "$bin/kestrel" > /dev/null

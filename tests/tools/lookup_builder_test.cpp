@@ -29,11 +29,14 @@ struct Built {
     std::vector<CdsEntry> entries;
     SkipTally skipped;
     std::int32_t records = 0;
-    std::string names() const {
+    template <typename Part>
+    std::string joined(Part part) const {
         std::string out;
-        for (const CdsEntry& e : entries) out += e.gene + " ";
+        for (const CdsEntry& e : entries) out += part(e);
         return out;
     }
+    std::string names() const { return joined([](const CdsEntry& e) { return e.gene + " "; }); }
+    std::string table() const { return joined([](const CdsEntry& e) { return formatEntry(e); }); }
     // Where each entry lies and its room: "location before after altFirst altLast listings contig".
     std::string where(std::size_t i) const {
         const CdsEntry& e = entries.at(i);
@@ -41,11 +44,6 @@ struct Built {
         out << e.location << ' ' << e.beforeSpace << ' ' << e.afterSpace << ' ' << e.altCDSFirst << ' ' << e.altCDSlast
             << ' ' << e.nListings << ' ' << e.contig;
         return out.str();
-    }
-    std::string table() const {
-        std::string out;
-        for (const CdsEntry& e : entries) out += formatEntry(e);
-        return out;
     }
 };
 
@@ -75,10 +73,9 @@ TEST(LookupBuilder, LocationFormsAndSkipReasons) {
               "strands, 2 parts not in ascending order, 1 unreadable location, 1 too many exons, 0 record without "
               "sequence, 0 pseudogene, 0 codon_start not 1, 0 genetic code not kept), 0 gene names renamed; genetic "
               "codes met none, code 1 kept");
-    // Entries by lowest coordinate. A join of complements lists its exons in coding order; the
-    // table wants them ascending. A frameshift may share a base between two exons. Skipped CDSs
-    // on this record still occupy it (up to 400); the origin-crossing one does not cover the
-    // whole record: it lies at 1..100 and 4000..4990.
+    // Entries by lowest coordinate; a join of complements in coding order is listed ascending; a frameshift may
+    // share a base between two exons. Skipped CDSs still occupy the record (up to 400); the origin-crossing
+    // one lies at 1..100 and 4000..4990, not over the whole record.
     EXPECT_EQ(b.where(0), "<1000..1300 599 -201 1000 1300 1 1");
     EXPECT_EQ(b.where(1), "complement(join(1100..1200,1400..1500)) -201 -101 1100 1500 1 1");
     EXPECT_EQ(b.where(2), "complement(1400..>1700) -101 299 1400 1700 1 1");
@@ -92,8 +89,7 @@ TEST(LookupBuilder, AlternativeCdssAndNeighbours) {
     EXPECT_EQ(alt.where(0), "join(1000..1200,1500..2000) " + Unlimited + " 999 1000 2600 2 1");
     EXPECT_EQ(alt.where(1), "join(1100..1200,1500..2600) " + Unlimited + " 399 1000 2600 2 1");
     EXPECT_EQ(alt.entries[0].nAlt, 1);
-    // left ends at 480 and overlaps mid; long starts lower but reaches furthest; tRNA and rRNA
-    // count, other features do not.
+    // left ends at 480 and overlaps mid; long starts lower but reaches furthest; only tRNA and rRNA count.
     const Built b = build(record(feature("gene", "100..480", "left") + feature("CDS", "100..480", "left") +
                                  feature("gene", "50..450", "long") + feature("CDS", "460..900", "mid") +
                                  feature("tRNA", "950..1020", "tr") + feature("rRNA", "complement(960..1500)", "rr") +
@@ -198,8 +194,7 @@ TEST(LookupBuilder, NamesTheAnalysisWouldMisread) {
         EXPECT_TRUE(fileNameProblem(file).has_value()) << file;
 }
 
-// The census reads /anticodon first, else /product and the parentheses of /note, whose
-// value may run over two lines; pseudogenes and unreadable features are counted apart.
+// The census reads /anticodon, else /product and /note's parentheses (over two lines); skips are counted apart.
 TEST(TrnaCensus, AnticodonProductAndNoteAndSkips) {
     const std::string text = record(
         feature("tRNA", "complement(10..85)", "leuZ", "/anticodon=(pos:complement(40..42),aa:Leu,seq:caa)\n") +
@@ -216,8 +211,7 @@ TEST(TrnaCensus, AnticodonProductAndNoteAndSkips) {
     std::ostringstream census;
     writeTrnaCensus(census, censusOf(tally));
     EXPECT_EQ(census.str(), "amino_acid\tanticodon\tgenes\nIle\tCAU\t1\nLeu\tCAA\t2\nMet\tCAU\t2\n");
-    EXPECT_EQ(tally.pseudo, 1);
-    EXPECT_EQ(tally.noAnticodon, 1);
+    EXPECT_EQ(std::tie(tally.pseudo, tally.noAnticodon), std::tuple(1, 1));
 }
 
 }  // namespace

@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
-# kestrel-lookup on the bundled example gzipped, as EMBL and as coding sequences: the
-# analysis of what it writes gives the rows of the GenBank file itself; and the command
-# lines it refuses.
+# kestrel-lookup on the example gzipped, as EMBL and as coding sequences: the analysis of what it writes
+# gives the GenBank file's own rows; and the command lines it refuses.
 # Usage: bash lookup_inputs_test.sh BIN_DIR WORK_DIR
 set -u
 bin=$1
@@ -11,8 +10,7 @@ export KESTREL_BIN_DIR=$bin
 rm -rf "$2" && mkdir -p "$2" && cd "$2" || exit 1
 lookup=$bin/kestrel-lookup
 
-cp "$root/examples/example.gb" g.gb
-gzip -c g.gb > z.gb.gz
+cp "$root/examples/example.gb" g.gb && gzip -c g.gb > z.gb.gz
 awk '/^LOCUS/ { print "ID   " $2 "; SV 1; linear; DNA; STD; UNC; " $3 " BP."; next }
      /^FEATURES/ { features = 1; print "FH   Key             Location/Qualifiers"; next }
      /^ORIGIN/ { features = 0; print "SQ   Sequence"; next }
@@ -20,9 +18,7 @@ awk '/^LOCUS/ { print "ID   " $2 "; SV 1; linear; DNA; STD; UNC; " $3 " BP."; ne
      features { print "FT" substr($0, 3); next } { print }' g.gb > e.embl
 # Gene rows without their File column (the first cell after the name is the file's).
 rows() { awk '/^Gene  / { on = 1; next } on && $0 == "" { exit } on { $2 = ""; print }' "$1"; }
-analyse() {  # LOOKUP OUTPUT
-  printf '%s\n' "$1" "$2" C C | "$bin/kestrel" > "$2.console" 2>&1 || bad "the analysis of $1 failed"
-}
+analyse() { printf '%s\n' "$1" "$2" C C | "$bin/kestrel" > "$2.console" 2>&1 || bad "the analysis of $1 failed"; }
 expect 0 plain "$lookup" -o g.lookup g.gb
 analyse g.lookup g
 for input in z.gb.gz e.embl; do
@@ -39,8 +35,7 @@ expect 0 cds "$lookup" -o c.lookup --cds-fasta c.fa
 grep -qxF '#gene abc' c.lookup && grep -qxF '#beforeSpace 0' c.lookup && grep -qxF '#CDS 1..9' c.lookup ||
   bad "the coding sequence: $(tr '\n' ' ' < c.lookup)"
 
-# Refused: a sequence file nowhere to go, or with a name the analysis cannot open; FASTA
-# given as a GenBank file; a --fasta without its --gff.
+# Refused: a sequence file with nowhere to go or an unopenable name; FASTA as GenBank; --fasta without --gff.
 expect 2 no-seq "$lookup" z.gb.gz
 grep -q -- "--seq" no-seq.err || bad "no-seq: $(cat no-seq.err)"
 expect 2 long-seq "$lookup" -o x.lookup --seq "$(printf 'a%.0s' {1..41})" z.gb.gz

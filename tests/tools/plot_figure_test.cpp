@@ -33,12 +33,6 @@ PlotData collect(const std::string& text, const std::optional<std::string>& x, c
     return collectPlotData(reader, x, y);
 }
 
-std::size_t occurrences(const std::string& text, const std::string& what) {
-    std::size_t n = 0;
-    for (auto pos = text.find(what); pos != std::string::npos; pos = text.find(what, pos + 1)) ++n;
-    return n;
-}
-
 TEST(PlotCurve, ExpectedEncUnderMutationPressureAlone) {
     EXPECT_EQ((std::array{expectedEnc(0.0), expectedEnc(0.5), expectedEnc(1.0)}), (std::array{31.0, 60.5, 32.0}));
 }
@@ -124,11 +118,7 @@ TEST_F(PlotTool, WritesTheFigureOrFailsWithAClearMessage) {
     EXPECT_TRUE(readFile("plot.svg").starts_with("<?xml"));  // beside the input, .kstl replaced
     ASSERT_EQ(runPlotTool({"-"}, in, out, err), 0) << err.str();  // standard input to standard output
     EXPECT_NE(out.str().find("standard input: 2 genes"), std::string::npos);
-    const struct {
-        std::vector<std::string> args;
-        int status;
-        std::string message;
-    } refused[] = {
+    const struct { std::vector<std::string> args; int status; std::string message; } refused[] = {
         {{"--x", "GC3_6", "-o", "no.svg", "plot.kstl"}, 1, "plot.kstl: has no GC3_6 column\n"},
         {{"--y", "GC3", "-o", "no.svg", "plot.kstl"}, 2, "--y takes ENC, CAI, Fop or Chi_L, not GC3\nusage:"},
         {{"--y", "CAI", "-o", "no.svg", "plot.kstl"}, 1,
@@ -151,10 +141,7 @@ TEST_F(PlotTool, SeveralFiguresOfOneFilePairEachFigureWithItsOutput) {
     std::istringstream in;
     std::ostringstream out, err;
     ASSERT_EQ(runPlotTool({"--figure", "neutrality", "-o", "a.svg", "--figure", "enc", "--x", "GC3", "-o", "b.svg",
-                           "plot.kstl"},
-                          in, out, err),
-              0)
-        << err.str();
+                           "plot.kstl"}, in, out, err), 0) << err.str();
     EXPECT_EQ(std::tuple(occurrences(readFile("a.svg"), "least squares: slope") > 0,
                          occurrences(readFile("b.svg"), "least squares: slope"), occurrences(readFile("b.svg"), "GC3") > 0),
               std::tuple(true, 0u, true));

@@ -52,20 +52,16 @@ TEST(ReferenceBuilder, ChiSquareOnTwoByTwoTables) {
     const struct {
         TwoByTwo table;
         double chi2, p;
-    } cases[] = {{{30, 10, 10, 30}, 18.05, 2.1518e-5},
-                 {{12, 3, 40, 60}, 6.887509, 0.0086800},
-                 {{3, 17, 40, 40}, 6.632497, 0.0100135},
-                 {{5, 5, 5, 5}, 0.0, 1.0},
-                 {{1, 0, 0, 1}, 0.0, 1.0}};
+    } cases[] = {{{30, 10, 10, 30}, 18.05, 2.1518e-5}, {{12, 3, 40, 60}, 6.887509, 0.0086800},
+                 {{3, 17, 40, 40}, 6.632497, 0.0100135}, {{5, 5, 5, 5}, 0.0, 1.0}, {{1, 0, 0, 1}, 0.0, 1.0}};
     for (const auto& c : cases) {
         const auto test = chiSquareTest(c.table);
         ASSERT_TRUE(test);
         EXPECT_NEAR(test->statistic, c.chi2, 1e-6) << c.table.a;
         EXPECT_NEAR(test->p, c.p, c.p * 1e-4) << c.table.a;
     }
-    // An empty row or column: nothing to compare.
     for (const TwoByTwo empty : {TwoByTwo{0, 0, 5, 5}, TwoByTwo{0, 4, 0, 6}, TwoByTwo{4, 0, 6, 0}})
-        EXPECT_FALSE(chiSquareTest(empty));
+        EXPECT_FALSE(chiSquareTest(empty));  // an empty row or column: nothing to compare
 
     // Phe: TTC 12 of 15 in the reference, 40 of 100 in the rest; Leu absent from the reference.
     CodonCounts ref{}, rest{};

@@ -14,17 +14,15 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// a.kstl: all noncoding bases as one group, genes g1 (ENC 45.50, GC3 0.5000) and g2 (no ENC,
-// GC3 0.7500), 2 included and 0 excluded. b.kstl: upstream, core and downstream groups, genes
-// with ENC 30.00, 40.00 and none and GC3 0.2500, 0.7500, 0.5000, 2 included and 1 excluded,
-// read with genetic code 4.
+// a.kstl: noncoding bases as one group, g1 (ENC 45.50, GC3 0.5000), g2 (no ENC, GC3 0.7500), 2 included, 0 excluded.
+// b.kstl, code 4: upstream, core and downstream groups, ENC 30.00, 40.00 and none, GC3 0.2500, 0.7500,
+// 0.5000, 2 included and 1 excluded.
 class TableTool : public InScratchFolder {
 protected:
     void SetUp() override {
         InScratchFolder::SetUp();
         RunSettings separate;
-        separate.noncodingMode = NoncodingMode::Separate;
-        separate.geneticCode = *geneticCodeOf(4);
+        std::tie(separate.noncodingMode, separate.geneticCode) = std::tuple(NoncodingMode::Separate, *geneticCodeOf(4));
         writeFile("a.kstl", sample::outputFile(RunSettings{}, {{"g1", "seq.gb", {45.5, 0.25}}, {"g2", "seq.gb", {}, 3}}, 2));
         writeFile("b.kstl", sample::outputFile(separate, {{"h", "o.gb", {30.0}, 1}, {"h", "o.gb", {40.0}, 3}, {}}, 2, 1));
         a_ = readFile("a.kstl");
@@ -105,8 +103,7 @@ TEST_F(TableTool, ThreadsAndListsGiveTheSameTablesAndStopAtTheFirstBadFileInOrde
         << err_.str();
     EXPECT_EQ(readFile("genes.tsv") + readFile("genomes.tsv"), serial);
 
-    // Two broken files: the first in command-line order is the one reported, whatever
-    // thread reaches it, and nothing is written.
+    // Of two broken files the first in command-line order is reported, whatever thread reaches it; nothing is written.
     writeFile("f6.kstl", brokenFile());
     writeFile("f3.kstl", brokenFile());
     fs::remove("genes.tsv");
@@ -121,11 +118,7 @@ TEST_F(TableTool, ThreadsAndListsGiveTheSameTablesAndStopAtTheFirstBadFileInOrde
 TEST_F(TableTool, BadCommandLinesAndFilesLeaveNothingBehind) {
     writeFile("check.kstl", "KESTREL check of lookup file: genes.txt\n\nProblem genes:\n");
     writeFile("broken.kstl", brokenFile());  // breaks only after the table has begun
-    const struct {
-        std::vector<std::string> args;
-        int status;
-        std::string message;
-    } cases[] = {
+    const struct { std::vector<std::string> args; int status; std::string message; } cases[] = {
         {{"-o", "same.tsv", "--summary", "same.tsv", "a.kstl"}, 2, "-o, --summary and --rscu name the same file\n"},
         {{"-j", "0", "a.kstl"}, 2, "-j needs a number of threads from 1 to 256\n"},
         {{"-j", "2x", "a.kstl"}, 2, "-j needs a number of threads from 1 to 256\n"},
@@ -162,9 +155,7 @@ TEST_F(TableTool, IndicesRscuAndTaiOfAHandWorkedGene) {
     writeFile("even.scu", scu.str());
     writeFile("census.tsv", "amino_acid\tanticodon\tgenes\nAla\tUGC\t1\n");
     ASSERT_EQ(run({"--indices", "--reference", "even.scu", "--trna", "census.tsv", "--rscu", "rscu.tsv", "-o",
-                   "genes.tsv", "c.kstl"}),
-              0)
-        << err_.str();
+                   "genes.tsv", "c.kstl"}), 0) << err_.str();
     const auto table = lines(readFile("genes.tsv"));
     ASSERT_EQ(table.size(), 2u);
     EXPECT_TRUE(table[0].ends_with("\tNc_Sun\tENCprime\tMILC\tSCUO\tGC12\tGC3_4fold\tA3_4fold\tT3_4fold\tG3_4fold"

@@ -14,8 +14,7 @@ namespace {
 const ToolDescription Tool{"kestrel-x", "usage: kestrel-x [-o FILE] [-v] INPUT...\n",
                            {{"-o", "--output", true, "a file name"}, {"-v"}}};
 
-// The tool's body echoes the options and operands it got (the working folder for "pwd"),
-// or throws what its first operand names.
+// Echoes the options and operands it got (the working folder for "pwd"), or throws what the first one names.
 int echo(const CommandLine& line, std::ostream& out, std::ostream&) {
     if (!line.operands.empty() && line.operands[0] == "usage") throw UsageError("no good");
     if (!line.operands.empty() && line.operands[0] == "data") throw ToolFailure(ExitBadData, "bad data");
@@ -32,11 +31,7 @@ std::string run(const std::vector<std::string>& args, int& status) {
 }
 
 TEST(CommandLine, OptionsOperandsHelpVersionAndErrors) {
-    const struct {
-        std::vector<std::string> args;
-        int status;
-        std::string printed;
-    } cases[] = {
+    const struct { std::vector<std::string> args; int status; std::string printed; } cases[] = {
         {{"-v", "--output", "t.tsv", "a", "-", "-o", "u"}, 0, "-v= -o=t.tsv -o=u [a][-]"},
         {{"--", "-v", "--help"}, 0, "[-v][--help]"},
         {{"a", "-h", "--bogus"}, 0, "usage: kestrel-x [-o FILE] [-v] INPUT...\n"},
@@ -54,8 +49,7 @@ TEST(CommandLine, OptionsOperandsHelpVersionAndErrors) {
     EXPECT_FALSE(toolVersion().empty());
 }
 
-// Each line of a batch runs in its working folder, with what it prints in its log; a failed
-// run does not stop the next, and fails the batch.
+// A failed line of a batch does not stop the next, and fails the batch.
 class BatchRuns : public InScratchFolder {};
 
 TEST_F(BatchRuns, EachLineRunsInItsFolderIntoItsLog) {
@@ -82,8 +76,7 @@ namespace fs = std::filesystem;
 
 class Writer : public InScratchFolder {
 protected:
-    // Writes text to path; the message when it failed, else empty. A bad stream stands for a
-    // write that failed, as on a full disk.
+    // Writes text to path: the message when it failed, else empty. A bad stream stands for a full disk.
     std::string write(const std::string& path, const std::string& text, bool fail = false) {
         OutputFileWriter writer(path, out_);
         std::string error;

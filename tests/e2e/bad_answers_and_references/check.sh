@@ -1,6 +1,5 @@
-# Answers files that end at every prompt of the dialogue halt with "END OF INPUT." and
-# status 0; reference files with letters for numbers, or without their "#" line, are
-# refused with a clear message; no existing file is ever changed.
+# Answers that end at any prompt halt with "END OF INPUT." and status 0; reference files with letters for
+# numbers, or without their "#" line, are refused with a clear message; no existing file is ever changed.
 set -u
 . "$(dirname "${BASH_SOURCE[0]}")/../../test_lib.sh"
 make_record 3000 60 1 > seq.gb
@@ -9,8 +8,7 @@ awk 'BEGIN {print "title #"; for (e = 0; e < 64; e++) print "AAA K " e + 1}' > g
 awk 'BEGIN {print "#"; for (e = 0; e < 64; e++) print "AAA K " e % 2}' > good.opt
 awk 'BEGIN {print "#"; for (e = 0; e < 64; e++) print "AAA K " (e == 30 ? "x7" : e)}' > letters.scu
 printf 'AAA K 1\nAGA R 2\n' > nohash.opt
-printf 'keep me\n' > taken.kstl
-cp taken.kstl taken.before
+printf 'keep me\n' > taken.kstl && cp taken.kstl taken.before
 
 # Every prefix of a dialogue that visits every prompt and menu.
 words=(genes.lookup taken N run I genes.lookup O run2 T R good M 0.5 P good C S Z 3 C A F S C T 5 2 L 9 3 C)

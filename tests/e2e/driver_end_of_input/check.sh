@@ -1,5 +1,4 @@
-# Standard input that ends while a prompt or question waits: "END OF INPUT.", then the
-# halt, exit status 0, never a loop on the closed input.
+# Input that ends at a prompt or question: "END OF INPUT.", the halt, status 0, never a loop on the closed input.
 end=$'\a\nEND OF INPUT.\nKESTREL halted.'
 [[ "$(cat console.out)" == *"$end" ]] || { echo "lookup prompt"; exit 1; }
 for answers in 'nope.lookup' 'genes.lookup' 'genes.lookup taken' 'genes.lookup taken n'; do

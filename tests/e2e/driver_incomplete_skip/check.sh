@@ -1,5 +1,4 @@
-# An entry with '<' in its CDS line is skipped with one console line and gets no row;
-# the gene after it is read exactly as when it stands alone in the table.
+# An entry with '<' in its CDS line is skipped with one console line and no row; the next gene reads as alone.
 out=$(cat console.out)
 [[ "$out" == *$'\n Analysis of exaF skipped: incomplete CDS\n LOCINIT started for exaG'* ]] || { echo "skip line"; exit 1; }
 [[ "$out" != *"LOCINIT started for exaF"* ]] || { echo "exaF analysed"; exit 1; }

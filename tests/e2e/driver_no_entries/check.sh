@@ -1,5 +1,4 @@
-# A lookup table without any "#CDS" line: nothing is analysed, the output file stays
-# empty and the closing lines count 0 genes.
+# A lookup table without "#CDS" lines: nothing analysed, the output file empty, the closing lines count 0 genes.
 out=$(cat console.out)
 want=$'\n Reading Lookup Table\n Allocating memory for stored sequence\n\nKESTREL done.\n0 genes read from file empty.lookup\nSee file run.kstl for details.'
 [[ "$out" == *"$want" ]] || { echo "closing lines missing"; exit 1; }

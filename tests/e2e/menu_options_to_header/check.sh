@@ -1,6 +1,5 @@
-# The choices of the analysis options and segment menus reach the output file's header:
-# Z twice leaves analysis mode, 3 back on forces 1 and 2 on before 2 is turned off,
-# N twice gives the flanking/core-intron split, and the segment counts back from the stop
+# The analysis options and segment menus reach the header: Z twice leaves analysis mode, 3 back on forces 1 and 2
+# on before 2 is turned off, N twice splits flanks and core introns, and the segment counts back from the stop
 # codon from 50 to 0 after the refused 1 and 50.
 fail() { echo "$1"; exit 1; }
 header=$(cat out.kstl)

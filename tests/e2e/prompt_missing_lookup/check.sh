@@ -1,5 +1,4 @@
-# A lookup name that does not exist: the four-line message, answers other than C or Q
-# ignored, C asks again, and the good name is taken.
+# A lookup name that does not exist: the four-line message, answers but C or Q ignored, C asks again.
 out=$(cat console.out)
 want=$'Name of input file (lookup table): \aPROBLEM OPENING THE FILE nope.lookup.\nTHE FILE MAY NOT EXIST.\nTYPE Q <enter> TO QUIT\nOR TYPE C <enter> TO CONTINUE.> \n\nName of input file (lookup table): \nName of output file (.kstl suffix added): '
 [[ "$out" == *"$want"* ]] || { echo "lookup problem dialogue differs"; exit 1; }
