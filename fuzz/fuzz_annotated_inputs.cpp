@@ -1,10 +1,7 @@
 // Any text through the EMBL, GFF3 and coding-sequence FASTA readers, each record written to a sequence
 // file: the analysis must find exactly one contig per record written, holding the record's letters.
-#include <cstddef>
-#include <cstdint>
-#include <sstream>
-#include <string>
 
+#include "fuzz_input.hpp"
 #include "formats/fasta.hpp"
 #include "formats/feature_table.hpp"
 #include "formats/gff3.hpp"
@@ -32,7 +29,7 @@ void check(kestrel::AnnotatedRecord& record) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::string text(reinterpret_cast<const char*>(data), size);
+    const std::string text = fuzzText(data, size);
     std::istringstream embl(text), gff(text), fasta(text);
     kestrel::readFeatureTable(embl, kestrel::FeatureTableDialect::Embl, check, true);
     kestrel::readGff3(gff, nullptr, check);

@@ -1,13 +1,10 @@
 // The setup dialogue on any console words: every menu returns or halts, never loops, and keeps the settings' rules.
 #include <unistd.h>
 
-#include <cstddef>
-#include <cstdint>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
-#include <string>
 
+#include "fuzz_input.hpp"
 #include "analysis/reference_tables.hpp"
 #include "analysis/run_settings.hpp"
 #include "output/output_file.hpp"
@@ -41,7 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     scratch();
     for (const auto& entry : std::filesystem::directory_iterator(scratch()))
         if (entry.path().extension() == ".kstl") std::filesystem::remove(entry.path());
-    std::istringstream in(std::string(reinterpret_cast<const char*>(data), size));
+    std::istringstream in(fuzzText(data, size));
     std::ostringstream out;
     kestrel::Console console(in, out);
     kestrel::RunSettings s;

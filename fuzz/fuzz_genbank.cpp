@@ -1,16 +1,13 @@
 // Any GenBank text through the lookup builder, every entry read back by the analysis' own lookup reader.
-#include <cstddef>
-#include <cstdint>
-#include <sstream>
-#include <string>
 #include <vector>
 
+#include "fuzz_input.hpp"
 #include "input/lookup_table.hpp"
 #include "kestrel-lookup/lookup_builder.hpp"
 #include "kestrel-lookup/trna_features.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    std::istringstream in(std::string(reinterpret_cast<const char*>(data), size));
+    std::istringstream in(fuzzText(data, size));
     std::vector<kestrel::lookup::CdsEntry> entries;
     kestrel::SkipTally skipped;
     kestrel::lookup::TrnaTally trnas;

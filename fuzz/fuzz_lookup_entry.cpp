@@ -1,13 +1,10 @@
 // Lookup tables of any content: every entry read and sized without reading outside the line or coordinate list.
-#include <cstddef>
-#include <cstdint>
-#include <sstream>
-#include <string>
 
+#include "fuzz_input.hpp"
 #include "input/lookup_table.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    std::istringstream in(std::string(reinterpret_cast<const char*>(data), size));
+    std::istringstream in(fuzzText(data, size));
     kestrel::GeneRecord record;
     kestrel::SizingState sizing;
     for (std::int32_t entry = 0; entry < 64 && in; ++entry) {

@@ -1,16 +1,13 @@
 // Analysis output files of any content, as the tools read them: either refused with a message, or every row
 // cut into exactly one cell per label, each inside its row (the unit tests check the block-wise cutting).
-#include <cstddef>
-#include <cstdint>
-#include <sstream>
-#include <string>
 #include <string_view>
 #include <vector>
 
+#include "fuzz_input.hpp"
 #include "formats/kstl_reader.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    std::istringstream in(std::string(reinterpret_cast<const char*>(data), size));
+    std::istringstream in(fuzzText(data, size));
     try {
         kestrel::KstlReader reader(in, "fuzz.kstl");
         std::vector<kestrel::KstlCell> cells;

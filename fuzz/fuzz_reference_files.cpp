@@ -1,15 +1,12 @@
 // Reference files of any content: 64 values read or nothing changed; weights from any counts stay in range.
 #include <cmath>
-#include <cstddef>
-#include <cstdint>
-#include <sstream>
-#include <string>
 
+#include "fuzz_input.hpp"
 #include "analysis/cai_weights.hpp"
 #include "formats/reference_file.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    std::istringstream in(std::string(reinterpret_cast<const char*>(data), size));
+    std::istringstream in(fuzzText(data, size));
     kestrel::ReferenceCounts counts;
     counts.fill(-7);
     if (!kestrel::readReferenceEntries(in, counts)) {

@@ -1,12 +1,9 @@
 // Any GenBank text through the reference builder's gene reading and ribosomal naming: every codon counted
 // lies inside its gene, and the optimal codons of any split of the genes belong to synonymous families.
-#include <cstddef>
-#include <cstdint>
 #include <algorithm>
 #include <numeric>
-#include <sstream>
-#include <string>
 
+#include "fuzz_input.hpp"
 #include "kestrel-reference/genome_genes.hpp"
 #include "kestrel-reference/reference_build.hpp"
 #include "kestrel-reference/reference_set.hpp"
@@ -14,7 +11,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace kestrel::reference;
-    const std::string text(reinterpret_cast<const char*>(data), size);
+    const std::string text = fuzzText(data, size);
     std::istringstream in(text);
     GenomeGenes genome;
     kestrel::readFeatureTable(in, kestrel::FeatureTableDialect::GenBank,

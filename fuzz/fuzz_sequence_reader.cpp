@@ -2,15 +2,13 @@
 // outside the window or the file, and what is counted must fit the gene.
 #include <unistd.h>
 
-#include <cstddef>
-#include <cstdint>
 #include <algorithm>
 #include <fstream>
 #include <numeric>
-#include <string>
 #include <tuple>
 #include <vector>
 
+#include "fuzz_input.hpp"
 #include "input/gene_walk.hpp"
 
 namespace {

@@ -1,14 +1,11 @@
 // tRNA census files of any content: read or refused with a reason; the weights and tAI stay within their range.
 #include <cmath>
-#include <cstddef>
-#include <cstdint>
-#include <sstream>
-#include <string>
 
+#include "fuzz_input.hpp"
 #include "formats/trna_census.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    std::istringstream in(std::string(reinterpret_cast<const char*>(data), size));
+    std::istringstream in(fuzzText(data, size));
     kestrel::TrnaCensus census;
     if (!kestrel::readTrnaCensus(in, census).empty()) return 0;
     const auto weights = kestrel::trnaWeights(census, kestrel::StandardCode);
