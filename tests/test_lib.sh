@@ -15,10 +15,9 @@ small() { [ $measured = 0 ] || [ "$(tail -1 "$1.rss")" -lt 65536 ] || bad "$1: p
 
 # expect STATUS NAME COMMAND...: the command ends within 30 s with this status; its output in NAME.out, NAME.err.
 expect() {
-  local want=$1 name=$2
-  timeout 30 "${@:3}" > "$name.out" 2> "$name.err"
+  timeout 30 "${@:3}" > "$2.out" 2> "$2.err"
   local got=$?
-  [ "$got" = "$want" ] || bad "$name: status $got, expected $want: $(head -3 "$name.err")"
+  [ "$got" = "$1" ] || bad "$2: status $got, expected $1: $(head -3 "$2.err")"
 }
 # shows NAME TEXT: NAME.out or NAME.err holds the text, line ends included (grep would take each line apart).
 shows() { local seen; seen=$(cat "$1".out "$1".err 2> /dev/null); [[ "$seen" == *"$2"* ]] || bad "$1: no '$2'"; }
@@ -65,3 +64,11 @@ rows_complete() {
 
 # row_of OUT.kstl GENE: the gene's row without its File cell (columns 32 to 72).
 row_of() { grep "^$2 " "$1" | cut -c1-31,73-; }
+# The GenBank file $1 as EMBL: feature lines "FT", the sequence after "SQ".
+genbank_to_embl() {
+  awk '/^LOCUS/ { print "ID   " $2 "; SV 1; linear; DNA; STD; UNC; " $3 " BP."; next }
+       /^FEATURES/ { features = 1; print "FH   Key             Location/Qualifiers"; next }
+       /^ORIGIN/ { features = 0; print "SQ   Sequence"; next }
+       /^\/\// { features = 0 }
+       features { print "FT" substr($0, 3); next } { print }' "$1"
+}

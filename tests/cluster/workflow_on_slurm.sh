@@ -1,10 +1,8 @@
 #!/usr/bin/env bash
-# The workflow through workflow/profiles/slurm on a single-node SLURM cluster started for
-# the test: first seven genomes in three batches with USER unset, as batch environments
-# may leave it, then with USER set after an eighth genome joins one of the batches. Every
-# genome's results and both tables must be there, every SLURM job must have completed,
-# and SLURM must have run one job per batch, not one per genome (besides the table and the
-# figure of genome means, one job each per run).
+# The workflow through workflow/profiles/slurm on a single-node SLURM cluster started for the test:
+# seven genomes in three batches with USER unset (as batch environments may leave it), then with USER
+# set after an eighth joins a batch. Every result and both tables must be there, every SLURM job must
+# complete, and SLURM must run one job per batch, not per genome (and one table and figure job a run).
 # Usage: workflow_on_slurm.sh BIN_DIR [WORKFLOW_DIR]
 #   WORKFLOW_DIR is the workflow folder to run (default: this source tree's workflow/).
 # Exit status: 0 passed, 1 failed, 77 skipped (the cluster cannot run on this machine).
@@ -24,19 +22,13 @@ fail() { echo "FAIL: $*"; failed=1; }
 
 run_workflow() {  # LOG, then the environment's changes as for env
   # Snakemake waits for its SLURM jobs after a TERM, so a hung run is killed a minute later.
-  local log=$1
-  shift
-  env "$@" timeout -k 60 900 snakemake -s "$workflow/Snakefile" --profile "$workflow/profiles/slurm" \
-    --config genomes=genomes bin_dir="$bin_dir" batch_size=3 > "$log" 2>&1 || { fail "snakemake failed:"; tail -n 25 "$log"; }
+  env "${@:2}" timeout -k 60 900 snakemake -s "$workflow/Snakefile" --profile "$workflow/profiles/slurm" \
+    --config genomes=genomes bin_dir="$bin_dir" batch_size=3 > "$1" 2>&1 || { fail "snakemake failed:"; tail -n 25 "$1"; }
 }
 
 check_results() {  # GENOME...: results of each, and the tables' genomes exactly these
-  local g
-  for g in "$@"; do
-    [ -s "results/kstl/$g.kstl" ] || fail "no results/kstl/$g.kstl"
-    [ -s "results/plots/$g.svg" ] || fail "no results/plots/$g.svg"
-  done
-  local expected
+  local g expected
+  for g in "$@"; do for f in "results/kstl/$g.kstl" "results/plots/$g.svg"; do [ -s "$f" ] || fail "no $f"; done; done
   expected=$(printf '%s.kstl\n' "$@" | sort)
   [ "$(tail -n +2 results/genomes.tsv 2> /dev/null | cut -f 1 | sort)" = "$expected" ] ||
     fail "genomes.tsv does not hold one row for each of: $*"
@@ -47,9 +39,7 @@ check_results() {  # GENOME...: results of each, and the tables' genomes exactly
 # Names whose batches are known: three in one bucket, three in another, one in a third,
 # and an eighth for the third bucket (with few genomes a name's bucket depends on the name
 # alone). With batch_size 3 that makes three batches, then one of them again.
-names=$(/usr/bin/python3 - "$workflow/scripts" << 'PY'
-import sys
-sys.path.insert(0, sys.argv[1])
+names=$(PYTHONPATH=$workflow/scripts /usr/bin/python3 - << 'PY'
 from kestrel_batches import MIN_BUCKETS, bucket_of, name_hash
 buckets = {}
 for i in range(1000):

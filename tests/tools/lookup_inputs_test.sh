@@ -11,11 +11,7 @@ rm -rf "$2" && mkdir -p "$2" && cd "$2" || exit 1
 lookup=$bin/kestrel-lookup
 
 cp "$root/examples/example.gb" g.gb && gzip -c g.gb > z.gb.gz
-awk '/^LOCUS/ { print "ID   " $2 "; SV 1; linear; DNA; STD; UNC; " $3 " BP."; next }
-     /^FEATURES/ { features = 1; print "FH   Key             Location/Qualifiers"; next }
-     /^ORIGIN/ { features = 0; print "SQ   Sequence"; next }
-     /^\/\// { features = 0 }
-     features { print "FT" substr($0, 3); next } { print }' g.gb > e.embl
+genbank_to_embl g.gb > e.embl
 # Gene rows without their File column (the first cell after the name is the file's).
 rows() { awk '/^Gene  / { on = 1; next } on && $0 == "" { exit } on { $2 = ""; print }' "$1"; }
 analyse() { printf '%s\n' "$1" "$2" C C | "$bin/kestrel" > "$2.console" 2>&1 || bad "the analysis of $1 failed"; }

@@ -1,28 +1,20 @@
 #!/usr/bin/env bash
-# The many-genomes workflow on three small genomes cut from the bundled example (one
-# gzipped, one with both records), then again after a fourth genome is added; and the
-# answers generator against the real analysis.
+# The many-genomes workflow on small genomes made from the bundled example (GenBank, gzipped,
+# EMBL, GFF3 with FASTA), again after a genome is added, with failing genomes and tools, and
+# under another genetic code; the answers generator and the batch planning on their own.
 # Usage: bash workflow_test.sh BIN_DIR WORK_DIR
 set -u
 bin_dir=$1 work=$2
 root=$(cd "$(dirname "$0")/../.." && pwd)
-if ! command -v snakemake > /dev/null; then
-  echo "snakemake is not installed (apt-get install snakemake); workflow test skipped"
-  exit 0
-fi
+command -v snakemake > /dev/null || { echo "snakemake is not installed; workflow test skipped"; exit 0; }
+export KESTREL_BIN_DIR=$bin_dir
+. "$root/tests/test_lib.sh"
 rm -rf "$work" && mkdir -p "$work/genomes" "$work/answers" && cd "$work"
-failed=0
-fail() { echo "FAIL: $*"; failed=1; }
 example=$root/examples/example.gb
 awk 'NR <= 72' "$example" > genomes/a.gb
 awk 'NR > 72' "$example" | gzip -c > genomes/b.gb.gz
 cp "$example" genomes/c.gbff
-# e: the example as a gzipped EMBL file (feature lines "FT", the sequence after "SQ").
-awk '/^LOCUS/ { print "ID   " $2 "; SV 1; linear; DNA; STD; UNC; " $3 " BP."; next }
-     /^FEATURES/ { features = 1; print "FH   Key             Location/Qualifiers"; next }
-     /^ORIGIN/ { features = 0; print "SQ   Sequence"; next }
-     /^\/\// { features = 0 }
-     features { print "FT" substr($0, 3); next } { print }' "$example" | gzip -c > genomes/e.embl.gz
+genbank_to_embl "$example" | gzip -c > genomes/e.embl.gz
 # f: the first record's genes exaA and exaB as a GFF3 with the FASTA file of its name.
 printf '##gff-version 3\n%s\n%s\n%s\n%s\n' "EXA1	.	gene	201	500	.	+	.	ID=g1;Name=exaA" \
   "EXA1	.	CDS	201	500	.	+	0	Parent=g1" "EXA1	.	gene	801	1100	.	-	.	ID=g2;Name=exaB" \
@@ -35,28 +27,23 @@ cp genomes/a.gb answers/g.gb && (cd answers && "$bin_dir/kestrel-lookup" -o g.lo
 answers() { /usr/bin/python3 "$root/workflow/scripts/kestrel_answers.py" "$root/workflow/config.yaml" g.lookup "$@"; }
 run_with() {  # NAME KEY=VALUE...: genome a analysed with these settings into answers/NAME.kstl
   (cd answers && answers "$@" > "$1.answers" && "$bin_dir/kestrel" < "$1.answers" > "$1.console") ||
-    fail "the analysis with $* failed"
+    bad "the analysis with $* failed"
 }
 expect_header() {  # NAME LINE...
-  local name=$1 line
-  shift
-  for line in "$@"; do grep -qxF "$line" "answers/$name.kstl" 2> /dev/null || fail "$name.kstl lacks '$line'"; done
+  local line
+  for line in "${@:2}"; do grep -qxF "$line" "answers/$1.kstl" 2> /dev/null || bad "$1.kstl lacks '$line'"; done
 }
 run_with pro genome_type=prokaryote; expect_header pro "Type of Organism: Prokaryote (or phage)"
 run_with euk genome_type=eukaryote; expect_header euk "Type of Organism: Eukaryote (or virus)"
 run_with nc output.noncoding=combined stringency.no_premature_stops=false stringency.start_codon_required=false
 expect_header nc "Analysis of Noncoding Sequence: combine all NC sequence" "   Premature Stop:  allowed" \
   "   Start Codon:     not required to included other codons"
-grep -q "^Gene .* NCBases BadNC GC_nc " answers/nc.kstl 2> /dev/null || fail "nc.kstl has no NCBases column"
-answers bad genome_type=archaeon > /dev/null 2>&1 && fail "an unknown genome type was accepted"
+grep -q "^Gene .* NCBases BadNC GC_nc " answers/nc.kstl 2> /dev/null || bad "nc.kstl has no NCBases column"
 
-# --- Batches: with 2^L <= n < 2^(L+1) buckets, hash h goes to h mod 2^(L+1), or to
-# h mod 2^L when that is n or more. As genomes are added one by one, no genome changes
-# bucket except when a bucket is added, and then only from one old bucket to the new
-# one; every genome is in exactly one batch, and no batch holds more than batch_size.
-/usr/bin/python3 - "$root/workflow/scripts" << 'PY' || fail "batch planning (above)"
-import sys
-sys.path.insert(0, sys.argv[1])
+# --- Batches: with 2^L <= n < 2^(L+1) buckets, hash h goes to h mod 2^(L+1), or to h mod 2^L when that
+# is n or more. As genomes are added, a genome changes bucket only when a bucket is added, and then only
+# from one old bucket to the new one; every genome is in one batch, none holds more than batch_size.
+PYTHONPATH=$root/workflow/scripts /usr/bin/python3 - << 'PY' || bad "batch planning (above)"
 from kestrel_batches import bucket_count, bucket_of, name_hash, plan
 assert [bucket_of(h, 5) for h in range(9)] == [0, 1, 2, 3, 4, 1, 2, 3, 0]
 assert [bucket_of(h, 1) for h in range(3)] == [0, 0, 0]
@@ -73,17 +60,16 @@ for n in range(1, len(names) + 1):
     before = now
 PY
 
-# --- The workflow on three genomes, then on four.
+# --- The workflow on five genomes, then on six.
 run_workflow() {  # LOG [TARGET]
   snakemake -s "$root/workflow/Snakefile" --cores 2 ${2-} --config genomes=genomes bin_dir="$bin_dir" > "$1" 2>&1 ||
-    { fail "snakemake failed, see $PWD/$1"; tail -20 "$1"; }
+    { bad "snakemake failed, see $PWD/$1"; tail -20 "$1"; }
 }
 # Gene name and ENC of every row of an output file, read by column position.
 kstl_rows() {
-  awk 'started && $0 == "" { exit }
+  awk 'started && $0 == "" { exit } /^Gene  / { started = 1; encAt = index($0, " ENC   ") + 1; next }
        started { enc = substr($0, encAt, 6); gsub(/ /, "", enc); gene = substr($0, 1, 31); sub(/ +$/, "", gene)
-                 print gene "\t" enc }
-       /^Gene  / { started = 1; encAt = index($0, " ENC   ") + 1 }' "$1"
+                 print gene "\t" enc }' "$1"
 }
 # The same two columns of one source in the tidy table, placeholders back to nc.
 tsv_rows() {
@@ -93,37 +79,33 @@ tsv_rows() {
 check_table() {  # GENOME...
   local rows=0
   for g in "$@"; do
-    for file in "results/kstl/$g.kstl" "results/plots/$g.svg" "results/plots/$g.neutrality.svg" \
-                "results/plots/$g.pr2.svg" "results/trna/$g.tsv" "logs/kestrel/$g.log"; do
-      [ -s "$file" ] || fail "$file missing"
+    for file in results/kstl/$g.kstl results/plots/$g{,.neutrality,.pr2}.svg results/trna/$g.tsv logs/kestrel/$g.log; do
+      [ -s "$file" ] || bad "$file missing"
     done
     diff <(kstl_rows "results/kstl/$g.kstl") <(tsv_rows results/genes.tsv "$g.kstl") > /dev/null ||
-      fail "genes.tsv rows of $g differ from $g.kstl"
+      bad "genes.tsv rows of $g differ from $g.kstl"
     rows=$((rows + $(kstl_rows "results/kstl/$g.kstl" | wc -l)))
   done
-  [ $(($(wc -l < results/genes.tsv) - 1)) -eq $rows ] || fail "genes.tsv lacks the output files' $rows rows"
-  [ $(($(wc -l < results/genomes.tsv) - 1)) -eq $# ] || fail "genomes.tsv does not have one row per genome"
-  head -1 results/genes.tsv | grep -q $'\tNc_Sun\t.*\ttAI$' || fail "genes.tsv lacks the added indices and tAI"
-  grep -q "genome means: $# genomes" results/neutrality.svg || fail "neutrality.svg does not show the $# genomes"
+  [ $(($(wc -l < results/genes.tsv) - 1)) -eq $rows ] || bad "genes.tsv lacks the output files' $rows rows"
+  [ $(($(wc -l < results/genomes.tsv) - 1)) -eq $# ] || bad "genomes.tsv does not have one row per genome"
+  head -1 results/genes.tsv | grep -q $'\tNc_Sun\t.*\ttAI$' || bad "genes.tsv lacks the added indices and tAI"
+  grep -q "genome means: $# genomes" results/neutrality.svg || bad "neutrality.svg does not show the $# genomes"
 }
 run_workflow first.log
 check_table a b c e f
-[ "$(kstl_rows results/kstl/f.kstl | cut -f1 | tr '\n' ' ')" = "exaA exaB " ] || fail "f.kstl: not the GFF3's two genes"
-[ "$(kstl_rows results/kstl/e.kstl)" = "$(kstl_rows results/kstl/c.kstl)" ] || fail "the EMBL genome's rows differ"
+[ "$(kstl_rows results/kstl/f.kstl | cut -f1 | tr '\n' ' ')" = "exaA exaB " ] || bad "f.kstl: not the GFF3's two genes"
+[ "$(kstl_rows results/kstl/e.kstl)" = "$(kstl_rows results/kstl/c.kstl)" ] || bad "the EMBL genome's rows differ"
 # Record 1 has 4 analysed genes, record 2 has 2: c, with both records, has all 6.
-[ "$(kstl_rows results/kstl/c.kstl | wc -l)" -eq 6 ] || fail "c.kstl does not hold the genes of both records"
+[ "$(kstl_rows results/kstl/c.kstl | wc -l)" -eq 6 ] || bad "c.kstl does not hold the genes of both records"
 
-# A fourth genome: only the batch it joins and the table job run, and no other genome's
-# results are made again.
+# A sixth genome: only the batch it joins and the table job run; no other results are made again.
 cp genomes/a.gb genomes/d.gbk
 touch -d '2 seconds ago' results/kstl/*.kstl
 before=$(stat -c %Y results/kstl/[abc].kstl)
 run_workflow second.log
 check_table a b c d e f
-for rule in batch table; do
-  grep -qE "^$rule +1 " second.log || fail "the second run did not run exactly one $rule job"
-done
-[ "$(stat -c %Y results/kstl/[abc].kstl)" = "$before" ] || fail "the results of a, b or c were made again"
+for rule in batch table; do grep -qE "^$rule +1 " second.log || bad "the second run ran not one $rule job"; done
+[ "$(stat -c %Y results/kstl/[abc].kstl)" = "$before" ] || bad "the results of a, b or c were made again"
 
 # --- The tools run once per batch (TOOL --batch); when such a process dies after its first
 # run, the runs it did not report run on their own and every result is there.
@@ -132,59 +114,54 @@ mkdir -p dying/bin && for tool in kestrel kestrel-lookup kestrel-reference kestr
     "$bin_dir/$tool" "$bin_dir/$tool" > "dying/bin/$tool" && chmod +x "dying/bin/$tool"
 done
 (cd dying && snakemake -s "$root/workflow/Snakefile" --cores 2 --config genomes=../genomes bin_dir="$PWD/bin" \
-   batch_size=3 > run.log 2>&1) || fail "the workflow with dying batch processes failed, see $PWD/dying/run.log"
+   batch_size=3 > run.log 2>&1) || bad "the workflow with dying batch processes failed, see $PWD/dying/run.log"
 (cd dying && check_table a b c d e f)
 
-# --- Each genome's own reference, from a gene list: c holds exaE, whose codons differ enough from
-# its other genes' to give optimal codons; a lacks it, and b has no other complete gene to tell
-# it from: both are analysed without CAI and Fop, the reason in their logs.
+# --- Each genome's own reference, from a gene list: c holds exaE, whose codons differ enough from its other
+# genes' to give optimal codons; a lacks it and b has no other complete gene to tell it from: both are
+# analysed without CAI and Fop, the reason in their logs.
 echo exaE > own.txt
 snakemake -s "$root/workflow/Snakefile" --cores 2 --config genomes=genomes bin_dir="$bin_dir" results=own \
-  reference="$PWD/own.txt" > own.log 2>&1 || fail "snakemake with reference=own.txt failed, see $PWD/own.log"
+  reference="$PWD/own.txt" > own.log 2>&1 || bad "snakemake with reference=own.txt failed, see $PWD/own.log"
 awk -F '\t' 'NR > 1 {print $1, $NF}' own/genomes.tsv | grep -xE "(a|b|c|d).kstl [^ ]+" | tr '\n' ' ' |
   grep -qxF "a.kstl NA b.kstl NA c.kstl 1 d.kstl NA " ||
-  fail "reference set sizes in genomes.tsv: $(cut -f 1,8- own/genomes.tsv | tr '\n' ' ')"
-[ -s own/reference/c.scu ] && [ -s own/reference/c.opt ] && ! [ -e own/reference/a.scu ] || fail "own reference files"
+  bad "reference set sizes in genomes.tsv: $(cut -f 1,8- own/genomes.tsv | tr '\n' ' ')"
+[ -s own/reference/c.scu ] && [ -s own/reference/c.opt ] && ! [ -e own/reference/a.scu ] || bad "own reference files"
 grep -q "^RSCU file for CAI: *ref.scu" own/kstl/c.kstl 2> /dev/null && ! grep -q "^RSCU file for CAI: *ref.scu" own/kstl/a.kstl ||
-  fail "c was not analysed with its reference, or a was"
+  bad "c was not analysed with its reference, or a was"
 grep -q "analysed without CAI and Fop: no codon of the reference set is optimal" logs/reference/b.log ||
-  fail "no reason in b's reference log: $(cat logs/reference/b.log)"
+  bad "no reason in b's reference log: $(cat logs/reference/b.log)"
 
 # --- Thousands of genomes with long names: more names than one command line holds reach
-# the table. Their output files are made by hand and their batches marked done after a
-# dry run has planned them, so that only the table job runs.
+# the table. Their results are linked to a's (in one process: thousands of ln commands take
+# minutes on a busy machine) and their batches marked done after a dry run planned them.
 mkdir -p many/genomes many/results/kstl many/results/plots many/results/trna && cd many
-# (In one process: thousands of ln commands take minutes on a busy machine.)
 /usr/bin/python3 -c '
 import os
 for i in range(1, 3201):
     name = f"GCF_00000{i:04d}.1_ASM_assembly_of_strain_{i:04d}"
-    os.link("../genomes/a.gb", f"genomes/{name}.gb")
-    os.link("../results/kstl/a.kstl", f"results/kstl/{name}.kstl")
-    for suffix in (".svg", ".neutrality.svg", ".pr2.svg"):
-        os.link(f"../results/plots/a{suffix}", f"results/plots/{name}{suffix}")
-    os.link("../results/trna/a.tsv", f"results/trna/{name}.tsv")
-' || fail "the genomes were not made"
+    for kind in ("genomes/", ".gb"), ("results/kstl/", ".kstl"), ("results/trna/", ".tsv"), *(
+            ("results/plots/", s) for s in (".svg", ".neutrality.svg", ".pr2.svg")):
+        os.link(f"../{kind[0]}a{kind[1]}", f"{kind[0]}{name}{kind[1]}")
+' || bad "the genomes were not made"
 # Older than the output files, however long the links took to make.
 touch -r ../results/kstl/a.kstl -d '-1 minute' genomes/*.gb
 run_workflow plan.log "--dry-run results/genes.tsv"
 sed 's|.*|work/batches/&.done|' work/batches/index.txt | xargs touch
 run_workflow many.log results/genes.tsv
-[ "$(wc -l < results/genomes.tsv 2> /dev/null)" = 3201 ] || fail "genomes.tsv of 3200 genomes lacks rows"
-grep -qE '^batch +[0-9]' many.log && fail "batches marked done were run again"
+[ "$(wc -l < results/genomes.tsv 2> /dev/null)" = 3201 ] || bad "genomes.tsv of 3200 genomes lacks rows"
+grep -qE '^batch +[0-9]' many.log && bad "batches marked done were run again"
 
 # --- Every setting is checked before any job runs: a bad one stops the run, naming its key.
 bad_setting() {  # KEY CONFIG...
-  local key=$1
-  shift
-  snakemake -s "$root/workflow/Snakefile" --cores 1 --config genomes=genomes "$@" > bad.log 2>&1 &&
-    fail "snakemake accepted $*"
-  grep -qF "bad workflow setting $key:" bad.log || fail "no message naming $key for $*: $(tail -3 bad.log)"
-  grep -qE '^(rule|localrule) ' bad.log && fail "a job ran despite $*"
+  snakemake -s "$root/workflow/Snakefile" --cores 1 --config genomes=genomes "${@:2}" > bad.log 2>&1 &&
+    bad "snakemake accepted ${*:2}"
+  grep -qF "bad workflow setting $1:" bad.log || bad "no message naming $1 for ${*:2}: $(tail -3 bad.log)"
+  grep -qE '^(rule|localrule) ' bad.log && bad "a job ran despite ${*:2}"
 }
 opt=$root/examples/example.opt
 bad_setting plot_x 'plot_x=GC3$(touch injected)'
-[ -e injected ] && fail "a setting ran as a shell command"
+[ -e injected ] && bad "a setting ran as a shell command"
 bad_setting segment.begin 'segment={enabled: true, begin: 2147483647, end: 10}' optimal_codons="$opt"
 bad_setting segment.begin 'segment={enabled: true, relative_to: stop, begin: 1, end: 0}' optimal_codons="$opt"
 bad_setting segment.end 'segment={end: 3000000000}'
@@ -200,27 +177,22 @@ bad_setting table_threads table_threads=two
 bad_setting genetic_code genetic_code=7
 mkdir -p empty dots && touch dots/..gb
 snakemake -s "$root/workflow/Snakefile" --cores 1 --config genomes=empty bin_dir="$bin_dir" > empty.log 2>&1 &&
-  fail "an empty genome folder was accepted"
-grep -qF "no genome files in empty" empty.log || fail "empty folder: $(tail -3 empty.log)"
+  bad "an empty genome folder was accepted"
+grep -qF "no genome files in empty" empty.log || bad "empty folder: $(tail -3 empty.log)"
 # A genome named "." would work in work/genomes itself.
 snakemake -s "$root/workflow/Snakefile" --cores 1 --config genomes=dots bin_dir="$bin_dir" > dots.log 2>&1 &&
-  fail "a genome named . was accepted"
-grep -qF "'..gb'" dots.log || fail "the genome named . is not named: $(tail -3 dots.log)"
+  bad "a genome named . was accepted"
+grep -qF "'..gb'" dots.log || bad "the genome named . is not named: $(tail -3 dots.log)"
 
-# --- Names that the shell would read (a quote, $(...), blanks) reach the tools whole. A
-# genome without a CDS fails with the reason in its log; the genome sharing its batch
-# keeps its results, and once the file is mended a rerun makes only what was missing.
+# --- Names that the shell would read (a quote, $(...), blanks) reach the tools whole. A genome without a CDS
+# fails with the reason in its log; the genome sharing its batch keeps its results, and once the file is
+# mended a rerun makes only what was missing.
 mkdir -p odd/genomes && cd odd
 odd="it's \$(touch injected)"
 # A name in the bucket of "no cds" (while there are few genomes, a name's bucket is fixed).
-mate=$(/usr/bin/python3 - "$root/workflow/scripts" << 'PY'
-import sys
-sys.path.insert(0, sys.argv[1])
-from kestrel_batches import MIN_BUCKETS, bucket_of, name_hash
-def bucket(name): return bucket_of(name_hash(name), MIN_BUCKETS)
-print(next(f"mate{i}" for i in range(1000) if bucket(f"mate{i}") == bucket("no cds")))
-PY
-)
+mate=$(PYTHONPATH=$root/workflow/scripts /usr/bin/python3 -c 'from kestrel_batches import MIN_BUCKETS, bucket_of, name_hash
+bucket = lambda name: bucket_of(name_hash(name), MIN_BUCKETS)
+print(next(f"mate{i}" for i in range(1000) if bucket(f"mate{i}") == bucket("no cds")))')
 cp "$example" "genomes/$odd.gb" && cp "$example" "genomes/$mate.gb"
 awk '/^FEATURES/ {skip = 1} /^ORIGIN/ {skip = 0} !skip' "$example" > "genomes/no cds.gb"
 # Older than the results will be, so that results dated back a little stay newer.
@@ -229,43 +201,42 @@ odd_run() {  # LOG
   snakemake -s "$root/workflow/Snakefile" --cores 2 --keep-going --config genomes=genomes "results=all results" \
     bin_dir="$bin_dir" > "$1" 2>&1
 }
-odd_run run.log && fail "a genome without a CDS did not fail"
-grep -l '"no cds"' work/batches/*.json | xargs grep -q "\"$mate\"" || fail "$mate is not in the batch of no cds"
-[ -s "all results/kstl/$odd.kstl" ] || fail "the oddly named genome was not analysed"
-[ -e injected ] && fail "a genome's name ran as a shell command"
-grep -q "the lookup table has no entries" "logs/lookup/no cds.log" || fail "no reason in the log of the genome without CDS"
-grep -q "^no cds: analyse failed, see .*/logs/lookup/no cds.log" logs/batch/*.log || fail "no batch log names no cds"
+odd_run run.log && bad "a genome without a CDS did not fail"
+grep -l '"no cds"' work/batches/*.json | xargs grep -q "\"$mate\"" || bad "$mate is not in the batch of no cds"
+[ -s "all results/kstl/$odd.kstl" ] || bad "the oddly named genome was not analysed"
+[ -e injected ] && bad "a genome's name ran as a shell command"
+grep -q "the lookup table has no entries" "logs/lookup/no cds.log" || bad "no reason in the log of the genome without CDS"
+grep -q "^no cds: analyse failed, see .*/logs/lookup/no cds.log" logs/batch/*.log || bad "no batch log names no cds"
 [ -s "all results/kstl/$mate.kstl" ] && [ -s "all results/plots/$mate.svg" ] ||
-  fail "the genome sharing the failed batch lost its results"
+  bad "the genome sharing the failed batch lost its results"
 cp "$example" "genomes/no cds.gb"
 touch -d '2 seconds ago' "all results/kstl/"*.kstl
 before=$(stat -c %Y "all results/kstl/$odd.kstl" "all results/kstl/$mate.kstl")
-odd_run rerun.log || fail "the rerun after mending no cds failed: $(tail -5 rerun.log)"
+odd_run rerun.log || bad "the rerun after mending no cds failed: $(tail -5 rerun.log)"
 [ "$(stat -c %Y "all results/kstl/$odd.kstl" "all results/kstl/$mate.kstl")" = "$before" ] ||
-  fail "the rerun made again results that were there"
+  bad "the rerun made again results that were there"
 [ -s "all results/kstl/no cds.kstl" ] && [ "$(wc -l < "all results/genomes.tsv")" = 4 ] ||
-  fail "the mended genome is missing from the tables"
+  bad "the mended genome is missing from the tables"
 cd ..
 
-# --- A Mycoplasma-like genome (tests/tools/data): the example with every inner TGG of a
-# CDS made TGA (Trp in code 4), each TGA stop made TAA and /transl_table=4 on each CDS; its
-# .trp.tsv gives each gene's TGA codons. The workflow reads it with code 4: no premature
-# stop, and each gene's Trp count is its TGA codons.
+# --- A Mycoplasma-like genome (tests/tools/data): the example with every inner TGG of a CDS made TGA (Trp in
+# code 4), each TGA stop made TAA and /transl_table=4 on each CDS; .trp.tsv gives each gene's TGA codons.
+# The workflow reads it with code 4: no premature stop, and each gene's Trp count is its TGA codons.
 mkdir -p myco/genomes && cd myco
 cp "$root/tests/tools/data/mycoplasma_like.gb" genomes/m.gb && cp "$root/tests/tools/data/mycoplasma_like.trp.tsv" trp.tsv
 snakemake -s "$root/workflow/Snakefile" --cores 2 --config genomes=genomes bin_dir="$bin_dir" > run.log 2>&1 ||
-  fail "the workflow on the Mycoplasma-like genome failed: $(tail -5 run.log)"
+  bad "the workflow on the Mycoplasma-like genome failed: $(tail -5 run.log)"
 grep -qx "Genetic code: 4 (Mold, Protozoan, and Coelenterate Mitochondrial; Mycoplasma/Spiroplasma)" \
-  results/kstl/m.kstl 2> /dev/null || fail "m.kstl was not read with code 4"
+  results/kstl/m.kstl 2> /dev/null || bad "m.kstl was not read with code 4"
 awk -F '\t' 'NR == 1 { for (i = 1; i <= NF; i++) col[$i] = i; next } { print $col["genetic_code"] }' \
-  results/genomes.tsv | grep -qx 4 || fail "genomes.tsv does not give code 4"
+  results/genomes.tsv | grep -qx 4 || bad "genomes.tsv does not give code 4"
 awk -F '\t' 'NR == 1 { for (i = 1; i <= NF; i++) col[$i] = i; next } { print $col["Gene"] "\t" $col["preStop"] "\t" $col["Trp_W"] }' \
   results/genes.tsv > rows.tsv
-[ "$(wc -l < rows.tsv)" = 6 ] || fail "genes.tsv of m does not hold its 6 analysed genes"
-grep -qv "	no	" rows.tsv && fail "a gene of m is flagged with a premature stop: $(grep -v "	no	" rows.tsv)"
+[ "$(wc -l < rows.tsv)" = 6 ] || bad "genes.tsv of m does not hold its 6 analysed genes"
+grep -qv "	no	" rows.tsv && bad "a gene of m is flagged with a premature stop: $(grep -v "	no	" rows.tsv)"
 join -t '	' <(sort rows.tsv | cut -f 1,3) <(sort trp.tsv) | awk -F '\t' '$2 != $3 || $3 == 0 { bad = 1 } END { exit bad }' ||
-  fail "the Trp counts of m are not its TGA codons: $(join -t '	' <(sort rows.tsv) <(sort trp.tsv))"
+  bad "the Trp counts of m are not its TGA codons: $(join -t '	' <(sort rows.tsv) <(sort trp.tsv))"
 cd ..
 
-[ $failed -eq 0 ] && echo "workflow test passed"
-exit $failed
+[ $fail -eq 0 ] && echo "workflow test passed"
+exit $fail

@@ -2,9 +2,7 @@
 set -u
 . "$(dirname "${BASH_SOURCE[0]}")/../../test_lib.sh"
 
-make_record 3000 60 1 > ref.gb
-make_record 3000 10 1 > short.gb
-make_record 3000 200 1 > long.gb
+for layout in ref:60 short:10 long:200; do make_record 3000 "${layout#*:}" 1 > "${layout%:*}.gb"; done
 sed 's/$/\r/' ref.gb > crlf.gb
 tr '\n' '\r' < ref.gb > cr.gb
 { printf '\357\273\277'; cat ref.gb; } > bom.gb
