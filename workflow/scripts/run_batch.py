@@ -117,7 +117,7 @@ def run_batched(tool, runs, scratch, alone=None):
             print(f"{tool} could not be run: {e.strerror}", file=sys.stderr)
         if finished is not None:
             sys.stderr.write(finished.stderr.decode("utf-8", "replace"))
-            for i, line in zip(fits, finished.stdout.decode("utf-8", "surrogateescape").splitlines()):
+            for i, line in zip(fits, finished.stdout.decode("utf-8", "surrogateescape").split("\n")):
                 status, _, log = line.partition("\t")
                 if log == runs[i][0] and status.lstrip("-").isdigit():
                     reasons[i] = failure(tool, int(status))
@@ -134,7 +134,7 @@ def run_batched(tool, runs, scratch, alone=None):
                     alone(tool, log, folder, args)
                 else:
                     run_tool([tool, *args], log, cwd=folder)
-            except StepFailed as e:
+            except (StepFailed, OSError) as e:
                 reasons[i] = str(e)
     return reasons
 
