@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <thread>
+#include <utility>
 
 namespace kestrel {
 
@@ -119,7 +120,7 @@ bool OutputFileWriter::openTemporary(const std::string& target, std::string& err
     return true;
 }
 
-bool OutputFileWriter::commit(std::string& error) {
+bool OutputFileWriter::finish(std::string& error) {
     if (toStandardOutput_) {
         standardOutput_.flush();
         if (!standardOutput_) return fail(error, "writing standard output failed");
@@ -130,11 +131,118 @@ bool OutputFileWriter::commit(std::string& error) {
     const bool onDisk = temporary_.empty() || (stream_.good() && ::fsync(buffer_.fd()) == 0);
     const bool written = stream_.good() && onDisk && buffer_.close();
     if (!written) return fail(error, "writing " + path_ + " failed");
-    if (temporary_.empty()) return true;
-    if (std::rename(temporary_.c_str(), target_.c_str()) != 0)
-        return fail(error, failure("cannot rename the finished file to", target_, errno));
-    temporary_.clear();
     return true;
+}
+
+bool OutputFileWriter::commit(std::string& error) { return commitTogether({this}, error); }
+
+namespace {
+
+// A finished file of a group and the file it replaces.
+struct Replacement {
+    std::string* temporary;  // cleared once renamed into place
+    const std::string* target;
+    std::string kept;         // the replaced file's second name; empty when there was none
+    bool movedAside = false;  // kept by renaming: the target is absent until replaced
+};
+
+// Keeps the file that r replaces under a second name: a hard link, else the file moved.
+bool keepReplaced(Replacement& r, std::string& error) {
+    struct stat info {};
+    if (::lstat(r.target->c_str(), &info) != 0) {
+        if (errno == ENOENT) return true;
+        return fail(error, failure("cannot write", *r.target, errno));
+    }
+    if (!S_ISREG(info.st_mode)) return fail(error, *r.target + ": is no longer a regular file");
+    // The temporary name is unique in the folder; the second name takes its random part.
+    r.kept = *r.target + ".old" + r.temporary->substr(r.target->size() + 5);
+    if (::link(r.target->c_str(), r.kept.c_str()) == 0) return true;
+    if (errno != EEXIST && ::rename(r.target->c_str(), r.kept.c_str()) == 0) {
+        r.movedAside = true;
+        return true;
+    }
+    const int cause = errno;
+    r.kept.clear();
+    return fail(error, failure("cannot keep the old file aside while replacing", *r.target, cause));
+}
+
+// Undoes a group whose renames stopped at failed: each target gets back the file it had
+// (or none); a second name that cannot be put back stays and is named in the message.
+void putBack(std::vector<Replacement>& group, std::size_t failed, std::string& error) {
+    std::string left;
+    for (std::size_t i = 0; i < group.size(); ++i) {
+        Replacement& r = group[i];
+        const bool replaced = i < failed;
+        bool undone = true;
+        if (!r.kept.empty() && (replaced || r.movedAside)) undone = ::rename(r.kept.c_str(), r.target->c_str()) == 0;
+        else if (!r.kept.empty()) ::unlink(r.kept.c_str());
+        else if (replaced) undone = ::unlink(r.target->c_str()) == 0 || errno == ENOENT;
+        if (!undone) left += "; " + *r.target + (r.kept.empty() ? " is new" : " is kept as " + r.kept);
+    }
+    error += left.empty() ? "; every file was left as it was" : "; cannot put the old files back: " + left.substr(2);
+}
+
+bool renameAll(std::vector<Replacement>& group, std::string& error) {
+    if (group.size() > 1)
+        for (std::size_t i = 0; i < group.size(); ++i)
+            if (!keepReplaced(group[i], error)) {
+                putBack(group, 0, error);
+                return false;
+            }
+    for (std::size_t i = 0; i < group.size(); ++i) {
+        if (std::rename(group[i].temporary->c_str(), group[i].target->c_str()) != 0) {
+            error = failure("cannot rename the finished file to", *group[i].target, errno);
+            putBack(group, i, error);
+            return false;
+        }
+        group[i].temporary->clear();
+    }
+    for (const Replacement& r : group)
+        if (!r.kept.empty()) ::unlink(r.kept.c_str());
+    return true;
+}
+
+}  // namespace
+
+bool commitTogether(const std::vector<OutputFileWriter*>& writers, std::string& error) {
+    std::vector<Replacement> group;
+    for (OutputFileWriter* writer : writers) {
+        if (writer == nullptr) continue;
+        if (!writer->finish(error)) return false;
+        if (writer->temporary_.empty()) continue;
+        for (const Replacement& r : group)
+            if (sameDestination(*r.target, writer->target_))
+                return fail(error, writer->path_ + " and " + *r.target + " are one file");
+        group.push_back({&writer->temporary_, &writer->target_, {}, false});
+    }
+    return renameAll(group, error);
+}
+
+namespace {
+
+// The folder (its identity) and the name in it of the file that writing to path replaces:
+// through a symbolic link, the link's target. Two hard links of one file are two.
+std::optional<std::pair<FileIdentity, std::string>> destinationOf(const std::string& path) {
+    std::string entry = path;
+    struct stat link {};
+    if (::lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
+        char* resolved = ::realpath(path.c_str(), nullptr);
+        if (resolved != nullptr) entry = resolved;
+        std::free(resolved);
+    }
+    const std::size_t slash = entry.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : entry.substr(0, slash);
+    struct stat info {};
+    if (::stat(folder.c_str(), &info) != 0) return std::nullopt;
+    return std::pair{FileIdentity{info.st_dev, info.st_ino}, slash == std::string::npos ? entry : entry.substr(slash + 1)};
+}
+
+}  // namespace
+
+bool sameDestination(const std::string& a, const std::string& b) {
+    if (a.empty() || b.empty() || a == "-" || b == "-") return false;
+    const auto entry = destinationOf(a);
+    return a == b || (entry && entry == destinationOf(b));
 }
 
 std::optional<FileIdentity> identityOf(const std::string& path) {

@@ -8,6 +8,10 @@
 //   (/dev/stdout, /dev/fd/1, or the very file they were redirected to) is written in
 //   place as a stream: such a file is never replaced, truncated or created.
 // - "-" (or no name) is the tool's standard output stream.
+//
+// A tool that writes several files commits them together (commitTogether): all of them
+// replace the files they are named for, or none does. See there for what that can and
+// cannot promise.
 #pragma once
 
 #include <sys/types.h>
@@ -36,6 +40,9 @@ public:
     bool commit(std::string& error);
 
 private:
+    friend bool commitTogether(const std::vector<OutputFileWriter*>& writers, std::string& error);
+    // Flushes, and closes a file of the writer's own (a regular file reaches the disk).
+    bool finish(std::string& error);
     bool openInPlace(int fd, bool owns);
     bool openTemporary(const std::string& target, std::string& error);
 
@@ -47,6 +54,24 @@ private:
     DescriptorWriteBuffer buffer_;
     std::ostream stream_;
 };
+
+// Commits the writers (null ones are skipped) as one: every file is finished first, and a
+// write that failed in any of them leaves every regular file as it was. Only then are the
+// finished files renamed into place, one after the other. While they are, the file each
+// replaces is kept under a second name beside it (NAME.oldXXXXXX: a hard link, or the file
+// itself moved there where the file system has no hard links), so that a rename that fails
+// midway is undone: the files already replaced get their old contents back, new ones are
+// removed, and the message says so. The second names are removed at the end.
+// What it cannot undo: what went to a FIFO, a device or standard output (written in place,
+// as the tool ran) has been read; and the process killed, or the machine stopped, between
+// the first and last rename (a few system calls) leaves some files replaced, the old ones
+// under their second names. A failure to put an old file back is named in the message.
+bool commitTogether(const std::vector<OutputFileWriter*>& writers, std::string& error);
+
+// Whether writing to two names would replace the same file, existing or not: the same name
+// in one folder, reached through "./", a linked folder or a link to the file. (Two hard
+// links of one file are two names, each replaced on its own.)
+bool sameDestination(const std::string& a, const std::string& b);
 
 // Device and inode of a file, to tell whether two names lead to the same file.
 struct FileIdentity {

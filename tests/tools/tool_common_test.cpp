@@ -113,6 +113,74 @@ TEST_F(Writer, RegularFilesAreReplacedWholeKeepingTheirPermissions) {
     expectOnly({"old.tsv", "data", "dangling.tsv"});
 }
 
+// Several files committed as one: all are replaced, or none.
+class WriterGroup : public Writer {
+protected:
+    // Writes "new A" to a.tsv and "new B" to b.tsv as a group; before the commit, b's
+    // temporary file is removed when breakRename is set (its rename then fails), and b's
+    // stream goes bad when failWrite is set (a full disk).
+    std::string writeBoth(bool breakRename, bool failWrite = false) {
+        OutputFileWriter a("a.tsv", out_), b("b.tsv", out_);
+        std::string error;
+        if (!a.open(error) || !b.open(error)) return error;
+        a.stream() << "new A";
+        b.stream() << "new B";
+        if (failWrite) b.stream().setstate(std::ios::badbit);
+        if (breakRename)
+            for (const auto& entry : fs::directory_iterator("."))
+                if (entry.path().filename().string().starts_with("b.tsv.part")) fs::remove(entry.path());
+        return commitTogether({&a, nullptr, &b}, error) ? "" : error;
+    }
+};
+
+TEST_F(WriterGroup, AllFilesAreReplacedOrNone) {
+    writeFile("a.tsv", "old A");
+    writeFile("b.tsv", "old B");
+    fs::create_hard_link("a.tsv", "a-link.tsv");  // a file replaced keeps no tie to its old links
+    EXPECT_EQ(writeBoth(false, true), "writing b.tsv failed");
+    EXPECT_EQ(readFile("a.tsv"), "old A");
+    EXPECT_EQ(readFile("b.tsv"), "old B");
+    // a.tsv is renamed into place, then b's rename fails: a.tsv gets its old file back.
+    EXPECT_EQ(writeBoth(true).rfind("cannot rename the finished file to b.tsv: No such file or directory; every "
+                                    "file was left as it was", 0), 0u);
+    EXPECT_EQ(readFile("a.tsv"), "old A");
+    EXPECT_EQ(readFile("b.tsv"), "old B");
+    expectOnly({"a.tsv", "b.tsv", "a-link.tsv"});
+    EXPECT_EQ(writeBoth(false), "");
+    EXPECT_EQ(readFile("a.tsv"), "new A");
+    EXPECT_EQ(readFile("b.tsv"), "new B");
+    EXPECT_EQ(readFile("a-link.tsv"), "old A");
+    expectOnly({"a.tsv", "b.tsv", "a-link.tsv"});
+}
+
+TEST_F(WriterGroup, AFileThatDidNotExistIsRemovedAgainWhenTheGroupFails) {
+    writeFile("b.tsv", "old B");
+    EXPECT_NE(writeBoth(true), "");
+    expectOnly({"b.tsv"});
+    EXPECT_EQ(readFile("b.tsv"), "old B");
+}
+
+TEST_F(WriterGroup, TwoNamesOfOneFileAreOneDestination) {
+    fs::create_directory("d");
+    fs::create_directory_symlink("d", "d-link");
+    writeFile("d/old.tsv", "x");
+    EXPECT_TRUE(sameDestination("d/new.tsv", "./d-link/new.tsv"));
+    EXPECT_TRUE(sameDestination("d/old.tsv", "d-link/old.tsv"));
+    fs::create_symlink("old.tsv", "d/link.tsv");
+    fs::create_hard_link("d/old.tsv", "d/hard.tsv");
+    EXPECT_TRUE(sameDestination("d/link.tsv", "d/old.tsv"));
+    EXPECT_FALSE(sameDestination("d/hard.tsv", "d/old.tsv"));
+    EXPECT_FALSE(sameDestination("d/new.tsv", "new.tsv"));
+    EXPECT_FALSE(sameDestination("-", "-"));
+    // Committed together, the second would replace the first: the group is refused, nothing written.
+    OutputFileWriter a("d/new.tsv", out_), b("d-link/new.tsv", out_);
+    std::string error;
+    ASSERT_TRUE(a.open(error) && b.open(error));
+    EXPECT_FALSE(commitTogether({&a, &b}, error));
+    EXPECT_EQ(error, "d-link/new.tsv and d/new.tsv are one file");
+    EXPECT_FALSE(fs::exists("d/new.tsv"));
+}
+
 TEST_F(Writer, AnOutputThatIsAnInputIsFoundWhateverItsName) {
     writeFile("in.gb", "x");
     writeFile("other.gb", "y");
