@@ -57,9 +57,4 @@ void InputReader::read(const InputFiles& input) {
     readNamedInput(in, format, input.path, take);
 }
 
-void InputReader::commit() {
-    std::string error;
-    if (seq_ && !seq_->commit(error)) throw ToolFailure(ExitBadData, error);
-}
-
 }  // namespace kestrel::lookup

@@ -25,8 +25,9 @@ public:
                 TrnaTally* trnas = nullptr);
     ~InputReader();
     void read(const InputFiles& input);
-    // Puts the sequence file, if one was written, in place.
-    void commit();
+    // The sequence file's writer, once a sequence was written to it (for the tool to
+    // commit with its other outputs); null before.
+    OutputFileWriter* sequenceWriter() { return seq_.get(); }
     std::vector<CdsEntry>& entries() { return entries_; }
     SkipTally& skipped() { return skipped_; }
 

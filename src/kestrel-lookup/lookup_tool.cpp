@@ -1,5 +1,7 @@
 #include "kestrel-lookup/lookup_tool.hpp"
 
+#include <optional>
+
 #include "kestrel-lookup/lookup_builder.hpp"
 #include "kestrel-lookup/lookup_inputs.hpp"
 #include "kestrel-lookup/trna_features.hpp"
@@ -82,6 +84,21 @@ std::string sequenceFileName(const CommandLine& line, const std::string& outputP
     return (replace ? outputPath.substr(0, outputPath.size() - suffix.size()) : outputPath) + ".seq";
 }
 
+// The outputs, opened before any input is read: a destination that cannot be written
+// stops the tool before the work.
+struct LookupOutputs {
+    LookupOutputs(const std::string& tablePath, const std::string& censusPath, std::ostream& out)
+        : table(tablePath, out) {
+        std::string error;
+        if (!table.open(error)) throw ToolFailure(ExitBadData, error);
+        if (censusPath.empty()) return;
+        census.emplace(censusPath, out);
+        if (!census->open(error)) throw ToolFailure(ExitBadData, error);
+    }
+    OutputFileWriter table;
+    std::optional<OutputFileWriter> census;
+};
+
 int buildTable(const CommandLine& line, std::ostream& out, std::ostream& err) {
     const std::string outputPath = line.value("-o").value_or("");
     const std::vector<InputFiles> inputs = inputFiles(line);
@@ -89,34 +106,29 @@ int buildTable(const CommandLine& line, std::ostream& out, std::ostream& err) {
     if (auto input = inputWrittenOver(outputPath, paths))
         throw ToolFailure(ExitUsage, "the output file " + outputPath + " is the input file " + *input);
     const std::string seqPath = sequenceFileName(line, outputPath);
-    if (!seqPath.empty() && seqPath == outputPath)
+    if (sameDestination(seqPath, outputPath))
         throw ToolFailure(ExitUsage, "the sequence file and the output file are both " + seqPath);
 
     const std::string censusPath = line.value("--trna").value_or("");
     if (auto input = inputWrittenOver(censusPath, paths))
         throw ToolFailure(ExitUsage, "the output file " + censusPath + " is the input file " + *input);
-    if (line.value("--trna") && (censusPath.empty() || censusPath == "-" || censusPath == outputPath ||
-                                 censusPath == seqPath || inputWrittenOver(censusPath, {outputPath, seqPath})))
+    if (line.value("--trna") && (censusPath.empty() || censusPath == "-" || sameDestination(censusPath, outputPath) ||
+                                 sameDestination(censusPath, seqPath)))
         throw UsageError("--trna needs a file name of its own");
 
     const std::int32_t wanted = geneticCodeOption(line);
+    LookupOutputs outputs(outputPath, censusPath, out);
     lookup::TrnaTally trnas;
     lookup::InputReader reader(seqPath, paths, lookup::BuildOptions{line.has("--keep-pseudo")},
                                censusPath.empty() ? nullptr : &trnas);
     for (const auto& input : inputs) reader.read(input);
     const std::int32_t code = lookup::keepOneGeneticCode(reader.entries(), wanted, reader.skipped());
+    for (const auto& entry : reader.entries()) outputs.table.stream() << formatEntry(entry, code);
+    if (outputs.census) writeTrnaCensus(outputs.census->stream(), lookup::censusOf(trnas));
+    // The table, the sequence file and the census replace the old ones together, or none does.
     std::string error;
-    OutputFileWriter table(outputPath, out);
-    if (!table.open(error)) throw ToolFailure(ExitBadData, error);
-    for (const auto& entry : reader.entries()) table.stream() << formatEntry(entry, code);
-    reader.commit();
-    if (!table.commit(error)) throw ToolFailure(ExitBadData, error);
-    if (!censusPath.empty()) {
-        OutputFileWriter census(censusPath, out);
-        if (!census.open(error)) throw ToolFailure(ExitBadData, error);
-        writeTrnaCensus(census.stream(), lookup::censusOf(trnas));
-        if (!census.commit(error)) throw ToolFailure(ExitBadData, error);
-    }
+    if (!commitTogether({&outputs.table, reader.sequenceWriter(), outputs.census ? &*outputs.census : nullptr}, error))
+        throw ToolFailure(ExitBadData, error);
     err << lookup::summaryLine(reader.entries().size(), reader.skipped()) << '\n';
     if (!censusPath.empty()) err << lookup::trnaSummaryLine(trnas) << '\n';
     return ExitSuccess;
