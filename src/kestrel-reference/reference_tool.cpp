@@ -2,7 +2,6 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <functional>
 
 #include "kestrel-reference/genome_genes.hpp"
 #include "kestrel-reference/reference_report.hpp"
@@ -124,13 +123,22 @@ std::vector<std::size_t> chooseSet(const std::string& set, const GenomeGenes& ge
     return listed.members;
 }
 
-void writeFile(const std::string& path, std::ostream& out, const std::function<void(std::ostream&)>& write) {
-    std::string error;
-    OutputFileWriter file(path, out);
-    if (!file.open(error)) throw ToolFailure(ExitBadData, error);
-    write(file.stream());
-    if (!file.commit(error)) throw ToolFailure(ExitBadData, error);
-}
+// The .scu, .opt and .reference.tsv files, opened before the genome is read: a destination
+// that cannot be written stops the tool before the work.
+struct ReferenceOutputs {
+    ReferenceOutputs(const std::vector<std::string>& paths, std::ostream& out)
+        : scu(paths[0], out), opt(paths[1], out), table(paths[2], out) {
+        std::string error;
+        for (OutputFileWriter* file : {&scu, &opt, &table})
+            if (!file->open(error)) throw ToolFailure(ExitBadData, error);
+    }
+    // All three replace the old ones, or none does.
+    void commit() {
+        std::string error;
+        if (!commitTogether({&scu, &opt, &table}, error)) throw ToolFailure(ExitBadData, error);
+    }
+    OutputFileWriter scu, opt, table;
+};
 
 std::vector<std::string> outputPaths(const CommandLine& line, const std::vector<std::string>& inputs) {
     const auto prefix = line.value("-o");
@@ -155,6 +163,7 @@ int buildReferenceFiles(const CommandLine& line, std::ostream& out, std::ostream
     const std::vector<std::string> paths = outputPaths(line, read);
 
     const std::int32_t wanted = geneticCodeOption(line);
+    ReferenceOutputs outputs(paths, out);
     GenomeGenes genome = readGenome(inputs);
     RunSettings settings;
     settings.minimumRscu = IterativeMinimumRscu;
@@ -175,11 +184,10 @@ int buildReferenceFiles(const CommandLine& line, std::ostream& out, std::ostream
         optimal[c] = result.codons[c].optimal ? 1 : 0;
     }
     const GeneticCode& code = settings.geneticCode;
-    writeFile(paths[0], out,
-              [&](std::ostream& s) { writeReferenceFile(s, scuTitle(how, genome, result), counts, code); });
-    writeFile(paths[1], out,
-              [&](std::ostream& s) { writeReferenceFile(s, optTitle(how, genome, result), optimal, code); });
-    writeFile(paths[2], out, [&](std::ostream& s) { writeReferenceTable(s, genome, result, code); });
+    writeReferenceFile(outputs.scu.stream(), scuTitle(how, genome, result), counts, code);
+    writeReferenceFile(outputs.opt.stream(), optTitle(how, genome, result), optimal, code);
+    writeReferenceTable(outputs.table.stream(), genome, result, code);
+    outputs.commit();
     err << "kestrel-reference: " << genome.genes.size() << " genes read; reference set: " << result.members.size()
         << " genes, " << result.referenceCodons << " codons; " << result.optimalCodons << " optimal codons\n";
     for (const std::string& warning : result.warnings) err << "kestrel-reference: warning: " << warning << '\n';
