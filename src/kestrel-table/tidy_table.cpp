@@ -223,12 +223,8 @@ void checkOutputs(const TableArguments& parsed) {
     for (const std::string* output : {&parsed.tablePath, &parsed.summaryPath, &parsed.rscuPath})
         if (auto input = inputWrittenOver(*output, inputs))
             throw ToolFailure(ExitUsage, "the output file " + *output + " is the input file " + *input);
-    const auto named = [](const std::string& path) { return !path.empty() && path != "-"; };
-    const auto same = [&](const std::string& a, const std::string& b) {
-        return named(a) && named(b) && (a == b || inputWrittenOver(a, {b}));
-    };
-    if (same(parsed.summaryPath, parsed.tablePath) || same(parsed.rscuPath, parsed.tablePath) ||
-        same(parsed.rscuPath, parsed.summaryPath))
+    if (sameDestination(parsed.summaryPath, parsed.tablePath) || sameDestination(parsed.rscuPath, parsed.tablePath) ||
+        sameDestination(parsed.rscuPath, parsed.summaryPath))
         throw ToolFailure(ExitUsage, "-o, --summary and --rscu name the same file");
 }
 
@@ -466,34 +462,42 @@ std::vector<std::string> unionOfLabels(const std::vector<std::string>& paths) {
     return labels;
 }
 
+// The table and, when asked for, the RSCU and summary tables: opened before any file is
+// tabulated, and committed together.
+struct TableOutputs {
+    TableOutputs(const TableArguments& parsed, std::ostream& out) : table(parsed.tablePath, out) {
+        std::string error;
+        if (!table.open(error)) throw KstlError(error);
+        if (parsed.indexSettings.rscu) rscu.emplace(parsed.rscuPath, out);
+        if (!parsed.summaryPath.empty()) summary.emplace(parsed.summaryPath, out);
+        for (auto* file : {&rscu, &summary})
+            if (*file && !(*file)->open(error)) throw KstlError(error);
+    }
+    // Every table replaces the old one, or none does.
+    void commit() {
+        std::string error;
+        if (!commitTogether({&table, rscu ? &*rscu : nullptr, summary ? &*summary : nullptr}, error))
+            throw KstlError(error);
+    }
+    OutputFileWriter table;
+    std::optional<OutputFileWriter> rscu, summary;
+};
+
 int writeTables(const TableArguments& parsed, std::ostream& out, std::ostream& err) {
     const std::vector<std::string> labels = unionOfLabels(parsed.inputs);
-    std::string error;
-    OutputFileWriter table(parsed.tablePath, out);
-    if (!table.open(error)) throw KstlError(error);
-    TableWriter(labels, parsed.indexSettings).writeHeader(table.stream());
-    std::optional<OutputFileWriter> rscu;
-    if (parsed.indexSettings.rscu) {
-        rscu.emplace(parsed.rscuPath, out);
-        if (!rscu->open(error)) throw KstlError(error);
-        rscu->stream() << RscuHeader;
-    }
+    TableOutputs outputs(parsed, out);
+    TableWriter(labels, parsed.indexSettings).writeHeader(outputs.table.stream());
+    if (outputs.rscu) outputs.rscu->stream() << RscuHeader;
     std::vector<FileSummary> summaries;
     tabulateInOrder(parsed, labels, [&](FileRows& rows) {
         if (!rows.error.empty()) throw KstlError(rows.error);
         if (!rows.warning.empty()) err << "kestrel-table: " << rows.warning << '\n';
-        table.stream().write(rows.rows.data(), static_cast<std::streamsize>(rows.rows.size()));
-        if (rscu) rscu->stream().write(rows.rscu.data(), static_cast<std::streamsize>(rows.rscu.size()));
+        outputs.table.stream().write(rows.rows.data(), static_cast<std::streamsize>(rows.rows.size()));
+        if (outputs.rscu) outputs.rscu->stream().write(rows.rscu.data(), static_cast<std::streamsize>(rows.rscu.size()));
         summaries.push_back(std::move(rows.summary));
     });
-    if (!table.commit(error)) throw KstlError(error);
-    if (rscu && !rscu->commit(error)) throw KstlError(error);
-    if (!parsed.summaryPath.empty()) {
-        OutputFileWriter summary(parsed.summaryPath, out);
-        if (!summary.open(error)) throw KstlError(error);
-        writeSummaryTable(summaries, summary.stream());
-        if (!summary.commit(error)) throw KstlError(error);
-    }
+    if (outputs.summary) writeSummaryTable(summaries, outputs.summary->stream());
+    outputs.commit();
     return ExitSuccess;
 }
 
