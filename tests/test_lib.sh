@@ -26,6 +26,11 @@ says() { local text=$3; expect "$1" "$2" "${@:4}"; shows "$2" "$text"; }
 # holds FILE TEXT: the file holds the text, line ends included.
 holds() { [[ "$(cat "$1")" == *"$2"* ]]; }
 complete() { tail -1 "$1" | grep -q '^Bad codons: ' || bad "$1 has no end-of-run summary"; }
+# example_run: the example as g.gb, its lookup table g.lookup and its default analysis a.kstl, here.
+example_run() {
+  cp "$(dirname "${BASH_SOURCE[0]}")/../examples/example.gb" g.gb && "$KESTREL_BIN_DIR/kestrel-lookup" -o g.lookup g.gb 2> /dev/null &&
+    printf '%s\n' g.lookup a C C | "$kestrel" > /dev/null || bad "the example's analysis failed"
+}
 
 # make_record LENGTH PER_LINE SEED: a GenBank-like record of LENGTH random bases, PER_LINE letters a line.
 make_record() {

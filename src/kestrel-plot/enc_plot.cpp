@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 #include <cstdio>
+#include <list>
 
 #include "formats/regular_file.hpp"
 #include "tools/command_line.hpp"
@@ -417,7 +418,7 @@ void severalFigures(const CommandLine& line, PlotArguments& parsed) {
     for (std::size_t i = 0; i < figures.size(); ++i) {
         if (outputs[i].empty() || outputs[i] == "-") throw UsageError("several figures need a file name each");
         for (std::size_t j = 0; j < i; ++j)
-            if (outputs[j] == outputs[i]) throw UsageError("two figures named " + outputs[i]);
+            if (sameDestination(outputs[j], outputs[i])) throw UsageError("two figures named " + outputs[i]);
         parsed.several.push_back({figureNamed(figures[i]), outputs[i]});
     }
 }
@@ -453,21 +454,13 @@ PlotArguments plotArguments(const CommandLine& line) {
     return parsed;
 }
 
-void writeFigure(const PlotArguments& parsed, const PlotData& data, const std::string& title, std::ostream& out) {
-    std::string error;
-    OutputFileWriter figure(parsed.outputPath, out);
-    if (!figure.open(error)) throw KstlError(error);
-    figure.stream() << renderSvg(data, title);
-    if (!figure.commit(error)) throw KstlError(error);
-}
-
 void checkComplete(KstlReader& reader, const PlotArguments& parsed, const std::string& name, std::ostream& err) {
     if (reader.readSummary().complete) return;
     if (!parsed.allowIncomplete) throw KstlError(cutShortText(name) + " (--allow-incomplete takes it)");
     err << "kestrel-plot: warning: " << cutShortText(name) << '\n';
 }
 
-int drawGenomeMeans(const PlotArguments& parsed, std::ostream& out, std::ostream& err) {
+void drawGenomeMeans(const PlotArguments& parsed, std::ostream& figure, std::ostream& err) {
     PlotData means;
     for (const std::string& path : parsed.genomes) {
         InputFile file;
@@ -478,12 +471,10 @@ int drawGenomeMeans(const PlotArguments& parsed, std::ostream& out, std::ostream
         checkComplete(reader, parsed, path, err);
     }
     if (means.points.empty()) throw KstlError("no genome has a gene with values for GC3 and GC12: nothing to draw");
-    writeFigure(parsed, means, "genome means", out);
-    return ExitSuccess;
+    figure << renderSvg(means, "genome means");
 }
 
-int drawFigure(const PlotArguments& parsed, std::istream& in, std::ostream& out, std::ostream& err) {
-    if (!parsed.genomes.empty()) return drawGenomeMeans(parsed, out, err);
+void drawFigure(const PlotArguments& parsed, std::istream& in, std::ostream& figure, std::ostream& err) {
     const bool fromStandardInput = parsed.input == "-";
     const std::string name = fromStandardInput ? "standard input" : parsed.input;
     InputFile file;
@@ -499,19 +490,28 @@ int drawFigure(const PlotArguments& parsed, std::istream& in, std::ostream& out,
         throw KstlError(name + ": no gene has a value for both " + data.xLabel + " and " + data.yLabel +
                         ": nothing to draw");
     checkComplete(reader, parsed, name, err);
-    writeFigure(parsed, data, baseName(name), out);
-    return ExitSuccess;
+    figure << renderSvg(data, baseName(name));
 }
 
-// Each figure asked for, the file read once for each.
+// Each figure asked for, the file read once for each. Every figure file is opened before
+// the first is drawn, and all replace the old ones together, or none does.
 int drawFigures(const PlotArguments& parsed, std::istream& in, std::ostream& out, std::ostream& err) {
-    if (!parsed.genomes.empty()) return drawGenomeMeans(parsed, out, err);
-    for (const FigureRequest& request : parsed.several) {
-        PlotArguments one = parsed;
-        one.figure = request.figure;
-        one.outputPath = request.outputPath;
-        drawFigure(one, in, out, err);
+    const std::vector<FigureRequest> requests =
+        parsed.genomes.empty() ? parsed.several : std::vector<FigureRequest>{{parsed.figure, parsed.outputPath}};
+    std::list<OutputFileWriter> files;
+    std::vector<OutputFileWriter*> group;
+    std::string error;
+    for (const FigureRequest& request : requests) {
+        group.push_back(&files.emplace_back(request.outputPath, out));
+        if (!group.back()->open(error)) throw KstlError(error);
     }
+    if (!parsed.genomes.empty()) drawGenomeMeans(parsed, group.front()->stream(), err);
+    for (std::size_t i = 0; i < requests.size() && parsed.genomes.empty(); ++i) {
+        PlotArguments one = parsed;
+        one.figure = requests[i].figure;
+        drawFigure(one, in, group[i]->stream(), err);
+    }
+    if (!commitTogether(group, error)) throw KstlError(error);
     return ExitSuccess;
 }
 
