@@ -5,7 +5,6 @@
 
 #include <cerrno>
 #include <cstring>
-#include <sstream>
 
 #include "formats/text_lines.hpp"
 #include "tools/command_line.hpp"
@@ -82,11 +81,20 @@ std::vector<BatchRun> readBatch(const std::string& list) {
     return runs;
 }
 
-bool writeLog(const std::string& path, const std::string& text, std::ostream& out, std::string& error) {
-    OutputFileWriter log(path, out);
-    if (!log.open(error)) return false;
-    log.stream() << text;
-    return log.commit(error);
+// Runs one line with its standard output and error streamed to its log, the way a tool
+// writes an output file: a temporary file renamed into place when the run ends. A log that
+// cannot be written fails the run before it starts.
+int runLogged(const BatchRun& each, int home, std::ostream& out, std::ostream& err, const ToolRun& run) {
+    OutputFileWriter log(each.log, out);
+    std::string error;
+    if (!log.open(error)) {
+        err << error << '\n';
+        return ExitBadData;
+    }
+    const int status = runInFolder(each, home, log.stream(), run);
+    if (log.commit(error)) return status;
+    err << error << '\n';
+    return status == ExitSuccess ? ExitBadData : status;
 }
 
 }  // namespace
@@ -96,13 +104,7 @@ int runToolBatch(const std::string& list, std::ostream& out, std::ostream& err, 
     const HomeFolder home;
     int failed = 0;
     for (const BatchRun& each : runs) {
-        std::ostringstream messages;
-        int status = runInFolder(each, home.fd, messages, run);
-        std::string error;
-        if (!writeLog(each.log, messages.str(), out, error)) {
-            err << error << '\n';
-            status = status == ExitSuccess ? ExitBadData : status;
-        }
+        const int status = runLogged(each, home.fd, out, err, run);
         failed += status != ExitSuccess;
         out << status << '\t' << each.log << '\n' << std::flush;
     }

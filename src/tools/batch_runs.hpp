@@ -3,9 +3,11 @@
 // run's log file, its working folder (empty: the tool's own) and its arguments, separated
 // by tabs. The runs go one after another, each in its working folder (relative names in
 // the list are taken from the folder the tool started in); each run's standard output and
-// error are written to its log (the way a tool writes an output file) when the run ends,
-// and "STATUS<TAB>LOG" goes to standard output, so that a caller whose batch process died
-// knows which runs finished. A working folder that cannot be entered fails that run.
+// error go to its log as the run writes them (the way a tool writes an output file: a
+// temporary file renamed into place when the run ends), so that a run's messages are never
+// held in memory, and "STATUS<TAB>LOG" goes to standard output, so that a caller whose
+// batch process died knows which runs finished. A working folder that cannot be entered,
+// or a log that cannot be written, fails that run.
 #pragma once
 
 #include <functional>
