@@ -100,10 +100,25 @@ std::string axisTitle(const std::string& label) {
     return label;
 }
 
+// An axis from low to high (low < high), for any finite values: where the span itself
+// exceeds the largest double, it is measured in halves.
 struct Range {
     double low;
     double high;
+    bool spanFinite() const { return std::isfinite(high - low); }
+    // Where v lies: 0 at low, 1 at high.
+    double fraction(double v) const {
+        return spanFinite() ? (v - low) / (high - low) : (v / 2 - low / 2) / (high / 2 - low / 2);
+    }
+    // The value i/n of the way from low to high.
+    double at(int i, int n) const {
+        const double t = static_cast<double>(i) / n;
+        return spanFinite() ? low + (high - low) * i / n : low * (1 - t) + high * t;
+    }
 };
+
+// At most this many ticks on an axis (a step is a tenth of the span or more).
+constexpr std::size_t MaxTicks = 12;
 
 std::string number(double value) {
     char text[32];
@@ -113,7 +128,8 @@ std::string number(double value) {
 
 std::string tickText(double value, double step) {
     char text[32];
-    std::snprintf(text, sizeof text, "%.*f", step < 0.1 ? 2 : step < 1 ? 1 : 0, value);
+    if (step >= 1e6) std::snprintf(text, sizeof text, "%.3g", value);  // no number hundreds of digits long
+    else std::snprintf(text, sizeof text, "%.*f", step < 0.1 ? 2 : step < 1 ? 1 : 0, value);
     return text;
 }
 
@@ -144,13 +160,24 @@ Range axisRange(const std::string& label, const std::vector<PlotPoint>& points, 
     return range;
 }
 
+// 1, 2 or 5 times a power of ten, such that the span holds at most ten steps.
 double tickStep(const Range& range) {
-    const double span = range.high - range.low;
+    const bool finite = range.spanFinite();
+    const double span = finite ? range.high - range.low : range.high / 2 - range.low / 2;
+    const double scale = finite ? 1 : 2;
     double step = std::pow(10.0, std::floor(std::log10(span)));
     for (double factor : {0.2, 0.5, 1.0}) {
-        if (span / (step * factor) <= 10) return step * factor;
+        if (span / (step * factor) <= 10) return step * factor * scale;
     }
-    return step;
+    return step * scale;
+}
+
+// The values of an axis's ticks: low, low + step, ... up to high.
+std::vector<double> tickValues(const Range& range, double step) {
+    std::vector<double> values;
+    for (double v = range.low; values.size() < MaxTicks && std::isfinite(v) && v <= range.high + step / 1000; v += step)
+        values.push_back(v);
+    return values;
 }
 
 class Svg {
@@ -184,7 +211,7 @@ struct Scale {
     double length;
     bool flipped;
     double operator()(double v) const {
-        const double t = (v - range.low) / (range.high - range.low);
+        const double t = range.fraction(v);
         return flipped ? from + length * (1 - t) : from + length * t;
     }
 };
@@ -195,13 +222,13 @@ void drawAxes(Svg& svg, const Scale& sx, const Scale& sy, const std::string& xLa
     const char* grid = "stroke:#ddd;stroke-width:1";
     const double bottom = PlotTop + PlotHeight;
     const double xStep = tickStep(sx.range);
-    for (double v = sx.range.low; v <= sx.range.high + xStep / 1000; v += xStep) {
+    for (const double v : tickValues(sx.range, xStep)) {
         svg.line(sx(v), PlotTop, sx(v), bottom, grid);
         svg.line(sx(v), bottom, sx(v), bottom + 5, axis);
         svg.label(sx(v), bottom + 20, tickText(v, xStep), "middle");
     }
     const double yStep = tickStep(sy.range);
-    for (double v = sy.range.low; v <= sy.range.high + yStep / 1000; v += yStep) {
+    for (const double v : tickValues(sy.range, yStep)) {
         svg.line(PlotLeft, sy(v), PlotLeft + PlotWidth, sy(v), grid);
         svg.line(PlotLeft - 5, sy(v), PlotLeft, sy(v), axis);
         svg.label(PlotLeft - 9, sy(v) + 4, tickText(v, yStep), "end");
@@ -216,7 +243,7 @@ void drawAxes(Svg& svg, const Scale& sx, const Scale& sy, const std::string& xLa
 void drawCurve(Svg& svg, const Scale& sx, const Scale& sy) {
     std::string points;
     for (int i = 0; i <= 200; ++i) {
-        const double s = sx.range.low + (sx.range.high - sx.range.low) * i / 200.0;
+        const double s = sx.range.at(i, 200);
         if (s < 0 || s > 1) continue;
         const double enc = std::clamp(expectedEnc(s), sy.range.low, sy.range.high);
         points += number(sx(s)) + "," + number(sy(enc)) + " ";
@@ -226,10 +253,9 @@ void drawCurve(Svg& svg, const Scale& sx, const Scale& sy) {
 
 void drawHistogram(Svg& svg, const PlotData& data, const Scale& sy) {
     std::array<std::size_t, HistBins> counts{};
-    const double span = sy.range.high - sy.range.low;
     for (const auto& p : data.points) {
-        const int bin = std::clamp(static_cast<int>((p.y - sy.range.low) / span * HistBins), 0, HistBins - 1);
-        ++counts[bin];
+        const double at = std::clamp(sy.range.fraction(p.y) * HistBins, 0.0, HistBins - 1.0);
+        ++counts[static_cast<std::size_t>(at)];
     }
     const std::size_t most = std::max<std::size_t>(1, *std::max_element(counts.begin(), counts.end()));
     const double binHeight = PlotHeight / HistBins;
@@ -277,9 +303,10 @@ void drawNeutralityLines(Svg& svg, const PlotData& data, const Scale& sx, const 
     if (!line) return;
     double xLow = data.points.front().x, xHigh = xLow;
     for (const auto& p : data.points) xLow = std::min(xLow, p.x), xHigh = std::max(xHigh, p.x);
+    const double yLow = line->intercept + line->slope * xLow, yHigh = line->intercept + line->slope * xHigh;
+    if (!std::isfinite(yLow) || !std::isfinite(yHigh)) return;  // values too large for a line
     const char* solid = "stroke:#000;stroke-width:1.8";
-    svg.line(sx(xLow), sy(line->intercept + line->slope * xLow), sx(xHigh), sy(line->intercept + line->slope * xHigh),
-             solid);
+    svg.line(sx(xLow), sy(yLow), sx(xHigh), sy(yHigh), solid);
     x += 200;
     svg.line(x, y - 4, x + 24, y - 4, solid);
     char text[160];

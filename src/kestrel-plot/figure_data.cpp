@@ -45,6 +45,8 @@ std::optional<Regression> leastSquares(const std::vector<PlotPoint>& points) {
     line.slope = sxy / sxx;
     line.intercept = my - line.slope * mx;
     line.r2 = syy > 0 ? sxy * sxy / (sxx * syy) : 1;
+    // Values near the largest double overflow the sums: no line then.
+    if (!std::isfinite(line.slope) || !std::isfinite(line.intercept) || !std::isfinite(line.r2)) return std::nullopt;
     return line;
 }
 
@@ -92,7 +94,7 @@ PlotData collectNeutralityData(KstlReader& reader) {
                              const auto x = numericValue(cells[gc3]), y1 = numericValue(cells[gc1]),
                                         y2 = numericValue(cells[gc2]);
                              if (!(x && y1 && y2)) return std::nullopt;
-                             return std::pair{*x, (*y1 + *y2) / 2};
+                             return std::pair{*x, *y1 / 2 + *y2 / 2};  // a sum could overflow
                          });
 }
 
@@ -109,9 +111,26 @@ PlotData collectPr2Data(KstlReader& reader) {
                              if (!bases) return std::nullopt;
                              const double at = (*bases)[0] + (*bases)[3], gc = (*bases)[1] + (*bases)[2];
                              if (at <= 0 || gc <= 0) return std::nullopt;
-                             return std::pair{(*bases)[0] / at, (*bases)[1] / gc};
+                             const double a = (*bases)[0] / at, g = (*bases)[1] / gc;
+                             if (!std::isfinite(a) || !std::isfinite(g)) return std::nullopt;
+                             return std::pair{a, g};
                          });
 }
+
+namespace {
+
+// The mean of one coordinate; where the sum would overflow, the sum of each value's share.
+double meanOf(const std::vector<PlotPoint>& points, double PlotPoint::*coordinate) {
+    const auto n = static_cast<double>(points.size());
+    double sum = 0;
+    for (const auto& p : points) sum += p.*coordinate;
+    if (std::isfinite(sum)) return sum / n;
+    sum = 0;
+    for (const auto& p : points) sum += p.*coordinate / n;
+    return sum;
+}
+
+}  // namespace
 
 void addGenomeMean(PlotData& means, const PlotData& file) {
     means.figure = file.figure;
@@ -123,11 +142,7 @@ void addGenomeMean(PlotData& means, const PlotData& file) {
         ++means.leftOut;
         return;
     }
-    PlotPoint mean;
-    for (const auto& p : file.points) mean.x += p.x, mean.y += p.y;
-    mean.x /= static_cast<double>(file.points.size());
-    mean.y /= static_cast<double>(file.points.size());
-    means.points.push_back(mean);
+    means.points.push_back({meanOf(file.points, &PlotPoint::x), meanOf(file.points, &PlotPoint::y), false});
 }
 
 }  // namespace kestrel
