@@ -67,7 +67,8 @@ constexpr std::string_view Usage =
     "Exit status 0 on success, 1 when a file cannot be read, is not a regular file or\n"
     "not a complete KESTREL analysis output file, or lacks the codon counts that\n"
     "--indices, --trna or --rscu need; 2 for a wrong command line (an output file that\n"
-    "is also an input is one). A named regular file is written only when complete; a\n"
+    "is also an input is one). A named regular file is written only when complete,\n"
+    "and the files of -o, --rscu and --summary replace the old ones all or none; a\n"
     "FIFO, device or /dev/stdout is written in place. --version prints the version.\n"
     "--batch LIST runs the command lines of LIST in one process: see the manual page.\n";
 
