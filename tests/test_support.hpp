@@ -12,8 +12,22 @@
 #include <string>
 
 #include "analysis/codon_letters.hpp"
+#include "analysis/run_settings.hpp"
 
 namespace kestrel {
+
+// Every option off: no inclusion rule, no codon-usage columns, one noncoding group; the
+// plainest output file, which a test then adds to.
+inline RunSettings bareSettings() {
+    RunSettings s;
+    s.minimumRscu = 0.0;
+    s.startCodonRequired = s.stopCodonRequired = s.allCodonsMustBeGood = s.noPrematureStops = false;
+    s.codonUsageOutput = false;
+    s.noncodingMode = NoncodingMode::Combined;
+    s.checkCdsEnds = false;
+    s.segmentBegin = s.segmentEnd = 0;
+    return s;
+}
 
 // A scratch path of this test and process alone (ctest runs tests in parallel, builds may run at once).
 inline std::filesystem::path scratchPath(const std::string& stem) {

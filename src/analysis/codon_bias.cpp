@@ -133,6 +133,13 @@ std::int64_t synonymousCodonCount(const std::array<std::int32_t, 64>& codonCount
     return n;
 }
 
+std::optional<double> geneCai(const std::array<std::int32_t, 64>& codonCount, const GeneticCode& code,
+                              const CaiWeights& weights) {
+    const std::int64_t n = synonymousCodonCount(codonCount, code);
+    if (n == 0) return std::nullopt;
+    return finite(computeCai(codonCount, code, weights, n));
+}
+
 CodonBiasResults computeCodonBias(const std::array<std::int32_t, 64>& codonCount, const RunSettings& settings,
                                   const ReferenceTables& references) {
     const GeneticCode& code = settings.geneticCode;
@@ -143,7 +150,7 @@ CodonBiasResults computeCodonBias(const std::array<std::int32_t, 64>& codonCount
     if (n == 0) return results;
     if (settings.preferredCodonListUsed)
         results.fop = finite(computeFop(codonCount, code, references.optimalCodonFlags, n));
-    if (settings.rscuTableUsed) results.cai = finite(computeCai(codonCount, code, references.caiWeights, n));
+    if (settings.rscuTableUsed) results.cai = geneCai(codonCount, code, references.caiWeights);
     return results;
 }
 

@@ -27,6 +27,11 @@ struct CodonBiasResults {
 CodonBiasResults computeCodonBias(const std::array<std::int32_t, 64>& codonCount, const RunSettings& settings,
                                   const ReferenceTables& references);
 
+// CAI of one gene against weights already floored (floorCaiWeights), under the code; no
+// value for a gene without a codon of a synonymous family.
+std::optional<double> geneCai(const std::array<std::int32_t, 64>& codonCount, const GeneticCode& code,
+                              const CaiWeights& weights);
+
 // N: the counted codons of the amino acids with more than one codon under the code (in the
 // standard code 18: no Met, Trp or stop codons).
 std::int64_t synonymousCodonCount(const std::array<std::int32_t, 64>& codonCount, const GeneticCode& code);

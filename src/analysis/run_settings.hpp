@@ -1,14 +1,12 @@
-// Every choice the user makes in the setup dialogue. The menus write it; every later
-// step only reads it. Each menu sets the defaults of its own fields when it starts, so
-// the fields of a menu that never runs keep the values below.
-//
-// The texts that show a choice live here too, so that the menus and the output file's
-// header cannot drift apart where they print the same words.
+// The options of one analysis run: every choice that shapes its numbers and its output
+// file, grouped by concern, each field with its default. The setup dialogue and the
+// command line are two ways of filling it; a default-constructed value is the run a user
+// gets by accepting every menu as it first shows.
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
-#include <string_view>
 
 #include "analysis/genetic_code.hpp"
 
@@ -24,84 +22,58 @@ enum class NoncodingMode {
 };
 
 struct RunSettings {
-    // The command line: the genetic code the genes are read with.
+    // -- Genome type and genetic code
+    // The NCBI translation table the genes are read with.
     GeneticCode geneticCode = StandardCode;
-
-    // Main menu.
-    std::string lookupFileName;
-    std::string outputFileName;  // typed name + ".kstl"
+    // Which start codons are valid: a prokaryote's are its code's initiation codons, a
+    // eukaryote's the codons its code reads as Met.
     GenomeType genomeType = GenomeType::Eukaryote;
+
+    // -- Reference tables
+    // CAI is computed against the codon counts of a reference (.scu) file.
     bool rscuTableUsed = false;
-    std::string rscuFileName;  // typed prefix + ".scu"
-    double minimumRscu = 0.0;
+    // That file's name, as the output file's header records it.
+    std::string rscuFileName;
+    // CAI weights below this (and those of codons the reference lacks) are raised to it.
+    double minimumRscu = 0.01;
+    // Fop (and the segment analysis) count the optimal codons of an .opt file.
     bool preferredCodonListUsed = false;
-    std::string preferredCodonFileName;  // typed prefix + ".opt"
+    std::string preferredCodonFileName;
 
-    // Analysis options menu.
-    bool checkLookupTable = false;
+    // -- Inclusion of a gene in the cumulative counts
+    bool startCodonRequired = true;   // it must begin with a valid start codon
+    bool stopCodonRequired = true;    // it must end with a stop codon
+    bool allCodonsMustBeGood = true;  // none of its codons may hold a letter other than A, C, G, T
+    bool noAlternativeCds = false;    // it may not be one of several CDSs of one gene
+    bool noPrematureStops = true;     // it may hold no stop codon before its last
+
+    // -- Output columns
+    bool codonUsageOutput = true;      // amino-acid counts, codon shares and codon counts per gene
+    bool reportBaseUsage = false;      // the four base fractions of every composition group
+    bool degeneracyBreakdown = false;  // base composition by degeneracy class
+
+    // -- Noncoding sequence: how flanks and introns are grouped
+    NoncodingMode noncodingMode = NoncodingMode::Separate;
+
+    // -- Segment analysis: optimal-codon use in a window of codons of each gene
     bool segmentAnalysis = false;
-    bool startCodonRequired = false;
-    bool stopCodonRequired = false;
-    bool allCodonsMustBeGood = false;
-    bool noAlternativeCds = false;
-    bool noPrematureStops = false;
-    bool codonUsageOutput = false;
-    bool reportBaseUsage = false;
-    bool degeneracyBreakdown = false;
-    NoncodingMode noncodingMode = NoncodingMode::Combined;
+    bool segmentRelativeToStop = false;  // counted back from the stop codon, else on from the start
+    std::int32_t segmentBegin = 1;       // from the start: at least 1; from the stop: at least 2
+    std::int32_t segmentEnd = 10;        // from the start: beyond the begin; from the stop: before it
 
-    // Lookup check options menu.
-    bool checkAlt = false;
-    bool checkSequenceFile = false;
-    bool checkCdsEnds = false;
+    // -- Checking the lookup table instead of analysing the genes
+    bool checkLookupTable = false;
+    bool checkAlt = false;           // list entries of genes with alternative CDSs
+    bool checkSequenceFile = false;  // list entries whose sequence file cannot be opened
+    bool checkCdsEnds = true;        // list entries whose CDS is marked incomplete
 
-    // Segment analysis options menu.
-    bool segmentRelativeToStop = false;
-    std::int32_t segmentBegin = 0;
-    std::int32_t segmentEnd = 0;
+    // -- Files
+    std::string lookupFileName;  // as the output file's header records it
+    std::string outputFileName;
 };
 
-// A choice as its menu line shows it and as the output file's header records it, where
-// the two differ.
-struct ChoiceText {
-    std::string_view menu;
-    std::string_view header;
-};
-
-constexpr ChoiceText genomeTypeText(GenomeType type) {
-    if (type == GenomeType::Prokaryote) return {"prokaryote/phage", "Prokaryote (or phage)"};
-    return {"Eukaryote/virus", "Eukaryote (or virus)"};
-}
-
-constexpr ChoiceText noncodingModeText(NoncodingMode mode) {
-    switch (mode) {
-        case NoncodingMode::Combined: return {"combine all NC sequence", "combine all NC sequence"};
-        case NoncodingMode::FlanksAndIntrons:
-            return {"separate flanking and core introns", "separate flanking and core introns"};
-        case NoncodingMode::Separate: break;
-    }
-    return {"separate upstream, core intron and downstream", "separate upstream, core introns and downstream"};
-}
-
-// Stringency options 1 and 2: the start or stop codon a gene must have.
-constexpr std::string_view codonRequiredText(bool required) {
-    return required ? "required to include other codons" : "not required to included other codons";
-}
-
-// Stringency option 3.
-constexpr std::string_view allCodonsGoodText(bool required) {
-    return required ? "all of a gene's codons must be good" : "will use any good codon (but see 1 and 2)";
-}
-
-constexpr std::string_view segmentTypeText(bool fromStop) {
-    return fromStop ? "analyze segment relative to stop codon" : "analyze segment relative to start codon";
-}
-
-// The words after a segment limit: where the codons are counted from, and, after the
-// first limit, " to".
-constexpr std::string_view segmentLimitText(bool fromStop, bool first) {
-    if (fromStop) return first ? " codon(s) upstream from stop to" : " codon(s) upstream from stop";
-    return first ? " codon(s) dowmstream from start to" : " codon(s) dowmstream from start";
-}
+// What makes a set of options unusable, if anything: a minimum RSCU outside [0, 1), segment
+// limits in the wrong order, a segment analysis without optimal codons.
+std::optional<std::string> settingsProblem(const RunSettings& settings);
 
 }  // namespace kestrel

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 
+#include "formats/text_input.hpp"
 #include "formats/text_lines.hpp"
 
 namespace kestrel {
@@ -27,6 +28,22 @@ RecordFormat sniffRecordFormat(std::istream& in) {
     if (line.starts_with("##gff-version")) return RecordFormat::Gff3;
     if (line.starts_with('>')) return RecordFormat::Fasta;
     return RecordFormat::Unknown;
+}
+
+std::string annotatedFileKind(const std::string& path) {
+    TextInput in;
+    if (in.open(path) != TextOpenStatus::Opened) return {};
+    const char* kind = nullptr;
+    switch (sniffRecordFormat(in)) {
+        case RecordFormat::GenBank: kind = "GenBank file"; break;
+        case RecordFormat::Embl: kind = "EMBL file"; break;
+        case RecordFormat::Gff3: kind = "GFF3 file"; break;
+        case RecordFormat::Fasta: kind = "FASTA file"; break;
+        case RecordFormat::Unknown: break;
+    }
+    if (in.compressed()) return std::string("a gzip-compressed ") + (kind ? kind : "file");
+    if (!kind) return {};
+    return std::string(*kind == 'E' ? "an " : "a ") + kind;
 }
 
 }  // namespace kestrel

@@ -26,7 +26,8 @@ std::vector<std::size_t> topGenes(const std::vector<ReferenceGene>& genes, const
     std::vector<std::pair<double, std::size_t>> ranked;
     ranked.reserve(genes.size());
     for (std::size_t i = 0; i < genes.size(); ++i)
-        if (const auto cai = computeCodonBias(genes[i].codonCount, settings, tables).cai) ranked.emplace_back(*cai, i);
+        if (const auto cai = geneCai(genes[i].codonCount, settings.geneticCode, tables.caiWeights))
+            ranked.emplace_back(*cai, i);
     size = std::min(size, ranked.size());
     std::stable_sort(ranked.begin(), ranked.end(), [](const auto& x, const auto& y) { return x.first > y.first; });
     std::vector<std::size_t> top;
@@ -44,17 +45,14 @@ std::size_t iterativeTargetSize(std::size_t genes) {
 
 IterativeSet iterateReferenceSet(const std::vector<ReferenceGene>& genes, const RunSettings& settings,
                                  std::size_t maxRounds) {
-    RunSettings caiSettings = settings;
-    caiSettings.rscuTableUsed = true;
-    caiSettings.preferredCodonListUsed = false;
     IterativeSet result;
     result.members.resize(genes.size());
     std::iota(result.members.begin(), result.members.end(), std::size_t{0});
     const std::size_t target = iterativeTargetSize(genes.size());
     while (result.rounds.size() < maxRounds) {
         const std::size_t size = std::max(target, result.members.size() / 2);
-        const ReferenceTables tables = weightsOf(genes, result.members, caiSettings);
-        std::vector<std::size_t> next = topGenes(genes, tables, caiSettings, size);
+        const ReferenceTables tables = weightsOf(genes, result.members, settings);
+        std::vector<std::size_t> next = topGenes(genes, tables, settings, size);
         std::vector<std::size_t> entered;
         std::set_difference(next.begin(), next.end(), result.members.begin(), result.members.end(),
                             std::back_inserter(entered));

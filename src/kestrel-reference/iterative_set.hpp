@@ -21,14 +21,11 @@ struct IterativeSet {
     bool converged = false;  // the last round left the set as it was
 };
 
-// The CAI weights of the rounds are floored as the analysis floors them by default.
-inline constexpr double IterativeMinimumRscu = 0.01;
-
 // The final size: 1% of the genes, rounded up, and at least 20 (all genes when fewer).
 std::size_t iterativeTargetSize(std::size_t genes);
 
 // Starts from all genes. Each round takes the CAI weights of the current set (its summed
-// codon counts, weights floored at settings.minimumRscu, under the settings' code), computes
+// codon counts, weights floored at settings.minimumRscu, 0.01 unless changed, as in the analysis, under the settings' code), computes
 // the CAI of every gene, and keeps the highest-CAI genes of the whole genome: half as many
 // as the set held, but never fewer than the target size. Once at the target size, the rounds
 // go on until a round leaves the set unchanged, or at most maxRounds rounds in all. Genes

@@ -166,8 +166,7 @@ int buildReferenceFiles(const CommandLine& line, std::ostream& out, std::ostream
     const std::int32_t wanted = geneticCodeOption(line);
     ReferenceOutputs outputs(paths, out);
     GenomeGenes genome = readGenome(inputs);
-    RunSettings settings;
-    settings.minimumRscu = IterativeMinimumRscu;
+    RunSettings settings;  // the analysis's defaults: its minimum RSCU floors the iterative set's weights
     settings.geneticCode = *geneticCodeOf(keepOneGeneticCode(genome, wanted));
     if (genome.genes.empty())
         throw ToolFailure(ExitBadData, "no complete CDS of genetic code " +

@@ -4,6 +4,7 @@
 #include <fstream>
 
 #include "formats/kstl_format.hpp"
+#include "formats/settings_text.hpp"
 
 namespace kestrel {
 

@@ -10,12 +10,12 @@ std::string Console::readWord() {
     // One character more than a word may have tells an over-long word, without holding it.
     if (!(in_ >> std::setw(MaxWordLength + 1) >> word)) {
         writeLine("\a\nEND OF INPUT.");
-        halt();
+        halt(1);
     }
     atLineStart_ = true;
     if (word.size() > MaxWordLength) {
         writeLine("\a\nINPUT WORD LONGER THAN " + std::to_string(MaxWordLength) + " CHARACTERS: NOT AN ANSWER.");
-        halt();
+        halt(1);
     }
     return word;
 }
@@ -28,7 +28,7 @@ char Console::readAnswer() {
 char Console::readChoice(std::string_view offered) {
     for (;;) {
         const char answer = readAnswer();
-        if (answer == 'Q') halt();
+        if (answer == 'Q') halt(0);
         if (offered.find(answer) != std::string_view::npos) return answer;
     }
 }
@@ -54,9 +54,9 @@ void Console::writeLine(std::string_view text) {
 
 void Console::clearScreen() { write(std::string(50, '\n')); }
 
-void Console::halt() {
+void Console::halt(int status) {
     writeLine("KESTREL halted.\n");
-    throw RunHalted{};
+    throw RunHalted{status};
 }
 
 }  // namespace kestrel

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "analysis/run_settings.hpp"
+#include "formats/settings_text.hpp"
 #include "setup/console.hpp"
 #include "setup/file_prompts.hpp"
 #include "setup/reference_prompts.hpp"
@@ -178,10 +179,6 @@ void showAnalysisOptions(Console& console, const RunSettings& s) {
 }  // namespace
 
 void mainMenu(Console& console, RunSettings& settings, ReferenceTables& references, OutputFile& output) {
-    settings.genomeType = GenomeType::Eukaryote;
-    settings.rscuTableUsed = false;
-    settings.preferredCodonListUsed = false;
-    settings.minimumRscu = 0.01;
     console.clearScreen();
     console.writeLine("KESTREL: codon usage analysis of protein-coding genes\n");
 
@@ -218,17 +215,6 @@ void mainMenu(Console& console, RunSettings& settings, ReferenceTables& referenc
 }
 
 void analysisOptionsMenu(Console& console, RunSettings& s) {
-    s.segmentAnalysis = false;
-    s.codonUsageOutput = true;
-    s.reportBaseUsage = false;
-    s.degeneracyBreakdown = false;
-    s.noncodingMode = NoncodingMode::Separate;
-    s.startCodonRequired = true;
-    s.stopCodonRequired = true;
-    s.allCodonsMustBeGood = true;
-    s.noAlternativeCds = false;
-    s.noPrematureStops = true;
-
     for (char last = 0; last != 'C'; last = console.readChoice("12345BCDMNSZ")) {
         applyAnalysisOption(s, last);
         showAnalysisOptions(console, s);
@@ -236,9 +222,6 @@ void analysisOptionsMenu(Console& console, RunSettings& s) {
 }
 
 void lookupCheckMenu(Console& console, RunSettings& s) {
-    s.checkAlt = false;
-    s.checkSequenceFile = false;
-    s.checkCdsEnds = true;
     char last = 0;
     for (;;) {
         if (last == 'A') toggle(s.checkAlt);
@@ -258,9 +241,6 @@ void lookupCheckMenu(Console& console, RunSettings& s) {
 }
 
 void segmentAnalysisMenu(Console& console, RunSettings& s, ReferenceTables& references) {
-    s.segmentRelativeToStop = false;
-    s.segmentBegin = 1;
-    s.segmentEnd = 10;
     if (!s.preferredCodonListUsed) {
         console.clearScreen();
         console.writeLine("\nYou must enter the name of the .opt file listing codon preferences.");

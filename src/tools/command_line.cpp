@@ -51,6 +51,11 @@ CommandLine parseCommandLine(const ToolDescription& tool, const std::vector<std:
             if (option->takesValue && i + 1 >= args.size())
                 throw UsageError(arg + " needs " + std::string(option->valueName));
             line.options.emplace_back(std::string(option->name), option->takesValue ? args[++i] : std::string());
+        } else if (const std::size_t equals = arg.find('=');
+                   arg.starts_with("--") && equals != std::string::npos &&
+                   (option = findOption(tool, std::string_view(arg).substr(0, equals))) && option->takesValue) {
+            // --name=value, for an option that takes a value.
+            line.options.emplace_back(std::string(option->name), arg.substr(equals + 1));
         } else {
             throw UsageError("unknown option " + arg);
         }

@@ -35,7 +35,7 @@ TEST(CodonBias, ChiSquareAndEncOfHandWorkedGenes) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.codons);
-        const CodonBiasResults bias = computeCodonBias(codonCounts(c.codons), RunSettings{}, ReferenceTables{});
+        const CodonBiasResults bias = computeCodonBias(codonCounts(c.codons), bareSettings(), ReferenceTables{});
         EXPECT_NEAR(valueOf(bias.chiL), c.chiL, 1e-12);
         EXPECT_NEAR(valueOf(bias.chiSc), c.chiSc, 1e-12);
         EXPECT_NEAR(valueOf(bias.enc), c.enc, 1e-12);
@@ -86,7 +86,7 @@ TEST(CodonBias, EncUnderOtherCodes) {
         {1, "AAC 2 AAT 2 ATA 2 ATC 2 ATT 2 GCA 2 GCG 2 GCC 2 GCT 2 CTA 2 CTG 2 CTC 2 CTT 2 TTA 2 TTG 2", 61.0},
     };
     for (const auto& c : cases) {
-        RunSettings settings;
+        RunSettings settings = bareSettings();
         settings.geneticCode = geneticCodeOf(c.code).value();
         EXPECT_NEAR(valueOf(computeCodonBias(codonCounts(c.codons), settings, ReferenceTables{}).enc), c.enc, 1e-12)
             << c.code << ": " << c.codons;
@@ -95,7 +95,7 @@ TEST(CodonBias, EncUnderOtherCodes) {
 
 TEST(CodonBias, FopIsTheFlaggedShareOfAllSynonymousCodons) {
     const auto gene = codonCounts("AAC 3 AAT 1 GCA 2 ATG 4");
-    RunSettings settings;
+    RunSettings settings = bareSettings();
     ReferenceTables references;
     auto& flags = references.optimalCodonFlags;
     flags[codon("AAC")] = 1;
@@ -120,7 +120,7 @@ TEST(CodonBias, CaiIsTheGeometricMeanOfTheFlooredWeights) {
     EXPECT_EQ((std::array{w[codon("GCA")], w[codon("GCC")], w[codon("TGC")], w[codon("GAC")], w[codon("ATG")]}),
               (std::array{0.25, 0.01, 0.01, 0.01, 0.0}));
 
-    RunSettings settings;
+    RunSettings settings = bareSettings();
     EXPECT_EQ(computeCodonBias(codonCounts("GCA 1 GCG 1"), settings, references).cai, std::nullopt);  // no table used
     settings.rscuTableUsed = true;
     // Each codon occurrence counts once; Met stays out of the mean.

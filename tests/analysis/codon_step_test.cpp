@@ -7,6 +7,7 @@
 
 #include "analysis/codon_letters.hpp"
 #include "analysis/segment_window.hpp"
+#include "test_support.hpp"
 
 namespace kestrel {
 namespace {
@@ -19,7 +20,7 @@ struct CodonStepTest : ::testing::Test {
         codonStep(bases(codon), first, last, number, settings, optimal, counts);
     }
     std::int32_t counted() const { return std::accumulate(counts.codonCount.begin(), counts.codonCount.end(), 0); }
-    RunSettings settings;
+    RunSettings settings = bareSettings();
     OptimalCodonFlags optimal{};
     GeneCounts counts;
 };

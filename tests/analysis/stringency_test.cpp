@@ -5,6 +5,7 @@
 #include <tuple>
 
 #include "analysis/codon_letters.hpp"
+#include "test_support.hpp"
 
 namespace kestrel {
 namespace {
@@ -20,7 +21,7 @@ TEST(Stringency, EachOptionExcludesOnItsOwnFlags) {
     };
     for (int option = 0; option < 5; ++option)
         for (int flag = -1; flag < 5; ++flag) {
-            RunSettings settings;
+            RunSettings settings = bareSettings();
             bool* options[] = {&settings.startCodonRequired, &settings.stopCodonRequired,
                                &settings.allCodonsMustBeGood, &settings.noAlternativeCds, &settings.noPrematureStops};
             *options[option] = true;
@@ -40,7 +41,7 @@ TEST(Stringency, IncludedGenesAddTheirCountsAndTallies) {
         {"AAG", "NNN", 0, false},  // tallied, though no start row shows it; no recorded stop
         {"ATG", "TAA", 0, true},   // a premature stop: excluded
     };
-    RunSettings settings;
+    RunSettings settings = bareSettings();
     settings.noPrematureStops = true;
     CumulativeCounts cumulative;
     for (const auto& g : genes) {

@@ -4,16 +4,20 @@
 #   expected.console  if present, standard output must match it byte for byte
 #   expected.absent   if present, one file name a line that must not exist afterwards
 #   check.sh          if present, run in the work folder (with KESTREL_BIN_DIR set); must exit 0
-# The program must exit with status 0.
+#   expected.status   if present, the program's exit status (else 0)
+# Answers that begin with "unused" are not run: the case is its check.sh alone.
 set -u
 program=$1 case_dir=$2 work=$3 bin_dir=${4:-$(dirname "$1")}
 rm -rf "$work" && mkdir -p "$work"
 if [ -d "$case_dir/input" ]; then cp -R "$case_dir/input/." "$work/"; fi
 cd "$work" || exit 1
-"$program" < "$case_dir/answers" > console.out 2> console.err
-status=$?
 failed=0
-if [ "$status" -ne 0 ]; then echo "exit status $status, expected 0"; failed=1; fi
+if [ "$(head -c 6 "$case_dir/answers")" != unused ]; then
+  "$program" < "$case_dir/answers" > console.out 2> console.err
+  status=$? want=0
+  [ -f "$case_dir/expected.status" ] && want=$(cat "$case_dir/expected.status")
+  if [ "$status" -ne "$want" ]; then echo "exit status $status, expected $want"; failed=1; fi
+fi
 if [ -f "$case_dir/expected.console" ] && ! cmp -s "$case_dir/expected.console" console.out; then
   echo "console transcript differs:"; diff <(cat -A "$case_dir/expected.console") <(cat -A console.out) | head -40
   failed=1

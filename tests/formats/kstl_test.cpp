@@ -10,6 +10,7 @@
 
 #include "formats/kstl_reader.hpp"
 #include "output_files.hpp"
+#include "test_support.hpp"
 
 namespace kestrel {
 namespace {
@@ -42,7 +43,7 @@ TEST(KstlFormat, EveryOptionCombinationReadsBackUnderItsOwnLabels) {
     const sample::Gene genes[] = {{"alpha one", "seq.gb", {45.5, 0.25, 0.5, std::nullopt, 0.75}, 1},
                                   {"b", "other file.gb", {}, 4, "AAG", true}};
     for (int options = 0; options < 48; ++options) {
-        RunSettings s;
+        RunSettings s = bareSettings();
         s.noncodingMode = static_cast<NoncodingMode>(options % 3);
         std::tie(s.reportBaseUsage, s.degeneracyBreakdown, s.codonUsageOutput, s.segmentAnalysis) =
             std::tuple(options & 8, options & 16, (options / 3) % 2, options >= 32 || options % 5 == 0);
@@ -84,7 +85,7 @@ TEST(KstlFormat, EveryOptionCombinationReadsBackUnderItsOwnLabels) {
 
 TEST(KstlReader, WideValuesPushTheRowRightWithoutShiftingCells) {
     const std::string longGene(33, 'g'), longFile(44, 'f');
-    std::string text = sample::outputFile(RunSettings{}, {{longGene}, {"g b", longFile}}, 2);
+    std::string text = sample::outputFile(bareSettings(), {{longGene}, {"g b", longFile}}, 2);
     // A count wider than its cell, and carriage returns before the line feeds.
     const std::string counts = "        4      0       0    nc ";
     text.replace(text.find(counts), counts.size(), "        4      0 123456789    nc ");
@@ -98,7 +99,7 @@ TEST(KstlReader, WideValuesPushTheRowRightWithoutShiftingCells) {
 
 // A file is complete once its summary's last line is read; a cut run's last row, without line end, is no row.
 TEST(KstlReader, AFileCutShortIsToldApart) {
-    const std::string whole = sample::outputFile(RunSettings{}, {{"g1"}, {"g2"}}, 2);
+    const std::string whole = sample::outputFile(bareSettings(), {{"g1"}, {"g2"}}, 2);
     const std::size_t secondRow = whole.find("\ng2 ") + 1;
     const struct { std::string text; std::size_t rows; bool complete; } cases[] = {
         {whole, 2, true},
@@ -115,9 +116,9 @@ TEST(KstlReader, AFileCutShortIsToldApart) {
 
 // A code other than the standard one is named after the genome type; the reader refuses a non-NCBI number.
 TEST(KstlReader, TheHeaderNamesAnyCodeButTheStandardOne) {
-    RunSettings mycoplasma;
+    RunSettings mycoplasma = bareSettings();
     mycoplasma.geneticCode = *geneticCodeOf(4);
-    const std::string standard = sample::outputFile(RunSettings{}, {{"g1"}});
+    const std::string standard = sample::outputFile(bareSettings(), {{"g1"}});
     const std::string other = sample::outputFile(mycoplasma, {{"g1"}});
     EXPECT_EQ(standard.find("Genetic code"), std::string::npos);
     EXPECT_NE(other.find("Type of Organism: Eukaryote (or virus)\nGenetic code: 4 (Mold, Protozoan, and Coelenterate "
@@ -135,7 +136,7 @@ TEST(KstlReader, TheHeaderNamesAnyCodeButTheStandardOne) {
 
 // A check report, a row with too few cells and an overlong line: see the table tool's tests.
 TEST(KstlReader, FilesThatAreNotAnalysisOutputAreRefused) {
-    const std::string file = sample::outputFile(RunSettings{}, {{"g1"}});
+    const std::string file = sample::outputFile(bareSettings(), {{"g1"}});
     const std::string columns = file.substr(0, file.find("\ng1 ") + 1);
     const std::string row = file.substr(columns.size(), file.find('\n', columns.size()) - columns.size());
     const auto lines = [](const std::string& text) { return std::to_string(std::count(text.begin(), text.end(), '\n')); };

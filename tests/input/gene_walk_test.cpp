@@ -77,7 +77,7 @@ protected:
     }
 
     Window shared_;
-    RunSettings settings_;
+    RunSettings settings_ = bareSettings();
     OptimalCodonFlags optimal_{};
     ReadStatus status_ = ReadStatus::Read;
 };

@@ -62,7 +62,7 @@ TEST(CellFormat, IntegersMatchPrintf) {
 struct RowRun {
     GeneRecord record;
     GeneCounts counts;
-    RunSettings settings;
+    RunSettings settings = bareSettings();
     ReferenceTables references;
 
     RowRun() {

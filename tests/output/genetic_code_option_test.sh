@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# The console program's one option: -g 1 (any spelling, among ignored arguments) runs as no option does; another
-# code names itself in the header; a wrong option stops before the dialogue with exit status 2.
+# The dialogue's one option: -g 1 (any spelling) runs as no option does; another code names itself in the header; a
+# wrong option, or an option of a run without its lookup table, stops before the dialogue with exit status 2.
 # Usage: bash genetic_code_option_test.sh BIN_DIR WORK_DIR
 set -u
 export KESTREL_BIN_DIR=$1
@@ -16,7 +16,7 @@ run() {  # NAME ARGUMENTS...: the case's dialogue in the folder NAME
 
 run plain
 run short -g 1
-run long extra --genetic-code=1 -x
+run long --genetic-code=1
 run spaced --genetic-code 1
 for name in short long spaced; do
   for f in out.kstl console.out status; do cmp -s "plain/$f" "$name/$f" || bad "$name: $f differs from a run without -g"; done
@@ -27,7 +27,7 @@ grep -A1 '^Type of Organism' mito/out.kstl | grep -qx 'Genetic code: 2 (Vertebra
   bad "the header of -g 2 has no code line after the genome type's"
 
 n=0
-for args in "-g 7" "-g" "--genetic-code=x" "-g 4 -g 4" "-g 01x"; do
+for args in "-g 7" "-g" "--genetic-code=x" "-g 4 -g 4" "-g 01x" "-x" "--prokaryote" "-g 4 --rscu a.scu"; do
   n=$((n + 1))
   # shellcheck disable=SC2086
   run bad$n $args

@@ -34,7 +34,7 @@ TEST_F(OutputFileTest, ACreatedFileIsWrittenThroughItsOwnDescriptorNeverByName) 
 }
 
 TEST_F(OutputFileTest, HeaderCopiesReferenceFilesAsTheyStandOrNotAtAll) {
-    RunSettings settings;
+    RunSettings settings = bareSettings();
     settings.rscuTableUsed = settings.preferredCodonListUsed = true;
     settings.rscuFileName = "ref.scu";
     settings.preferredCodonFileName = "gone.opt";

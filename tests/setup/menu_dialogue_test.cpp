@@ -41,12 +41,15 @@ protected:
     bool output(const std::string& answers) {
         return run(answers, [&](Console& c) { promptOutputFile(c, settings_, output_); });
     }
+    // Each menu runs once in a run, on the options as they stand: here a fresh value each time.
     bool analysis(const std::string& answers) {
+        settings_ = RunSettings{};
         return run(answers, [&](Console& c) { analysisOptionsMenu(c, settings_); });
     }
     // With a preferred-codon list already loaded, so the menu asks for no file.
     bool segment(const std::string& answers) {
-        settings_.preferredCodonListUsed = 1;
+        settings_ = RunSettings{};
+        settings_.preferredCodonListUsed = true;
         return run(answers, [&](Console& c) { segmentAnalysisMenu(c, settings_, references_); });
     }
     bool shows(const std::string& text) const { return transcript_.find(text) != std::string::npos; }

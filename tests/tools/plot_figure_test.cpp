@@ -16,7 +16,7 @@ namespace {
 // Degeneracy breakdown on: genes with ENC 50.00, 40.00 and none, GC3 0.2500, 0.5000 and
 // 0.7500, GC3_6 0.2500, "." and 0.7500, the second on the reverse strand.
 std::string degeneracyFile() {
-    RunSettings settings;
+    RunSettings settings = bareSettings();
     settings.degeneracyBreakdown = true;
     return sample::outputFile(settings, {{"g", "s.gb", {50.0}, 1}, {"g", "s.gb", {40.0}, 2, "AAG", true}, {"g", "s.gb", {}, 3}},
                               3);
@@ -24,7 +24,7 @@ std::string degeneracyFile() {
 
 // Two genes with ENC 50.00, Chi_L 0.250 and GC3 0.5000 and 0.7500.
 std::string plainFile() {
-    return sample::outputFile(RunSettings{}, {{"g1", "s.gb", {50.0, 0.25}}, {"g2", "s.gb", {50.0, 0.25}, 3}}, 2);
+    return sample::outputFile(bareSettings(), {{"g1", "s.gb", {50.0, 0.25}}, {"g2", "s.gb", {50.0, 0.25}, 3}}, 2);
 }
 
 PlotData collect(const std::string& text, const std::optional<std::string>& x, const std::string& y) {
@@ -86,7 +86,7 @@ TEST(PlotFigure, NeutralityLineAndParityRuleTwoPoints) {
     EXPECT_FALSE(leastSquares({{1, 0}, {1, 2}}));
 
     // GCx codons: GC1 = GC2 = 1; AAG: both 0. Fourfold sites: GCA and GCG only (A and G).
-    RunSettings settings;
+    RunSettings settings = bareSettings();
     settings.codonUsageOutput = true;
     const std::string file = sample::outputFile(settings, {{"g", "s.gb", {}, 1}, {"g", "s.gb", {}, 2, "AAG", true}}, 2);
     std::istringstream in(file), again(file);

@@ -9,6 +9,7 @@
 #include "kestrel-reference/reference_report.hpp"
 #include "kestrel-reference/reference_set.hpp"
 #include "kestrel-reference/ribosomal_products.hpp"
+#include "test_support.hpp"
 
 namespace kestrel::reference {
 namespace {
@@ -92,7 +93,7 @@ TEST(ReferenceBuilder, IterativeSetFindsTheHighlyExpressedGenes) {
                 genes[g].codonCount[StandardCode.families[aa].codons[k]] =
                     high ? (k == 0 ? 20 : 1) : 4 + static_cast<int>((g + k) % 3);
     }
-    RunSettings settings;
+    RunSettings settings = bareSettings();
     settings.minimumRscu = 0.01;
     const IterativeSet set = iterateReferenceSet(genes, settings);
     ASSERT_EQ(std::pair(set.members.size(), set.rounds.size()), std::pair(20ul, 5ul));

@@ -21,9 +21,9 @@ class TableTool : public InScratchFolder {
 protected:
     void SetUp() override {
         InScratchFolder::SetUp();
-        RunSettings separate;
+        RunSettings separate = bareSettings();
         std::tie(separate.noncodingMode, separate.geneticCode) = std::tuple(NoncodingMode::Separate, *geneticCodeOf(4));
-        writeFile("a.kstl", sample::outputFile(RunSettings{}, {{"g1", "seq.gb", {45.5, 0.25}}, {"g2", "seq.gb", {}, 3}}, 2));
+        writeFile("a.kstl", sample::outputFile(bareSettings(), {{"g1", "seq.gb", {45.5, 0.25}}, {"g2", "seq.gb", {}, 3}}, 2));
         writeFile("b.kstl", sample::outputFile(separate, {{"h", "o.gb", {30.0}, 1}, {"h", "o.gb", {40.0}, 3}, {}}, 2, 1));
         a_ = readFile("a.kstl");
         const std::size_t end = a_.find("\n\n\nNumber");
@@ -145,7 +145,7 @@ TEST_F(TableTool, BadCommandLinesAndFilesLeaveNothingBehind) {
 // 2 (2 ln 2 + 2 ln 2) / 4 - (3/4 - 1/2). SCUO: 1 - ln 2 / ln 4. tAI with one tRNA-Ala UGC:
 // W(GCA) = 1, W(GCG) = 1 - 0.68, the geometric mean of the two for the others: sqrt(0.32).
 TEST_F(TableTool, IndicesRscuAndTaiOfAHandWorkedGene) {
-    RunSettings settings;
+    RunSettings settings = bareSettings();
     settings.codonUsageOutput = true;
     writeFile("c.kstl", sample::outputFile(settings, {{"g1", "seq.gb", {}, 2}}, 1));
     std::array<std::int32_t, 64> ones;

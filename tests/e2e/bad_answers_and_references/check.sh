@@ -1,4 +1,4 @@
-# Answers that end at any prompt halt with "END OF INPUT." and status 0; reference files with letters for
+# Answers that end at any prompt halt with "END OF INPUT." and status 1; reference files with letters for
 # numbers, or without their "#" line, are refused with a clear message; no existing file is ever changed.
 set -u
 . "$(dirname "${BASH_SOURCE[0]}")/../../test_lib.sh"
@@ -14,7 +14,9 @@ printf 'keep me\n' > taken.kstl && cp taken.kstl taken.before
 words=(genes.lookup taken N run I genes.lookup O run2 T R good M 0.5 P good C S Z 3 C A F S C T 5 2 L 9 3 C)
 for ((n = 0; n < ${#words[@]}; n++)); do
   rm -f run.kstl run2.kstl
-  printf '%s\n' "${words[@]:0:n}" | timeout 20 "$kestrel" > prefix.out 2>&1 || { echo "prefix $n: status $?"; fail=1; continue; }
+  printf '%s\n' "${words[@]:0:n}" | timeout 20 "$kestrel" > prefix.out 2>&1
+  status=$?
+  [ $status = 1 ] || { echo "prefix $n: status $status"; fail=1; continue; }
   [[ "$(cat prefix.out)" == *$'\a\nEND OF INPUT.\nKESTREL halted.' ]] || bad "prefix $n: no end-of-input halt"
 done
 # The whole dialogue runs the check to its end.

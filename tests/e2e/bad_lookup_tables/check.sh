@@ -5,8 +5,8 @@ make_record 3000 60 1 > seq.gb
 make_record 2000 60 2 >> seq.gb
 
 analysed() { grep -o 'LOCWRITE started for' "$1.console" | wc -l; }  # OUT: genes that reached the row writer
-expect_rows() {  # NAME: run, then one complete row per analysed gene
-  run_kestrel "$1.lookup" "$1" || { fail=1; return; }
+expect_rows() {  # NAME [STATUS]: run, then one complete row per analysed gene
+  run_kestrel "$1.lookup" "$1" "${2:-0}" || { fail=1; return; }
   local n; n=$(analysed "$1")
   [ "$n" -eq 0 ] && { [ ! -s "$1.kstl" ] || bad "$1: output should stay empty"; return; }
   rows_complete "$1.kstl" "$n" min || bad "$1: rows"
@@ -34,7 +34,9 @@ entry "201..500" a seq.gb 1 100 50 201 500 | awk 'NR == 5 {printf "#file "; for 
   entry "join(201..300,250..500)" overlap seq.gb 1 100 50 201 500
   entry "nothing here" nopair seq.gb 1 100 50 0 0
 } > coords.lookup
-for name in empty garbage cut huge coords; do expect_rows "$name"; done
+# A table without any entry ends the run with status 1 and says so.
+for name in empty garbage; do expect_rows "$name" 1; holds "$name.console" $'\aNO ENTRY IN THE LOOKUP TABLE' || bad "$name: no message"; done
+for name in cut huge coords; do expect_rows "$name"; done
 [ "$(analysed coords)" -eq 15 ] || bad "coords: every entry should be analysed"
 holds coords.console $'\a\n Sequence of contig3 not found in seq.gb' || bad "contig 3: no message"
 holds coords.console $'\a\n Sequence of contig0 not found in seq.gb' || bad "contig 0: no message"
