@@ -119,5 +119,16 @@ TEST(TrnaAdaptation, HandSizedCensus) {
     EXPECT_FALSE(trnaWeights(TrnaCensus{}, code));
 }
 
+TEST(TrnaAdaptation, SelenocysteineAndPyrrolysineTrnasReadNoSenseCodon) {
+    TrnaCensus plain;
+    addTrnaGenes(plain, "Trp", "CCA", 1);
+    addTrnaGenes(plain, "Phe", "GAA", 2);
+    TrnaCensus recoding = plain;
+    EXPECT_TRUE(addTrnaGenes(recoding, "Sec", "UCA", 1));  // would add 0.32 to TGG by U:G
+    EXPECT_TRUE(addTrnaGenes(recoding, "Pyl", "CUA", 1));
+    EXPECT_TRUE(addTrnaGenes(recoding, "SeC", "TCA", 2));
+    EXPECT_EQ(trnaWeights(recoding, code).value(), trnaWeights(plain, code).value());
+}
+
 }  // namespace
 }  // namespace kestrel
