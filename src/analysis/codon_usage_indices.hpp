@@ -43,6 +43,10 @@ std::optional<double> scuo(const GeneCodonCounts& counts, const GeneticCode& cod
 // The shares of A, G, C and T at fourfold-degenerate third positions; no value without such a codon.
 std::optional<BaseFrequencies> fourfoldThirdPositions(const GeneCodonCounts& counts, const GeneticCode& code);
 
+// The G + C share of first and second codon positions over all the gene's counted codons,
+// (GC1 + GC2) / 2 unrounded; no value without a codon.
+std::optional<double> gc12(const GeneCodonCounts& counts);
+
 // Each codon's share of its amino acid in counts (0 for the codons of an amino acid without any).
 CodonShares sharesWithinAminoAcids(const std::array<double, 64>& counts, const GeneticCode& code);
 

@@ -111,6 +111,12 @@ TEST(MilcAndScuo, HandWorkedAndBounds) {
     EXPECT_FALSE(scuo(codonCounts("ATG 4"), code));
 }
 
+TEST(Gc12, FirstAndSecondPositionsOfEveryCountedCodon) {
+    // GCA: 2 of 2; ACG: 1 of 2 (A C); TAA: 0 of 2.
+    EXPECT_NEAR(gc12(codonCounts("GCA 3 ACG 2 TAA 1")).value(), (3 * 2 + 2 * 1 + 0) / 12.0, 1e-15);
+    EXPECT_FALSE(gc12(GeneCodonCounts{}));
+}
+
 TEST(FourfoldSites, OnlyFourfoldThirdPositionsCount) {
     // GCA, GCG and CTT are fourfold; TTA (Leu's two-codon part) and AAA are not.
     const auto bases = fourfoldThirdPositions(codonCounts("GCA 2 GCG 1 CTT 1 TTA 5 AAA 3"), code).value();
