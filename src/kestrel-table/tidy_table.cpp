@@ -31,8 +31,7 @@ namespace {
 constexpr std::string_view Usage =
     "usage: kestrel-table [-o FILE.tsv] [--summary FILE.tsv] [-j THREADS] [--list FILE] [--allow-incomplete]\n"
     "                     [--indices [--background flanks|genome] [--reference FILE.scu] [--pseudocount X]]\n"
-    "                     [--trna FILE.tsv]"
-    "                     [--trna-folder DIR] [--rscu FILE.tsv] OUTPUT.kstl...\n"
+    "                     [--trna FILE.tsv] [--trna-folder DIR] [--rscu FILE.tsv] OUTPUT.kstl...\n"
     "\n"
     "Writes the gene rows of KESTREL output files as one tab-separated table: a first\n"
     "column source (the output file's name as given), then every column under its\n"
@@ -71,9 +70,10 @@ constexpr std::string_view Usage =
     "Exit status 0 on success, 1 when a file cannot be read, is not a regular file or\n"
     "not a complete KESTREL analysis output file, lacks the codon counts that\n"
     "--indices, --trna or --rscu need or holds one that is not a whole number, or when\n"
-    "the --trna-folder DIR is not a folder; 2 for a wrong command line (an output file that\n"
-    "is also an input is one). A named regular file is written only when complete; a\n"
-    "FIFO, device or /dev/stdout is written in place. --version prints the version.\n"
+    "the --trna-folder DIR is not a folder; 2 for a wrong command line (an output\n"
+    "file that is also an input is one). A named regular file is written only when\n"
+    "complete; a FIFO, device or /dev/stdout is written in place. --version prints\n"
+    "the version.\n"
     "--batch LIST runs the command lines of LIST in one process: see the manual page.\n";
 
 const ToolDescription Tool{"kestrel-table",
