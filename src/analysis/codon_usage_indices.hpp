@@ -25,9 +25,11 @@ using CodonShares = std::array<double, 64>;
 std::optional<double> sunNc(const GeneCodonCounts& counts, const GeneticCode& code);
 
 // Novembre's ENC': each amino acid's chi-square against the codon frequencies expected
-// from the background base frequencies. No value when a family size other than 3 has no
-// amino acid seen twice or its mean homozygosity is not positive; a missing size 3 takes
-// the mean of sizes 2 and 4.
+// from the background base frequencies gives its F'; amino acids seen at least twice with
+// F' > 0 count, their class means weighted by their codons and bounded below by 1/size.
+// No value when a family size other than 3 has no such amino acid (a missing size 3 takes
+// the mean of sizes 2 and 4), or when the background leaves a codon of a counted amino
+// acid no expected share. At most the code's number of sense codons.
 std::optional<double> encPrime(const GeneCodonCounts& counts, const BaseFrequencies& background,
                                const GeneticCode& code);
 
@@ -40,6 +42,10 @@ std::optional<double> scuo(const GeneCodonCounts& counts, const GeneticCode& cod
 
 // The shares of A, G, C and T at fourfold-degenerate third positions; no value without such a codon.
 std::optional<BaseFrequencies> fourfoldThirdPositions(const GeneCodonCounts& counts, const GeneticCode& code);
+
+// The G + C share of first and second codon positions over all the gene's counted codons,
+// (GC1 + GC2) / 2 unrounded; no value without a codon.
+std::optional<double> gc12(const GeneCodonCounts& counts);
 
 // Each codon's share of its amino acid in counts (0 for the codons of an amino acid without any).
 CodonShares sharesWithinAminoAcids(const std::array<double, 64>& counts, const GeneticCode& code);

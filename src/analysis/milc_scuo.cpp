@@ -67,6 +67,18 @@ std::optional<BaseFrequencies> fourfoldThirdPositions(const GeneCodonCounts& cou
     return bases;
 }
 
+std::optional<double> gc12(const GeneCodonCounts& counts) {
+    constexpr auto gc = [](int base) { return base == 1 || base == 2; };  // G or C
+    double total = 0;
+    double gcBases = 0;
+    for (int c = 0; c < 64; ++c) {
+        total += counts[c];
+        gcBases += counts[c] * (static_cast<int>(gc(c / 16)) + static_cast<int>(gc((c / 4) % 4)));
+    }
+    if (total == 0) return std::nullopt;
+    return gcBases / (2 * total);
+}
+
 CodonShares sharesWithinAminoAcids(const std::array<double, 64>& counts, const GeneticCode& code) {
     CodonShares shares{};
     for (int a = 0; a <= Stp; ++a) {

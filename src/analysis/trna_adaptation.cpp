@@ -1,6 +1,7 @@
 #include "analysis/trna_adaptation.hpp"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 
 #include "analysis/codon_letters.hpp"
@@ -22,6 +23,13 @@ constexpr int A = 0, G = 1, C = 2, T = 3;
 
 bool counted(int c, const GeneticCode& code) { return code.aminoAcid[c] != Stp && code.aminoAcid[c] != Met; }
 
+bool namedAs(std::string_view aminoAcid, std::string_view name) {
+    if (aminoAcid.size() < name.size()) return false;
+    for (std::size_t i = 0; i < name.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(aminoAcid[i])) != name[i]) return false;
+    return true;
+}
+
 }  // namespace
 
 bool addTrnaGenes(TrnaCensus& census, std::string_view aminoAcid, std::string_view anticodon, double copies) {
@@ -30,6 +38,9 @@ bool addTrnaGenes(TrnaCensus& census, std::string_view aminoAcid, std::string_vi
     for (std::size_t i = 0; i < 3; ++i) dna[i] = anticodon[i] == 'U' || anticodon[i] == 'u' ? 'T' : anticodon[i];
     const int a = codonOfLetters(std::string_view(dna.data(), 3));
     if (a < 0) return false;
+    // Selenocysteine and pyrrolysine tRNAs read a stop codon, and only where the mRNA
+    // recodes it: they add nothing to a sense codon (Sec UCA would add to UGG by U:G).
+    if (namedAs(aminoAcid, "sec") || namedAs(aminoAcid, "pyl")) return true;
     if (aminoAcid.starts_with("Ile") && a == CodonIndex(C, A, T)) {
         census.lysidineIle += copies;
         return true;

@@ -19,7 +19,8 @@ struct TrnaCensus {
 };
 
 // The census entry for one tRNA gene: its amino acid (three letters) and anticodon (5' to
-// 3', T or U); false when the anticodon is not three bases.
+// 3', T or U); false when the anticodon is not three bases. Selenocysteine and pyrrolysine
+// tRNAs ("Sec", "Pyl") are accepted and add nothing: they read no sense codon.
 bool addTrnaGenes(TrnaCensus& census, std::string_view aminoAcid, std::string_view anticodon, double copies);
 
 // The relative adaptiveness w of every codon that is neither Met nor a stop (0 for those):

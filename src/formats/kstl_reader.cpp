@@ -43,15 +43,18 @@ std::optional<long> countAfter(std::string_view line, std::string_view prefix) {
     return value;
 }
 
-// "  GCA    26849  (0.212)": a codon's line of the cumulative counts.
-void addCumulativeCount(std::string_view line, std::array<long, 64>& counts) {
-    if (line.size() < 6 || line.substr(0, 2) != "  ") return;
+// "  GCA    26849  (0.212)": a codon's line of the cumulative counts. False for a codon's
+// line whose count is negative (a corrupt file).
+bool addCumulativeCount(std::string_view line, std::array<long, 64>& counts) {
+    if (line.size() < 6 || line.substr(0, 2) != "  ") return true;
     const int codon = codonOfLetters(line.substr(2, 3));
     const std::string_view rest = line.substr(5);
     const std::string digits(trimmed(rest.substr(0, rest.find('('))));
     char* end = nullptr;
     const long value = std::strtol(digits.c_str(), &end, 10);
-    if (codon >= 0 && !digits.empty() && *end == '\0') counts[static_cast<std::size_t>(codon)] = value;
+    if (codon < 0 || digits.empty() || *end != '\0') return true;
+    counts[static_cast<std::size_t>(codon)] = value;
+    return value >= 0;
 }
 
 void setCell(KstlCell& cell, std::string_view label, std::string_view text) {
@@ -271,7 +274,8 @@ KstlSummary KstlReader::readSummary() {
             cumulative = true;
         }
         if (line_ == kstl::StartTallyLine) cumulative = false;
-        if (cumulative) addCumulativeCount(line_, *summary.cumulativeCodons);
+        if (cumulative && !addCumulativeCount(line_, *summary.cumulativeCodons))
+            fail("a cumulative codon count is negative");
         if (countAfter(line_, kstl::BadCodonsLine)) summary.complete = true;
     }
     return summary;

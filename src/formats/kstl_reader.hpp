@@ -75,6 +75,8 @@ public:
     // Cuts the next gene row into one cell per column; false once the rows have ended.
     bool nextRow(std::vector<KstlCell>& cells);
     std::size_t rowsRead() const { return rowsRead_; }
+    // The number of the line last read, from 1: the row's after nextRow.
+    std::size_t lineNumber() const { return lineNumber_; }
     // The text of the row last cut, which the cells view.
     std::string_view currentRow() const { return line_; }
 

@@ -71,11 +71,11 @@ PlotData collectPoints(KstlReader& reader, Figure figure, const char* xLabel, co
 }
 
 // The shares of A, G, C and T at fourfold sites of one row.
-std::optional<BaseFrequencies> fourfoldShares(const std::vector<KstlCell>& cells,
+std::optional<BaseFrequencies> fourfoldShares(const KstlReader& reader, const std::vector<KstlCell>& cells,
                                              const std::optional<CodonCountColumns>& counts,
                                              const std::optional<std::array<std::size_t, 4>>& shares,
                                              const GeneticCode& code) {
-    if (counts) return fourfoldThirdPositions(codonCountsOf(cells, *counts), code);
+    if (counts) return fourfoldThirdPositions(codonCountsOf(reader, cells, *counts), code);
     BaseFrequencies bases{};
     for (std::size_t b = 0; b < 4; ++b) {
         const auto share = numericValue(cells[(*shares)[b]]);
@@ -107,7 +107,7 @@ PlotData collectPr2Data(KstlReader& reader) {
     const GeneticCode code = geneticCodeOf(reader.geneticCode()).value_or(StandardCode);
     return collectPoints(reader, Figure::Pr2, "A3/(A3+T3)", "G3/(G3+C3)",
                          [&](const std::vector<KstlCell>& cells) -> std::optional<std::pair<double, double>> {
-                             const auto bases = fourfoldShares(cells, counts, shares, code);
+                             const auto bases = fourfoldShares(reader, cells, counts, shares, code);
                              if (!bases) return std::nullopt;
                              const double at = (*bases)[0] + (*bases)[3], gc = (*bases)[1] + (*bases)[2];
                              if (at <= 0 || gc <= 0) return std::nullopt;

@@ -59,8 +59,6 @@ GeneIndexColumns::GeneIndexColumns(const IndexSettings& settings, const KstlRead
         if (!columns) throw KstlError(noCodonCountsText(reader.name()));
         codonColumn_ = *columns;
     }
-    gc1_ = reader.columnIndex("GC1");
-    gc2_ = reader.columnIndex("GC2");
     const auto group = [&reader](const GroupLabels& labels) -> std::optional<NoncodingGroup> {
         const auto bases = reader.columnIndex(labels.bases);
         if (!bases) return std::nullopt;
@@ -75,15 +73,22 @@ GeneIndexColumns::GeneIndexColumns(const IndexSettings& settings, const KstlRead
         if (auto g = group(labels)) flanks_.push_back(*g);
     for (const GroupLabels& labels : {Up, Core, Down, Flanks, Noncoding})
         if (auto g = group(labels)) noncoding_.push_back(*g);
-    if (settings.reference) expectedShares_ = sharesWithinAminoAcids(*settings.reference, code_);
+    if (settings.reference) setExpectedShares(*settings.reference);
     if (settings.census) trnaWeights_ = trnaWeights(*settings.census, code_);
+}
+
+// MILC's expected shares from codon counts, each raised by the pseudocount.
+void GeneIndexColumns::setExpectedShares(const std::array<double, 64>& counts) {
+    std::array<double, 64> raised = counts;
+    for (double& count : raised) count += settings_.pseudocount;
+    expectedShares_ = sharesWithinAminoAcids(raised, code_);
 }
 
 // The bases of the groups: a group's fractions times its base count, or with GC alone,
 // G = C = GC/2 and A = T = (1 - GC)/2 of them. No value when no group has a composition.
-std::optional<std::array<double, 4>> GeneIndexColumns::groupBases(const std::vector<KstlCell>& cells,
-                                                                const std::vector<NoncodingGroup>& groups) const {
-    std::optional<std::array<double, 4>> sum;
+std::optional<GeneIndexColumns::GroupBases> GeneIndexColumns::groupBases(const std::vector<KstlCell>& cells,
+                                                                         const std::vector<NoncodingGroup>& groups) const {
+    std::optional<GroupBases> sum;
     for (const NoncodingGroup& g : groups) {
         const auto n = numericValue(cells[g.bases]);
         if (!n || *n <= 0) continue;
@@ -95,14 +100,15 @@ std::optional<std::array<double, 4>> GeneIndexColumns::groupBases(const std::vec
             f = {(1 - *gc) / 2, *gc / 2, *gc / 2, (1 - *gc) / 2};
         }
         if (!sum) sum.emplace();
-        for (int b = 0; b < 4; ++b) (*sum)[b] += *n * *f[b];
+        for (int b = 0; b < 4; ++b) sum->bases[b] += *n * *f[b];
+        sum->counted += *n;
     }
     return sum;
 }
 
 void GeneIndexColumns::addNoncoding(const std::vector<KstlCell>& cells, FileTotals& totals) const {
     if (const auto bases = groupBases(cells, noncoding_))
-        for (int b = 0; b < 4; ++b) totals.noncodingBases[b] += (*bases)[b];
+        for (int b = 0; b < 4; ++b) totals.noncodingBases[b] += bases->bases[b];
 }
 
 void GeneIndexColumns::useTotals(const FileTotals& totals) {
@@ -113,33 +119,36 @@ void GeneIndexColumns::useTotals(const FileTotals& totals) {
     if (!settings_.reference && totals.cumulativeCodons) {
         std::array<double, 64> counts{};
         for (int c = 0; c < 64; ++c) counts[c] = static_cast<double>((*totals.cumulativeCodons)[c]);
-        expectedShares_ = sharesWithinAminoAcids(counts, code_);
+        setExpectedShares(counts);
     }
     if (!settings_.census && totals.census) trnaWeights_ = trnaWeights(*totals.census, code_);
 }
 
 // The gene's own flanks, or the file's noncoding composition when they hold too few bases
-// or --background genome is given.
+// (counted on the rows' whole base counts, not on the rounded fractions) or --background
+// genome is given.
 std::optional<BaseFrequencies> GeneIndexColumns::background(const std::vector<KstlCell>& cells) const {
     if (settings_.genomeBackground) return genomeBackground_;
     const auto own = groupBases(cells, flanks_);
-    if (!own) return genomeBackground_;
-    const double total = (*own)[0] + (*own)[1] + (*own)[2] + (*own)[3];
-    if (total < MinimumFlankBases) return genomeBackground_;
-    return BaseFrequencies{(*own)[0] / total, (*own)[1] / total, (*own)[2] / total, (*own)[3] / total};
+    if (!own || own->counted < MinimumFlankBases) return genomeBackground_;
+    const auto& b = own->bases;
+    const double total = b[0] + b[1] + b[2] + b[3];
+    return BaseFrequencies{b[0] / total, b[1] / total, b[2] / total, b[3] / total};
 }
 
-void GeneIndexColumns::appendCells(const std::vector<KstlCell>& cells, std::string& out) const {
-    const GeneCodonCounts counts = codonCountsOf(cells, codonColumn_);
+GeneCodonCounts GeneIndexColumns::countsOf(const KstlReader& reader, const std::vector<KstlCell>& cells) const {
+    return codonCountsOf(reader, cells, codonColumn_);
+}
+
+void GeneIndexColumns::appendCells(const std::vector<KstlCell>& cells, const GeneCodonCounts& counts,
+                                   std::string& out) const {
     if (settings_.indices) {
         appendValue(out, sunNc(counts, code_));
         const auto bases = background(cells);
         appendValue(out, bases ? encPrime(counts, *bases, code_) : std::nullopt);
         appendValue(out, expectedShares_ ? milc(counts, *expectedShares_, code_) : std::nullopt);
         appendValue(out, scuo(counts, code_));
-        const auto gc1 = number(cells, gc1_);
-        const auto gc2 = number(cells, gc2_);
-        appendValue(out, gc1 && gc2 ? std::optional<double>((*gc1 + *gc2) / 2) : std::nullopt);
+        appendValue(out, gc12(counts));
         const auto fourfold = fourfoldThirdPositions(counts, code_);
         appendValue(out, fourfold ? std::optional<double>((*fourfold)[1] + (*fourfold)[2]) : std::nullopt);
         for (const int b : {0, 3, 1, 2})  // A, T, G, C
@@ -151,9 +160,8 @@ void GeneIndexColumns::appendCells(const std::vector<KstlCell>& cells, std::stri
 
 // RSCU = count x k / n over the codons of the amino acids with more than one codon; NA for
 // an amino acid the gene lacks.
-void GeneIndexColumns::appendRscu(const std::vector<KstlCell>& cells, const std::string& source,
-                                  std::string& out) const {
-    const GeneCodonCounts counts = codonCountsOf(cells, codonColumn_);
+void GeneIndexColumns::appendRscu(const std::vector<KstlCell>& cells, const GeneCodonCounts& counts,
+                                  const std::string& source, std::string& out) const {
     for (int a = 0; a < Stp; ++a) {
         if (!code_.isSynonymous(a)) continue;
         const AminoAcidFamily& family = code_.families[a];
@@ -169,7 +177,7 @@ void GeneIndexColumns::appendRscu(const std::vector<KstlCell>& cells, const std:
             out += AminoAcidNames[a].data();
             out += '\t';
             out += std::to_string(counts[c]);
-            appendValue(out, n > 0 ? std::optional<double>(counts[c] * family.size / n) : std::nullopt);
+            appendValue(out, n > 0 ? std::optional<double>(static_cast<double>(counts[c]) * family.size / n) : std::nullopt);
             out += '\n';
         }
     }

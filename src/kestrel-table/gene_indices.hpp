@@ -19,6 +19,8 @@ struct IndexSettings {
     // The codon counts of --reference FILE.scu, the expected usage for MILC in place of
     // each file's cumulative counts.
     std::optional<std::array<double, 64>> reference;
+    // --pseudocount: added to every codon of the expected usage for MILC.
+    double pseudocount = 0;
     std::optional<TrnaCensus> census;
     // --trna-folder: the census of NAME.kstl is FOLDER/NAME.tsv (tAI NA without one).
     std::string censusFolder;
@@ -52,10 +54,13 @@ public:
     // Sets the totals that the rows of the second pass use.
     void useTotals(const FileTotals& totals);
 
+    // The codon counts of the row the reader last read (KstlError for a corrupt count).
+    GeneCodonCounts countsOf(const KstlReader& reader, const std::vector<KstlCell>& cells) const;
     // Appends a tab and the cell of each added column.
-    void appendCells(const std::vector<KstlCell>& cells, std::string& out) const;
+    void appendCells(const std::vector<KstlCell>& cells, const GeneCodonCounts& counts, std::string& out) const;
     // Appends the gene's RSCU lines; source is the table's source field.
-    void appendRscu(const std::vector<KstlCell>& cells, const std::string& source, std::string& out) const;
+    void appendRscu(const std::vector<KstlCell>& cells, const GeneCodonCounts& counts, const std::string& source,
+                    std::string& out) const;
 
 private:
     // A noncoding group of the row: its base count and either the four base fractions or GC.
@@ -64,14 +69,19 @@ private:
         std::array<std::optional<std::size_t>, 4> fractions;
         std::optional<std::size_t> gc;
     };
-    std::optional<std::array<double, 4>> groupBases(const std::vector<KstlCell>& cells,
-                                                    const std::vector<NoncodingGroup>& groups) const;
+    // The bases of some groups: rebuilt from their fractions, and their summed base counts.
+    struct GroupBases {
+        std::array<double, 4> bases{};
+        double counted = 0;
+    };
+    std::optional<GroupBases> groupBases(const std::vector<KstlCell>& cells,
+                                         const std::vector<NoncodingGroup>& groups) const;
+    void setExpectedShares(const std::array<double, 64>& counts);
     std::optional<BaseFrequencies> background(const std::vector<KstlCell>& cells) const;
 
     const IndexSettings& settings_;
     GeneticCode code_;
     std::array<std::size_t, 64> codonColumn_{};  // of each codon's count
-    std::optional<std::size_t> gc1_, gc2_;
     std::vector<NoncodingGroup> flanks_;     // the gene's own flanks
     std::vector<NoncodingGroup> noncoding_;  // every noncoding group
     std::optional<CodonShares> expectedShares_;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <cmath>
 #include <condition_variable>
 #include <filesystem>
 #include <cstdio>
@@ -29,8 +30,8 @@ namespace {
 
 constexpr std::string_view Usage =
     "usage: kestrel-table [-o FILE.tsv] [--summary FILE.tsv] [-j THREADS] [--list FILE] [--allow-incomplete]\n"
-    "                     [--indices [--background flanks|genome] [--reference FILE.scu]] [--trna FILE.tsv]\n"
-    "                     [--trna-folder DIR] [--rscu FILE.tsv] OUTPUT.kstl...\n"
+    "                     [--indices [--background flanks|genome] [--reference FILE.scu] [--pseudocount X]]\n"
+    "                     [--trna FILE.tsv] [--trna-folder DIR] [--rscu FILE.tsv] OUTPUT.kstl...\n"
     "\n"
     "Writes the gene rows of KESTREL output files as one tab-separated table: a first\n"
     "column source (the output file's name as given), then every column under its\n"
@@ -49,9 +50,11 @@ constexpr std::string_view Usage =
     "names. ENCprime measures usage against the base composition of the gene's own\n"
     "flanks, or of all noncoding bases of the file when the flanks hold fewer than 200\n"
     "bases or with --background genome. MILC measures it against the file's cumulative\n"
-    "codon usage, or the counts of --reference FILE.scu. --trna FILE.tsv (a tRNA census\n"
-    "from kestrel-lookup --trna) adds tAI; with --trna-folder DIR each output file\n"
-    "NAME.kstl takes the census DIR/NAME.tsv (tAI is NA for a file without one).\n"
+    "codon usage, or the counts of --reference FILE.scu; --pseudocount X adds X to every\n"
+    "codon of that usage (default 0), so that a codon it lacks no longer leaves MILC NA.\n"
+    "--trna FILE.tsv (a tRNA census from kestrel-lookup --trna) adds tAI; with\n"
+    "--trna-folder DIR, which must be a folder, each output file NAME.kstl takes the\n"
+    "census DIR/NAME.tsv (tAI is NA for a file without one).\n"
     "--rscu FILE.tsv writes each gene's RSCU in long form: source, gene, codon, amino\n"
     "acid, count, RSCU. A value that cannot be computed is NA.\n"
     "\n"
@@ -65,11 +68,13 @@ constexpr std::string_view Usage =
     "included and excluded counts are NA.\n"
     "\n"
     "Exit status 0 on success, 1 when a file cannot be read, is not a regular file or\n"
-    "not a complete KESTREL analysis output file, or lacks the codon counts that\n"
-    "--indices, --trna or --rscu need; 2 for a wrong command line (an output file that\n"
-    "is also an input is one). A named regular file is written only when complete,\n"
-    "and the files of -o, --rscu and --summary replace the old ones all or none; a\n"
-    "FIFO, device or /dev/stdout is written in place. --version prints the version.\n"
+    "not a complete KESTREL analysis output file, lacks the codon counts that\n"
+    "--indices, --trna or --rscu need or holds one that is not a whole number, or when\n"
+    "the --trna-folder DIR is not a folder; 2 for a wrong command line (an output\n"
+    "file that is also an input is one). A named regular file is written only when\n"
+    "complete, and the files of -o, --rscu and --summary replace the old ones all or\n"
+    "none; a FIFO, device or /dev/stdout is written in place. --version prints the\n"
+    "version.\n"
     "--batch LIST runs the command lines of LIST in one process: see the manual page.\n";
 
 const ToolDescription Tool{"kestrel-table",
@@ -82,6 +87,7 @@ const ToolDescription Tool{"kestrel-table",
                      {"--indices"},
                      {"--background", {}, true, "flanks or genome"},
                      {"--reference", {}, true, "a file name"},
+                     {"--pseudocount", {}, true, "a number"},
                      {"--trna", {}, true, "a file name"},
                      {"--trna-folder", {}, true, "a folder name"},
                      {"--rscu", {}, true, "a file name"}}};
@@ -177,9 +183,12 @@ public:
                     out += "NA";
                 }
             }
-            if (indices) indices->appendCells(cells_, out);
+            if (indices) {
+                const GeneCodonCounts counts = indices->countsOf(reader, cells_);
+                indices->appendCells(cells_, counts, out);
+                if (settings_.rscu) indices->appendRscu(cells_, counts, source, rscu);
+            }
             out += '\n';
-            if (indices && settings_.rscu) indices->appendRscu(cells_, source, rscu);
             for (std::size_t m = 0; m < MedianColumns.size(); ++m) {
                 if (!medianColumn[m]) continue;
                 if (auto value = numericValue(cells_[*medianColumn[m]])) medianValues_[m].push_back(*value);
@@ -243,15 +252,34 @@ void openData(InputFile& in, const std::string& path) {
     if (!problem.empty()) throw ToolFailure(ExitBadData, problem);
 }
 
+double pseudocount(const std::string& value) {
+    double x = -1;
+    const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), x);
+    if (value.empty() || error != std::errc{} || end != value.data() + value.size() || !std::isfinite(x) || x < 0)
+        throw UsageError("--pseudocount needs a number of at least 0, not " + value);
+    return x;
+}
+
+// A census folder that is missing, or is no folder, would leave every tAI NA without a word.
+// Like an input file that cannot be read, it is bad data (exit 1), not a wrong command line.
+void checkCensusFolder(const std::string& folder) {
+    if (folder.empty()) return;
+    std::error_code error;
+    if (!std::filesystem::is_directory(folder, error))
+        throw ToolFailure(ExitBadData, "--trna-folder " + folder + ": " +
+                                           (std::filesystem::exists(folder, error) ? "not a folder" : "no such folder"));
+}
+
 IndexSettings indexSettings(const CommandLine& line, std::string& rscuPath) {
     IndexSettings settings;
     settings.indices = line.has("--indices");
     const auto background = line.value("--background");
-    if ((background || line.value("--reference")) && !settings.indices)
-        throw UsageError("--background and --reference go with --indices");
+    if ((background || line.value("--reference") || line.value("--pseudocount")) && !settings.indices)
+        throw UsageError("--background, --reference and --pseudocount go with --indices");
     if (background && *background != "genome" && *background != "flanks")
         throw UsageError("--background takes flanks or genome, not " + *background);
     settings.genomeBackground = background == "genome";
+    if (const auto value = line.value("--pseudocount")) settings.pseudocount = pseudocount(*value);
     if (const auto path = line.value("--reference")) {
         InputFile in;
         openData(in, *path);
@@ -288,6 +316,7 @@ TableArguments tableArguments(const CommandLine& line) {
     for (const auto& list : parsed.lists) readFileList(list, parsed.inputs);
     if (parsed.inputs.empty()) throw UsageError("no output file named");
     checkOutputs(parsed);
+    checkCensusFolder(parsed.indexSettings.censusFolder);
     return parsed;
 }
 

@@ -1,5 +1,9 @@
 #include "tools/codon_count_columns.hpp"
 
+#include <charconv>
+#include <limits>
+#include <string>
+
 #include "analysis/codon_letters.hpp"
 
 namespace kestrel {
@@ -24,11 +28,21 @@ std::string noCodonCountsText(const std::string& name) {
     return name + ": has no codon counts (N_GCA_A ...): run the analysis with codon usage output on";
 }
 
-GeneCodonCounts codonCountsOf(const std::vector<KstlCell>& cells, const CodonCountColumns& columns) {
+GeneCodonCounts codonCountsOf(const KstlReader& reader, const std::vector<KstlCell>& cells,
+                              const CodonCountColumns& columns) {
     GeneCodonCounts counts{};
-    for (int c = 0; c < 64; ++c)
-        if (const auto n = numericValue(cells[columns[static_cast<std::size_t>(c)]]))
-            counts[static_cast<std::size_t>(c)] = static_cast<std::int32_t>(*n);
+    for (int c = 0; c < 64; ++c) {
+        const std::size_t column = columns[static_cast<std::size_t>(c)];
+        const std::string_view text = cells[column].text;
+        std::int32_t count = -1;
+        const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), count);
+        if (text.empty() || error != std::errc{} || end != text.data() + text.size() || count < 0)
+            throw KstlError(reader.name() + ", line " + std::to_string(reader.lineNumber()) + ", column " +
+                            reader.columns()[column].label + ": " + std::string(text) +
+                            " is not a codon count (a whole number from 0 to " +
+                            std::to_string(std::numeric_limits<std::int32_t>::max()) + ")");
+        counts[static_cast<std::size_t>(c)] = count;
+    }
     return counts;
 }
 

@@ -22,6 +22,9 @@ std::optional<CodonCountColumns> codonCountColumns(const KstlReader& reader);
 // What the tools say of a file without them.
 std::string noCodonCountsText(const std::string& name);
 
-GeneCodonCounts codonCountsOf(const std::vector<KstlCell>& cells, const CodonCountColumns& columns);
+// The counts of the row last read. Throws KstlError, naming the file, line and column, for
+// a cell that is not a whole number from 0 to the largest 32-bit count (a corrupt file).
+GeneCodonCounts codonCountsOf(const KstlReader& reader, const std::vector<KstlCell>& cells,
+                              const CodonCountColumns& columns);
 
 }  // namespace kestrel

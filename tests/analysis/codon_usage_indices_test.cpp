@@ -71,6 +71,25 @@ TEST(EncPrime, UniformBackgroundGivesWrightsHomozygosities) {
     EXPECT_FALSE(encPrime(codonCounts("TTT 3 TTC 1"), Uniform, code));  // no four- or six-codon amino acid
 }
 
+TEST(EncPrime, LeavesOutAminoAcidsWithFPrimeAtMostZeroAndStaysWithinTheSenseCodons) {
+    // Ile (ATA, ATT) gives F' = (5/6 + 2 - 3) / 3 < 0: left out, its class takes (F2 + F4)/2 as with no Ile.
+    const GeneCodonCounts base = codonCounts("TTT 5 TTC 1 GCA 4 GCG 2 CTG 3 CTA 1");
+    GeneCodonCounts withIle = base;
+    withIle[codonOfLetters("ATA")] = withIle[codonOfLetters("ATT")] = 1;
+    EXPECT_NEAR(encPrime(withIle, Uniform, code).value(), encPrime(base, Uniform, code).value(), 1e-12);
+    // Even usage: every F' = 2 / (3k - 1) lies below 1/k; each class mean is raised to 1/k, giving the number of
+    // sense codons under every code.
+    for (int number = 1; number <= 33; ++number) {
+        const auto other = geneticCodeOf(number);
+        if (!other) continue;
+        GeneCodonCounts even{};
+        for (int c = 0; c < 64; ++c) even[c] = other->aminoAcid[c] == Stp ? 0 : 3;
+        EXPECT_NEAR(encPrime(even, Uniform, *other).value(), other->senseCodons, 1e-9) << number;
+    }
+    // A two-codon class whose only amino acid has F' <= 0 (Phe 1, 1) has no value, as in ENC.
+    EXPECT_FALSE(encPrime(codonCounts("TTT 1 TTC 1 GCA 4 CTG 6"), Uniform, code));
+}
+
 TEST(MilcAndScuo, HandWorkedAndBounds) {
     CodonShares even{};
     for (int a = 0; a <= Stp; ++a)
@@ -90,6 +109,12 @@ TEST(MilcAndScuo, HandWorkedAndBounds) {
     EXPECT_NEAR(scuo(everySenseCodon(3), code).value(), 0, 1e-12);
     EXPECT_NEAR(scuo(firstCodons(9), code).value(), 1, 1e-12);
     EXPECT_FALSE(scuo(codonCounts("ATG 4"), code));
+}
+
+TEST(Gc12, FirstAndSecondPositionsOfEveryCountedCodon) {
+    // GCA: 2 of 2; ACG: 1 of 2 (A C); TAA: 0 of 2.
+    EXPECT_NEAR(gc12(codonCounts("GCA 3 ACG 2 TAA 1")).value(), (3 * 2 + 2 * 1 + 0) / 12.0, 1e-15);
+    EXPECT_FALSE(gc12(GeneCodonCounts{}));
 }
 
 TEST(FourfoldSites, OnlyFourfoldThirdPositionsCount) {
@@ -117,6 +142,17 @@ TEST(TrnaAdaptation, HandSizedCensus) {
     EXPECT_NEAR(tai, std::cbrt(0.59 * 0.16 * mean), 1e-12);
     EXPECT_FALSE(trnaAdaptationIndex(codonCounts("ATG 5"), w, code));
     EXPECT_FALSE(trnaWeights(TrnaCensus{}, code));
+}
+
+TEST(TrnaAdaptation, SelenocysteineAndPyrrolysineTrnasReadNoSenseCodon) {
+    TrnaCensus plain;
+    addTrnaGenes(plain, "Trp", "CCA", 1);
+    addTrnaGenes(plain, "Phe", "GAA", 2);
+    TrnaCensus recoding = plain;
+    EXPECT_TRUE(addTrnaGenes(recoding, "Sec", "UCA", 1));  // would add 0.32 to TGG by U:G
+    EXPECT_TRUE(addTrnaGenes(recoding, "Pyl", "CUA", 1));
+    EXPECT_TRUE(addTrnaGenes(recoding, "SeC", "TCA", 2));
+    EXPECT_EQ(trnaWeights(recoding, code).value(), trnaWeights(plain, code).value());
 }
 
 }  // namespace

@@ -142,11 +142,16 @@ TEST(KstlReader, FilesThatAreNotAnalysisOutputAreRefused) {
     const auto lines = [](const std::string& text) { return std::to_string(std::count(text.begin(), text.end(), '\n')); };
     const std::string columnsLine = std::to_string(std::stoi(lines(columns)) + 1);
     const std::string noColumns = file.substr(0, file.find("Gene "));
+    std::string negative = sample::outputFile(RunSettings{}, {{"g1"}}, 1);
+    const std::size_t gca = negative.find("\n  GCA ") + 1;
+    negative.replace(gca, negative.find('(', gca) - gca, "  GCA       -5  ");
+    const std::string negativeLine = std::to_string(std::stoi(lines(negative.substr(0, gca))) + 1);
     const std::pair<std::string, std::string> cases[] = {
         {"", "t.kstl: is empty, not a KESTREL output file"},
         {"#CDS 1..90\n#gene g1\n", "t.kstl, line 1: is not a KESTREL output file"},
         {noColumns, "t.kstl, line " + lines(noColumns) + ": has no column-header line"},
         {columns + row + "0.1 \n", "t.kstl, line " + columnsLine + ": gene row does not line up"},  // Strand one cell off
+        {negative, "t.kstl, line " + negativeLine + ": a cumulative codon count is negative"},
     };
     for (const auto& [text, message] : cases) {
         try {

@@ -3,8 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <map>
 #include <sstream>
 
+#include "analysis/codon_usage_indices.hpp"
+#include "formats/kstl_format.hpp"
+#include "formats/kstl_reader.hpp"
 #include "formats/reference_file.hpp"
 #include "output_files.hpp"
 #include "test_support.hpp"
@@ -49,6 +55,28 @@ std::vector<std::string> lines(const std::string& text) {
     for (std::string line; std::getline(in, line);) all.push_back(line);
     return all;
 }
+
+// The file with cells of gene row `row` (from 0) set to new values, by label; the words of
+// such a row are its cells. Returns the row's line number through line.
+std::string withCells(const std::string& file, std::size_t row, const std::map<std::string, std::string>& values,
+                      std::size_t* line = nullptr) {
+    std::vector<std::string> all = lines(file);
+    std::size_t header = 0;
+    while (!all[header].starts_with("Gene ")) ++header;
+    const auto columns = splitColumnHeader(all[header]);
+    std::string& text = all[header + 1 + row];
+    std::vector<std::pair<std::size_t, std::size_t>> words;
+    splitWords(text, words);
+    for (std::size_t i = columns.size(); i-- > 0;)  // from the right: the positions to the left stay
+        if (const auto value = values.find(columns[i].label); value != values.end())
+            text.replace(words[i].first, words[i].second - words[i].first, value->second);
+    if (line) *line = header + 2 + row;
+    std::string joined;
+    for (const auto& l : all) joined += l + "\n";
+    return joined;
+}
+
+std::string countLabel(const char* codon) { return kstl::codonCountLabel(codonOfLetters(codon), StandardCode); }
 
 TEST_F(TableTool, FilesWithDifferentColumnsJoinOnTheUnionOfLabelsWithNA) {
     ASSERT_EQ(run({"-o", "genes.tsv", "a.kstl", "b.kstl"}), 0) << err_.str();
@@ -128,8 +156,13 @@ TEST_F(TableTool, BadCommandLinesAndFilesLeaveNothingBehind) {
          "check.kstl, line 1: is a lookup-table check report, not an analysis output file\n"},
         {{"-o", "t.tsv", "a.kstl", "broken.kstl"}, 1, "broken.kstl, line " + brokenLine_ + ": gene row has fewer cells"},
         {{"--indices", "-o", "t.tsv", "a.kstl"}, 1, "a.kstl: has no codon counts"},
-        {{"--background", "genome", "a.kstl"}, 2, "--background and --reference go with --indices\n"},
+        {{"--background", "genome", "a.kstl"}, 2, "--background, --reference and --pseudocount go with --indices\n"},
         {{"--indices", "--background", "own", "a.kstl"}, 2, "--background takes flanks or genome, not own\n"},
+        {{"--indices", "--pseudocount", "-1", "a.kstl"}, 2, "--pseudocount needs a number of at least 0, not -1\n"},
+        {{"--indices", "--pseudocount", "nan", "a.kstl"}, 2, "--pseudocount needs a number of at least 0, not nan\n"},
+        // A census folder that is not there would leave every tAI NA without a word.
+        {{"--trna-folder", "nowhere", "a.kstl"}, 1, "--trna-folder nowhere: no such folder\n"},
+        {{"--trna-folder", "a.kstl", "a.kstl"}, 1, "--trna-folder a.kstl: not a folder\n"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(run(c.args), c.status) << c.message;
@@ -167,6 +200,91 @@ TEST_F(TableTool, IndicesRscuAndTaiOfAHandWorkedGene) {
     ASSERT_EQ(rscu.size(), 1u + 59u);  // the codons of the 18 amino acids with more than one
     EXPECT_EQ(rscu[1] + "|" + rscu[3] + "|" + rscu[5],
               "c.kstl\tg1\tGCA\tAla\t2\t2.0000|c.kstl\tg1\tGCC\tAla\t0\t0.0000|c.kstl\tg1\tAGA\tArg\t0\tNA");
+}
+
+// The flanks' background is chosen on the rows' whole base counts: 181 + 19 = 200 bases, although the rounded
+// fractions rebuild 199.98 of them; an AT-rich core group of the other gene makes the file's background differ.
+// GC12 comes from the codon counts, not from the GC1 and GC2 cells.
+TEST_F(TableTool, FlanksOfTwoHundredBasesAndGc12FromTheCounts) {
+    RunSettings settings;
+    std::tie(settings.codonUsageOutput, settings.reportBaseUsage, settings.noncodingMode) =
+        std::tuple(true, true, NoncodingMode::Separate);
+    const std::string plain = sample::outputFile(settings, {{"g1"}, {"g2"}}, 2);
+    const std::map<std::string, std::string> flanks = {
+        {"UpBases", "181"}, {"A_up", "0.2707"}, {"G_up", "0.2320"}, {"C_up", "0.2265"}, {"T_up", "0.2707"},
+        {"GC_up", "0.4585"}, {"DnBases", "19"}, {"A_dn", "0.3158"}, {"G_dn", "0.2105"}, {"C_dn", "0.2105"},
+        {"T_dn", "0.2632"}, {"GC_dn", "0.4211"}, {countLabel("TTT"), "5"}, {countLabel("TTC"), "1"},
+        {countLabel("CTG"), "3"}, {countLabel("CTA"), "1"}, {countLabel("ATT"), "2"}};
+    const std::map<std::string, std::string> core = {{"CoBases", "1000"}, {"A_co", "0.4000"}, {"G_co", "0.1000"},
+                                                     {"C_co", "0.1000"}, {"T_co", "0.4000"}, {"GC_co", "0.2000"}};
+    writeFile("f.kstl", withCells(withCells(plain, 0, flanks), 1, core));
+    const auto encPrimeOf = [&](const std::vector<std::string>& background) {
+        std::vector<std::string> args = {"--indices", "-o", "genes.tsv", "f.kstl"};
+        args.insert(args.end(), background.begin(), background.end());
+        EXPECT_EQ(run(args), 0) << err_.str();
+        const auto table = lines(readFile("genes.tsv"));
+        if (table.size() < 2) return std::pair<std::string, std::string>();
+        const std::string& row = table[1];
+        std::vector<std::string> cells;
+        for (std::size_t from = 0, to; from != std::string::npos; from = to == std::string::npos ? to : to + 1)
+            cells.push_back(row.substr(from, (to = row.find('\t', from)) - from));
+        return std::pair(cells[cells.size() - 9], cells[cells.size() - 6]);  // ENCprime, GC12
+    };
+    GeneCodonCounts counts = codonCounts("TTT 5 TTC 1 CTG 3 CTA 1 ATT 2 GCA 2 GCG 2");
+    std::array<double, 4> bases{};
+    const double up[] = {0.2707, 0.2320, 0.2265, 0.2707}, down[] = {0.3158, 0.2105, 0.2105, 0.2632};
+    for (int b = 0; b < 4; ++b) bases[b] = 181 * up[b] + 19 * down[b];
+    const double total = bases[0] + bases[1] + bases[2] + bases[3];
+    char expected[32];
+    std::snprintf(expected, sizeof expected, "%.4f",
+                  encPrime(counts, {bases[0] / total, bases[1] / total, bases[2] / total, bases[3] / total},
+                           StandardCode).value());
+    const auto [own, gc12] = encPrimeOf({});
+    EXPECT_EQ(own, expected);
+    EXPECT_NE(encPrimeOf({"--background", "genome"}).first, expected);
+    EXPECT_EQ(gc12, "0.3750");  // the GC1 and GC2 cells say 1.0000; the counts give (8 + 3 + 1) / 32
+}
+
+// Corrupt count cells stop the table at the file, line and column, before anything is written.
+TEST_F(TableTool, CountsThatAreNoWholeNumbersAreRefused) {
+    RunSettings settings;
+    settings.codonUsageOutput = true;
+    const std::string good = sample::outputFile(settings, {{"g1"}, {"g2"}}, 2);
+    for (const char* cell : {"3000000000", "-7", "2.5", "."}) {
+        std::size_t line = 0;
+        writeFile("c.kstl", withCells(good, 1, {{countLabel("GCA"), cell}}, &line));
+        for (const std::vector<std::string>& args : {std::vector<std::string>{"--indices", "-o", "t.tsv", "c.kstl"},
+                                                     std::vector<std::string>{"--rscu", "r.tsv", "c.kstl"}}) {
+            EXPECT_EQ(run(args), 1) << cell;
+            EXPECT_EQ(err_.str(), "kestrel-table: c.kstl, line " + std::to_string(line) + ", column N_GCA_A: " +
+                                      cell + " is not a codon count (a whole number from 0 to 2147483647)\n");
+            EXPECT_FALSE(fs::exists("t.tsv") || fs::exists("r.tsv"));
+        }
+    }
+}
+
+// MILC against a reference that lacks GCG: NA, and with --pseudocount 1 the shares (1 + 1) / 7 ... 1/7 of Ala.
+// tAI of a folder without the file's census is NA.
+TEST_F(TableTool, PseudocountGivesMilcAValueAndAFolderWithoutTheCensusLeavesTaiNA) {
+    RunSettings settings;
+    settings.codonUsageOutput = true;
+    writeFile("c.kstl", sample::outputFile(settings, {{"g1", "seq.gb", {}, 2}}, 1));
+    std::array<std::int32_t, 64> ones;
+    ones.fill(1);
+    ones[codonOfLetters("GCG")] = 0;
+    std::ostringstream scu;
+    writeReferenceFile(scu, "no GCG", ones);
+    writeFile("ref.scu", scu.str());
+    fs::create_directory("censuses");
+    char expected[32];
+    std::snprintf(expected, sizeof expected, "%.4f", 2 * (2 * std::log(1.75) + 2 * std::log(3.5)) / 4 - 0.25);
+    for (const auto& [pseudocount, milc] : {std::pair{"0", std::string("NA")}, std::pair{"1", std::string(expected)}}) {
+        ASSERT_EQ(run({"--indices", "--reference", "ref.scu", "--pseudocount", pseudocount, "--trna-folder", "censuses",
+                       "-o", "t.tsv", "c.kstl"}), 0) << err_.str();
+        const auto row = lines(readFile("t.tsv"))[1];
+        EXPECT_TRUE(row.ends_with("\t" + milc + "\t0.5000\t1.0000\t0.5000\t0.5000\t0.0000\t0.5000\t0.0000\tNA"))
+            << pseudocount << ": " << row;
+    }
 }
 
 }  // namespace
