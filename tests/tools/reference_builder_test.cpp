@@ -4,11 +4,11 @@
 #include <tuple>
 
 #include "kestrel-reference/codon_contrast.hpp"
-#include "kestrel-reference/genome_genes.hpp"
+#include "tools/genome_genes.hpp"
 #include "kestrel-reference/iterative_set.hpp"
 #include "kestrel-reference/reference_report.hpp"
-#include "kestrel-reference/reference_set.hpp"
-#include "kestrel-reference/ribosomal_products.hpp"
+#include "tools/reference_set.hpp"
+#include "tools/ribosomal_products.hpp"
 
 namespace kestrel::reference {
 namespace {

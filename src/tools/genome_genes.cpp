@@ -1,4 +1,4 @@
-#include "kestrel-reference/genome_genes.hpp"
+#include "tools/genome_genes.hpp"
 
 #include "analysis/genetic_code.hpp"
 #include "formats/feature_table.hpp"

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "formats/feature_table.hpp"
-#include "kestrel-reference/reference_gene.hpp"
+#include "tools/reference_gene.hpp"
 #include "tools/cds_selection.hpp"
 
 namespace kestrel::reference {

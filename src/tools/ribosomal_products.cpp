@@ -1,4 +1,4 @@
-#include "kestrel-reference/ribosomal_products.hpp"
+#include "tools/ribosomal_products.hpp"
 
 #include <algorithm>
 #include <array>
