@@ -74,6 +74,8 @@ void applyHeaderTags(const std::string& header, Feature& cds, bool& partial5, bo
             setQualifier(cds, key, value);
         else if (key == "pseudo" && value == "true")
             setQualifier(cds, key, value);
+        else if (key == "protein")
+            setQualifier(cds, "product", value);
         else if (key == "frame")
             setQualifier(cds, "codon_start", value);
         else if (key == "partial") {
@@ -112,6 +114,7 @@ FastaSummary readCdsFasta(std::istream& in, const RecordHandler& onRecord) {
         cds.location = std::string(partial5 ? "<1.." : "1..") + (partial3 ? ">" : "") + std::to_string(length);
         record.features.push_back(std::move(cds));
         record.sequence = std::move(fasta.sequence);
+        record.header = std::move(fasta.header);
         onRecord(record);
     });
 }

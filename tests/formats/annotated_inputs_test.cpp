@@ -100,6 +100,15 @@ TEST(AnnotatedInputs, CodingSequenceFastaNamesGenesFromHeaderTags) {
               (std::vector<std::string>{"lcl|NC_1_cds_NP_1.1_1 ATGAAACGC\nCDS 1..9 thrL b0001 NP_1.1 1 1 0\n",
                                         "b2 ATGA\nCDS <1..4  b0002 b2 1 4 1\n",
                                         "plain atg\nCDS 1..3   plain 1 1 0\n"}));
+    // The [protein=...] tag names the product; the header is kept whole, for rules on its text.
+    std::istringstream in(">x [protein=50S ribosomal protein L2] [gene=rplB]\nATG\n");
+    int seen = 0;
+    readCdsFasta(in, [&](AnnotatedRecord& r) {
+        EXPECT_EQ(r.features.at(0).product, "50S ribosomal protein L2");
+        EXPECT_EQ(r.header, "x [protein=50S ribosomal protein L2] [gene=rplB]");
+        ++seen;
+    });
+    EXPECT_EQ(seen, 1);
 }
 
 class GzipInput : public InScratchFolder {};
