@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Time and memory of kestrel-growth: E. coli K-12 from its gzipped GenBank file, from the
 # same file unpacked and from its gzipped CDS FASTA file, the two CDS FASTA genomes of the
-# growth fixtures with --keep-pseudo, and a batch of 100 S. pyogenes runs in one process
-# (--batch). Each figure is the median of RUNS runs: wall seconds, CPU seconds (user +
-# system) and peak resident memory, from /usr/bin/time. Without ../shared/data it says so
-# and stops with status 0.
+# growth fixtures with --keep-pseudo, a batch of 100 S. pyogenes runs in one process
+# (--batch) and one of 2000 runs on a small GenBank file (bacterial_records.gb, 16 CDS).
+# Each figure is the median of RUNS runs: wall seconds, CPU seconds (user + system) and
+# peak resident memory, from /usr/bin/time. Without ../shared/data it says so and stops
+# with status 0.
 # Usage: bench/growth_bench.sh [BIN_DIR] [RUNS]
 # Prints a Markdown section (bench/run adds it to bench/RESULTS.md).
 set -euo pipefail
@@ -27,6 +28,8 @@ trap 'rm -rf "$work"' EXIT
 cd "$work"
 zcat "$ecoli" > ecoli.gbff
 for ((i = 0; i < 100; i++)); do printf 'log%d\t\t-o\tsp%d.tsv\t--keep-pseudo\t--cds-fasta\t%s\n' "$i" "$i" "$spyo"; done > batch.list
+small=$data/bacterial_records.gb
+for ((i = 0; i < 2000; i++)); do printf 'small%d.log\t\t-o\tsmall%d.tsv\t%s\n' "$i" "$i" "$small"; done > small.list
 
 median() { sort -g | awk '{a[NR] = $1} END {print a[int((NR + 1) / 2)]}'; }
 
@@ -56,6 +59,8 @@ measure "E. coli, CDS FASTA .fna.gz" "$growth" -o out.tsv --cds-fasta "$growth_d
 measure "S. pyogenes, CDS FASTA, --keep-pseudo" "$growth" -o out.tsv --keep-pseudo --cds-fasta "$spyo"
 measure "M. leprae, CDS FASTA, --keep-pseudo" "$growth" -o out.tsv --keep-pseudo --cds-fasta "$mlep"
 measure "100 x S. pyogenes in one --batch" "$growth" --batch batch.list
+[ -f "$small" ] && measure "2000 x bacterial_records.gb (16 CDS) in one --batch" "$growth" --batch small.list
 echo
 echo "Commands: \`kestrel-growth -o out.tsv GENOME\`, \`kestrel-growth -o out.tsv [--keep-pseudo] --cds-fasta FASTA\`;"
-echo "the batch list has 100 lines \`LOG<TAB><TAB>-o<TAB>OUT<TAB>--keep-pseudo<TAB>--cds-fasta<TAB>FASTA\`."
+echo "the batch lists have lines \`LOG<TAB><TAB>-o<TAB>OUT<TAB>--keep-pseudo<TAB>--cds-fasta<TAB>FASTA\` and"
+echo "\`LOG<TAB><TAB>-o<TAB>OUT<TAB>bacterial_records.gb\`."
