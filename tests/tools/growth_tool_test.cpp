@@ -124,7 +124,14 @@ TEST(GrowthGenome, Warnings) {
     ASSERT_TRUE(slow.d);
     EXPECT_GT(*slow.d, 5.0);
     EXPECT_TRUE(warns(slow, "d above 5 h"));
-    EXPECT_TRUE(warns(growthOf(genome(12, true), {HeRule::Ribosomal, "", {}, 4}), "genetic code 4"));
+    // A genome read under code 4, with CDSs of another code left out.
+    reference::GenomeGenes mixed;
+    mixed.genes = genome(12, true);
+    mixed.skipped.codeKept = 4;
+    mixed.skipped.add(SkipReason::GeneticCode);
+    const GrowthRow code4 = growthOf(mixed, GrowthOptions{});
+    EXPECT_TRUE(warns(code4, "genetic code 4: the model was fitted to genomes of code 11"));
+    EXPECT_TRUE(warns(code4, "1 CDSs of other genetic codes left out"));
     // Nothing passes the filter.
     const GrowthRow empty = growthOf({gene("ATGTAA", "50S ribosomal protein L2", "a")}, {});
     EXPECT_EQ(empty.filteredSequences, 1);
