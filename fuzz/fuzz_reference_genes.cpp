@@ -4,10 +4,10 @@
 #include <numeric>
 
 #include "fuzz_input.hpp"
-#include "kestrel-reference/genome_genes.hpp"
+#include "tools/genome_genes.hpp"
 #include "kestrel-reference/reference_build.hpp"
-#include "kestrel-reference/reference_set.hpp"
-#include "kestrel-reference/ribosomal_products.hpp"
+#include "tools/reference_set.hpp"
+#include "tools/ribosomal_products.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace kestrel::reference;

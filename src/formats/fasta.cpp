@@ -62,11 +62,24 @@ private:
     std::string piece_;
 };
 
+// Where a tag's value that begins at from ends: at the ']' that closes the tag, with the
+// brackets inside the value balanced ("[protein=[protein-PII] uridylyltransferase]"); at
+// the first ']' when they are not.
+std::size_t tagEnd(const std::string& header, std::size_t from) {
+    int depth = 0;
+    for (std::size_t i = from; i < header.size(); ++i) {
+        if (header[i] == '[') ++depth;
+        else if (header[i] == ']' && depth-- == 0) return i;
+    }
+    return header.find(']', from);
+}
+
 // Applies the [key=value] tags of a coding sequence's header.
 void applyHeaderTags(const std::string& header, Feature& cds, bool& partial5, bool& partial3) {
     for (std::size_t open = header.find('['); open != std::string::npos; open = header.find('[', open + 1)) {
-        const std::size_t eq = header.find('=', open);
-        const std::size_t close = eq == std::string::npos ? eq : header.find(']', eq);
+        const std::size_t eq = header.find_first_of("=[] ", open + 1);
+        if (eq == std::string::npos || header[eq] != '=') continue;  // a bracket of other text
+        const std::size_t close = tagEnd(header, eq + 1);
         if (close == std::string::npos) return;
         const std::string key = header.substr(open + 1, eq - open - 1);
         const std::string value = header.substr(eq + 1, close - eq - 1);
@@ -74,6 +87,8 @@ void applyHeaderTags(const std::string& header, Feature& cds, bool& partial5, bo
             setQualifier(cds, key, value);
         else if (key == "pseudo" && value == "true")
             setQualifier(cds, key, value);
+        else if (key == "protein")
+            setQualifier(cds, "product", value);
         else if (key == "frame")
             setQualifier(cds, "codon_start", value);
         else if (key == "partial") {
@@ -112,6 +127,7 @@ FastaSummary readCdsFasta(std::istream& in, const RecordHandler& onRecord) {
         cds.location = std::string(partial5 ? "<1.." : "1..") + (partial3 ? ">" : "") + std::to_string(length);
         record.features.push_back(std::move(cds));
         record.sequence = std::move(fasta.sequence);
+        record.header = std::move(fasta.header);
         onRecord(record);
     });
 }

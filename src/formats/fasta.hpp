@@ -30,9 +30,10 @@ FastaSummary readFasta(std::istream& in, const std::function<void(FastaRecord&)>
 std::string fastaId(const std::string& header);
 
 // A FASTA file of coding sequences, each record one gene: a record with one CDS feature over
-// the whole sequence, and nothing around it (codingOnly). The gene is named as a GenBank CDS
-// is, from the [gene=...], [locus_tag=...] or [protein_id=...] tag of the header (NCBI's
-// coding-sequence files have them), else by the header's first word. The tags [pseudo=true],
+// the whole sequence, and nothing around it (codingOnly), and its header kept. The gene is
+// named as a GenBank CDS is, from the [gene=...], [locus_tag=...] or [protein_id=...] tag of
+// the header (NCBI's coding-sequence files have them), else by the header's first word; its
+// [protein=...] tag is the CDS's /product. The tags [pseudo=true],
 // [transl_table=N], [frame=N] (the codon start) and [partial=5'], [partial=3'],
 // [partial=5',3'] count as the qualifiers of a GenBank CDS do.
 FastaSummary readCdsFasta(std::istream& in, const RecordHandler& onRecord);

@@ -47,6 +47,7 @@ struct AnnotatedRecord {
     bool codingOnly = false;   // the sequence is one coding sequence without flanks (a CDS FASTA record)
     std::vector<Feature> features;
     std::string sequence;  // the letters of the sequence, as in the file, when the reader keeps them
+    std::string header;    // a FASTA record's header line without its '>' (coding-sequence FASTA only)
 };
 
 // Called once per record, in file order; it may take the record's contents.

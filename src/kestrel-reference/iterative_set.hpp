@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "analysis/run_settings.hpp"
-#include "kestrel-reference/reference_gene.hpp"
+#include "tools/reference_gene.hpp"
 
 namespace kestrel::reference {
 

@@ -10,7 +10,7 @@
 #include "analysis/run_settings.hpp"
 #include "kestrel-reference/codon_contrast.hpp"
 #include "kestrel-reference/iterative_set.hpp"
-#include "kestrel-reference/reference_gene.hpp"
+#include "tools/reference_gene.hpp"
 
 namespace kestrel::reference {
 

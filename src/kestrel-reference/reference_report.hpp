@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "kestrel-reference/genome_genes.hpp"
+#include "tools/genome_genes.hpp"
 #include "kestrel-reference/reference_build.hpp"
 
 namespace kestrel::reference {

@@ -3,9 +3,9 @@
 #include <cerrno>
 #include <cstdlib>
 
-#include "kestrel-reference/genome_genes.hpp"
+#include "tools/genome_genes.hpp"
 #include "kestrel-reference/reference_report.hpp"
-#include "kestrel-reference/reference_set.hpp"
+#include "tools/reference_set.hpp"
 #include "formats/reference_file.hpp"
 #include "tools/annotated_inputs.hpp"
 #include "tools/command_line.hpp"

@@ -100,6 +100,29 @@ TEST(AnnotatedInputs, CodingSequenceFastaNamesGenesFromHeaderTags) {
               (std::vector<std::string>{"lcl|NC_1_cds_NP_1.1_1 ATGAAACGC\nCDS 1..9 thrL b0001 NP_1.1 1 1 0\n",
                                         "b2 ATGA\nCDS <1..4  b0002 b2 1 4 1\n",
                                         "plain atg\nCDS 1..3   plain 1 1 0\n"}));
+    // The [protein=...] tag names the product, brackets in it balanced; the header is kept
+    // whole, for rules on its text.
+    const std::string headers[] = {
+        "x [protein=50S ribosomal protein L2] [gene=rplB] [pseudo=true]",
+        "x [Bacillus] [protein=[protein-PII] uridylyltransferase] [pseudo=true]",
+        "x [protein=bifunctional [glutamine synthetase] adenylyltransferase/[glutamine synthetase]-adenylyl-L-tyrosine "
+        "phosphorylase] [pseudo=true] [location=complement(1..6)]",
+        "x [protein=cut [open] [pseudo=true]"};
+    const std::string products[] = {"50S ribosomal protein L2", "[protein-PII] uridylyltransferase",
+                                    "bifunctional [glutamine synthetase] adenylyltransferase/[glutamine synthetase]-"
+                                    "adenylyl-L-tyrosine phosphorylase",
+                                    "cut [open"};
+    std::size_t seen = 0;
+    for (std::size_t i = 0; i < std::size(headers); ++i) {
+        std::istringstream in(">" + headers[i] + "\nATG\n");
+        readCdsFasta(in, [&](AnnotatedRecord& r) {
+            ++seen;
+            EXPECT_EQ(r.features.at(0).product, products[i]);
+            EXPECT_TRUE(r.features.at(0).pseudo) << headers[i];
+            EXPECT_EQ(r.header, headers[i]);
+        });
+    }
+    EXPECT_EQ(seen, std::size(headers));
 }
 
 class GzipInput : public InScratchFolder {};

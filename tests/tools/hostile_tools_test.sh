@@ -128,4 +128,12 @@ ls empty.* > /dev/null 2>&1 && bad "an empty reference set left files"
 expect 1 reference-fifo "$bin/kestrel-reference" -o x pipe
 expect 2 reference-p "$bin/kestrel-reference" -o x --p 0 g.gb
 
+# --- kestrel-growth: FIFOs as input or gene list refused, its inputs never written over.
+expect 1 growth-fifo "$bin/kestrel-growth" pipe
+expect 1 growth-list-fifo "$bin/kestrel-growth" --he genes:pipe g.gb
+expect 2 growth-self "$bin/kestrel-growth" -o g-link.gb g.gb
+expect 2 growth-list-self "$bin/kestrel-growth" -o genes.txt --he genes:genes.txt g.gb
+same g.gb g.before
+expect 0 growth-device "$bin/kestrel-growth" -o /dev/null g.gb
+
 exit $fail

@@ -4,11 +4,11 @@
 #include <tuple>
 
 #include "kestrel-reference/codon_contrast.hpp"
-#include "kestrel-reference/genome_genes.hpp"
+#include "tools/genome_genes.hpp"
 #include "kestrel-reference/iterative_set.hpp"
 #include "kestrel-reference/reference_report.hpp"
-#include "kestrel-reference/reference_set.hpp"
-#include "kestrel-reference/ribosomal_products.hpp"
+#include "tools/reference_set.hpp"
+#include "tools/ribosomal_products.hpp"
 #include "test_support.hpp"
 
 namespace kestrel::reference {
@@ -22,7 +22,8 @@ TEST(ReferenceBuilder, RibosomalProductNames) {
           "50S ribosomal protein L7/L12", "50S ribosomal protein L31 type B", "60S ribosomal protein L7a",
           "40S ribosomal protein S3a", "40S ribosomal protein SA", "60S acidic ribosomal protein P0",
           "ubiquitin-40S ribosomal protein S27a", "ribosomal protein L7Ae", "large subunit ribosomal protein L11",
-          "LSU ribosomal protein L2P", "putative 30S ribosomal protein S1 (fragment)"}},
+          "LSU ribosomal protein L2P", "putative 30S ribosomal protein S1 (fragment)",
+          "type B 50S ribosomal protein L31", "50S ribosomal protein L25/general stress protein Ctc"}},
         {ProductKind::OrganelleRibosomal,
          {"39S ribosomal protein L1, mitochondrial", "28S ribosomal protein S7, mitochondrial",
           "mitochondrial ribosomal protein L12", "30S ribosomal protein S12, chloroplastic"}},
@@ -35,7 +36,7 @@ TEST(ReferenceBuilder, RibosomalProductNames) {
           "30S ribosomal subunit biogenesis factor LepA", "50S ribosomal subunit assembly factor BipA",
           "ribosomal protein S6 kinase alpha-1", "60S ribosomal protein L7-like 1",
           "[Ribosomal protein S18]-alanine N-acetyltransferase", "16S ribosomal RNA", "ribosomal protein",
-          "small nuclear ribonuclear protein D homolog"}},
+          "small nuclear ribonuclear protein D homolog", "general stress protein Ctc", "type B ribosomal protein"}},
     };
     for (const auto& [kind, products] : cases)
         for (const char* product : products) EXPECT_EQ(classifyProduct(product), kind) << product;

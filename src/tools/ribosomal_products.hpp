@@ -15,9 +15,9 @@ enum class ProductKind {
 // The product name is read case-blind. It is a ribosomal protein when it is
 //   [head] ("ribosomal protein" | "ribosomal subunit protein") DESIGNATION [tail]
 // where the head is empty or a subunit name (30S, 50S, 40S, 60S, 60S acidic, large subunit,
-// small subunit, LSU, SSU, ubiquitin-40S...), optionally after "putative" or "probable";
-// the designation is one or more protein names joined by '/' (L2, S12, L7Ae, L31B, P0, bL12,
-// SA) with an optional "type X"; the tail is empty, a parenthesised remark or an organelle
+// small subunit, LSU, SSU, ubiquitin-40S...), optionally after "putative", "probable" or
+// "type X"; the designation is one or more protein names joined by '/' (L2, S12, L7Ae, L31B,
+// P0, bL12, SA, L25/general stress protein Ctc) with an optional "type X"; the tail is empty, a parenthesised remark or an organelle
 // word. Anything else after the designation ("L11 methyltransferase", "S6 modification
 // protein", "S6 kinase") makes it another protein. An organelle head (28S, 39S,
 // mitochondrial, chloroplast...) or tail (", mitochondrial", ", chloroplastic") makes it an

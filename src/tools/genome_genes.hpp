@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "formats/feature_table.hpp"
-#include "kestrel-reference/reference_gene.hpp"
+#include "tools/reference_gene.hpp"
 #include "tools/cds_selection.hpp"
 
 namespace kestrel::reference {
@@ -23,8 +23,17 @@ struct GenomeGenes {
     std::int32_t records = 0;
 };
 
+// What is read besides the complete CDSs' names and counts. Partial CDSs are read from
+// their first base, whatever their /codon_start.
+struct GeneReading {
+    bool keepPseudo = false;
+    bool keepPartial = false;
+    bool keepLetters = false;  // each gene's letters and header
+};
+
 // Adds the genes of a record, its sequence kept, read from the file of that name.
-void addRecordGenes(const AnnotatedRecord& record, const std::string& fileName, GenomeGenes& genome);
+void addRecordGenes(const AnnotatedRecord& record, const std::string& fileName, GenomeGenes& genome,
+                    const GeneReading& reading = {});
 
 // Keeps the genes of one genetic code (wanted, else the code of the most genes; 11 counts as
 // 1) and counts the others as skipped; returns the code kept.

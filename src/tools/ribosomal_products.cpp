@@ -1,4 +1,4 @@
-#include "kestrel-reference/ribosomal_products.hpp"
+#include "tools/ribosomal_products.hpp"
 
 #include <algorithm>
 #include <array>
@@ -18,6 +18,8 @@ constexpr std::array<std::string_view, 14> SubunitWords{
 constexpr std::array<std::string_view, 11> OrganelleWords{
     "28s", "39s", "37s", "54s", "mitochondrial", "mitochondrion", "chloroplast", "chloroplastic",
     "plastid", "plastidic", "apicoplast"};
+
+constexpr std::array<std::string_view, 1> OtherNames{"/general stress protein ctc"};
 
 template <std::size_t N>
 bool among(const std::array<std::string_view, N>& words, std::string_view word) {
@@ -63,7 +65,10 @@ enum class Part { Bad, Plain, Organelle };
 
 Part classifyHead(std::string_view head) {
     Part part = Part::Plain;
-    for (const std::string_view w : wordsOf(head)) {
+    std::vector<std::string_view> words = wordsOf(head);
+    // "type B 50S ribosomal protein L31", RefSeq's name of a paralogue.
+    if (words.size() >= 2 && words[0] == "type") words.erase(words.begin(), words.begin() + 2);
+    for (const std::string_view w : words) {
         if (among(OrganelleWords, w)) part = Part::Organelle;
         else if (!among(SubunitWords, w)) return Part::Bad;
     }
@@ -99,6 +104,10 @@ std::string normalised(std::string_view product) {
         }
     }
     while (!text.empty() && (text.back() == ' ' || text.back() == '.')) text.pop_back();
+    // Another name of the same protein after the designation: "50S ribosomal protein
+    // L25/general stress protein Ctc".
+    for (const std::string_view other : OtherNames)
+        if (const std::size_t at = text.find(other); at != std::string::npos) text.erase(at, other.size());
     return text;
 }
 

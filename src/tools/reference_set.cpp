@@ -1,9 +1,9 @@
-#include "kestrel-reference/reference_set.hpp"
+#include "tools/reference_set.hpp"
 
 #include <unordered_map>
 
 #include "formats/text_lines.hpp"
-#include "kestrel-reference/ribosomal_products.hpp"
+#include "tools/ribosomal_products.hpp"
 
 namespace kestrel::reference {
 

@@ -1,4 +1,4 @@
-#include "kestrel-reference/genome_genes.hpp"
+#include "tools/genome_genes.hpp"
 
 #include "analysis/genetic_code.hpp"
 #include "formats/feature_table.hpp"
@@ -41,7 +41,8 @@ bool isOrganelleRecord(const AnnotatedRecord& record) {
 
 }  // namespace
 
-void addRecordGenes(const AnnotatedRecord& record, const std::string& fileName, GenomeGenes& genome) {
+void addRecordGenes(const AnnotatedRecord& record, const std::string& fileName, GenomeGenes& genome,
+                    const GeneReading& reading) {
     ++genome.records;
     const bool organelle = isOrganelleRecord(record);
     std::string cds;
@@ -49,12 +50,13 @@ void addRecordGenes(const AnnotatedRecord& record, const std::string& fileName, 
         if (f.key != "CDS") continue;
         const Location loc = parseLocation(f.location);
         const std::vector<LocationPart> ascending = ascendingParts(loc.parts);
-        if (const auto reason = skipReason(f, loc, ascending, record.hasSequence, false)) {
+        if (const auto reason = skipReason(f, loc, ascending, record.hasSequence, reading.keepPseudo)) {
             genome.skipped.add(*reason);
             if (*reason == SkipReason::GeneticCode) ++genome.skipped.geneticCodes[f.geneticCode];
             continue;
         }
-        if (isPartial(loc.parts)) {
+        const bool partial = isPartial(loc.parts);
+        if (partial && !reading.keepPartial) {
             ++genome.partial;
             continue;
         }
@@ -66,6 +68,9 @@ void addRecordGenes(const AnnotatedRecord& record, const std::string& fileName, 
         gene.organelleRecord = organelle;
         gene.translTable = f.geneticCode;
         gene.codons = countCodons(cds, gene.codonCount);
+        gene.pseudo = f.pseudo;
+        gene.partial = partial;
+        if (reading.keepLetters) gene.letters = cds, gene.header = record.header;
         genome.genes.push_back(std::move(gene));
     }
 }

@@ -22,6 +22,12 @@ struct ReferenceGene {
     // a letter other than A, C, G or T are left out.
     std::array<std::int32_t, 64> codonCount{};
     std::int64_t codons = 0;
+    // Kept only when asked for (GeneReading): its letters in reading order, as extracted, and
+    // the header of its coding-sequence FASTA record (empty for the other inputs).
+    std::string letters{};
+    std::string header{};
+    bool pseudo = false;
+    bool partial = false;
 };
 
 }  // namespace kestrel::reference

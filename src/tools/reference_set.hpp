@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "kestrel-reference/reference_gene.hpp"
+#include "tools/reference_gene.hpp"
 
 namespace kestrel::reference {
 
