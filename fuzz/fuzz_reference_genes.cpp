@@ -5,7 +5,7 @@
 
 #include "fuzz_input.hpp"
 #include "tools/genome_genes.hpp"
-#include "kestrel-reference/reference_build.hpp"
+#include "tools/reference_build.hpp"
 #include "tools/reference_set.hpp"
 #include "tools/ribosomal_products.hpp"
 

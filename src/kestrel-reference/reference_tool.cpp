@@ -4,7 +4,7 @@
 #include <cstdlib>
 
 #include "tools/genome_genes.hpp"
-#include "kestrel-reference/reference_report.hpp"
+#include "tools/reference_report.hpp"
 #include "tools/reference_set.hpp"
 #include "formats/reference_file.hpp"
 #include "tools/annotated_inputs.hpp"

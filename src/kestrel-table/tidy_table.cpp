@@ -19,7 +19,7 @@
 #include "formats/kstl_reader.hpp"
 #include "formats/reference_file.hpp"
 #include "formats/trna_census.hpp"
-#include "kestrel-table/gene_indices.hpp"
+#include "tools/gene_indices.hpp"
 #include "tools/command_line.hpp"
 #include "tools/output_file_writer.hpp"
 #include "tools/tool_input.hpp"

@@ -1,4 +1,5 @@
-#include "kestrel-plot/enc_plot.hpp"
+#include "tools/enc_plot.hpp"
+#include "kestrel-plot/plot_tool.hpp"
 
 #include <gtest/gtest.h>
 

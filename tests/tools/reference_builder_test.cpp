@@ -3,10 +3,10 @@
 #include <sstream>
 #include <tuple>
 
-#include "kestrel-reference/codon_contrast.hpp"
+#include "tools/codon_contrast.hpp"
 #include "tools/genome_genes.hpp"
-#include "kestrel-reference/iterative_set.hpp"
-#include "kestrel-reference/reference_report.hpp"
+#include "tools/iterative_set.hpp"
+#include "tools/reference_report.hpp"
 #include "tools/reference_set.hpp"
 #include "tools/ribosomal_products.hpp"
 #include "test_support.hpp"

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "tools/genome_genes.hpp"
-#include "kestrel-reference/reference_build.hpp"
+#include "tools/reference_build.hpp"
 
 namespace kestrel::reference {
 

@@ -1,4 +1,4 @@
-#include "kestrel-reference/reference_build.hpp"
+#include "tools/reference_build.hpp"
 
 #include <cstdio>
 

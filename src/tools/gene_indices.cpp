@@ -1,4 +1,4 @@
-#include "kestrel-table/gene_indices.hpp"
+#include "tools/gene_indices.hpp"
 
 #include <cstdio>
 #include <numeric>

@@ -1,4 +1,4 @@
-#include "kestrel-reference/iterative_set.hpp"
+#include "tools/iterative_set.hpp"
 
 #include <algorithm>
 #include <numeric>

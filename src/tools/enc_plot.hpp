@@ -1,4 +1,4 @@
-// kestrel-plot: one point per gene of an output file, as one self-contained SVG figure:
+// The figures of output files, as self-contained SVG figures: one point per gene of a file,
 // effective number of codons (or another index) against GC content at third positions,
 // the neutrality plot (GC12 against GC3) or the parity rule 2 plot of fourfold sites.
 #pragma once
@@ -57,9 +57,5 @@ PlotData collectPr2Data(KstlReader& reader);
 void addGenomeMean(PlotData& means, const PlotData& file);
 
 std::string renderSvg(const PlotData& data, const std::string& inputName);
-
-// Runs the tool on its arguments (without the program name); returns the exit status.
-// "-" as the input file reads in.
-int runPlotTool(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err);
 
 }  // namespace kestrel

@@ -1,4 +1,4 @@
-#include "kestrel-reference/codon_contrast.hpp"
+#include "tools/codon_contrast.hpp"
 
 #include <algorithm>
 #include <cmath>

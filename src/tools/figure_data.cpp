@@ -1,7 +1,7 @@
 // The points of the neutrality and parity rule 2 figures, and the regression line.
 #include <cmath>
 
-#include "kestrel-plot/enc_plot.hpp"
+#include "tools/enc_plot.hpp"
 #include "tools/codon_count_columns.hpp"
 
 namespace kestrel {

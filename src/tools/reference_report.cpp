@@ -1,4 +1,4 @@
-#include "kestrel-reference/reference_report.hpp"
+#include "tools/reference_report.hpp"
 
 #include <cstdio>
 #include <optional>

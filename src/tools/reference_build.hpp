@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "analysis/run_settings.hpp"
-#include "kestrel-reference/codon_contrast.hpp"
-#include "kestrel-reference/iterative_set.hpp"
+#include "tools/codon_contrast.hpp"
+#include "tools/iterative_set.hpp"
 #include "tools/reference_gene.hpp"
 
 namespace kestrel::reference {
