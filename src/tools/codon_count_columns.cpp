@@ -1,5 +1,9 @@
 #include "tools/codon_count_columns.hpp"
 
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+
 #include "analysis/codon_letters.hpp"
 
 namespace kestrel {
@@ -26,9 +30,25 @@ std::string noCodonCountsText(const std::string& name) {
 
 GeneCodonCounts codonCountsOf(const std::vector<KstlCell>& cells, const CodonCountColumns& columns) {
     GeneCodonCounts counts{};
-    for (int c = 0; c < 64; ++c)
-        if (const auto n = numericValue(cells[columns[static_cast<std::size_t>(c)]]))
-            counts[static_cast<std::size_t>(c)] = static_cast<std::int32_t>(*n);
+    for (int c = 0; c < 64; ++c) {
+        const KstlCell& cell = cells[columns[static_cast<std::size_t>(c)]];
+        if (!cell.present) continue;
+        // Counts are written as plain integers: read as such first, as that is much faster.
+        std::int32_t whole = 0;
+        const char* end = cell.text.data() + cell.text.size();
+        const auto [stop, error] = std::from_chars(cell.text.data(), end, whole);
+        if (error == std::errc{} && stop == end && whole >= 0) {
+            counts[static_cast<std::size_t>(c)] = whole;
+            continue;
+        }
+        const auto n = numericValue(cell);
+        if (!n) continue;
+        // A count outside int32 would not even convert: such a row is no analysis output.
+        if (!(*n >= 0 && *n <= INT32_MAX) || *n != std::floor(*n))
+            throw KstlError("gene row with a codon count that is not a whole number from 0 to 2147483647: " +
+                            std::string(cell.text));
+        counts[static_cast<std::size_t>(c)] = static_cast<std::int32_t>(*n);
+    }
     return counts;
 }
 

@@ -22,6 +22,7 @@ std::optional<CodonCountColumns> codonCountColumns(const KstlReader& reader);
 // What the tools say of a file without them.
 std::string noCodonCountsText(const std::string& name);
 
+// Placeholders count 0. Throws KstlError for a count that is not a whole number from 0 to 2^31 - 1.
 GeneCodonCounts codonCountsOf(const std::vector<KstlCell>& cells, const CodonCountColumns& columns);
 
 }  // namespace kestrel
