@@ -263,6 +263,20 @@ void reportAxes(const CoaAxes& fit, std::size_t files, std::ostream& err) {
     err << '\n';
 }
 
+// A figure whose colours say nothing is worth a word.
+void warnOfColours(const CoaFilesRequest& request, const CoaFigure& figure, std::ostream& err) {
+    std::size_t coloured = 0;
+    for (const CoaFigurePoint& g : figure.genes)
+        coloured += (request.colour == CoaColour::ReferenceSet ? g.marked : g.hasValue) ? 1 : 0;
+    if (coloured > 0) return;
+    if (request.colour == CoaColour::ReferenceSet)
+        err << Me << "warning: no gene of the analysis is named in " << request.referenceList << '\n';
+    else
+        err << Me << "warning: no gene has a value of " << valueLabel(request.colour)
+            << (request.colour == CoaColour::Cai ? " (the analysis ran without an RSCU table)" : "")
+            << ": the figure draws every gene grey\n";
+}
+
 }  // namespace
 
 std::vector<std::string> coaOutputPaths(const CoaFilesRequest& request) {
@@ -300,6 +314,7 @@ void runCoaOnFiles(const CoaFilesRequest& request, std::ostream& out, std::ostre
     placeGenes(request, fit, tallies, axes, outputs[GenesFile], figure);
     if (!request.supplementary.empty())
         placeSupplementary(request, fit, axes, code, outputs[SupplementaryFile], err);
+    warnOfColours(request, figure, err);
     figure.title = figureTitle(request, fit.rows);
     outputs[FigureFile] << renderCoaSvg(figure);
     outputs.commit();

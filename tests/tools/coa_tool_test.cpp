@@ -183,6 +183,13 @@ TEST_F(CoaTool, FigureColouredByGc3OrByTheReferenceSet) {
     ASSERT_EQ(runCoa({"-o", "g", "a.kstl", "b.kstl"}).status, 0);
     EXPECT_NE(readFile("g.svg").find(">0.235</text>"), std::string::npos);
     EXPECT_NE(readFile("g.svg").find(">0.778</text>"), std::string::npos);
+    // Without values or names to colour by, the figure is drawn all the same, with a warning.
+    const ToolRun cai = runCoa({"-o", "c", "--colour", "cai", "a.kstl", "b.kstl"});
+    EXPECT_EQ(cai.status, 0);
+    EXPECT_NE(cai.err.find("warning: no gene has a value of CAI"), std::string::npos) << cai.err;
+    writeFile("nobody.txt", "nobody\n");
+    EXPECT_NE(runCoa({"-o", "n", "--colour", "reference:nobody.txt", "a.kstl"}).err.find("no gene of the analysis"),
+              std::string::npos);
 }
 
 TEST(CoaFigure, ManyGenesAreDrawnAsAGridOfCells) {
