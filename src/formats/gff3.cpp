@@ -140,7 +140,7 @@ public:
         return false;
     }
 
-    std::int32_t readSequences(std::istream& fasta, const RecordHandler& onRecord);
+    std::int32_t readSequences(std::istream& fasta, const RecordHandler& onRecord, SequenceSink* sink);
 
 private:
     void takeLine(const std::string& line);
@@ -243,13 +243,35 @@ Feature Gff3Reader::feature(const Node& node) const {
     return f;
 }
 
-std::int32_t Gff3Reader::readSequences(std::istream& fasta, const RecordHandler& onRecord) {
+// Hands the bases on to the caller's sink, if any, and refuses a sequence named twice: its
+// features could belong to either.
+class UniqueNames : public SequenceSink {
+public:
+    explicit UniqueNames(SequenceSink* inner) : inner_(inner) {}
+    void begin(const std::string& name) override {
+        if (!names_.insert(name).second)
+            throw RecordError("two sequences are named " + name + " (the first word of their FASTA headers)");
+        if (inner_) inner_->begin(name);
+    }
+    void append(std::string_view bases) override {
+        if (inner_) inner_->append(bases);
+    }
+    void end() override {
+        if (inner_) inner_->end();
+    }
+
+private:
+    SequenceSink* inner_;
+    std::unordered_set<std::string> names_;
+};
+
+std::int32_t Gff3Reader::readSequences(std::istream& fasta, const RecordHandler& onRecord, SequenceSink* sink) {
     std::unordered_map<std::string, std::vector<Feature>> features;
     for (const Node& node : nodes_)
         if (!featureKey(node.type).empty()) features[node.seqid].push_back(feature(node));
     std::int32_t ordinal = 0;
     AnnotatedRecord record;
-    auto emit = [&](const std::string& name, std::string* sequence) {
+    auto emit = [&](const std::string& name, std::int64_t length) {
         record = AnnotatedRecord{};
         record.ordinal = ++ordinal;
         record.name = name;
@@ -257,25 +279,26 @@ std::int32_t Gff3Reader::readSequences(std::istream& fasta, const RecordHandler&
             record.features = std::move(it->second);
             features.erase(it);
         }
-        record.hasSequence = sequence && !sequence->empty();
-        if (sequence) record.sequence = std::move(*sequence);
+        record.hasSequence = length > 0;
+        record.length = length;
         onRecord(record);
     };
-    readFasta(fasta, [&](FastaRecord& r) { emit(fastaId(r.header), &r.sequence); });
+    UniqueNames names(sink);
+    readFasta(fasta, [&](FastaRecord& r) { emit(fastaId(r.header), r.length); }, &names);
     for (const std::string& seqid : seqids_)
-        if (features.count(seqid)) emit(seqid, nullptr);
+        if (features.count(seqid)) emit(seqid, 0);
     return ordinal;
 }
 
 }  // namespace
 
-std::int32_t readGff3(std::istream& gff, std::istream* fasta, const RecordHandler& onRecord) {
+std::int32_t readGff3(std::istream& gff, std::istream* fasta, const RecordHandler& onRecord, SequenceSink* sink) {
     Gff3Reader reader;
     const bool section = reader.readAnnotations(gff);
-    if (fasta) return reader.readSequences(*fasta, onRecord);
-    if (section) return reader.readSequences(gff, onRecord);
+    if (fasta) return reader.readSequences(*fasta, onRecord, sink);
+    if (section) return reader.readSequences(gff, onRecord, sink);
     std::istringstream none;
-    return reader.readSequences(none, onRecord);
+    return reader.readSequences(none, onRecord, sink);
 }
 
 }  // namespace kestrel

@@ -19,9 +19,11 @@ namespace kestrel {
 // their neighbours. Attribute values are percent-decoded.
 //
 // Reads gff to its end or its "##FASTA" line, then the sequences from that section, or
-// from fasta when given. Calls onRecord once per sequence, in FASTA order, then once per
-// sequence id that has features but no sequence, in order of appearance; returns the
-// number of records.
-std::int32_t readGff3(std::istream& gff, std::istream* fasta, const RecordHandler& onRecord);
+// from fasta when given, their bases to sink (see readFasta). Calls onRecord once per
+// sequence, in FASTA order, then once per sequence id that has features but no sequence, in
+// order of appearance; returns the number of records. Two sequences of one name are a
+// RecordError.
+std::int32_t readGff3(std::istream& gff, std::istream* fasta, const RecordHandler& onRecord,
+                      SequenceSink* sink = nullptr);
 
 }  // namespace kestrel

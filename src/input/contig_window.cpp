@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 
+#include "formats/sequence_letters.hpp"
 #include "formats/text_lines.hpp"
 
 namespace kestrel {
@@ -13,11 +14,14 @@ bool contains(const std::string& line, const char* text) {
     return line.find(text) != std::string::npos;
 }
 
-// Letter -> its upper case, anything else (position numbers, blanks) -> 0, dropped.
+// The base a character stands for (see sequenceLetter), upper-cased; 0 for layout (position
+// numbers, blanks), dropped. A gap sign is an unreadable base, N.
 constexpr std::array<char, 256> UpperLetter = [] {
     std::array<char, 256> table{};
-    for (int c = 'A'; c <= 'Z'; ++c) table[static_cast<std::size_t>(c)] = static_cast<char>(c);
-    for (int c = 'a'; c <= 'z'; ++c) table[static_cast<std::size_t>(c)] = static_cast<char>(c - 'a' + 'A');
+    for (std::size_t c = 0; c < table.size(); ++c) {
+        const char letter = SequenceLetter[c];
+        table[c] = letter >= 'a' && letter <= 'z' ? static_cast<char>(letter - 'a' + 'A') : letter;
+    }
     return table;
 }();
 

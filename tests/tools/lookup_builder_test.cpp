@@ -9,10 +9,11 @@
 namespace kestrel::lookup {
 namespace {
 
-// A record with the given feature-table lines (each already laid out in GenBank columns).
+// A record with the given feature-table lines (each already laid out in GenBank columns) and 5000 bases.
 std::string record(const std::string& features, bool withSequence = true) {
     return "LOCUS       TEST                    5000 bp    DNA     linear\nFEATURES             Location/Qualifiers\n" +
-           features + (withSequence ? "ORIGIN\n        1 acgtacgtac\n" : "") + "//\n";
+           features + (withSequence ? "ORIGIN\n        1 " + std::string(4990, 'a') + "\n     4991 acgt-acgt.\n" : "") +
+           "//\n";
 }
 
 // qualifiers: further qualifier lines, each without its indentation, e.g. "/pseudo\n".
@@ -61,18 +62,19 @@ TEST(LookupBuilder, LocationFormsAndSkipReasons) {
     std::string manyExons = "join(10000..10001";
     for (int i = 1; i <= 500; ++i) manyExons += "," + std::to_string(10000 + 3 * i) + ".." + std::to_string(10001 + 3 * i);
     std::string features = feature("CDS", manyExons + ")", "x");
+    // Past the end of the record's 5000 bases (gap signs count as bases), partial or not.
     for (const char* skipped : {"join(100..200,OTHER.1:300..400)", "order(100..200,300..400)",
                                 "join(100..200,complement(300..400))", "join(4000..4990,1..100)",
-                                "complement(join(300..400,100..200))", "100^101"})
+                                "complement(join(300..400,100..200))", "100^101", "4902..5001", "<4902..>5001"})
         features += feature("CDS", skipped, "x");
     const Built b = build(record(features + feature("CDS", "join(complement(1400..1500),complement(1100..1200))", "a") +
                                  feature("CDS", "<1000..1300", "b") + feature("CDS", "complement(1400..>1700)", "c") +
-                                 feature("CDS", "join(2000..2100,2100..2200)", "d")));
+                                 feature("CDS", "join(2000..2100,2100..2200)", "d") + feature("CDS", "4901..5000", "e")));
     EXPECT_EQ(summaryLine(b.entries.size(), b.skipped),
-              "kestrel-lookup: 4 entries written, 7 CDS features skipped (1 on another record, 1 order(), 1 on both "
+              "kestrel-lookup: 5 entries written, 9 CDS features skipped (1 on another record, 1 order(), 1 on both "
               "strands, 2 parts not in ascending order, 1 unreadable location, 1 too many exons, 0 record without "
-              "sequence, 0 pseudogene, 0 codon_start not 1, 0 genetic code not kept), 0 gene names renamed; genetic "
-              "codes met none, code 1 kept");
+              "sequence, 2 past the end of the sequence, 0 pseudogene, 0 codon_start not 1, 0 genetic code not "
+              "kept), 0 gene names renamed; genetic codes met none, code 1 kept");
     // Entries by lowest coordinate; a join of complements in coding order is listed ascending; a frameshift may
     // share a base between two exons. Skipped CDSs still occupy the record (up to 400); the origin-crossing
     // one lies at 1..100 and 4000..4990, not over the whole record.

@@ -31,6 +31,29 @@ expect 0 cds "$lookup" -o c.lookup --cds-fasta c.fa
 grep -qxF '#gene abc' c.lookup && grep -qxF '#beforeSpace 0' c.lookup && grep -qxF '#CDS 1..9' c.lookup ||
   bad "the coding sequence: $(tr '\n' ' ' < c.lookup)"
 
+# A GFF3 genome: a gap sign in the FASTA is an unreadable base, as N is, and moves no later base; a CDS past
+# the end of its sequence is skipped and counted.
+bases=$(awk '/^ORIGIN/ { on = 1; next } /^\/\// { exit } on { for (i = 2; i <= NF; i++) printf "%s", $i }' g.gb)
+printf '##gff-version 3\nEXA1\t.\tgene\t201\t500\t.\t+\t.\tID=g1;Name=exaA\nEXA1\t.\tCDS\t201\t500\t.\t+\t0\tParent=g1\n%s\n' \
+  'EXA1	.	CDS	2950	3010	.	+	0	ID=c2;gene=over' > a.gff
+for sign in - N; do printf '>EXA1\n%s%s%s\n' "${bases:0:149}" "$sign" "${bases:150}" > "gap$sign.fa"; done
+for sign in - N; do
+  expect 0 "gff$sign" "$lookup" -o "gap$sign.lookup" --gff a.gff --fasta "gap$sign.fa"
+  analyse "gap$sign.lookup" "gap$sign"
+done
+shows gff- "1 past the end of the sequence"
+[ "$(grep -c '^#CDS' gap-.lookup)" = 1 ] || bad "the CDS past the end was written"
+[ "$(grep -v LOCUS gap-.seq | tr -cd a-z | wc -c)" = 3000 ] || bad "the gap sign was not written as a base"
+[ "$(rows gap-.kstl)" = "$(rows gapN.kstl)" ] && [ -n "$(rows gapN.kstl)" ] || bad "the gap sign moved the bases"
+
+# Refused, naming the file: a sequence named twice; a record cut before its "//", compressed or not.
+{ cat gap-.fa; printf '>EXA1 again\nACGT\n'; } > twice.fa
+says 1 twice "twice.fa: two sequences are named EXA1" "$lookup" -o t.lookup --gff a.gff --fasta twice.fa
+head -n 100 g.gb > cut.gb && gzip -c cut.gb > cut.gb.gz
+says 1 cut "cut.gb: the record EXA2 ends without its \"//\" line" "$lookup" -o cut.lookup cut.gb
+says 1 cut-gz "cut.gb.gz: the record EXA2 ends without" "$lookup" -o cut.lookup cut.gb.gz
+[ ! -e cut.lookup ] && [ ! -e cut.seq ] || bad "a table was written for the cut file"
+
 # Refused: a sequence file with nowhere to go or an unopenable name; FASTA as GenBank; --fasta without --gff.
 expect 2 no-seq "$lookup" z.gb.gz
 grep -q -- "--seq" no-seq.err || bad "no-seq: $(cat no-seq.err)"
