@@ -16,9 +16,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     GenomeGenes genome;
     kestrel::SequenceKeeper sequence;
     try {
-        kestrel::readFeatureTable(
-            in, kestrel::FeatureTableDialect::GenBank,
-            [&](kestrel::AnnotatedRecord& record) { addRecordGenes(record, sequence.bases, "f.gb", genome); }, &sequence);
+        const auto add = [&](kestrel::AnnotatedRecord& record) { addRecordGenes(record, sequence.bases, "f.gb", genome); };
+        kestrel::readFeatureTable(in, kestrel::FeatureTableDialect::GenBank, add, &sequence);
     } catch (const kestrel::RecordError&) {  // a record cut short: the genes before it are checked
     }
     for (const ReferenceGene& g : genome.genes) {

@@ -127,6 +127,7 @@ bool ContigWindow::enterContig() {
     basesPerRow_ = 0;
     endOfSequence_ = false;
     overlongLine_ = false;
+    unterminated_ = false;
     store_.clearAll();
     for (;;) {
         if (!readLine() || endsContig(line_)) return false;
@@ -150,15 +151,18 @@ bool ContigWindow::enterContig() {
 // A row takes the letters of the next line that holds any; lines without letters (the
 // blank lines of a double-spaced layout) are passed over. "//" (or the next "LOCUS"), the
 // end of the file or the next contig's "ORIGIN" line ends the sequence: this row and
-// every later one stay empty.
+// every later one stay empty. Only "//" ends it as a record should end.
 void ContigWindow::fillRow(std::string& row) {
     row.clear();
     while (!endOfSequence_) {
-        if (!readLine() || endsContig(line_)) {
+        const bool read = readLine();
+        if (!read || endsContig(line_)) {
             endOfSequence_ = true;
+            unterminated_ = !read || !contains(line_, "//");
         } else if (contains(line_, "ORIGIN")) {
             noteOriginLine();
             endOfSequence_ = true;
+            unterminated_ = true;
         } else if (!takesLetters()) {
             endOfSequence_ = true;
         } else {

@@ -85,11 +85,11 @@ TEST(AnnotatedInputs, Gff3TranscriptsBecomeCdsFeaturesInFastaOrder) {
         "s3 -\nCDS 1..3   P9 1 1 0\n"};
     const std::string fasta = ">s1 first\nacgt\n\nac\n>s2\nGG\n";
     // The sequences in the file's own section, or in a FASTA file beside it.
-    const auto withSection = [](std::istream& s, const RecordHandler& h, SequenceSink* k) { readGff3(s, nullptr, h, k); };
-    EXPECT_EQ(records(gff + "##FASTA\n" + fasta, withSection), expected);
     std::istringstream sequences(fasta);
-    EXPECT_EQ(records(gff, [&](std::istream& s, const RecordHandler& h, SequenceSink* k) { readGff3(s, &sequences, h, k); }),
-              expected);
+    for (std::istream* beside : {static_cast<std::istream*>(nullptr), static_cast<std::istream*>(&sequences)}) {
+        const auto read = [&](std::istream& s, const RecordHandler& h, SequenceSink* k) { readGff3(s, beside, h, k); };
+        EXPECT_EQ(records(beside ? gff : gff + "##FASTA\n" + fasta, read), expected);
+    }
 }
 
 TEST(AnnotatedInputs, CodingSequenceFastaNamesGenesFromHeaderTags) {
@@ -135,12 +135,16 @@ std::string refusal(const std::string& text, Read read) {
 }
 
 TEST(AnnotatedInputs, RecordsCutShortAndSequencesNamedTwiceAreRefused) {
-    const auto flat = [](std::istream& s, const RecordHandler& h) { readFeatureTable(s, FeatureTableDialect::GenBank, h); };
-    const std::string whole = "LOCUS       A 8 bp\nFEATURES             Location/Qualifiers\nORIGIN\n        1 acgtacgt\n//\n";
+    const auto flat = [](std::istream& s, const RecordHandler& h) {
+        readFeatureTable(s, FeatureTableDialect::GenBank, h);
+    };
+    const std::string whole = "LOCUS       A 8 bp\nFEATURES             Location/Qualifiers\nORIGIN\n        1 acgtacgt\n"
+                              "//\n";
     EXPECT_EQ(refusal(whole + whole, flat), "");
     for (const std::string& cut : {whole.substr(0, whole.size() - 3), whole.substr(0, whole.find("ORIGIN")),
                                    whole.substr(0, 20)})
-        EXPECT_EQ(refusal(whole + cut, flat), "the record A ends without its \"//\" line: the file is cut short") << cut;
+        EXPECT_EQ(refusal(whole + cut, flat), "the record A ends without its \"//\" line: the file is cut short")
+            << cut;
     // Without its "//" the next record's first line would be read as bases.
     EXPECT_EQ(refusal(whole.substr(0, whole.size() - 3) + "LOCUS       B\n//\n", flat),
               "the record A ends without its \"//\" line, where the record B begins");
@@ -153,8 +157,8 @@ TEST(AnnotatedInputs, RecordsCutShortAndSequencesNamedTwiceAreRefused) {
     const std::string gff = "##gff-version 3\ns1\t.\tCDS\t1\t3\t.\t+\t0\tID=c1\n";
     const std::string twice = ">s1 first\nATG\n>s2\nAAA\n>s1 again\nTTT\n";
     const std::string named = "two sequences are named s1 (the first word of their FASTA headers)";
-    EXPECT_EQ(refusal(gff + "##FASTA\n" + twice, [](std::istream& s, const RecordHandler& h) { readGff3(s, nullptr, h); }),
-              named);
+    const auto section = [](std::istream& s, const RecordHandler& h) { readGff3(s, nullptr, h); };
+    EXPECT_EQ(refusal(gff + "##FASTA\n" + twice, section), named);
     std::istringstream beside(twice);
     EXPECT_EQ(refusal(gff, [&](std::istream& s, const RecordHandler& h) { readGff3(s, &beside, h); }), named);
     // Coding sequences of one name are two genes, each its own record.

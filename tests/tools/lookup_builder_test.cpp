@@ -69,7 +69,8 @@ TEST(LookupBuilder, LocationFormsAndSkipReasons) {
         features += feature("CDS", skipped, "x");
     const Built b = build(record(features + feature("CDS", "join(complement(1400..1500),complement(1100..1200))", "a") +
                                  feature("CDS", "<1000..1300", "b") + feature("CDS", "complement(1400..>1700)", "c") +
-                                 feature("CDS", "join(2000..2100,2100..2200)", "d") + feature("CDS", "4901..5000", "e")));
+                                 feature("CDS", "join(2000..2100,2100..2200)", "d") +
+                                 feature("CDS", "4901..5000", "e")));
     EXPECT_EQ(summaryLine(b.entries.size(), b.skipped),
               "kestrel-lookup: 5 entries written, 9 CDS features skipped (1 on another record, 1 order(), 1 on both "
               "strands, 2 parts not in ascending order, 1 unreadable location, 1 too many exons, 0 record without "
