@@ -20,10 +20,10 @@ namespace {
 // The attributes a feature is built from; the others are not kept.
 using Attributes = std::vector<std::pair<std::string, std::string>>;
 
-constexpr std::string_view KeptAttributes[] = {"ID",          "Parent",    "gene",         "Name",
-                                               "locus_tag",   "protein_id", "pseudo",       "partial",
-                                               "start_range", "end_range",  "transl_table", "product",
-                                               "old_locus_tag"};
+constexpr std::string_view KeptAttributes[] = {"ID",          "Parent",     "gene",          "Name",
+                                               "locus_tag",   "protein_id", "pseudo",        "partial",
+                                               "start_range", "end_range",  "transl_table",  "product",
+                                               "old_locus_tag", "anticodon", "Note"};
 
 const std::string* attribute(const Attributes& attributes, std::string_view key) {
     for (const auto& [k, v] : attributes)
@@ -228,6 +228,10 @@ Feature Gff3Reader::feature(const Node& node) const {
         const std::string* pseudo = attribute(n->attributes, "pseudo");
         if (n->type == "pseudogene" || (pseudo && *pseudo == "true")) f.pseudo = true;
     }
+    // A tRNA's own anticodon and notes, as NCBI writes them: "anticodon=(pos:...%2Caa:Leu%2Cseq:cag)",
+    // "Note=transfer RNA-Leu (CAG)".
+    if (const std::string* anticodon = attribute(node.attributes, "anticodon")) setQualifier(f, "anticodon", *anticodon);
+    if (const std::string* note = attribute(node.attributes, "Note")) setQualifier(f, "note", *note);
     const std::string* name = attribute(chain.back()->attributes, "Name");
     if (f.gene.empty() && name && chain.back()->type != "CDS") f.gene = *name;
     if (f.proteinId.empty()) f.proteinId = node.type == "CDS" ? node.id : "";

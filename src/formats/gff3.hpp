@@ -16,7 +16,8 @@ namespace kestrel {
 // its locus tag likewise; then its protein_id, else the transcript's ID. transl_table is
 // taken the same way; pseudo=true or a pseudogene above makes it a pseudogene. Genes,
 // pseudogenes and RNAs other than mRNA become features of their own, so that they bound
-// their neighbours. Attribute values are percent-decoded.
+// their neighbours; a tRNA keeps its anticodon, product and Note attributes, as the tRNA
+// census reads them in a GenBank file. Attribute values are percent-decoded.
 //
 // Reads gff to its end or its "##FASTA" line, then the sequences from that section, or
 // from fasta when given, their bases to sink (see readFasta). Calls onRecord once per
