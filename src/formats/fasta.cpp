@@ -51,7 +51,6 @@ private:
     // The bases of a piece of a sequence line. A '*' waits until a base follows it: at the end
     // of the record it is a terminator, dropped.
     void takeBases() {
-        bases_.clear();
         for (const char c : piece_) {
             const char letter = sequenceLetter(c);
             if (letter == 0) continue;
@@ -59,12 +58,21 @@ private:
                 ++pendingStars_;
                 continue;
             }
-            bases_.append(static_cast<std::size_t>(pendingStars_), 'n');
-            pendingStars_ = 0;
+            while (pendingStars_ > 0) {  // unreadable bases, in pieces however many they are
+                const std::int64_t n = std::min<std::int64_t>(pendingStars_, MaxHeldText);
+                bases_.append(static_cast<std::size_t>(n), 'n');
+                pendingStars_ -= n;
+                if (bases_.size() >= MaxHeldText) handOn();
+            }
             bases_ += letter;
         }
+        handOn();
+    }
+
+    void handOn() {
         record_.length += static_cast<std::int64_t>(bases_.size());
         if (sink_ && !bases_.empty()) sink_->append(bases_);
+        bases_.clear();
     }
 
     void finishRecord() {

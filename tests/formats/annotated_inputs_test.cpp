@@ -109,8 +109,9 @@ TEST(AnnotatedInputs, CodingSequenceFastaNamesGenesFromHeaderTags) {
 // a FASTA record is a terminator. The sink gets the same bases as the record's length counts.
 TEST(AnnotatedInputs, GapSignsAreUnreadableBases) {
     const auto cds = [](std::istream& s, const RecordHandler& h, SequenceSink* k) { readCdsFasta(s, h, k); };
-    EXPECT_EQ(records(">a\nAT-G.a~c?g*t\nAAA*\n**\n>b\n*\n", cds),
-              (std::vector<std::string>{"a ATnGnancngntAAA\nCDS 1..15   a 1 1 0\n", "b -\nCDS 1..1   b 1 1 0\n"}));
+    EXPECT_EQ(records(">a\nAT-G.a~c?g*t\nAAA*\n**\n>b\n*\n>c\nA*\n*C\n", cds),
+              (std::vector<std::string>{"a ATnGnancngntAAA\nCDS 1..15   a 1 1 0\n", "b -\nCDS 1..1   b 1 1 0\n",
+                                        "c AnnC\nCDS 1..4   c 1 1 0\n"}));
     const std::string genBank = "LOCUS       G\nORIGIN\n        1 acgt-acgt. *\n//\n";
     const auto flat = [](std::istream& s, const RecordHandler& h, SequenceSink* k) {
         readFeatureTable(s, FeatureTableDialect::GenBank, h, k);
