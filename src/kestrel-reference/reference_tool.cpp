@@ -84,8 +84,12 @@ double pThresholdOf(const CommandLine& line) {
 
 GenomeGenes readGenome(const std::vector<InputFiles>& inputs) {
     GenomeGenes genome;
+    // The genes' codons are counted from the whole sequence of their record.
+    SequenceKeeper sequence;
     for (const InputFiles& input : inputs)
-        readAnnotatedInput(input, [&](AnnotatedRecord& record) { addRecordGenes(record, input.path, genome); });
+        readAnnotatedInput(
+            input, [&](AnnotatedRecord& record) { addRecordGenes(record, sequence.bases, input.path, genome); },
+            &sequence);
     return genome;
 }
 
