@@ -112,16 +112,16 @@ void reportRead(RunMessages& messages, ReadStatus status, const GeneRecord& reco
         case ReadStatus::ReadToOverlongLine:
             problem("\a\n Sequence of " + gene + " read only up to " + overlong);
             return;
-        case ReadStatus::ReadToCut: console.write("\a\n Flank of " + gene + " cut short: " + cut); return;
+        case ReadStatus::ReadToCut: problem("\a\n Flank of " + gene + " cut short: " + cut); return;
         case ReadStatus::CdsPastEnd:
-            console.write("\a\n Sequence of " + gene + " ends at the end of contig " + std::to_string(record.contig) +
+            problem("\a\n Sequence of " + gene + " ends at the end of contig " + std::to_string(record.contig) +
                           " of " + record.file + notCounted);
             return;
         case ReadStatus::CdsPastOverlongLine:
-            console.write("\a\n Sequence of " + gene + " ends at " + overlong + notCounted);
+            problem("\a\n Sequence of " + gene + " ends at " + overlong + notCounted);
             return;
         case ReadStatus::CdsPastCut:
-            console.write("\a\n Sequence of " + gene + " ends where " + cut + notCounted);
+            problem("\a\n Sequence of " + gene + " ends where " + cut + notCounted);
             return;
     }
 }

@@ -144,7 +144,7 @@ python3 -c 'import sys, xml.dom.minidom as m; m.parse(sys.argv[1])' 'c&d.svg' ||
   [ "$(wc -l < 'c&d.genes.tsv')" -gt 5 ] || bad "COA genes table: $(head -3 'c&d.genes.tsv')"
 # The last cell of a row is the count of its last codon column.
 awk 'header && !done {sub(/[0-9]+ *$/, "9e99 "); done = 1} /^Gene / {header = 1} {print}' a.kstl > huge.kstl
-says 1 coa-huge "not a whole number from 0 to 2147483647" "$bin/kestrel-coa" -o huge huge.kstl
+says 1 coa-huge "is not a codon count (a whole number from 0 to 2147483647)" "$bin/kestrel-coa" -o huge huge.kstl
 expect 2 reference-p "$bin/kestrel-reference" -o x --p 0 g.gb
 
 # --- kestrel-growth: FIFOs as input or gene list refused, its inputs never written over.
