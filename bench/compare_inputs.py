@@ -8,7 +8,7 @@ is missing):
   GFF3      what bench/genbank_to_gff3.py writes (gene, mRNA, one CDS line per part), with
             the FASTA file beside it, and with a ##FASTA section
 each give the output file of the unpacked GenBank file, byte for byte but for the File
-column; and
+column, and its tRNA census; and
   CDS FASTA what EMBOSS extractfeat -type CDS -join writes gives, gene by gene, the codon
             counts of Biopython's extraction of the same CDS (less a valid start codon and a
             final stop codon, which KESTREL leaves out).
@@ -37,10 +37,10 @@ def run(command, **kwargs):
 
 
 def analyse(bin_dir, work, lookup_args):
-    """Lookup table, analysis (prokaryote) and tidy table in work; returns the output file's
-    text, the table's rows and the builder's summary line."""
+    """Lookup table with its tRNA census, analysis (prokaryote) and tidy table in work; returns
+    the output file's text, the table's rows and the builder's summary lines."""
     work.mkdir()
-    lookup = run([bin_dir / "kestrel-lookup", "-o", "genome.lookup", *lookup_args], cwd=work)
+    lookup = run([bin_dir / "kestrel-lookup", "-o", "genome.lookup", "--trna", "census.tsv", *lookup_args], cwd=work)
     console = run([bin_dir / "kestrel"], cwd=work, input="genome.lookup\ngenome\nT\nC\nC\n").stdout
     if "\nKESTREL done.\n" not in console:
         raise SystemExit(f"kestrel did not finish in {work}:\n{console[-500:]}")
@@ -48,7 +48,7 @@ def analyse(bin_dir, work, lookup_args):
     lines = (work / "genome.tsv").read_text().splitlines()
     header = lines[0].split("\t")
     rows = [dict(zip(header, line.split("\t"))) for line in lines[1:]]
-    return (work / "genome.kstl").read_text(), rows, lookup.stderr.strip()
+    return (work / "genome.kstl").read_text(), rows, lookup.stderr.strip().replace("\n", "; ")
 
 
 def masked(text, file):
@@ -119,9 +119,12 @@ def main():
             text, rows, summary = analyse(bin_dir, tmp / label.replace(" ", "_").replace("#", ""),
                                           ["--seq", "genome.seq", *lookup_args])
             same = masked(text, "genome.seq") == base
-            failed |= not same
+            census = (tmp / label.replace(" ", "_").replace("#", "") / "census.tsv").read_text()
+            same_census = census == (tmp / "base" / "census.tsv").read_text()
+            failed |= not same or not same_census
             print(f"{label}: {len(rows)} genes analysed, output file "
-                  f"{'identical but for the File column' if same else 'DIFFERS'}; {summary}")
+                  f"{'identical but for the File column' if same else 'DIFFERS'}, tRNA census "
+                  f"{'identical' if same_census else 'DIFFERS'}; {summary}")
 
         _, rows, summary = analyse(bin_dir, tmp / "cds", ["--seq", "genome.seq", "--cds-fasta", "../cds.fa"])
         compared, differing = compare_cds_fasta(plain, rows)

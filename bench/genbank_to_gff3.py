@@ -3,7 +3,10 @@
 
 Each gene becomes a gene line (pseudogene when /pseudo); each CDS an mRNA line under its
 gene and one CDS line per part of its location, with its phase; RNA features a line of
-their own type under their gene. Partial ends give start_range/end_range.
+their own type under their gene, with their product, anticodon and notes as NCBI writes
+them (anticodon=(pos:...%2Caa:Leu%2Cseq:cag)). Partial ends give start_range/end_range.
+Attribute values are percent-encoded as NCBI does, commas included (but for the
+two-valued start_range and end_range).
     genbank_to_gff3.py IN.gb OUT.gff3 OUT.fa [--fasta-section]
 With --fasta-section the sequences are written after a ##FASTA line of the GFF3 file
 instead (OUT.fa is then not written).
@@ -18,8 +21,12 @@ RNA_TYPES = {"tRNA", "rRNA", "ncRNA", "tmRNA", "misc_RNA"}
 COPIED = ("gene", "locus_tag", "protein_id", "transl_table")
 
 
+LISTS = {"start_range", "end_range"}  # values of two parts, separated by a comma
+
+
 def attrs(pairs):
-    return ";".join(f"{k}={quote(str(v), safe=' :|.,()/-_')}" for k, v in pairs if v is not None)
+    return ";".join(f"{k}={quote(str(v), safe=' :|.()/-_' + (',' if k in LISTS else ''))}"
+                    for k, v in pairs if v is not None)
 
 
 def qual(f, key):
@@ -82,8 +89,12 @@ def convert(rec, n):
                 lines.append(span(rec, f, "mRNA", [("ID", rna), ("Parent", parent), ("gene", qual(f, "gene"))]))
                 lines.extend(cds_lines(rec, f, f"cds-{n}", rna))
             else:
+                notes = f.qualifiers.get("note")
+                pseudo = "pseudo" in f.qualifiers or "pseudogene" in f.qualifiers
                 lines.append(span(rec, f, f.type, [("ID", f"rna-{n}"), ("Parent", parent)] +
-                                  [(k, qual(f, k)) for k in ("gene", "locus_tag")]))
+                                  [(k, qual(f, k)) for k in ("gene", "locus_tag", "product", "anticodon")] +
+                                  [("Note", "; ".join(notes) if notes else None),
+                                   ("pseudo", "true" if pseudo else None)]))
     return lines, n
 
 

@@ -95,6 +95,9 @@ void reportRead(RunMessages& messages, ReadStatus status, const GeneRecord& reco
     const std::string& gene = record.gene;
     const std::string overlong =
         "a line of " + record.file + " longer than " + std::to_string(MaxLineLength) + " characters";
+    const std::string cut = "contig " + std::to_string(record.contig) + " of " + record.file +
+                            " ends without its \"//\" line (the file is cut short)";
+    const std::string notCounted = " inside its CDS: not counted";
     switch (status) {
         case ReadStatus::Read:
         case ReadStatus::NoCoordinates: return;
@@ -108,6 +111,17 @@ void reportRead(RunMessages& messages, ReadStatus status, const GeneRecord& reco
         case ReadStatus::NotFound: problem("\a\n Sequence of " + gene + " not found in " + record.file); return;
         case ReadStatus::ReadToOverlongLine:
             problem("\a\n Sequence of " + gene + " read only up to " + overlong);
+            return;
+        case ReadStatus::ReadToCut: problem("\a\n Flank of " + gene + " cut short: " + cut); return;
+        case ReadStatus::CdsPastEnd:
+            problem("\a\n Sequence of " + gene + " ends at the end of contig " + std::to_string(record.contig) +
+                          " of " + record.file + notCounted);
+            return;
+        case ReadStatus::CdsPastOverlongLine:
+            problem("\a\n Sequence of " + gene + " ends at " + overlong + notCounted);
+            return;
+        case ReadStatus::CdsPastCut:
+            problem("\a\n Sequence of " + gene + " ends where " + cut + notCounted);
             return;
     }
 }

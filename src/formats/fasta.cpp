@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <limits>
 
+#include "formats/sequence_letters.hpp"
 #include "formats/text_lines.hpp"
 
 namespace kestrel {
@@ -17,8 +18,8 @@ bool holdsLetter(const std::string& text) {
 
 class FastaReader {
 public:
-    FastaReader(std::istream& in, const std::function<void(FastaRecord&)>& onRecord)
-        : in_(in), onRecord_(onRecord), lineEnd_(lineDelimiter(in)) {}
+    FastaReader(std::istream& in, const std::function<void(FastaRecord&)>& onRecord, SequenceSink* sink)
+        : in_(in), onRecord_(onRecord), sink_(sink), lineEnd_(lineDelimiter(in)) {}
 
     FastaSummary read() {
         bool firstLine = true;
@@ -28,13 +29,14 @@ public:
             if (!piece_.empty() && piece_[0] == '>') {
                 finishRecord();
                 record_.header.assign(piece_, 1);
-                record_.sequence.clear();
+                record_.length = 0;
+                if (sink_) sink_->begin(fastaId(record_.header));
                 open_ = true;
             } else if (open_ && (piece_.empty() || piece_[0] != ';')) {
-                appendLetters(record_.sequence, piece_);
+                takeBases();
                 while (read == LineRead::Cut) {
                     read = readLinePiece(in_, piece_, MaxHeldText, lineEnd_);
-                    appendLetters(record_.sequence, piece_);
+                    takeBases();
                 }
             } else if (!open_ && holdsLetter(piece_) && piece_[0] != ';') {
                 ++summary_.strayLines;
@@ -46,20 +48,52 @@ public:
     }
 
 private:
+    // The bases of a piece of a sequence line. A '*' waits until a base follows it: at the end
+    // of the record it is a terminator, dropped.
+    void takeBases() {
+        for (const char c : piece_) {
+            const char letter = sequenceLetter(c);
+            if (letter == 0) continue;
+            if (c == '*') {
+                ++pendingStars_;
+                continue;
+            }
+            while (pendingStars_ > 0) {  // unreadable bases, in pieces however many they are
+                const std::int64_t n = std::min<std::int64_t>(pendingStars_, MaxHeldText);
+                bases_.append(static_cast<std::size_t>(n), 'n');
+                pendingStars_ -= n;
+                if (bases_.size() >= MaxHeldText) handOn();
+            }
+            bases_ += letter;
+        }
+        handOn();
+    }
+
+    void handOn() {
+        record_.length += static_cast<std::int64_t>(bases_.size());
+        if (sink_ && !bases_.empty()) sink_->append(bases_);
+        bases_.clear();
+    }
+
     void finishRecord() {
         if (!open_) return;
         ++summary_.records;
+        pendingStars_ = 0;
+        if (sink_) sink_->end();
         onRecord_(record_);
         open_ = false;
     }
 
     std::istream& in_;
     const std::function<void(FastaRecord&)>& onRecord_;
+    SequenceSink* const sink_;
     const char lineEnd_;
     FastaSummary summary_;
     FastaRecord record_;
     bool open_ = false;
+    std::int64_t pendingStars_ = 0;
     std::string piece_;
+    std::string bases_;
 };
 
 // Where a tag's value that begins at from ends: at the ']' that closes the tag, with the
@@ -101,20 +135,21 @@ void applyHeaderTags(const std::string& header, Feature& cds, bool& partial5, bo
 
 }  // namespace
 
-FastaSummary readFasta(std::istream& in, const std::function<void(FastaRecord&)>& onRecord) {
-    return FastaReader(in, onRecord).read();
+FastaSummary readFasta(std::istream& in, const std::function<void(FastaRecord&)>& onRecord, SequenceSink* sink) {
+    return FastaReader(in, onRecord, sink).read();
 }
 
 std::string fastaId(const std::string& header) { return header.substr(0, header.find_first_of(" \t")); }
 
-FastaSummary readCdsFasta(std::istream& in, const RecordHandler& onRecord) {
+FastaSummary readCdsFasta(std::istream& in, const RecordHandler& onRecord, SequenceSink* sink) {
     AnnotatedRecord record;
     std::int32_t ordinal = 0;
-    return readFasta(in, [&](FastaRecord& fasta) {
+    const auto onFasta = [&](FastaRecord& fasta) {
         record = AnnotatedRecord{};
         record.ordinal = ++ordinal;
         record.name = fastaId(fasta.header);
-        record.hasSequence = !fasta.sequence.empty();
+        record.hasSequence = fasta.length > 0;
+        record.length = fasta.length;
         record.codingOnly = true;
         Feature cds;
         cds.key = "CDS";
@@ -123,13 +158,13 @@ FastaSummary readCdsFasta(std::istream& in, const RecordHandler& onRecord) {
         // The header's first word is the last name tried, where a GenBank CDS has its protein id.
         if (cds.proteinId.empty()) cds.proteinId = record.name;
         // An empty record still shows as a CDS, to be skipped for its missing sequence.
-        const std::size_t length = std::max<std::size_t>(fasta.sequence.size(), 1);
+        const std::int64_t length = std::max<std::int64_t>(fasta.length, 1);
         cds.location = std::string(partial5 ? "<1.." : "1..") + (partial3 ? ">" : "") + std::to_string(length);
         record.features.push_back(std::move(cds));
-        record.sequence = std::move(fasta.sequence);
         record.header = std::move(fasta.header);
         onRecord(record);
-    });
+    };
+    return readFasta(in, onFasta, sink);
 }
 
 }  // namespace kestrel

@@ -12,8 +12,8 @@
 namespace kestrel {
 
 struct FastaRecord {
-    std::string header;    // the header line without its '>', at most MaxHeldText characters of it
-    std::string sequence;  // its letters, as in the file (digits, blanks, gaps and other signs dropped)
+    std::string header;       // the header line without its '>', at most MaxHeldText characters of it
+    std::int64_t length = 0;  // its bases (see sequenceLetter)
 };
 
 struct FastaSummary {
@@ -21,10 +21,12 @@ struct FastaSummary {
     std::int64_t strayLines = 0;  // lines with letters before the first header, which belong to no record
 };
 
-// Calls onRecord for every record, in file order; it may take the record's contents. Lines
-// beginning with ';' are comments. Memory grows with a record, never with a line. Lines may
-// end with LF, CR LF or a CR alone; a UTF-8 byte-order mark is passed over.
-FastaSummary readFasta(std::istream& in, const std::function<void(FastaRecord&)>& onRecord);
+// Calls onRecord for every record, in file order, after its bases went to sink (begun with the
+// header's first word; none when sink is null). Lines beginning with ';' are comments. A gap or
+// unknown sign stands for a base (see sequenceLetter), but the '*' signs that end a record
+// (a terminator) are dropped. Memory grows neither with a record nor with a line. Lines may end
+// with LF, CR LF or a CR alone; a UTF-8 byte-order mark is passed over.
+FastaSummary readFasta(std::istream& in, const std::function<void(FastaRecord&)>& onRecord, SequenceSink* sink);
 
 // The first word of a header: its sequence id.
 std::string fastaId(const std::string& header);
@@ -36,6 +38,6 @@ std::string fastaId(const std::string& header);
 // [protein=...] tag is the CDS's /product. The tags [pseudo=true],
 // [transl_table=N], [frame=N] (the codon start) and [partial=5'], [partial=3'],
 // [partial=5',3'] count as the qualifiers of a GenBank CDS do.
-FastaSummary readCdsFasta(std::istream& in, const RecordHandler& onRecord);
+FastaSummary readCdsFasta(std::istream& in, const RecordHandler& onRecord, SequenceSink* sink = nullptr);
 
 }  // namespace kestrel

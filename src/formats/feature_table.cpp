@@ -4,6 +4,7 @@
 #include <limits>
 #include <string_view>
 
+#include "formats/sequence_letters.hpp"
 #include "formats/text_lines.hpp"
 
 namespace kestrel {
@@ -137,11 +138,6 @@ void setQualifier(Feature& feature, std::string_view name, const std::string& va
     }
 }
 
-void appendLetters(std::string& sequence, std::string_view text) {
-    for (const char c : text)
-        if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z')) sequence += c;
-}
-
 namespace {
 
 // The line prefixes of a dialect.
@@ -165,12 +161,12 @@ std::string recordName(const std::string& line, std::size_t keywordLength) {
 class FeatureTableReader {
 public:
     FeatureTableReader(std::istream& in, FeatureTableDialect dialect, const RecordHandler& onRecord,
-                       bool keepSequence)
+                       SequenceSink* sink)
         : in_(in),
           embl_(dialect == FeatureTableDialect::Embl),
           prefixes_(embl_ ? EmblPrefixes : GenBankPrefixes),
           onRecord_(onRecord),
-          keepSequence_(keepSequence) {}
+          sink_(sink) {}
 
     std::int32_t read() {
         const char lineEnd = lineDelimiter(in_);
@@ -182,7 +178,8 @@ public:
             take(read);
             if (read == LineRead::Cut) restOfLine(inSequence && section_ == Section::Sequence, lineEnd);
         }
-        if (section_ != Section::Outside) finishRecord();
+        if (section_ != Section::Outside)
+            throw RecordError("the record " + record_.name + " ends without its \"//\" line: the file is cut short");
         return records_;
     }
 
@@ -192,21 +189,18 @@ private:
     void take(LineRead read) {
         // The analysis finds a contig by counting every line that holds "ORIGIN", wherever it stands.
         if (line_.find("ORIGIN") != std::string::npos) ++originLines_;
-        if (section_ == Section::Sequence) {
-            if (startsWith(line_, "//"))
-                finishRecord();
-            else if (keepSequence_)
-                appendLetters(record_.sequence, line_);
-            return;
-        }
+        if (section_ == Section::Sequence && startsWith(line_, "//")) return finishRecord();
         if (startsWith(line_, prefixes_.record)) {
-            if (section_ != Section::Outside) finishRecord();
+            if (section_ != Section::Outside)
+                throw RecordError("the record " + record_.name + " ends without its \"//\" line, where the record " +
+                                  recordName(line_, std::char_traits<char>::length(prefixes_.record)) + " begins");
             record_ = AnnotatedRecord{};
             record_.ordinal = ++records_;
             record_.name = recordName(line_, std::char_traits<char>::length(prefixes_.record));
             section_ = Section::Header;
             return;
         }
+        if (section_ == Section::Sequence) return takeBases(line_);
         if (section_ == Section::Outside) return;
         if (embl_ && startsWith(line_, prefixes_.features)) {
             line_[0] = line_[1] = ' ';  // the columns of an EMBL feature line are GenBank's
@@ -218,6 +212,7 @@ private:
             builder_.finishInto(record_.features);
             record_.hasSequence = true;
             if (!embl_) record_.contig = originLines_;
+            if (sink_) sink_->begin(record_.name);
             section_ = Section::Sequence;
         } else if (!embl_ && startsWith(line_, prefixes_.features)) {
             section_ = Section::Features;
@@ -239,21 +234,29 @@ private:
         if (read == LineRead::Cut) builder_.markTooLong();
     }
 
-    // The rest of a line longer than a piece: its letters when it is a sequence line, else nothing.
+    // The bases of a piece of a sequence line: counted, and handed to the sink.
+    void takeBases(std::string_view text) {
+        bases_.clear();
+        appendSequenceLetters(text, bases_);
+        record_.length += static_cast<std::int64_t>(bases_.size());
+        if (sink_ && !bases_.empty()) sink_->append(bases_);
+    }
+
+    // The rest of a line longer than a piece: its bases when it is a sequence line, else nothing.
     void restOfLine(bool sequenceLine, char lineEnd) {
-        if (!sequenceLine || !keepSequence_) {
+        if (!sequenceLine) {
             in_.ignore(std::numeric_limits<std::streamsize>::max(), lineEnd);
             return;
         }
-        std::string piece;
         for (LineRead read = LineRead::Cut; read == LineRead::Cut;) {
-            read = readLinePiece(in_, piece, MaxHeldText, lineEnd);
-            appendLetters(record_.sequence, piece);
+            read = readLinePiece(in_, line_, MaxHeldText, lineEnd);
+            takeBases(line_);
         }
     }
 
     void finishRecord() {
         builder_.finishInto(record_.features);
+        if (sink_ && section_ == Section::Sequence) sink_->end();
         onRecord_(record_);
         section_ = Section::Outside;
     }
@@ -262,20 +265,21 @@ private:
     const bool embl_;
     const Prefixes& prefixes_;
     const RecordHandler& onRecord_;
-    const bool keepSequence_;
+    SequenceSink* const sink_;
     Section section_ = Section::Outside;
     AnnotatedRecord record_;
     FeatureBuilder builder_;
     std::int32_t records_ = 0;
     std::int32_t originLines_ = 0;
     std::string line_;
+    std::string bases_;
 };
 
 }  // namespace
 
 std::int32_t readFeatureTable(std::istream& in, FeatureTableDialect dialect, const RecordHandler& onRecord,
-                              bool keepSequence) {
-    return FeatureTableReader(in, dialect, onRecord, keepSequence).read();
+                              SequenceSink* sink) {
+    return FeatureTableReader(in, dialect, onRecord, sink).read();
 }
 
 namespace {

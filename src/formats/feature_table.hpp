@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <istream>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -45,13 +46,40 @@ struct AnnotatedRecord {
     std::int32_t contig = 0;
     bool hasSequence = false;  // a sequence section, or letters for a FASTA record
     bool codingOnly = false;   // the sequence is one coding sequence without flanks (a CDS FASTA record)
+    std::int64_t length = 0;   // the bases of its sequence (see sequenceLetter)
     std::vector<Feature> features;
-    std::string sequence;  // the letters of the sequence, as in the file, when the reader keeps them
-    std::string header;    // a FASTA record's header line without its '>' (coding-sequence FASTA only)
+    std::string header;  // a FASTA record's header line without its '>' (coding-sequence FASTA only)
 };
 
 // Called once per record, in file order; it may take the record's contents.
 using RecordHandler = std::function<void(AnnotatedRecord&)>;
+
+// Where a reader puts the bases of each record's sequence as it reads them, so that no record is
+// ever held whole: begin when its sequence starts (at GenBank's "ORIGIN", at a FASTA header),
+// append with each piece of bases (see sequenceLetter), end before the record is handed on.
+class SequenceSink {
+public:
+    virtual ~SequenceSink() = default;
+    virtual void begin(const std::string& recordName) = 0;
+    virtual void append(std::string_view bases) = 0;
+    virtual void end() = 0;
+};
+
+// A sink that keeps the bases of the current record (memory grows with the record).
+class SequenceKeeper : public SequenceSink {
+public:
+    void begin(const std::string&) override { bases.clear(); }
+    void append(std::string_view more) override { bases += more; }
+    void end() override {}
+    std::string bases;
+};
+
+// Thrown by the readers for a file they refuse: a record cut before its end, a sequence
+// named twice. The message names the record, not the file.
+class RecordError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
 
 enum class FeatureTableDialect {
     GenBank,  // LOCUS, FEATURES, ORIGIN, //
@@ -59,14 +87,13 @@ enum class FeatureTableDialect {
 };
 
 // Calls onRecord for every record of the stream, in file order; returns the number of records.
-// With keepSequence each record carries its sequence (memory grows with the record, not with
-// a line). Lines may end with LF, CR LF or a CR alone; a UTF-8 byte-order mark before the first
-// line is passed over.
+// The bases of each sequence go to sink when given, and are counted into the record's length
+// (memory grows neither with a record nor with a line). A record must end with its "//" line:
+// one that the end of the file or the next record's first line cuts short is a RecordError.
+// Lines may end with LF, CR LF or a CR alone; a UTF-8 byte-order mark before the first line is
+// passed over.
 std::int32_t readFeatureTable(std::istream& in, FeatureTableDialect dialect, const RecordHandler& onRecord,
-                              bool keepSequence = false);
-
-// Appends the letters of text to sequence (position numbers, blanks and other signs dropped).
-void appendLetters(std::string& sequence, std::string_view text);
+                              SequenceSink* sink = nullptr);
 
 // One interval of a location; mark characters are the '<' or '>' written before each bound (0 if none).
 struct LocationPart {

@@ -20,10 +20,10 @@ namespace {
 // The attributes a feature is built from; the others are not kept.
 using Attributes = std::vector<std::pair<std::string, std::string>>;
 
-constexpr std::string_view KeptAttributes[] = {"ID",          "Parent",    "gene",         "Name",
-                                               "locus_tag",   "protein_id", "pseudo",       "partial",
-                                               "start_range", "end_range",  "transl_table", "product",
-                                               "old_locus_tag"};
+constexpr std::string_view KeptAttributes[] = {"ID",          "Parent",     "gene",          "Name",
+                                               "locus_tag",   "protein_id", "pseudo",        "partial",
+                                               "start_range", "end_range",  "transl_table",  "product",
+                                               "old_locus_tag", "anticodon", "Note"};
 
 const std::string* attribute(const Attributes& attributes, std::string_view key) {
     for (const auto& [k, v] : attributes)
@@ -140,7 +140,7 @@ public:
         return false;
     }
 
-    std::int32_t readSequences(std::istream& fasta, const RecordHandler& onRecord);
+    std::int32_t readSequences(std::istream& fasta, const RecordHandler& onRecord, SequenceSink* sink);
 
 private:
     void takeLine(const std::string& line);
@@ -228,6 +228,10 @@ Feature Gff3Reader::feature(const Node& node) const {
         const std::string* pseudo = attribute(n->attributes, "pseudo");
         if (n->type == "pseudogene" || (pseudo && *pseudo == "true")) f.pseudo = true;
     }
+    // A tRNA's own anticodon and notes, as NCBI writes them: "anticodon=(pos:...%2Caa:Leu%2Cseq:cag)",
+    // "Note=transfer RNA-Leu (CAG)".
+    if (const std::string* anticodon = attribute(node.attributes, "anticodon")) setQualifier(f, "anticodon", *anticodon);
+    if (const std::string* note = attribute(node.attributes, "Note")) setQualifier(f, "note", *note);
     const std::string* name = attribute(chain.back()->attributes, "Name");
     if (f.gene.empty() && name && chain.back()->type != "CDS") f.gene = *name;
     if (f.proteinId.empty()) f.proteinId = node.type == "CDS" ? node.id : "";
@@ -243,13 +247,35 @@ Feature Gff3Reader::feature(const Node& node) const {
     return f;
 }
 
-std::int32_t Gff3Reader::readSequences(std::istream& fasta, const RecordHandler& onRecord) {
+// Hands the bases on to the caller's sink, if any, and refuses a sequence named twice: its
+// features could belong to either.
+class UniqueNames : public SequenceSink {
+public:
+    explicit UniqueNames(SequenceSink* inner) : inner_(inner) {}
+    void begin(const std::string& name) override {
+        if (!names_.insert(name).second)
+            throw RecordError("two sequences are named " + name + " (the first word of their FASTA headers)");
+        if (inner_) inner_->begin(name);
+    }
+    void append(std::string_view bases) override {
+        if (inner_) inner_->append(bases);
+    }
+    void end() override {
+        if (inner_) inner_->end();
+    }
+
+private:
+    SequenceSink* inner_;
+    std::unordered_set<std::string> names_;
+};
+
+std::int32_t Gff3Reader::readSequences(std::istream& fasta, const RecordHandler& onRecord, SequenceSink* sink) {
     std::unordered_map<std::string, std::vector<Feature>> features;
     for (const Node& node : nodes_)
         if (!featureKey(node.type).empty()) features[node.seqid].push_back(feature(node));
     std::int32_t ordinal = 0;
     AnnotatedRecord record;
-    auto emit = [&](const std::string& name, std::string* sequence) {
+    auto emit = [&](const std::string& name, std::int64_t length) {
         record = AnnotatedRecord{};
         record.ordinal = ++ordinal;
         record.name = name;
@@ -257,25 +283,26 @@ std::int32_t Gff3Reader::readSequences(std::istream& fasta, const RecordHandler&
             record.features = std::move(it->second);
             features.erase(it);
         }
-        record.hasSequence = sequence && !sequence->empty();
-        if (sequence) record.sequence = std::move(*sequence);
+        record.hasSequence = length > 0;
+        record.length = length;
         onRecord(record);
     };
-    readFasta(fasta, [&](FastaRecord& r) { emit(fastaId(r.header), &r.sequence); });
+    UniqueNames names(sink);
+    readFasta(fasta, [&](FastaRecord& r) { emit(fastaId(r.header), r.length); }, &names);
     for (const std::string& seqid : seqids_)
-        if (features.count(seqid)) emit(seqid, nullptr);
+        if (features.count(seqid)) emit(seqid, 0);
     return ordinal;
 }
 
 }  // namespace
 
-std::int32_t readGff3(std::istream& gff, std::istream* fasta, const RecordHandler& onRecord) {
+std::int32_t readGff3(std::istream& gff, std::istream* fasta, const RecordHandler& onRecord, SequenceSink* sink) {
     Gff3Reader reader;
     const bool section = reader.readAnnotations(gff);
-    if (fasta) return reader.readSequences(*fasta, onRecord);
-    if (section) return reader.readSequences(gff, onRecord);
+    if (fasta) return reader.readSequences(*fasta, onRecord, sink);
+    if (section) return reader.readSequences(gff, onRecord, sink);
     std::istringstream none;
-    return reader.readSequences(none, onRecord);
+    return reader.readSequences(none, onRecord, sink);
 }
 
 }  // namespace kestrel

@@ -16,12 +16,15 @@ namespace kestrel {
 // its locus tag likewise; then its protein_id, else the transcript's ID. transl_table is
 // taken the same way; pseudo=true or a pseudogene above makes it a pseudogene. Genes,
 // pseudogenes and RNAs other than mRNA become features of their own, so that they bound
-// their neighbours. Attribute values are percent-decoded.
+// their neighbours; a tRNA keeps its anticodon, product and Note attributes, as the tRNA
+// census reads them in a GenBank file. Attribute values are percent-decoded.
 //
 // Reads gff to its end or its "##FASTA" line, then the sequences from that section, or
-// from fasta when given. Calls onRecord once per sequence, in FASTA order, then once per
-// sequence id that has features but no sequence, in order of appearance; returns the
-// number of records.
-std::int32_t readGff3(std::istream& gff, std::istream* fasta, const RecordHandler& onRecord);
+// from fasta when given, their bases to sink (see readFasta). Calls onRecord once per
+// sequence, in FASTA order, then once per sequence id that has features but no sequence, in
+// order of appearance; returns the number of records. Two sequences of one name are a
+// RecordError.
+std::int32_t readGff3(std::istream& gff, std::istream* fasta, const RecordHandler& onRecord,
+                      SequenceSink* sink = nullptr);
 
 }  // namespace kestrel

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 
+#include "formats/sequence_letters.hpp"
 #include "formats/text_lines.hpp"
 
 namespace kestrel {
@@ -13,11 +14,14 @@ bool contains(const std::string& line, const char* text) {
     return line.find(text) != std::string::npos;
 }
 
-// Letter -> its upper case, anything else (position numbers, blanks) -> 0, dropped.
+// The base a character stands for (see sequenceLetter), upper-cased; 0 for layout (position
+// numbers, blanks), dropped. A gap sign is an unreadable base, N.
 constexpr std::array<char, 256> UpperLetter = [] {
     std::array<char, 256> table{};
-    for (int c = 'A'; c <= 'Z'; ++c) table[static_cast<std::size_t>(c)] = static_cast<char>(c);
-    for (int c = 'a'; c <= 'z'; ++c) table[static_cast<std::size_t>(c)] = static_cast<char>(c - 'a' + 'A');
+    for (std::size_t c = 0; c < table.size(); ++c) {
+        const char letter = SequenceLetter[c];
+        table[c] = letter >= 'a' && letter <= 'z' ? static_cast<char>(letter - 'a' + 'A') : letter;
+    }
     return table;
 }();
 
@@ -123,6 +127,7 @@ bool ContigWindow::enterContig() {
     basesPerRow_ = 0;
     endOfSequence_ = false;
     overlongLine_ = false;
+    unterminated_ = false;
     store_.clearAll();
     for (;;) {
         if (!readLine() || endsContig(line_)) return false;
@@ -146,15 +151,18 @@ bool ContigWindow::enterContig() {
 // A row takes the letters of the next line that holds any; lines without letters (the
 // blank lines of a double-spaced layout) are passed over. "//" (or the next "LOCUS"), the
 // end of the file or the next contig's "ORIGIN" line ends the sequence: this row and
-// every later one stay empty.
+// every later one stay empty. Only "//" ends it as a record should end.
 void ContigWindow::fillRow(std::string& row) {
     row.clear();
     while (!endOfSequence_) {
-        if (!readLine() || endsContig(line_)) {
+        const bool read = readLine();
+        if (!read || endsContig(line_)) {
             endOfSequence_ = true;
+            unterminated_ = !read || !contains(line_, "//");
         } else if (contains(line_, "ORIGIN")) {
             noteOriginLine();
             endOfSequence_ = true;
+            unterminated_ = true;
         } else if (!takesLetters()) {
             endOfSequence_ = true;
         } else {

@@ -46,6 +46,9 @@ public:
     OpenStatus openStatus() const { return openStatus_; }
     // The current contig's sequence ended early, at a line longer than the reader holds.
     bool overlongLine() const { return overlongLine_; }
+    // The current contig's sequence ended without its "//" line: at the end of the file (a file
+    // cut short), or where another record begins.
+    bool unterminated() const { return unterminated_; }
 
     // Moves the window forward by one row, filling the new last row from the file.
     void advanceWindow();
@@ -67,6 +70,7 @@ private:
     bool lineCut_ = false;   // line_ is the start of a longer line
     char lineEnd_ = '\n';    // '\r' in a file of old Mac line ends
     bool overlongLine_ = false;
+    bool unterminated_ = false;
 
     std::string fileName_;                  // the file the stream is open on
     std::vector<std::streampos> origins_;   // just after the n-th "ORIGIN" line, n = 1, 2, ...

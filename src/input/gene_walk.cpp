@@ -89,7 +89,10 @@ public:
         if (isLast) lastPending_ = false;
         codonStep(bases_, isFirst, isLast, codonNumber_, settings, optimal, counts);
         codonNumber_ += complement_ ? -1 : 1;
+        ++handedOn_;
     }
+
+    std::int32_t handedOn() const { return handedOn_; }
 
 private:
     bool complement_;
@@ -98,6 +101,7 @@ private:
     bool firstPending_;
     bool lastPending_;
     std::int32_t codonNumber_;
+    std::int32_t handedOn_ = 0;
     CodonBases bases_{NoBase, NoBase, NoBase};
 };
 
@@ -113,11 +117,11 @@ struct FlankCounts {
 };
 
 // The walk proper: every position from firstPos to lastPos is classed as upstream,
-// downstream, coding, core intron or not counted; coding bases become codons. True when
-// the walk ended early, at the end of the stored sequence.
-bool walkGene(ContigWindow& window, const GeneRecord& record, const WalkBounds& bounds,
-              const RunSettings& settings, const OptimalCodonFlags& optimal,
-              GeneCounts& counts) {
+// downstream, coding, core intron or not counted; coding bases become codons. Returns the
+// position where the walk ended early, at the end of the stored sequence, or 0.
+std::int64_t walkGene(ContigWindow& window, const GeneRecord& record, const WalkBounds& bounds,
+                      const RunSettings& settings, const OptimalCodonFlags& optimal, CodonAssembler& codons,
+                      GeneCounts& counts) {
     const StoredSequence& store = window.store();
     const std::int32_t lastRow = store.nRows() - 1;
     const std::int32_t basesPerRow = window.basesPerRow();
@@ -132,7 +136,6 @@ bool walkGene(ContigWindow& window, const GeneRecord& record, const WalkBounds& 
     std::int32_t column = window.columnOf(pos);
     const std::string* rowText = &store.row(row);
 
-    CodonAssembler codons(record, counts);
     std::int32_t exon = 0;
     bool rereading = false;
 
@@ -146,7 +149,7 @@ bool walkGene(ContigWindow& window, const GeneRecord& record, const WalkBounds& 
             rowText = &store.row(row);
         }
         rereading = false;
-        if (static_cast<std::size_t>(column) >= rowText->size()) return true;  // past the contig's end
+        if (static_cast<std::size_t>(column) >= rowText->size()) return pos;  // past the contig's end
         int base = baseIndex((*rowText)[static_cast<std::size_t>(column)]);
         if (complement && base != NoBase) base = 3 - base;
 
@@ -172,7 +175,27 @@ bool walkGene(ContigWindow& window, const GeneRecord& record, const WalkBounds& 
         ++pos;
         ++column;
     }
-    return false;
+    return 0;
+}
+
+// A gene whose coding sequence was not read to its end: the codon at the unread end is not
+// seen (the stop codon of a forward gene, the start codon of a complement gene), nor, when no
+// codon was read, the one at the other end; its segment is not whole.
+void markUnreadEnd(bool complement, bool anyCodon, GeneCounts& counts) {
+    (complement ? counts.noStart : counts.noStop) = true;
+    if (!anyCodon) (complement ? counts.noStop : counts.noStart) = true;
+    counts.segmentValid = false;
+}
+
+// How a walk that ended early, at endedAt, went: before the last base of the CDS or after it,
+// and why the sequence ended there.
+ReadStatus earlyEnd(const ContigWindow& window, const GeneRecord& record, std::int64_t endedAt) {
+    if (endedAt <= record.cdsEnd()) {
+        if (window.overlongLine()) return ReadStatus::CdsPastOverlongLine;
+        return window.unterminated() ? ReadStatus::CdsPastCut : ReadStatus::CdsPastEnd;
+    }
+    if (window.overlongLine()) return ReadStatus::ReadToOverlongLine;
+    return window.unterminated() ? ReadStatus::ReadToCut : ReadStatus::Read;
 }
 
 }  // namespace
@@ -189,8 +212,12 @@ ReadStatus readGene(ContigWindow& window, const GeneRecord& record, bool forceNe
         return window.overlongLine() ? ReadStatus::OverlongLine : ReadStatus::NotFound;
     }
     fixSegmentWindow(settings, counts);
-    const bool endedEarly = walkGene(window, record, bounds, settings, optimal, counts);
-    return endedEarly && window.overlongLine() ? ReadStatus::ReadToOverlongLine : ReadStatus::Read;
+    CodonAssembler codons(record, counts);
+    const std::int64_t endedAt = walkGene(window, record, bounds, settings, optimal, codons, counts);
+    if (endedAt == 0) return ReadStatus::Read;
+    const ReadStatus status = earlyEnd(window, record, endedAt);
+    if (!geneWasRead(status)) markUnreadEnd(record.complement, codons.handedOn() > 0, counts);
+    return status;
 }
 
 }  // namespace kestrel

@@ -12,8 +12,15 @@ namespace kestrel {
 
 // How the reading of a gene went.
 enum class ReadStatus {
-    Read,                // walked whole
-    ReadToOverlongLine,  // walked up to a line longer than MaxLineLength, where the sequence ended
+    Read,                // walked whole, or up to the contig's "//" line past the CDS
+    ReadToOverlongLine,  // walked up to a line longer than MaxLineLength, where the sequence ended, past the CDS
+    ReadToCut,           // walked up to where the contig ends without its "//" line (the file cut short), past the CDS
+    // The sequence ended before the last base of the CDS: the codons beyond it are missing, and the
+    // gene is not counted. Its row shows the unread end as noStop (forward strand) or noStart
+    // (complement strand), both when no codon was read, and no segment.
+    CdsPastEnd,          // at the contig's "//" line: the CDS runs past the end of its contig
+    CdsPastOverlongLine,  // at a line longer than MaxLineLength
+    CdsPastCut,          // where the contig ends without its "//" line (the file cut short)
     NoCoordinates,       // no complete coordinate pair: nothing read
     FileNotOpened,       // the sequence file cannot be opened
     NotRegularFile,      // the sequence file is a FIFO, device, socket or folder
@@ -21,9 +28,10 @@ enum class ReadStatus {
     NotFound,            // no such contig in the file, or no sequence in it
 };
 
-// True when the gene's counts hold what was read (Read, ReadToOverlongLine).
+// True when the gene's counts hold its whole coding sequence, which may enter the cumulative
+// counts (Read, ReadToOverlongLine, ReadToCut).
 constexpr bool geneWasRead(ReadStatus status) {
-    return status == ReadStatus::Read || status == ReadStatus::ReadToOverlongLine;
+    return status == ReadStatus::Read || status == ReadStatus::ReadToOverlongLine || status == ReadStatus::ReadToCut;
 }
 
 // Reads the entry's gene into counts (which start fresh). forceNewFile is set for the first

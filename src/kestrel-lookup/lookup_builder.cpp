@@ -135,7 +135,7 @@ std::vector<Candidate> collectCandidates(const AnnotatedRecord& record, const Bu
         if (!isCds) continue;
 
         const std::vector<LocationPart> ascending = ascendingParts(loc.parts);
-        if (const auto reason = skipReason(f, loc, ascending, record.contig != 0, options.keepPseudo)) {
+        if (const auto reason = skipReason(f, loc, ascending, record.contig != 0, record.length, options.keepPseudo)) {
             skipped.add(*reason);
             if (*reason == SkipReason::GeneticCode) ++skipped.geneticCodes[f.geneticCode];
             continue;
@@ -273,6 +273,7 @@ std::string summaryLine(std::size_t entriesWritten, const SkipTally& s) {
            std::to_string(s[SkipReason::Unreadable]) + " unreadable location, " +
            std::to_string(s[SkipReason::TooLong]) + " too many exons, " +
            std::to_string(s[SkipReason::NoSequence]) + " record without sequence, " +
+           std::to_string(s[SkipReason::PastEnd]) + " past the end of the sequence, " +
            std::to_string(s[SkipReason::Pseudo]) + " pseudogene, " +
            std::to_string(s[SkipReason::CodonStart]) + " codon_start not 1, " +
            std::to_string(s[SkipReason::GeneticCode]) + " genetic code not kept" + codeCounts(s.geneticCodes) + "), " +

@@ -26,15 +26,36 @@ std::ostream& InputReader::sequenceFile() {
     seq_ = std::make_unique<OutputFileWriter>(seqPath_, unused);
     std::string error;
     if (!seq_->open(error)) throw ToolFailure(ExitBadData, error);
+    records_ = std::make_unique<SequenceRecordWriter>(seq_->stream());
     return seq_->stream();
 }
 
-void InputReader::takeRecord(AnnotatedRecord& record) {
-    record.contig = 0;
-    if (record.hasSequence) {
-        writeSequenceRecord(sequenceFile(), record.name, record.sequence);
-        record.contig = ++contigs_;
+void InputReader::begin(const std::string& recordName) {
+    recordName_ = recordName;
+    writing_ = false;
+}
+
+// A record without bases is not written: its CDSs are skipped for want of a sequence.
+void InputReader::append(std::string_view bases) {
+    if (!writing_) {
+        sequenceFile();
+        records_->begin(recordName_);
+        writing_ = true;
     }
+    records_->append(bases);
+}
+
+void InputReader::end() {
+    if (writing_) {
+        records_->end();
+        lastContig_ = ++contigs_;
+    }
+    writing_ = false;
+}
+
+void InputReader::takeRecord(AnnotatedRecord& record) {
+    record.contig = lastContig_;
+    lastContig_ = 0;
     if (trnas_) addTrnaFeatures(record, *trnas_);
     std::vector<CdsEntry> recordEntries = buildRecordEntries(record, seqPath_, skipped_, options_);
     std::move(recordEntries.begin(), recordEntries.end(), std::back_inserter(entries_));
@@ -42,19 +63,20 @@ void InputReader::takeRecord(AnnotatedRecord& record) {
 
 void InputReader::read(const InputFiles& input) {
     const RecordHandler take = [&](AnnotatedRecord& record) { takeRecord(record); };
-    if (input.kind != InputKind::Named) return readAnnotatedInput(input, take);
+    if (input.kind != InputKind::Named) return readAnnotatedInput(input, take, this);
     TextInput in;
     openInput(in, input.path);
     const RecordFormat format = sniffRecordFormat(in);
     if ((format == RecordFormat::GenBank || format == RecordFormat::Unknown) && !in.compressed()) {
         // Read where it is: the entries name the file itself, as the analysis will open it.
         if (const auto problem = fileNameProblem(input.path)) throw ToolFailure(ExitBadData, *problem);
-        const std::int32_t records = buildFileEntries(in, input.path, entries_, skipped_, options_, trnas_);
-        checkRead(in, input.path);
+        std::int32_t records = 0;
+        readRecords(in, input.path,
+                    [&] { records = buildFileEntries(in, input.path, entries_, skipped_, options_, trnas_); });
         if (records == 0) throw ToolFailure(ExitBadData, input.path + " holds no GenBank record (no LOCUS line)");
         return;
     }
-    readNamedInput(in, format, input.path, take);
+    readNamedInput(in, format, input.path, take, this);
 }
 
 }  // namespace kestrel::lookup

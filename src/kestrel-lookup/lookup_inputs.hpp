@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "formats/sequence_file.hpp"
 #include "kestrel-lookup/lookup_builder.hpp"
 #include "kestrel-lookup/trna_features.hpp"
 #include "tools/annotated_inputs.hpp"
@@ -16,9 +17,10 @@ namespace kestrel::lookup {
 
 // Reads inputs into entries. An uncompressed GenBank file is named in the entries itself;
 // every other input has its sequences written to the sequence file seqPath (opened on the
-// first such input; "" = none may be written) and its entries name that file. Failures
-// throw ToolFailure or UsageError with their message.
-class InputReader {
+// first such input; "" = none may be written) as they are read, and its entries name that
+// file: memory does not grow with a record. Failures throw ToolFailure or UsageError with
+// their message.
+class InputReader : private SequenceSink {
 public:
     // The tRNA genes of every record are counted into trnas when given.
     InputReader(std::string seqPath, std::vector<std::string> allInputs, const BuildOptions& options,
@@ -34,13 +36,21 @@ public:
 private:
     void takeRecord(AnnotatedRecord& record);
     std::ostream& sequenceFile();
+    // A record's bases, written to the sequence file once there is one.
+    void begin(const std::string& recordName) override;
+    void append(std::string_view bases) override;
+    void end() override;
 
     std::string seqPath_;
     std::vector<std::string> allInputs_;
     BuildOptions options_;
     TrnaTally* trnas_;
     std::unique_ptr<OutputFileWriter> seq_;
+    std::unique_ptr<SequenceRecordWriter> records_;
+    std::string recordName_;  // of the record whose bases are read
+    bool writing_ = false;    // its first bases have been written
     std::int32_t contigs_ = 0;
+    std::int32_t lastContig_ = 0;  // the contig written for the record read last, 0 for none
     std::vector<CdsEntry> entries_;
     SkipTally skipped_;
 };

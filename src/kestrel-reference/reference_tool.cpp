@@ -8,6 +8,7 @@
 #include "tools/reference_set.hpp"
 #include "formats/reference_file.hpp"
 #include "tools/annotated_inputs.hpp"
+#include "tools/coa_reference.hpp"
 #include "tools/command_line.hpp"
 #include "tools/output_file_writer.hpp"
 #include "tools/tool_input.hpp"
@@ -19,7 +20,7 @@ namespace {
 using namespace reference;
 
 constexpr std::string_view Usage =
-    "usage: kestrel-reference -o PREFIX [--set SET] [--p P] [-g N] [SEQFILE...]\n"
+    "usage: kestrel-reference -o PREFIX [--set SET] [--share PERCENT] [--p P] [-g N] [SEQFILE...]\n"
     "                         [--gff GFF3 [--fasta FASTA]]... [--cds-fasta FASTA]...\n"
     "\n"
     "Builds CAI and Fop references from the genes of a genome's files and writes\n"
@@ -45,6 +46,10 @@ constexpr std::string_view Usage =
     "  iterative    starting from all genes, keep the half with the highest CAI\n"
     "               under the weights of the current set, until 1% of the genes\n"
     "               (at least 20) remain, then until the set stops changing\n"
+    "  coa          the genes at the end of axis 1 of the within-amino-acid\n"
+    "               correspondence analysis of the genes' codon counts that holds\n"
+    "               the ribosomal-protein genes (with none annotated, the end of\n"
+    "               lower mean ENC): PERCENT of the genes (--share, 5)\n"
     "  genes:FILE   the genes named in FILE, one a line, matched against\n"
     "               /locus_tag, /gene, /protein_id and /old_locus_tag\n"
     "A codon is optimal when its RSCU is higher in the reference set than in the\n"
@@ -59,7 +64,8 @@ constexpr std::string_view Usage =
 const ToolDescription Tool{"kestrel-reference",
                            Usage,
                            {{"-o", {}, true, "a file name prefix"},
-                            {"--set", {}, true, "ribosomal, iterative or genes:FILE"},
+                            {"--set", {}, true, "ribosomal, iterative, coa or genes:FILE"},
+                            {"--share", {}, true, "a percentage of the genes"},
                             {"--p", {}, true, "a p-value threshold"},
                             {"--genetic-code", "-g", true, "the number of a genetic code"},
                             InputOptions[0],
@@ -78,8 +84,12 @@ double pThresholdOf(const CommandLine& line) {
 
 GenomeGenes readGenome(const std::vector<InputFiles>& inputs) {
     GenomeGenes genome;
+    // The genes' codons are counted from the whole sequence of their record.
+    SequenceKeeper sequence;
     for (const InputFiles& input : inputs)
-        readAnnotatedInput(input, [&](AnnotatedRecord& record) { addRecordGenes(record, input.path, genome); });
+        readAnnotatedInput(
+            input, [&](AnnotatedRecord& record) { addRecordGenes(record, sequence.bases, input.path, genome); },
+            &sequence);
     return genome;
 }
 
@@ -91,9 +101,47 @@ std::string roundsText(const IterativeSet& set) {
     return text + (set.converged ? "; the set stopped changing." : "; stopped before the set stopped changing.");
 }
 
+double shareOf(const CommandLine& line, const std::string& set) {
+    const auto text = line.value("--share");
+    if (!text) return CoaReferenceShare;
+    if (set != "coa") throw UsageError("--share goes with --set coa");
+    errno = 0;
+    char* end = nullptr;
+    const double percent = std::strtod(text->c_str(), &end);
+    if (text->empty() || errno != 0 || end != text->c_str() + text->size() || !(percent > 0.0 && percent <= 50.0))
+        throw UsageError("--share takes a percentage above 0 and at most 50, not " + *text);
+    return percent / 100;
+}
+
+// The genes at the end of the first COA axis, and how their optimal codons compare with those
+// of the ribosomal-protein genes.
+std::vector<std::size_t> coaSet(const GenomeGenes& genome, const RunSettings& settings, double share, Provenance& how,
+                                std::ostream& err) {
+    std::vector<GeneCodonCounts> counts;
+    for (const ReferenceGene& g : genome.genes) counts.push_back(g.codonCount);
+    const std::vector<std::size_t> ribosomal = ribosomalGenes(genome.genes);
+    std::vector<bool> marked(genome.genes.size(), false);
+    for (const std::size_t i : ribosomal) marked[i] = true;
+    const CoaReferenceSet found = coaReferenceSet(counts, marked, settings, share);
+    how.method = coaReferenceMethod(share);
+    how.notes = coaReferenceNotes(found);
+    if (!ribosomal.empty() && !found.members.empty()) {
+        const ReferenceResult ours = buildReference(genome.genes, found.members, settings, how.pThreshold);
+        const ReferenceResult theirs = buildReference(genome.genes, ribosomal, settings, how.pThreshold);
+        int shared = 0;
+        for (int c = 0; c < 64; ++c) shared += ours.codons[c].optimal && theirs.codons[c].optimal ? 1 : 0;
+        how.notes.push_back(std::to_string(shared) + " of its " + std::to_string(ours.optimalCodons) +
+                            " optimal codons are optimal in the ribosomal set too, which has " +
+                            std::to_string(theirs.optimalCodons) + ".");
+    }
+    for (const std::string& note : how.notes) err << "kestrel-reference: " << note << '\n';
+    return found.members;
+}
+
 // The members of the set chosen on the command line, with what the free texts say of them.
-std::vector<std::size_t> chooseSet(const std::string& set, const GenomeGenes& genome, const RunSettings& settings,
-                                   Provenance& how, std::ostream& err) {
+std::vector<std::size_t> chooseSet(const CommandLine& line, const std::string& set, const GenomeGenes& genome,
+                                   const RunSettings& settings, Provenance& how, std::ostream& err) {
+    if (set == "coa") return coaSet(genome, settings, shareOf(line, set), how, err);
     if (set == "ribosomal") {
         how.method = "ribosomal: the CDSs whose /product names a cytoplasmic ribosomal protein";
         return ribosomalGenes(genome.genes);
@@ -153,8 +201,9 @@ std::vector<std::string> outputPaths(const CommandLine& line, const std::vector<
 
 int buildReferenceFiles(const CommandLine& line, std::ostream& out, std::ostream& err) {
     const std::string set = line.value("--set").value_or("ribosomal");
-    if (set != "ribosomal" && set != "iterative" && (set.rfind("genes:", 0) != 0 || set.size() == 6))
-        throw UsageError("--set takes ribosomal, iterative or genes:FILE, not " + set);
+    if (set != "ribosomal" && set != "iterative" && set != "coa" && (set.rfind("genes:", 0) != 0 || set.size() == 6))
+        throw UsageError("--set takes ribosomal, iterative, coa or genes:FILE, not " + set);
+    shareOf(line, set);
     Provenance how;
     how.pThreshold = pThresholdOf(line);
     const std::vector<InputFiles> inputs = inputFiles(line);
@@ -172,7 +221,7 @@ int buildReferenceFiles(const CommandLine& line, std::ostream& out, std::ostream
         throw ToolFailure(ExitBadData, "no complete CDS of genetic code " +
                                            std::to_string(settings.geneticCode.number) + " to read in the files");
     how.code = settings.geneticCode;
-    std::vector<std::size_t> members = chooseSet(set, genome, settings, how, err);
+    std::vector<std::size_t> members = chooseSet(line, set, genome, settings, how, err);
     if (members.empty()) throw ToolFailure(ExitBadData, "no reference gene found (" + how.method + ")");
     const ReferenceResult result = buildReference(genome.genes, std::move(members), settings, how.pThreshold);
 

@@ -12,7 +12,4 @@ namespace kestrel {
 // Runs the tool on its arguments (without the program name); returns the exit status.
 int runTableTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
-// Median of the values; no value for an empty list. Reorders the values.
-std::optional<double> median(std::vector<double>& values);
-
 }  // namespace kestrel

@@ -54,35 +54,50 @@ void checkRead(const TextInput& in, const std::string& path) {
     throw ToolFailure(ExitBadData, "error while reading " + path + (why.empty() ? "" : " (" + why + ")"));
 }
 
-void readNamedInput(TextInput& in, RecordFormat format, const std::string& path, const RecordHandler& onRecord) {
+void readRecords(const TextInput& in, const std::string& path, const std::function<void()>& read) {
+    try {
+        read();
+    } catch (const RecordError& e) {
+        checkRead(in, path);  // a damaged compressed file cuts its last record short
+        throw ToolFailure(ExitBadData, path + ": " + e.what());
+    }
+    checkRead(in, path);
+}
+
+void readNamedInput(TextInput& in, RecordFormat format, const std::string& path, const RecordHandler& onRecord,
+                    SequenceSink* sink) {
     if (format == RecordFormat::Fasta)
         throw ToolFailure(ExitUsage, path + " is a FASTA file: give coding sequences with --cds-fasta " + path +
                                          ", a genome with its annotation as --gff GFF3 --fasta " + path);
     const bool genBank = format == RecordFormat::GenBank || format == RecordFormat::Unknown;
     std::int32_t records = 0;
-    if (format == RecordFormat::Gff3)
-        records = readGff3(in, nullptr, onRecord);
-    else
-        records = readFeatureTable(in, genBank ? FeatureTableDialect::GenBank : FeatureTableDialect::Embl, onRecord,
-                                   true);
-    checkRead(in, path);
+    readRecords(in, path, [&] {
+        if (format == RecordFormat::Gff3)
+            records = readGff3(in, nullptr, onRecord, sink);
+        else
+            records = readFeatureTable(in, genBank ? FeatureTableDialect::GenBank : FeatureTableDialect::Embl,
+                                       onRecord, sink);
+    });
     checkRecords(records, path, genBank ? "GenBank record (no LOCUS line)" : "record");
 }
 
-void readAnnotatedInput(const InputFiles& input, const RecordHandler& onRecord) {
+void readAnnotatedInput(const InputFiles& input, const RecordHandler& onRecord, SequenceSink* sink) {
     TextInput in;
     openInput(in, input.path);
-    if (input.kind == InputKind::Named) return readNamedInput(in, sniffRecordFormat(in), input.path, onRecord);
+    if (input.kind == InputKind::Named) return readNamedInput(in, sniffRecordFormat(in), input.path, onRecord, sink);
     if (input.kind == InputKind::CdsFasta) {
-        const FastaSummary summary = readCdsFasta(in, onRecord);
-        checkRead(in, input.path);
+        FastaSummary summary;
+        readRecords(in, input.path, [&] { summary = readCdsFasta(in, onRecord, sink); });
         return checkRecords(summary.records, input.path, "FASTA record (no '>' line)");
     }
     TextInput fasta;
     if (!input.fasta.empty()) openInput(fasta, input.fasta);
-    const std::int32_t records = readGff3(in, input.fasta.empty() ? nullptr : &fasta, onRecord);
+    std::int32_t records = 0;
+    // Only the sequences are refused: they come from the FASTA file, when there is one.
+    const bool beside = !input.fasta.empty();
+    readRecords(beside ? fasta : in, beside ? input.fasta : input.path,
+                [&] { records = readGff3(in, beside ? &fasta : nullptr, onRecord, sink); });
     checkRead(in, input.path);
-    if (!input.fasta.empty()) checkRead(fasta, input.fasta);
     checkRecords(records, input.path, "sequence and no feature");
 }
 

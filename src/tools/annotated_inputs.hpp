@@ -4,6 +4,7 @@
 // with --cds-fasta; any of them gzip-compressed.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -42,11 +43,17 @@ void openInput(TextInput& in, const std::string& path);
 // A ToolFailure when reading failed (the compressed data's fault named).
 void checkRead(const TextInput& in, const std::string& path);
 
-// Reads the records of a named input already opened (its format told by its first line)
-// with onRecord, their sequences kept; a ToolFailure for a FASTA file or no record.
-void readNamedInput(TextInput& in, RecordFormat format, const std::string& path, const RecordHandler& onRecord);
+// Runs read, which reads the records of the file at path from in; a RecordError, or a failed
+// read, becomes a ToolFailure that names the file.
+void readRecords(const TextInput& in, const std::string& path, const std::function<void()>& read);
 
-// Reads every record of an input, with its sequence, with onRecord.
-void readAnnotatedInput(const InputFiles& input, const RecordHandler& onRecord);
+// Reads the records of a named input already opened (its format told by its first line)
+// with onRecord, the bases of their sequences to sink (if any); a ToolFailure for a FASTA
+// file, no record, or a record the reader refuses (cut short, a sequence named twice).
+void readNamedInput(TextInput& in, RecordFormat format, const std::string& path, const RecordHandler& onRecord,
+                    SequenceSink* sink);
+
+// Reads every record of an input with onRecord, the bases of their sequences to sink (if any).
+void readAnnotatedInput(const InputFiles& input, const RecordHandler& onRecord, SequenceSink* sink);
 
 }  // namespace kestrel

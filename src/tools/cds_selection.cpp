@@ -48,7 +48,7 @@ bool isPartial(const std::vector<LocationPart>& parts) {
 }
 
 std::optional<SkipReason> skipReason(const Feature& f, const Location& loc, const std::vector<LocationPart>& ascending,
-                                     bool hasSequence, bool keepPseudo) {
+                                     bool hasSequence, std::int64_t sequenceLength, bool keepPseudo) {
     const bool oneStrand = std::all_of(loc.parts.begin(), loc.parts.end(),
                                        [&](const LocationPart& p) { return p.minus == loc.parts.front().minus; });
     if (f.tooLong) return SkipReason::TooLong;
@@ -64,6 +64,8 @@ std::optional<SkipReason> skipReason(const Feature& f, const Location& loc, cons
     if (f.codonStart != 1 && !isPartial(ascending)) return SkipReason::CodonStart;
     if (!geneticCodeOf(f.geneticCode)) return SkipReason::GeneticCode;
     if (!hasSequence) return SkipReason::NoSequence;
+    // The analysis would read such a gene only up to the end of its sequence.
+    if (ascending.back().last > sequenceLength) return SkipReason::PastEnd;
     return std::nullopt;
 }
 

@@ -23,11 +23,12 @@ enum class SkipReason {
     Unreadable,    // a location that is not made of ranges, complement() and join()
     TooLong,       // more exons or a longer location line than the analysis reads
     NoSequence,    // the record has no ORIGIN section to read the gene from
+    PastEnd,       // a part runs past the end of the record's sequence
     Pseudo,        // /pseudo or /pseudogene, unless kept
     CodonStart,    // a complete CDS whose reading frame does not begin at its first base
     GeneticCode,   // a /transl_table of another code than the one kept, or of no NCBI table
 };
-inline constexpr std::size_t SkipReasonCount = 10;
+inline constexpr std::size_t SkipReasonCount = 11;
 
 struct SkipTally {
     std::array<std::int64_t, SkipReasonCount> counts{};
@@ -51,10 +52,11 @@ std::string locationText(const std::vector<LocationPart>& ascending);
 bool isPartial(const std::vector<LocationPart>& parts);
 
 // Why a CDS is not read as a gene, if it is not: first what its location allows, then what the
-// analysis would get wrong (it reads every complete CDS from its first base, in an NCBI code).
+// analysis would get wrong (it reads every complete CDS from its first base, in an NCBI code),
+// then whether the record's sequence (of sequenceLength bases, when it has one) holds it.
 // A partial CDS is read (the analysis passes over it as incomplete).
 std::optional<SkipReason> skipReason(const Feature& f, const Location& loc, const std::vector<LocationPart>& ascending,
-                                     bool hasSequence, bool keepPseudo);
+                                     bool hasSequence, std::int64_t sequenceLength, bool keepPseudo);
 
 // The code a /transl_table reads the codons with: 11 reads them as the standard code does.
 constexpr std::int32_t codonsCode(std::int32_t translTable) { return translTable == 11 ? 1 : translTable; }

@@ -41,8 +41,8 @@ bool isOrganelleRecord(const AnnotatedRecord& record) {
 
 }  // namespace
 
-void addRecordGenes(const AnnotatedRecord& record, const std::string& fileName, GenomeGenes& genome,
-                    const GeneReading& reading) {
+void addRecordGenes(const AnnotatedRecord& record, const std::string& sequence, const std::string& fileName,
+                    GenomeGenes& genome, const GeneReading& reading) {
     ++genome.records;
     const bool organelle = isOrganelleRecord(record);
     std::string cds;
@@ -50,7 +50,7 @@ void addRecordGenes(const AnnotatedRecord& record, const std::string& fileName, 
         if (f.key != "CDS") continue;
         const Location loc = parseLocation(f.location);
         const std::vector<LocationPart> ascending = ascendingParts(loc.parts);
-        if (const auto reason = skipReason(f, loc, ascending, record.hasSequence, reading.keepPseudo)) {
+        if (const auto reason = skipReason(f, loc, ascending, record.hasSequence, record.length, reading.keepPseudo)) {
             genome.skipped.add(*reason);
             if (*reason == SkipReason::GeneticCode) ++genome.skipped.geneticCodes[f.geneticCode];
             continue;
@@ -60,7 +60,7 @@ void addRecordGenes(const AnnotatedRecord& record, const std::string& fileName, 
             ++genome.partial;
             continue;
         }
-        if (!extractCds(record.sequence, loc.parts, cds)) {
+        if (!extractCds(sequence, loc.parts, cds)) {
             ++genome.outsideSequence;
             continue;
         }

@@ -31,9 +31,9 @@ struct GeneReading {
     bool keepLetters = false;  // each gene's letters and header
 };
 
-// Adds the genes of a record, its sequence kept, read from the file of that name.
-void addRecordGenes(const AnnotatedRecord& record, const std::string& fileName, GenomeGenes& genome,
-                    const GeneReading& reading = {});
+// Adds the genes of a record whose sequence holds these bases, read from the file of that name.
+void addRecordGenes(const AnnotatedRecord& record, const std::string& sequence, const std::string& fileName,
+                    GenomeGenes& genome, const GeneReading& reading = {});
 
 // Keeps the genes of one genetic code (wanted, else the code of the most genes; 11 counts as
 // 1) and counts the others as skipped; returns the code kept.

@@ -97,10 +97,13 @@ reference::GenomeGenes readGrowthGenes(const std::vector<InputFiles>& inputs, bo
                                        std::int32_t wantedCode) {
     reference::GenomeGenes genome;
     const reference::GeneReading reading{keepPseudo, keepPseudo, true};
+    // The genes' codons are counted from the whole sequence of their record.
+    SequenceKeeper sequence;
     for (const InputFiles& input : inputs)
-        readAnnotatedInput(input, [&](AnnotatedRecord& record) {
-            reference::addRecordGenes(record, input.path, genome, reading);
-        });
+        readAnnotatedInput(
+            input,
+            [&](AnnotatedRecord& record) { reference::addRecordGenes(record, sequence.bases, input.path, genome, reading); },
+            &sequence);
     reference::keepOneGeneticCode(genome, wantedCode);
     return genome;
 }

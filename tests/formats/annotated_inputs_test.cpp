@@ -18,20 +18,22 @@ namespace kestrel {
 namespace {
 
 // "name sequence" then one line per feature: "key location gene locusTag proteinId codonStart code pseudo".
-std::string shown(const AnnotatedRecord& r) {
+std::string shown(const AnnotatedRecord& r, const std::string& bases) {
     std::ostringstream out;
-    out << r.name << ' ' << (r.hasSequence ? r.sequence : "-") << '\n';
+    out << r.name << ' ' << (r.hasSequence ? bases : "-") << '\n';
     for (const Feature& f : r.features)
         out << f.key << ' ' << f.location << ' ' << f.gene << ' ' << f.locusTag << ' ' << f.proteinId << ' '
             << f.codonStart << ' ' << f.geneticCode << ' ' << f.pseudo << '\n';
     return out.str();
 }
 
+// The records as shown, each with the bases its reader handed on.
 template <typename Read>
 std::vector<std::string> records(const std::string& text, Read read) {
     std::istringstream in(text);
+    SequenceKeeper kept;
     std::vector<std::string> out;
-    read(in, [&](AnnotatedRecord& r) { out.push_back(shown(r)); });
+    read(in, [&](AnnotatedRecord& r) { out.push_back(shown(r, kept.bases)); }, &kept);
     return out;
 }
 
@@ -45,8 +47,8 @@ TEST(AnnotatedInputs, EmblReadsAsGenBankWithItsPrefixes) {
         "     ACGTACGTAC                                                         30\n//\n";
     std::istringstream in(embl);
     EXPECT_EQ(sniffRecordFormat(in), RecordFormat::Embl);
-    const auto read = [](std::istream& s, const RecordHandler& h) {
-        readFeatureTable(s, FeatureTableDialect::Embl, h, true);
+    const auto read = [](std::istream& s, const RecordHandler& h, SequenceSink* k) {
+        readFeatureTable(s, FeatureTableDialect::Embl, h, k);
     };
     EXPECT_EQ(records(embl, read), std::vector<std::string>{"X1 acgtacgtacgtacgtacgtACGTACGTAC\n"
                                                             "gene 3..20 abc   1 1 0\n"
@@ -83,10 +85,11 @@ TEST(AnnotatedInputs, Gff3TranscriptsBecomeCdsFeaturesInFastaOrder) {
         "s3 -\nCDS 1..3   P9 1 1 0\n"};
     const std::string fasta = ">s1 first\nacgt\n\nac\n>s2\nGG\n";
     // The sequences in the file's own section, or in a FASTA file beside it.
-    const auto withSection = [](std::istream& s, const RecordHandler& h) { readGff3(s, nullptr, h); };
-    EXPECT_EQ(records(gff + "##FASTA\n" + fasta, withSection), expected);
     std::istringstream sequences(fasta);
-    EXPECT_EQ(records(gff, [&](std::istream& s, const RecordHandler& h) { readGff3(s, &sequences, h); }), expected);
+    for (std::istream* beside : {static_cast<std::istream*>(nullptr), static_cast<std::istream*>(&sequences)}) {
+        const auto read = [&](std::istream& s, const RecordHandler& h, SequenceSink* k) { readGff3(s, beside, h, k); };
+        EXPECT_EQ(records(beside ? gff : gff + "##FASTA\n" + fasta, read), expected);
+    }
 }
 
 TEST(AnnotatedInputs, CodingSequenceFastaNamesGenesFromHeaderTags) {
@@ -95,7 +98,7 @@ TEST(AnnotatedInputs, CodingSequenceFastaNamesGenesFromHeaderTags) {
         "ATGAAA\nCGC\n"
         ">b2 [locus_tag=b0002] [pseudo=true] [transl_table=4] [partial=5']\nATGA\n"
         "; a comment\n>plain words here\natg\n";
-    const auto read = [](std::istream& s, const RecordHandler& h) { readCdsFasta(s, h); };
+    const auto read = [](std::istream& s, const RecordHandler& h, SequenceSink* k) { readCdsFasta(s, h, k); };
     EXPECT_EQ(records(fasta, read),
               (std::vector<std::string>{"lcl|NC_1_cds_NP_1.1_1 ATGAAACGC\nCDS 1..9 thrL b0001 NP_1.1 1 1 0\n",
                                         "b2 ATGA\nCDS <1..4  b0002 b2 1 4 1\n",
@@ -123,6 +126,67 @@ TEST(AnnotatedInputs, CodingSequenceFastaNamesGenesFromHeaderTags) {
         });
     }
     EXPECT_EQ(seen, std::size(headers));
+}
+
+// A gap or unknown sign stands for a base that cannot be read, so that no later base moves; the '*' that ends
+// a FASTA record is a terminator. The sink gets the same bases as the record's length counts.
+TEST(AnnotatedInputs, GapSignsAreUnreadableBases) {
+    const auto cds = [](std::istream& s, const RecordHandler& h, SequenceSink* k) { readCdsFasta(s, h, k); };
+    EXPECT_EQ(records(">a\nAT-G.a~c?g*t\nAAA*\n**\n>b\n*\n>c\nA*\n*C\n", cds),
+              (std::vector<std::string>{"a ATnGnancngntAAA\nCDS 1..15   a 1 1 0\n", "b -\nCDS 1..1   b 1 1 0\n",
+                                        "c AnnC\nCDS 1..4   c 1 1 0\n"}));
+    const std::string genBank = "LOCUS       G\nORIGIN\n        1 acgt-acgt. *\n//\n";
+    const auto flat = [](std::istream& s, const RecordHandler& h, SequenceSink* k) {
+        readFeatureTable(s, FeatureTableDialect::GenBank, h, k);
+    };
+    EXPECT_EQ(records(genBank, flat), std::vector<std::string>{"G acgtnacgtnn\n"});
+    std::istringstream in(genBank);
+    std::int64_t length = 0;
+    readFeatureTable(in, FeatureTableDialect::GenBank, [&](AnnotatedRecord& r) { length = r.length; });
+    EXPECT_EQ(length, 11);  // counted without a sink too
+}
+
+// What the message of the reader's refusal says, "" when it reads the text.
+template <typename Read>
+std::string refusal(const std::string& text, Read read) {
+    std::istringstream in(text);
+    try {
+        read(in, [](AnnotatedRecord&) {});
+    } catch (const RecordError& e) {
+        return e.what();
+    }
+    return "";
+}
+
+TEST(AnnotatedInputs, RecordsCutShortAndSequencesNamedTwiceAreRefused) {
+    const auto flat = [](std::istream& s, const RecordHandler& h) {
+        readFeatureTable(s, FeatureTableDialect::GenBank, h);
+    };
+    const std::string whole = "LOCUS       A 8 bp\nFEATURES             Location/Qualifiers\nORIGIN\n        1 acgtacgt\n"
+                              "//\n";
+    EXPECT_EQ(refusal(whole + whole, flat), "");
+    for (const std::string& cut : {whole.substr(0, whole.size() - 3), whole.substr(0, whole.find("ORIGIN")),
+                                   whole.substr(0, 20)})
+        EXPECT_EQ(refusal(whole + cut, flat), "the record A ends without its \"//\" line: the file is cut short")
+            << cut;
+    // Without its "//" the next record's first line would be read as bases.
+    EXPECT_EQ(refusal(whole.substr(0, whole.size() - 3) + "LOCUS       B\n//\n", flat),
+              "the record A ends without its \"//\" line, where the record B begins");
+    const std::string embl = "ID   E; SV 1\nSQ   Sequence\n     acgt                          4\n";
+    EXPECT_NE(refusal(embl, [](std::istream& s, const RecordHandler& h) {
+                  readFeatureTable(s, FeatureTableDialect::Embl, h);
+              }).find("the record E ends without"),
+              std::string::npos);
+
+    const std::string gff = "##gff-version 3\ns1\t.\tCDS\t1\t3\t.\t+\t0\tID=c1\n";
+    const std::string twice = ">s1 first\nATG\n>s2\nAAA\n>s1 again\nTTT\n";
+    const std::string named = "two sequences are named s1 (the first word of their FASTA headers)";
+    const auto section = [](std::istream& s, const RecordHandler& h) { readGff3(s, nullptr, h); };
+    EXPECT_EQ(refusal(gff + "##FASTA\n" + twice, section), named);
+    std::istringstream beside(twice);
+    EXPECT_EQ(refusal(gff, [&](std::istream& s, const RecordHandler& h) { readGff3(s, &beside, h); }), named);
+    // Coding sequences of one name are two genes, each its own record.
+    EXPECT_EQ(refusal(twice, [](std::istream& s, const RecordHandler& h) { readCdsFasta(s, h); }), "");
 }
 
 class GzipInput : public InScratchFolder {};
@@ -156,7 +220,7 @@ TEST(SequenceFile, RecordsAreLaidOutAsGenBankWithoutAStrayOriginLine) {
     std::ostringstream out;
     writeSequenceRecord(out, "a/ORIGIN b", std::string(60, 'a') + "cORIGIN");
     const std::string row = "        1 aaaaaaaaaa aaaaaaaaaa aaaaaaaaaa aaaaaaaaaa aaaaaaaaaa aaaaaaaaaa\n";
-    EXPECT_EQ(out.str(), "LOCUS       a_origin_b 67 bp\nORIGIN\n" + row + "       61 corigin\n//\n");
+    EXPECT_EQ(out.str(), "LOCUS       a_origin_b\nORIGIN\n" + row + "       61 corigin\n//\n");
 }
 
 }  // namespace

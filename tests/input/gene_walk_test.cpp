@@ -208,14 +208,60 @@ TEST_F(GeneWalkTest, CoordinatesOfOddLengthOrOutsideTheContig) {
     // Reversed coordinates do not run on; past the contig's end nothing is read; below 1 the walk begins at 1.
     const struct {
         std::int32_t first, last, before, after, noncoding;
-    } cases[] = {{250, 100, 0, 0, 0}, {2000000000, 2000000299, UnlimitedSpace, UnlimitedSpace, 0},
-                 {0, 8, 0, UnlimitedSpace, 292}};
+        ReadStatus status;
+    } cases[] = {{250, 100, 0, 0, 0, ReadStatus::Read},
+                 {2000000000, 2000000299, UnlimitedSpace, UnlimitedSpace, 0, ReadStatus::CdsPastEnd},
+                 {0, 8, 0, UnlimitedSpace, 292, ReadStatus::Read}};
     for (const auto& c : cases) {
         counts = walkAlone(gene(file, {c.first, c.last}, c.before, c.after));
         const std::int32_t noncoding = total(counts.downBase) + total(counts.upBase) + total(counts.coreBase);
-        EXPECT_EQ(std::tuple(status_, noncoding, counts.badCodons), std::tuple(ReadStatus::Read, c.noncoding, 0))
-            << c.first;
+        EXPECT_EQ(std::tuple(status_, noncoding, counts.badCodons), std::tuple(c.status, c.noncoding, 0)) << c.first;
     }
+}
+
+// A coding sequence that the contig's end (its "//", a cut file's end, a line too long) stops short is never
+// counted, and its row says which end was not read; a flank that the cut stops short is read as at "//".
+TEST_F(GeneWalkTest, CodingSequencesCutShortByTheEndOfTheirSequence) {
+    // ATG at 201-203, and TAA read backwards (TTA) at 204-206 for the complement strand; 300 bases in all.
+    const std::string contig = bases(200, "C") + "ATGTTA" + bases(94, "GCA");
+    std::string closed = flatFile({contig});
+    const std::string cut = writeFile("cut.gb", closed.substr(0, closed.find("//")));
+    const std::string overlong =
+        writeFile("long.gb", closed.substr(0, closed.find("      241")) + "      241 " + std::string(10000, 'a') + "\n");
+    closed = writeFile("closed.gb", closed);
+    const struct {
+        const std::string& file;
+        std::int32_t first, last;
+        bool complement;
+        ReadStatus status;
+        bool noStart, noStop;
+        std::int32_t codons;
+    } cases[] = {
+        {closed, 201, 299, false, ReadStatus::Read, false, true, 32},  // the start codon is not counted
+        {closed, 201, 350, false, ReadStatus::CdsPastEnd, false, true, 32},
+        {closed, 204, 350, true, ReadStatus::CdsPastEnd, true, false, 31},  // its stop codon read, not counted
+        {closed, 400, 699, false, ReadStatus::CdsPastEnd, true, true, 0},
+        {closed, 400, 699, true, ReadStatus::CdsPastEnd, true, true, 0},
+        {cut, 201, 350, false, ReadStatus::CdsPastCut, false, true, 32},
+        {cut, 400, 699, true, ReadStatus::CdsPastCut, true, true, 0},
+        {overlong, 201, 350, false, ReadStatus::CdsPastOverlongLine, false, true, 12},
+    };
+    settings_.segmentAnalysis = true;
+    for (const auto& c : cases) {
+        const GeneCounts counts = walkAlone(gene(c.file, {c.first, c.last}, 0, 0, c.complement));
+        std::int32_t codons = 0;
+        for (const std::int32_t n : counts.codonCount) codons += n;
+        EXPECT_EQ(std::tuple(status_, counts.noStart, counts.noStop, codons + counts.badCodons),
+                  std::tuple(c.status, c.noStart, c.noStop, c.codons))
+            << c.file << " " << c.first << " " << c.complement;
+        EXPECT_EQ(geneWasRead(status_), c.status == ReadStatus::Read) << c.first;
+        EXPECT_TRUE(geneWasRead(status_) || !counts.segmentValid) << c.first;
+    }
+    // The CDS whole, its upper flank cut by the end of the file: read as when "//" ends it, and said.
+    const GeneCounts atCut = walkAlone(gene(cut, {201, 299}, UnlimitedSpace, UnlimitedSpace));
+    EXPECT_EQ(status_, ReadStatus::ReadToCut);
+    EXPECT_EQ(tallies(atCut), tallies(walkAlone(gene(closed, {201, 299}, UnlimitedSpace, UnlimitedSpace))));
+    EXPECT_EQ(status_, ReadStatus::Read);
 }
 
 }  // namespace

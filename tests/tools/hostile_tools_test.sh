@@ -22,6 +22,7 @@ for input in pipe pipe-link /dev/zero /dev/urandom .; do
   expect 1 "lookup-in-${input//\//_}" "$bin/kestrel-lookup" "$input"
   expect 1 "table-in-${input//\//_}" "$bin/kestrel-table" "$input"
   expect 1 "plot-in-${input//\//_}" "$bin/kestrel-plot" -o x.svg "$input"
+  expect 1 "coa-in-${input//\//_}" "$bin/kestrel-coa" -o x "$input"
 done
 expect 1 table-trna-pipe "$bin/kestrel-table" --indices --trna pipe a.kstl
 expect 1 table-reference-pipe "$bin/kestrel-table" --indices --reference pipe a.kstl
@@ -43,7 +44,10 @@ expect 2 plot-self "$bin/kestrel-plot" -o a.kstl a.kstl
 expect 2 table-rscu-self "$bin/kestrel-table" --rscu ./a.kstl a.kstl
 expect 2 lookup-trna-self "$bin/kestrel-lookup" --trna g-link.gb g.gb
 expect 2 plot-means-self "$bin/kestrel-plot" --figure neutrality --genome-means -o a.kstl a.kstl
-same g.gb g.before && same a.kstl a.before
+cp a.kstl a.genes.tsv
+expect 2 coa-self "$bin/kestrel-coa" -o a a.genes.tsv
+cp a.kstl a.genes.before
+same g.gb g.before && same a.kstl a.before && same a.genes.tsv a.genes.before
 
 # --- A device, a FIFO and standard output are written in place, never replaced.
 expect 0 lookup-null "$bin/kestrel-lookup" -o /dev/null g.gb
@@ -76,6 +80,8 @@ for i in 1 2 3 4 5 6; do cp a.kstl "copy$i.kstl"; done
 (ulimit -f 4 && "$bin/kestrel-table" -o table.tsv a.kstl copy*.kstl) 2> full-table.err && bad "table: a full disk passed"
 (ulimit -f 1 && "$bin/kestrel-lookup" -o g.lookup g.gb) 2> full-lookup.err && bad "lookup: a full disk passed"
 (ulimit -f 1 && "$bin/kestrel-plot" -o a.svg a.kstl) 2> full-plot.err && bad "plot: a full disk passed"
+(ulimit -f 1 && "$bin/kestrel-coa" -o full a.kstl copy*.kstl) 2> full-coa.err && bad "coa: a full disk passed"
+ls full.* > /dev/null 2>&1 && bad "coa left files behind on a full disk"
 same table.tsv table.before
 [ -e a.svg ] && bad "plot left a figure cut short"
 ls ./*.part* > /dev/null 2>&1 && bad "a temporary file was left behind"
@@ -126,6 +132,19 @@ same r1.scu copy.scu
 expect 1 reference-empty "$bin/kestrel-reference" -o empty g.gb
 ls empty.* > /dev/null 2>&1 && bad "an empty reference set left files"
 expect 1 reference-fifo "$bin/kestrel-reference" -o x pipe
+expect 2 reference-share "$bin/kestrel-reference" -o x --share 5 g.gb
+
+# --- kestrel-coa: the tables and a well-formed figure of a real output file, whatever its name; a reference set
+# from the correspondence analysis; an output file with a count no analysis writes is refused.
+says 0 reference-coa "reference set: 1 genes" "$bin/kestrel-reference" -o rc --set coa g.gb
+grep -q "^Method: coa: the 5% of the genes" rc.scu || bad "--set coa: $(head -3 rc.scu)"
+expect 0 coa-xml "$bin/kestrel-coa" -o 'c&d' --colour reference:rc.reference.tsv 'a&b<1>.kstl'
+python3 -c 'import sys, xml.dom.minidom as m; m.parse(sys.argv[1])' 'c&d.svg' || bad "the COA figure is not well-formed XML"
+[ "$(head -1 'c&d.genes.tsv')" = "$(printf 'source\tgene\trow\taxis1\taxis2\taxis3\taxis4')" ] &&
+  [ "$(wc -l < 'c&d.genes.tsv')" -gt 5 ] || bad "COA genes table: $(head -3 'c&d.genes.tsv')"
+# The last cell of a row is the count of its last codon column.
+awk 'header && !done {sub(/[0-9]+ *$/, "9e99 "); done = 1} /^Gene / {header = 1} {print}' a.kstl > huge.kstl
+says 1 coa-huge "is not a codon count (a whole number from 0 to 2147483647)" "$bin/kestrel-coa" -o huge huge.kstl
 expect 2 reference-p "$bin/kestrel-reference" -o x --p 0 g.gb
 
 # --- kestrel-growth: FIFOs as input or gene list refused, its inputs never written over.

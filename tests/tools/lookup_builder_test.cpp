@@ -1,6 +1,8 @@
 #include "kestrel-lookup/lookup_builder.hpp"
 #include "kestrel-lookup/trna_features.hpp"
 
+#include "formats/gff3.hpp"
+
 #include <gtest/gtest.h>
 
 #include <sstream>
@@ -9,10 +11,11 @@
 namespace kestrel::lookup {
 namespace {
 
-// A record with the given feature-table lines (each already laid out in GenBank columns).
+// A record with the given feature-table lines (each already laid out in GenBank columns) and 5000 bases.
 std::string record(const std::string& features, bool withSequence = true) {
     return "LOCUS       TEST                    5000 bp    DNA     linear\nFEATURES             Location/Qualifiers\n" +
-           features + (withSequence ? "ORIGIN\n        1 acgtacgtac\n" : "") + "//\n";
+           features + (withSequence ? "ORIGIN\n        1 " + std::string(4990, 'a') + "\n     4991 acgt-acgt.\n" : "") +
+           "//\n";
 }
 
 // qualifiers: further qualifier lines, each without its indentation, e.g. "/pseudo\n".
@@ -61,18 +64,20 @@ TEST(LookupBuilder, LocationFormsAndSkipReasons) {
     std::string manyExons = "join(10000..10001";
     for (int i = 1; i <= 500; ++i) manyExons += "," + std::to_string(10000 + 3 * i) + ".." + std::to_string(10001 + 3 * i);
     std::string features = feature("CDS", manyExons + ")", "x");
+    // Past the end of the record's 5000 bases (gap signs count as bases), partial or not.
     for (const char* skipped : {"join(100..200,OTHER.1:300..400)", "order(100..200,300..400)",
                                 "join(100..200,complement(300..400))", "join(4000..4990,1..100)",
-                                "complement(join(300..400,100..200))", "100^101"})
+                                "complement(join(300..400,100..200))", "100^101", "4902..5001", "<4902..>5001"})
         features += feature("CDS", skipped, "x");
     const Built b = build(record(features + feature("CDS", "join(complement(1400..1500),complement(1100..1200))", "a") +
                                  feature("CDS", "<1000..1300", "b") + feature("CDS", "complement(1400..>1700)", "c") +
-                                 feature("CDS", "join(2000..2100,2100..2200)", "d")));
+                                 feature("CDS", "join(2000..2100,2100..2200)", "d") +
+                                 feature("CDS", "4901..5000", "e")));
     EXPECT_EQ(summaryLine(b.entries.size(), b.skipped),
-              "kestrel-lookup: 4 entries written, 7 CDS features skipped (1 on another record, 1 order(), 1 on both "
+              "kestrel-lookup: 5 entries written, 9 CDS features skipped (1 on another record, 1 order(), 1 on both "
               "strands, 2 parts not in ascending order, 1 unreadable location, 1 too many exons, 0 record without "
-              "sequence, 0 pseudogene, 0 codon_start not 1, 0 genetic code not kept), 0 gene names renamed; genetic "
-              "codes met none, code 1 kept");
+              "sequence, 2 past the end of the sequence, 0 pseudogene, 0 codon_start not 1, 0 genetic code not "
+              "kept), 0 gene names renamed; genetic codes met none, code 1 kept");
     // Entries by lowest coordinate; a join of complements in coding order is listed ascending; a frameshift may
     // share a base between two exons. Skipped CDSs still occupy the record (up to 400); the origin-crossing
     // one lies at 1..100 and 4000..4990, not over the whole record.
@@ -194,9 +199,21 @@ TEST(LookupBuilder, NamesTheAnalysisWouldMisread) {
         EXPECT_TRUE(fileNameProblem(file).has_value()) << file;
 }
 
+// The census of a file's records, with its skips: "census|pseudo noAnticodon".
+template <typename Read>
+std::string censusOfText(const std::string& text, Read read) {
+    std::istringstream in(text);
+    TrnaTally tally;
+    read(in, [&](AnnotatedRecord& r) { addTrnaFeatures(r, tally); });
+    std::ostringstream census;
+    writeTrnaCensus(census, censusOf(tally));
+    return census.str() + "|" + std::to_string(tally.pseudo) + " " + std::to_string(tally.noAnticodon);
+}
+
 // The census reads /anticodon, else /product and /note's parentheses (over two lines); skips are counted apart.
-TEST(TrnaCensus, AnticodonProductAndNoteAndSkips) {
-    const std::string text = record(
+// NCBI's GFF3 gives the same qualifiers as attributes, their commas percent-encoded.
+TEST(TrnaCensus, AnticodonProductAndNoteAndSkipsInGenBankAndGff3) {
+    const std::string genBank = record(
         feature("tRNA", "complement(10..85)", "leuZ", "/anticodon=(pos:complement(40..42),aa:Leu,seq:caa)\n") +
         feature("tRNA", "100..175", "ileX", "/product=\"tRNA-Ile\"\n/note=\"tRNA-Ile(CAU)\"\n") +
         feature("tRNA", "200..275", "metY",
@@ -205,13 +222,26 @@ TEST(TrnaCensus, AnticodonProductAndNoteAndSkips) {
         feature("tRNA", "400..475", "leuW", "/anticodon=(pos:430..432,aa:Leu,seq:caa)\n") +
         feature("tRNA", "500..575", "ps", "/pseudo\n/anticodon=(pos:530..532,aa:Leu,seq:caa)\n") +
         feature("tRNA", "600..675", "odd", "/product=\"tRNA-Xxx\"\n/note=\"no anticodon here (NN)\"\n"));
-    std::istringstream in(text);
-    TrnaTally tally;
-    readFeatureTable(in, FeatureTableDialect::GenBank, [&](AnnotatedRecord& r) { addTrnaFeatures(r, tally); });
-    std::ostringstream census;
-    writeTrnaCensus(census, censusOf(tally));
-    EXPECT_EQ(census.str(), "amino_acid\tanticodon\tgenes\nIle\tCAU\t1\nLeu\tCAA\t2\nMet\tCAU\t2\n");
-    EXPECT_EQ(std::tie(tally.pseudo, tally.noAnticodon), std::tuple(1, 1));
+    const std::string expected = "amino_acid\tanticodon\tgenes\nIle\tCAU\t1\nLeu\tCAA\t2\nMet\tCAU\t2\n|1 1";
+    EXPECT_EQ(censusOfText(genBank, [](std::istream& in, const RecordHandler& h) {
+                  readFeatureTable(in, FeatureTableDialect::GenBank, h);
+              }),
+              expected);
+    const std::string gff =
+        "##gff-version 3\n"
+        "s\tRefSeq\tgene\t10\t85\t.\t-\t.\tID=gene-leuZ;Name=leuZ;gene=leuZ;gene_biotype=tRNA\n"
+        "s\ttRNAscan-SE\ttRNA\t10\t85\t.\t-\t.\tID=rna-leuZ;Parent=gene-leuZ;"
+        "anticodon=(pos:complement(40..42)%2Caa:Leu%2Cseq:caa);gene=leuZ;product=tRNA-Leu\n"
+        "s\ttRNAscan-SE\texon\t10\t85\t.\t-\t.\tID=exon-leuZ-1;Parent=rna-leuZ\n"
+        "s\tRefSeq\ttRNA\t100\t175\t.\t+\t.\tID=rna-ileX;Note=tRNA-Ile(CAU);gene=ileX;product=tRNA-Ile\n"
+        "s\tRefSeq\ttRNA\t200\t275\t.\t+\t.\tID=rna-metY;Note=first note%3B tRNA-initiator Met(cat);"
+        "product=tRNA-initiator Met\n"
+        "s\tRefSeq\ttRNA\t300\t375\t.\t+\t.\tID=rna-fMet;anticodon=(pos:330..332%2Caa:fMet%2Cseq:cat)\n"
+        "s\tRefSeq\ttRNA\t400\t475\t.\t+\t.\tID=rna-leuW;anticodon=(pos:430..432%2Caa:Leu%2Cseq:caa)\n"
+        "s\tRefSeq\tpseudogene\t500\t575\t.\t+\t.\tID=gene-ps;gene=ps\n"
+        "s\tRefSeq\ttRNA\t500\t575\t.\t+\t.\tID=rna-ps;Parent=gene-ps;anticodon=(pos:530..532%2Caa:Leu%2Cseq:caa)\n"
+        "s\tRefSeq\ttRNA\t600\t675\t.\t+\t.\tID=rna-odd;Note=no anticodon here (NN);product=tRNA-Xxx\n";
+    EXPECT_EQ(censusOfText(gff, [](std::istream& in, const RecordHandler& h) { readGff3(in, nullptr, h); }), expected);
 }
 
 }  // namespace
