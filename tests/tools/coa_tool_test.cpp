@@ -133,7 +133,7 @@ TEST_F(CoaTool, AxesOptionsAminoAcidsAndSupplementaryGenes) {
 
 TEST_F(CoaTool, InputsItCannotUseAndWrongCommandLines) {
     writeFourGenes();
-    RunSettings plain;
+    RunSettings plain = bareSettings();
     writeFile("nocounts.kstl", sample::outputFile(plain, {{"g"}, {"h"}}, 2));
     writeFile("mito.kstl", countsFile({{"m1", "AAA 2 AAG 1"}, {"m2", "AAA 1 AAG 2"}}, 2));
     writeFile("cut.kstl", countsFile({{"c1", "AAA 2 AAG 1"}, {"c2", "AAA 1 AAG 3"}}, 1, true));
