@@ -3,8 +3,8 @@
 
 #include "fuzz_input.hpp"
 #include "input/lookup_table.hpp"
-#include "kestrel-lookup/lookup_builder.hpp"
-#include "kestrel-lookup/trna_features.hpp"
+#include "tools/lookup_builder.hpp"
+#include "tools/trna_features.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     std::istringstream in(fuzzText(data, size));

@@ -2,9 +2,9 @@
 
 #include <optional>
 
-#include "kestrel-lookup/lookup_builder.hpp"
-#include "kestrel-lookup/lookup_inputs.hpp"
-#include "kestrel-lookup/trna_features.hpp"
+#include "tools/lookup_builder.hpp"
+#include "tools/lookup_inputs.hpp"
+#include "tools/trna_features.hpp"
 #include "tools/command_line.hpp"
 #include "tools/output_file_writer.hpp"
 

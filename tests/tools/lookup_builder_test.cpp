@@ -1,5 +1,5 @@
-#include "kestrel-lookup/lookup_builder.hpp"
-#include "kestrel-lookup/trna_features.hpp"
+#include "tools/lookup_builder.hpp"
+#include "tools/trna_features.hpp"
 
 #include "formats/gff3.hpp"
 

@@ -1,4 +1,4 @@
-#include "kestrel-lookup/lookup_inputs.hpp"
+#include "tools/lookup_inputs.hpp"
 
 #include <sstream>
 

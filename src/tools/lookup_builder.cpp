@@ -1,11 +1,11 @@
-#include "kestrel-lookup/lookup_builder.hpp"
+#include "tools/lookup_builder.hpp"
 
 #include <algorithm>
 #include <optional>
 #include <unordered_map>
 
 #include "analysis/genetic_code.hpp"
-#include "kestrel-lookup/trna_features.hpp"
+#include "tools/trna_features.hpp"
 
 namespace kestrel::lookup {
 

@@ -1,4 +1,4 @@
-#include "kestrel-lookup/trna_features.hpp"
+#include "tools/trna_features.hpp"
 
 #include <cctype>
 #include <string_view>

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "formats/sequence_file.hpp"
-#include "kestrel-lookup/lookup_builder.hpp"
-#include "kestrel-lookup/trna_features.hpp"
+#include "tools/lookup_builder.hpp"
+#include "tools/trna_features.hpp"
 #include "tools/annotated_inputs.hpp"
 #include "tools/output_file_writer.hpp"
 
