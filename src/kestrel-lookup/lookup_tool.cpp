@@ -32,7 +32,8 @@ constexpr std::string_view Usage =
     "analysis will open it (at most 40 characters, without '#' or control\n"
     "characters). The sequences of every other input are written to SEQ (by default\n"
     "LOOKUP with .seq in place of .lookup), one record per sequence in input order,\n"
-    "and the table names SEQ. Lines may end with LF, CR LF or CR. Only regular files\n"
+    "and the table names SEQ; given with --seq, SEQ takes the sequences of every\n"
+    "input, an uncompressed GenBank file's too, and the table names no other. Lines may end with LF, CR LF or CR. Only regular files\n"
     "are read (not a FIFO or device). LOOKUP, SEQ and CENSUS.tsv, when regular files,\n"
     "are written only when complete, and replace the old files all or none; a FIFO,\n"
     "device or /dev/stdout is written in place. None may be an input.\n"
@@ -121,7 +122,8 @@ int buildTable(const CommandLine& line, std::ostream& out, std::ostream& err) {
     const std::int32_t wanted = geneticCodeOption(line);
     LookupOutputs outputs(outputPath, censusPath, out);
     lookup::TrnaTally trnas;
-    lookup::InputReader reader(seqPath, paths, lookup::BuildOptions{line.has("--keep-pseudo")},
+    // A sequence file named with --seq takes every input's sequences.
+    lookup::InputReader reader(seqPath, paths, lookup::BuildOptions{line.has("--keep-pseudo"), line.has("--seq")},
                                censusPath.empty() ? nullptr : &trnas);
     for (const auto& input : inputs) reader.read(input);
     const std::int32_t code = lookup::keepOneGeneticCode(reader.entries(), wanted, reader.skipped());

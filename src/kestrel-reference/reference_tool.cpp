@@ -5,7 +5,7 @@
 
 #include "tools/genome_genes.hpp"
 #include "tools/reference_report.hpp"
-#include "tools/reference_set.hpp"
+#include "tools/reference_choice.hpp"
 #include "formats/reference_file.hpp"
 #include "tools/annotated_inputs.hpp"
 #include "tools/coa_reference.hpp"
@@ -93,14 +93,6 @@ GenomeGenes readGenome(const std::vector<InputFiles>& inputs) {
     return genome;
 }
 
-std::string roundsText(const IterativeSet& set) {
-    std::string text = "Rounds of the iterative method (genes kept, genes new to the set):";
-    for (std::size_t r = 0; r < set.rounds.size(); ++r)
-        text += (r == 0 ? " " : "; ") + std::to_string(r + 1) + ": " + std::to_string(set.rounds[r].setSize) + ", " +
-                std::to_string(set.rounds[r].changed);
-    return text + (set.converged ? "; the set stopped changing." : "; stopped before the set stopped changing.");
-}
-
 double shareOf(const CommandLine& line, const std::string& set) {
     const auto text = line.value("--share");
     if (!text) return CoaReferenceShare;
@@ -111,65 +103,6 @@ double shareOf(const CommandLine& line, const std::string& set) {
     if (text->empty() || errno != 0 || end != text->c_str() + text->size() || !(percent > 0.0 && percent <= 50.0))
         throw UsageError("--share takes a percentage above 0 and at most 50, not " + *text);
     return percent / 100;
-}
-
-// The genes at the end of the first COA axis, and how their optimal codons compare with those
-// of the ribosomal-protein genes.
-std::vector<std::size_t> coaSet(const GenomeGenes& genome, const RunSettings& settings, double share, Provenance& how,
-                                std::ostream& err) {
-    std::vector<GeneCodonCounts> counts;
-    for (const ReferenceGene& g : genome.genes) counts.push_back(g.codonCount);
-    const std::vector<std::size_t> ribosomal = ribosomalGenes(genome.genes);
-    std::vector<bool> marked(genome.genes.size(), false);
-    for (const std::size_t i : ribosomal) marked[i] = true;
-    const CoaReferenceSet found = coaReferenceSet(counts, marked, settings, share);
-    how.method = coaReferenceMethod(share);
-    how.notes = coaReferenceNotes(found);
-    if (!ribosomal.empty() && !found.members.empty()) {
-        const ReferenceResult ours = buildReference(genome.genes, found.members, settings, how.pThreshold);
-        const ReferenceResult theirs = buildReference(genome.genes, ribosomal, settings, how.pThreshold);
-        int shared = 0;
-        for (int c = 0; c < 64; ++c) shared += ours.codons[c].optimal && theirs.codons[c].optimal ? 1 : 0;
-        how.notes.push_back(std::to_string(shared) + " of its " + std::to_string(ours.optimalCodons) +
-                            " optimal codons are optimal in the ribosomal set too, which has " +
-                            std::to_string(theirs.optimalCodons) + ".");
-    }
-    for (const std::string& note : how.notes) err << "kestrel-reference: " << note << '\n';
-    return found.members;
-}
-
-// The members of the set chosen on the command line, with what the free texts say of them.
-std::vector<std::size_t> chooseSet(const CommandLine& line, const std::string& set, const GenomeGenes& genome,
-                                   const RunSettings& settings, Provenance& how, std::ostream& err) {
-    if (set == "coa") return coaSet(genome, settings, shareOf(line, set), how, err);
-    if (set == "ribosomal") {
-        how.method = "ribosomal: the CDSs whose /product names a cytoplasmic ribosomal protein";
-        return ribosomalGenes(genome.genes);
-    }
-    if (set == "iterative") {
-        how.method = "iterative: from all genes, the highest-CAI half under the weights of the current set, down to "
-                     "1% of the genes (at least 20), until the set stops changing; CAI weights below the minimum "
-                     "RSCU 0.01 raised to it";
-        const IterativeSet result = iterateReferenceSet(genome.genes, settings);
-        how.notes.push_back(roundsText(result));
-        err << "kestrel-reference: " << how.notes.back() << '\n';
-        return result.members;
-    }
-    const std::string file = set.substr(6);
-    ListedGenes listed;
-    TextInput in;
-    openInput(in, file);
-    listed = listedGenes(in, genome.genes);
-    checkRead(in, file);
-    how.method = "genes: the genes named in " + file;
-    if (!listed.unmatched.empty()) {
-        std::string names;
-        for (const std::string& n : listed.unmatched) names += (names.empty() ? "" : ", ") + n;
-        how.notes.push_back(std::to_string(listed.unmatched.size()) + " of the " + std::to_string(listed.names) +
-                            " names of " + file + " match no gene read: " + names);
-        err << "kestrel-reference: " << how.notes.back() << '\n';
-    }
-    return listed.members;
 }
 
 // The .scu, .opt and .reference.tsv files, opened before the genome is read: a destination
@@ -201,7 +134,7 @@ std::vector<std::string> outputPaths(const CommandLine& line, const std::vector<
 
 int buildReferenceFiles(const CommandLine& line, std::ostream& out, std::ostream& err) {
     const std::string set = line.value("--set").value_or("ribosomal");
-    if (set != "ribosomal" && set != "iterative" && set != "coa" && (set.rfind("genes:", 0) != 0 || set.size() == 6))
+    if (!isSetName(set))
         throw UsageError("--set takes ribosomal, iterative, coa or genes:FILE, not " + set);
     shareOf(line, set);
     Provenance how;
@@ -221,21 +154,14 @@ int buildReferenceFiles(const CommandLine& line, std::ostream& out, std::ostream
         throw ToolFailure(ExitBadData, "no complete CDS of genetic code " +
                                            std::to_string(settings.geneticCode.number) + " to read in the files");
     how.code = settings.geneticCode;
-    std::vector<std::size_t> members = chooseSet(line, set, genome, settings, how, err);
+    std::vector<std::size_t> members =
+        chooseSet(SetChoice{set, shareOf(line, set)}, genome, settings, how, "kestrel-reference: ", err);
     if (members.empty()) throw ToolFailure(ExitBadData, "no reference gene found (" + how.method + ")");
-    const ReferenceResult result = buildReference(genome.genes, std::move(members), settings, how.pThreshold);
-
-    std::array<std::int32_t, 64> counts{}, optimal{};
-    for (int c = 0; c < 64; ++c) {
-        if (result.reference[c] > INT32_MAX)
-            throw ToolFailure(ExitBadData, "a codon count of the set exceeds 2^31 - 1");
-        counts[c] = static_cast<std::int32_t>(result.reference[c]);
-        optimal[c] = result.codons[c].optimal ? 1 : 0;
-    }
-    const GeneticCode& code = settings.geneticCode;
-    writeReferenceFile(outputs.scu.stream(), scuTitle(how, genome, result), counts, code);
-    writeReferenceFile(outputs.opt.stream(), optTitle(how, genome, result), optimal, code);
-    writeReferenceTable(outputs.table.stream(), genome, result, code);
+    const ReferenceFiles files = makeReferenceFiles(genome, std::move(members), settings, how);
+    const ReferenceResult& result = files.result;
+    outputs.scu.stream() << files.scu;
+    outputs.opt.stream() << files.opt;
+    outputs.table.stream() << files.table;
     outputs.commit();
     err << "kestrel-reference: " << genome.genes.size() << " genes read; reference set: " << result.members.size()
         << " genes, " << result.referenceCodons << " codons; " << result.optimalCodons << " optimal codons\n";

@@ -24,6 +24,9 @@ struct CdsEntry : LookupEntry {
 
 struct BuildOptions {
     bool keepPseudo = false;  // write /pseudo and /pseudogene CDSs too
+    // Write the sequences of every input to the sequence file, an uncompressed GenBank file's
+    // too, so that the table names only that file.
+    bool copySequences = false;
 };
 
 // Entries of one record, ordered by lowest coordinate, ties in feature order.

@@ -33,6 +33,7 @@ std::ostream& InputReader::sequenceFile() {
 void InputReader::begin(const std::string& recordName) {
     recordName_ = recordName;
     writing_ = false;
+    bases_.clear();
 }
 
 // A record without bases is not written: its CDSs are skipped for want of a sequence.
@@ -43,6 +44,7 @@ void InputReader::append(std::string_view bases) {
         writing_ = true;
     }
     records_->append(bases);
+    if (observer_) bases_ += bases;
 }
 
 void InputReader::end() {
@@ -59,6 +61,8 @@ void InputReader::takeRecord(AnnotatedRecord& record) {
     if (trnas_) addTrnaFeatures(record, *trnas_);
     std::vector<CdsEntry> recordEntries = buildRecordEntries(record, seqPath_, skipped_, options_);
     std::move(recordEntries.begin(), recordEntries.end(), std::back_inserter(entries_));
+    if (observer_) observer_(record, bases_);
+    bases_.clear();
 }
 
 void InputReader::read(const InputFiles& input) {
@@ -67,7 +71,8 @@ void InputReader::read(const InputFiles& input) {
     TextInput in;
     openInput(in, input.path);
     const RecordFormat format = sniffRecordFormat(in);
-    if ((format == RecordFormat::GenBank || format == RecordFormat::Unknown) && !in.compressed()) {
+    if ((format == RecordFormat::GenBank || format == RecordFormat::Unknown) && !in.compressed() &&
+        !options_.copySequences && !observer_) {
         // Read where it is: the entries name the file itself, as the analysis will open it.
         if (const auto problem = fileNameProblem(input.path)) throw ToolFailure(ExitBadData, *problem);
         std::int32_t records = 0;

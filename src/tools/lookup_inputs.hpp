@@ -2,6 +2,7 @@
 // writes for those the analysis cannot read as they are.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <ostream>
 #include <string>
@@ -15,11 +16,11 @@
 
 namespace kestrel::lookup {
 
-// Reads inputs into entries. An uncompressed GenBank file is named in the entries itself;
-// every other input has its sequences written to the sequence file seqPath (opened on the
-// first such input; "" = none may be written) as they are read, and its entries name that
-// file: memory does not grow with a record. Failures throw ToolFailure or UsageError with
-// their message.
+// Reads inputs into entries. An uncompressed GenBank file is named in the entries itself
+// (unless the options copy every sequence); every other input has its sequences written to
+// the sequence file seqPath (opened on the first such input; "" = none may be written) as
+// they are read, and its entries name that file: memory does not grow with a record.
+// Failures throw ToolFailure or UsageError with their message.
 class InputReader : private SequenceSink {
 public:
     // The tRNA genes of every record are counted into trnas when given.
@@ -27,6 +28,10 @@ public:
                 TrnaTally* trnas = nullptr);
     ~InputReader();
     void read(const InputFiles& input);
+    // Hands each record read from now on, with the bases of its sequence, to observer too
+    // (which then holds one record's bases at a time).
+    using RecordObserver = std::function<void(const AnnotatedRecord& record, const std::string& bases)>;
+    void observe(RecordObserver observer) { observer_ = std::move(observer); }
     // The sequence file's writer, once a sequence was written to it (for the tool to
     // commit with its other outputs); null before.
     OutputFileWriter* sequenceWriter() { return seq_.get(); }
@@ -53,6 +58,8 @@ private:
     std::int32_t lastContig_ = 0;  // the contig written for the record read last, 0 for none
     std::vector<CdsEntry> entries_;
     SkipTally skipped_;
+    RecordObserver observer_;
+    std::string bases_;  // of the record read, while observed
 };
 
 }  // namespace kestrel::lookup
