@@ -25,7 +25,7 @@ void CommandLineMessages::write(std::string_view text, MessageKind kind) {
     if (kind == MessageKind::Progress && !verbose_) return;
     const std::string plain = plainText(text);
     if (plain.empty()) return;
-    err_ << (kind == MessageKind::Problem ? "kestrel: " : "") << plain << '\n' << std::flush;
+    err_ << (kind == MessageKind::Problem ? prefix_ : std::string()) << plain << '\n' << std::flush;
 }
 
 void CommandLineMessages::fail(std::string_view line, std::string_view reason) {

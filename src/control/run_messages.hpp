@@ -46,10 +46,11 @@ public:
 };
 
 // A run from the command line: each text becomes one line of the error stream, problems
-// always ("kestrel: " first), progress only when verbose.
+// always (the prefix first, "kestrel: " unless told), progress only when verbose.
 class CommandLineMessages : public RunMessages {
 public:
-    CommandLineMessages(std::ostream& err, bool verbose) : err_(err), verbose_(verbose) {}
+    CommandLineMessages(std::ostream& err, bool verbose, std::string prefix = "kestrel: ")
+        : err_(err), verbose_(verbose), prefix_(std::move(prefix)) {}
     void write(std::string_view text, MessageKind kind) override;
     void writeLine(std::string_view text, MessageKind kind) override { write(text, kind); }
     [[noreturn]] void fail(std::string_view line, std::string_view reason) override;
@@ -57,6 +58,7 @@ public:
 private:
     std::ostream& err_;
     bool verbose_;
+    std::string prefix_;
 };
 
 // A console text as one plain line: without the alert character, the line ends and the

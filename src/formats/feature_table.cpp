@@ -202,6 +202,7 @@ private:
         }
         if (section_ == Section::Sequence) return takeBases(line_);
         if (section_ == Section::Outside) return;
+        if (section_ == Section::Header) takeSource();
         if (embl_ && startsWith(line_, prefixes_.features)) {
             line_[0] = line_[1] = ' ';  // the columns of an EMBL feature line are GenBank's
             section_ = Section::Features;
@@ -218,6 +219,28 @@ private:
             section_ = Section::Features;
         } else if (section_ == Section::Features) {
             featureLine(read);
+        }
+    }
+
+    // The organism and its taxonomy from the record's header: GenBank's ORGANISM line and the
+    // lines indented below it; EMBL's OS and OC lines.
+    void takeSource() {
+        const auto rest = [&](std::size_t from) { return trimmed(line_.substr(std::min(from, line_.size()))); };
+        const auto addLineage = [&](const std::string& more) {
+            if (!more.empty()) record_.lineage += (record_.lineage.empty() ? "" : " ") + more;
+        };
+        if (embl_) {
+            if (startsWith(line_, "OS   ") && record_.organism.empty()) record_.organism = rest(5);
+            if (startsWith(line_, "OC   ")) addLineage(rest(5));
+            return;
+        }
+        if (startsWith(line_, "  ORGANISM")) {
+            record_.organism = rest(10);
+            inLineage_ = true;
+        } else if (inLineage_ && startsWith(line_, "            ")) {
+            addLineage(rest(12));
+        } else {
+            inLineage_ = false;
         }
     }
 
@@ -271,6 +294,7 @@ private:
     FeatureBuilder builder_;
     std::int32_t records_ = 0;
     std::int32_t originLines_ = 0;
+    bool inLineage_ = false;  // the header lines below GenBank's ORGANISM line
     std::string line_;
     std::string bases_;
 };

@@ -49,6 +49,10 @@ struct AnnotatedRecord {
     std::int64_t length = 0;   // the bases of its sequence (see sequenceLetter)
     std::vector<Feature> features;
     std::string header;  // a FASTA record's header line without its '>' (coding-sequence FASTA only)
+    // The source organism of a GenBank or EMBL record (ORGANISM, OS) and its taxonomy (the
+    // lines after ORGANISM, OC: "Bacteria; Pseudomonadota; ..."), when the record gives them.
+    std::string organism;
+    std::string lineage;
 };
 
 // Called once per record, in file order; it may take the record's contents.

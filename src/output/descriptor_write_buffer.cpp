@@ -17,6 +17,7 @@ void DescriptorWriteBuffer::attach(int fd, bool owns) {
 
 bool DescriptorWriteBuffer::drain() {
     const char* p = pbase();
+    if (mirror_ != nullptr) mirror_->append(p, static_cast<std::size_t>(pptr() - p));
     while (!failed_ && p < pptr()) {
         const ssize_t n = ::write(fd_, p, static_cast<std::size_t>(pptr() - p));
         if (n < 0 && errno == EINTR) continue;

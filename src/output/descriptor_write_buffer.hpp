@@ -4,6 +4,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 #include <streambuf>
 
 namespace kestrel {
@@ -22,6 +23,8 @@ public:
     bool isOpen() const { return fd_ >= 0; }
     int fd() const { return fd_; }
     bool failed() const { return failed_; }
+    // Keeps a copy of everything written in copy too (none: nullptr).
+    void mirror(std::string* copy) { mirror_ = copy; }
 
 protected:
     int_type overflow(int_type c) override;
@@ -35,6 +38,7 @@ private:
     bool owns_ = false;
     bool failed_ = false;
     std::unique_ptr<char[]> buffer_;
+    std::string* mirror_ = nullptr;
 };
 
 }  // namespace kestrel

@@ -26,6 +26,9 @@ public:
     // True once writing has started (and until close).
     bool isOpen() const { return buffer_.isOpen(); }
     std::ostream& stream() { return stream_; }
+    // Keeps a copy of the file's text in copy as it is written, for a caller that reads the
+    // results again without reading the file.
+    void mirror(std::string* copy) { buffer_.mirror(copy); }
     // Writes what is buffered and closes the file; false when any write failed.
     bool close();
 

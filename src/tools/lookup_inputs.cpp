@@ -9,7 +9,11 @@ namespace kestrel::lookup {
 
 InputReader::InputReader(std::string seqPath, std::vector<std::string> allInputs, const BuildOptions& options,
                          TrnaTally* trnas)
-    : seqPath_(std::move(seqPath)), allInputs_(std::move(allInputs)), options_(options), trnas_(trnas) {}
+    : seqPath_(std::move(seqPath)),
+      seqName_(seqPath_),
+      allInputs_(std::move(allInputs)),
+      options_(options),
+      trnas_(trnas) {}
 
 InputReader::~InputReader() = default;
 
@@ -18,7 +22,7 @@ std::ostream& InputReader::sequenceFile() {
     if (seqPath_.empty())
         throw UsageError("the analysis cannot read a compressed, EMBL, GFF3 or FASTA input as it is: name the sequence file to write with "
                          "--seq, or give -o");
-    if (const auto problem = fileNameProblem(seqPath_)) throw ToolFailure(ExitUsage, *problem);
+    if (const auto problem = fileNameProblem(seqName_)) throw ToolFailure(ExitUsage, *problem);
     if (seqPath_ == "-") throw ToolFailure(ExitUsage, "the sequence file cannot be standard output");
     if (auto input = inputWrittenOver(seqPath_, allInputs_))
         throw ToolFailure(ExitUsage, "the sequence file " + seqPath_ + " is the input file " + *input);
@@ -59,7 +63,7 @@ void InputReader::takeRecord(AnnotatedRecord& record) {
     record.contig = lastContig_;
     lastContig_ = 0;
     if (trnas_) addTrnaFeatures(record, *trnas_);
-    std::vector<CdsEntry> recordEntries = buildRecordEntries(record, seqPath_, skipped_, options_);
+    std::vector<CdsEntry> recordEntries = buildRecordEntries(record, seqName_, skipped_, options_);
     std::move(recordEntries.begin(), recordEntries.end(), std::back_inserter(entries_));
     if (observer_) observer_(record, bases_);
     bases_.clear();

@@ -28,6 +28,9 @@ public:
                 TrnaTally* trnas = nullptr);
     ~InputReader();
     void read(const InputFiles& input);
+    // The sequence file's name as the entries give it, when the analysis is to open it under
+    // another name than seqPath (relative to another folder).
+    void nameSequenceFile(std::string name) { seqName_ = std::move(name); }
     // Hands each record read from now on, with the bases of its sequence, to observer too
     // (which then holds one record's bases at a time).
     using RecordObserver = std::function<void(const AnnotatedRecord& record, const std::string& bases)>;
@@ -47,6 +50,7 @@ private:
     void end() override;
 
     std::string seqPath_;
+    std::string seqName_;
     std::vector<std::string> allInputs_;
     BuildOptions options_;
     TrnaTally* trnas_;

@@ -1,0 +1,74 @@
+#!/usr/bin/env bash
+# kestrel-genome against the tools run by hand: the same files, byte for byte, for plain, gzipped and other-code
+# genomes; the genome type read from the annotation; a failing genome leaves its earlier results and the others
+# go on; exit statuses.
+# Usage: bash genome_tool_test.sh BIN_DIR WORK_DIR
+set -u
+bin=$1
+root=$(cd "$(dirname "$0")/../.." && pwd)
+export KESTREL_BIN_DIR=$bin
+. "$root/tests/test_lib.sh"
+rm -rf "$2" && mkdir -p "$2" && cd "$2" || exit 1
+
+# A prokaryote's record (its taxonomy after ORGANISM), a gzipped copy, and the code 4 genome with no taxonomy.
+awk '/^DEFINITION/ {print; print "SOURCE      Example bacterium"; print "  ORGANISM  Example bacterium";
+                    print "            Bacteria; Examplota; Exampleales."; next} {print}' "$root/examples/example.gb" > bact.gb
+gzip -c bact.gb > zipped.gb.gz
+cp "$root/tests/tools/data/mycoplasma_like.gb" myco.gb
+printf 'exaA\nexaD\n' > set.txt
+
+# by_hand NAME FILE CODE TYPE: the tools run one after another in hand/, as kestrel-genome's results are named; the
+# reference serves the analysis when it has an optimal codon.
+by_hand() {
+  local n=$1 f=$2 refs=()
+  (cd hand && "$bin/kestrel-lookup" -o "$n.lookup" --seq "$n.seq" --trna "$n.trna.tsv" "../$f" 2> /dev/null &&
+    "$bin/kestrel-reference" -o "$n" --set genes:../set.txt -g "$3" "../$f" 2> /dev/null &&
+    { awk 'f {for (i = 3; i <= NF; i += 3) if ($i == 1) found = 1} /#/ {f = 1} END {exit !found}' "$n.opt" && refs=(--rscu "$n.scu" --optimal "$n.opt"); true; } &&
+    "$bin/kestrel" "$n.lookup" -o "$n.kstl" "--$4" -g "$3" "${refs[@]}" 2> /dev/null &&
+    "$bin/kestrel-table" --indices --trna "$n.trna.tsv" --source genome -o "$n.genes.tsv" --summary "$n.summary" \
+      "$n.kstl" &&
+    "$bin/kestrel-plot" --figure enc -o "$n.svg" --figure neutrality -o "$n.neutrality.svg" --figure pr2 \
+      -o "$n.pr2.svg" "$n.kstl") || bad "$n: the tools by hand failed"
+}
+mkdir hand out
+by_hand bact bact.gb 1 prokaryote
+by_hand zipped zipped.gb.gz 1 prokaryote
+by_hand myco myco.gb 4 eukaryote
+# kestrel-genome in hand/'s place: the same input names, run from hand/ too.
+(cd out && "$bin/kestrel-genome" -o . --reference genes:../set.txt ../bact.gb ../zipped.gb.gz ../myco.gb 2> ../genome.err) ||
+  bad "kestrel-genome: status $?"
+for n in bact zipped myco; do
+  for s in lookup seq trna.tsv scu opt reference.tsv kstl genes.tsv svg neutrality.svg pr2.svg; do
+    cmp -s "hand/$n.$s" "out/$n.$s" || bad "$n.$s differs from the tools' by hand"
+  done
+  [ "$(head -1 "hand/$n.summary")" = "$(head -1 "out/$n.genome.tsv" | cut -f1-10)" ] &&
+    [ "$(tail -1 "hand/$n.summary")" = "$(tail -1 "out/$n.genome.tsv" | cut -f1-10)" ] ||
+    bad "$n: the summary row does not begin as kestrel-table's"
+done
+holds genome.err "bact: 7 genes, genetic code 1, prokaryote (its taxonomy: Bacteria)" || bad "the type is not said"
+holds genome.err "myco: 7 genes, genetic code 4, eukaryote" || bad "the type of a genome without taxonomy"
+[ "$(cut -f11-12 out/bact.genome.tsv | tail -1)" = $'Example bacterium\tprokaryote' ] || bad "organism and type cells"
+[ "$(ls -a out | grep -c '^\.[^.]')" = 0 ] || bad "a work folder was left behind"
+
+# A second run whose genome fails leaves the first run's results; another genome of the run goes on; status 1.
+cp -p out/bact.kstl bact.before
+head -c 2000 bact.gb > cut.gb
+(cd out && cp ../cut.gb bact.gb && "$bin/kestrel-genome" -o . bact.gb ../myco.gb 2> ../second.err)
+[ $? = 1 ] || bad "a failing genome: status not 1"
+cmp -s out/bact.kstl bact.before || bad "the failing genome's earlier results changed"
+holds second.err "bact: FAILED:" || bad "the failure is not named"
+holds second.err "1 of 2 genomes failed" || bad "the count of failures"
+[ "$(ls -a out | grep -c '^\.[^.]')" = 0 ] || bad "a failing genome left its work folder"
+# Without a reference set found, the genome is analysed without CAI and Fop, and its old reference goes.
+(cd out && "$bin/kestrel-genome" -o . --reference ribosomal ../myco.gb 2> ../noref.err) || bad "no reference: status"
+holds noref.err "analysed without CAI and Fop" || bad "no reference: not said"
+[ ! -e out/myco.scu ] || bad "a stale reference file was left"
+grep -q '^RSCU file for CAI: none$' out/myco.kstl || bad "analysed with a reference"
+
+# The command line.
+says 2 noout "no results folder" "$bin/kestrel-genome" bact.gb
+says 2 twice "two genomes are both named bact" "$bin/kestrel-genome" -o o2 bact.gb sub/../bact.gb
+says 2 badref "--reference takes" "$bin/kestrel-genome" -o o2 --reference best bact.gb
+says 2 check "unknown option --check" "$bin/kestrel-genome" -o o2 --check bact.gb
+says 1 missing "nope.gb" "$bin/kestrel-genome" -o o2 nope.gb
+exit $fail
