@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <future>
 #include <memory>
 #include <sstream>
 
@@ -317,24 +318,26 @@ GrowthRow predictGrowth(const GenomeJob& job, const GenomeRead& read, const RunS
     return row;
 }
 
-// The figures kestrel-plot draws by default: ENC against GC3 (or GC3_6), the neutrality plot
-// and, when the file allows, the parity rule 2 plot.
-void drawFigures(const GenomeJob& job, const std::string& kstl, WorkFolder& work) {
+// The figures kestrel-plot draws by default, by file name: ENC against GC3 (or GC3_6), the
+// neutrality plot and, when the file allows, the parity rule 2 plot.
+std::vector<std::pair<std::string, std::string>> drawFigures(const GenomeJob& job, const GenomeOptions& options,
+                                                             const std::string& kstl) {
     const std::string path = job.name + ".kstl";
+    std::vector<std::pair<std::string, std::string>> figures;
     const auto figure = [&](const std::string& file, auto collect) {
-        const auto in = textStream(kstl);
-        KstlReader reader(*in, path);
+        MemoryInput in(kstl);
+        KstlReader reader(in, path);
         const PlotData data = collect(reader);
-        if (data.points.empty()) return;
-        work.write(file, renderSvg(data, path));
+        if (!data.points.empty()) figures.emplace_back(file, renderSvg(data, path));
     };
-    figure(job.name + ".svg", [](KstlReader& r) { return collectPlotData(r, std::nullopt, "ENC"); });
+    figure(job.name + ".svg", [&](KstlReader& r) { return collectPlotData(r, options.plotX, "ENC"); });
     figure(job.name + ".neutrality.svg", [](KstlReader& r) { return collectNeutralityData(r); });
     try {
         figure(job.name + ".pr2.svg", [](KstlReader& r) { return collectPr2Data(r); });
     } catch (const KstlError&) {
         // Neither the codon counts nor the base shares of fourfold sites: no parity rule 2 plot.
     }
+    return figures;
 }
 
 RunSettings genomeSettings(const GenomeJob& job, const GenomeOptions& options, const GenomeRead& read,
@@ -419,12 +422,15 @@ void runGenome(const GenomeJob& job, const GenomeOptions& options, std::ostream&
     work.write(job.name + ".lookup", lookupText(read));
     const std::string census = censusText(read);
     work.write(job.name + ".trna.tsv", census);
+    // The growth prediction and then the figures are made on the other core while the analysis
+    // and then the tables are.
+    auto growth = std::async(std::launch::async, [&] { return predictGrowth(job, read, settings); });
     const std::string kstl = analyse(job, options, settings, references, read.entries.size(), work, err);
+    auto figures = std::async(std::launch::async, [&] { return drawFigures(job, options, kstl); });
     const Tables tables = tabulate(job.name, kstl, census, settings.codonUsageOutput);
     work.write(job.name + ".genes.tsv", tables.genes);
-    work.write(job.name + ".genome.tsv",
-               genomeSummary(tables, read, settings, own, predictGrowth(job, read, settings)));
-    drawFigures(job, kstl, work);
+    work.write(job.name + ".genome.tsv", genomeSummary(tables, read, settings, own, growth.get()));
+    for (const auto& [file, svg] : figures.get()) work.write(file, svg);
     work.moveInto(job.folder, resultNames(job.name));
 }
 

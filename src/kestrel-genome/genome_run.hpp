@@ -35,6 +35,7 @@ struct GenomeOptions {
     // settings name them), their tables and their texts.
     ReferenceTables fixedReferences;
     std::array<std::string, 2> fixedReferenceTexts;
+    std::optional<std::string> plotX;  // the x axis of the ENC figure: GC3 or GC3_6 (else GC3_6 when the file has it)
     bool verbose = false;
     bool quiet = false;
 };

@@ -53,6 +53,8 @@ const std::string Usage = std::string(
     "                          analysed without CAI and Fop, and says why\n"
     "  --p P                   optimal codons at p < P (default 0.01)\n"
     "  --keep-pseudo           also /pseudo CDSs in the lookup table\n"
+    "  --x GC3|GC3_6           the x axis of the ENC figure (default GC3_6 when the\n"
+    "                          analysis has it, else GC3)\n"
     "  --verbose, --quiet      every step of the analysis on standard error; or nothing\n"
     "                          but problems\n"
     "The analysis takes kestrel's options (but --check and its options). The genome type is\n"
@@ -76,6 +78,7 @@ ToolDescription description() {
     tool.options.push_back({"--reference", {}, true, "ribosomal, iterative, coa, genes:FILE or none"});
     tool.options.push_back({"--p", {}, true, "a p-value threshold"});
     tool.options.push_back({"--keep-pseudo"});
+    tool.options.push_back({"--x", {}, true, "GC3 or GC3_6"});
     tool.options.push_back({"--verbose"});
     tool.options.push_back({"--quiet"});
     return tool;
@@ -169,6 +172,9 @@ GenomeOptions genomeOptions(const CommandLine& line) {
     options.set.set = set;
     if (const auto p = line.value("--p")) options.pThreshold = pThreshold(*p);
     options.keepPseudo = line.has("--keep-pseudo");
+    options.plotX = line.value("--x");
+    if (options.plotX && *options.plotX != "GC3" && *options.plotX != "GC3_6")
+        throw UsageError("--x takes GC3 or GC3_6, not " + *options.plotX);
     options.verbose = line.has("--verbose");
     options.quiet = line.has("--quiet");
     readFixedReferences(options);

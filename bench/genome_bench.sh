@@ -1,0 +1,59 @@
+#!/usr/bin/env bash
+# kestrel-genome against the tools run by hand on E. coli K-12 (its gzipped GenBank file):
+# kestrel-lookup, kestrel-reference, kestrel, kestrel-table and kestrel-plot one after the
+# other, and kestrel-genome, taking turns, RUNS times each, in one folder each with the same
+# names; every result must be the same byte for byte. Prints a Markdown section with the
+# medians (wall and CPU seconds, peak memory) and the ratio of kestrel-genome's to the tools'.
+# Without ../shared/data it says so and stops with status 0.
+# Usage: bench/genome_bench.sh [BIN_DIR] [RUNS]
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+bin=$(cd "${1:-$root/build}" && pwd)
+runs=${2:-7}
+ecoli=${KESTREL_BENCH_DATA:-$root/../shared/data}/ecoli_k12_mg1655.gbff.gz
+[ -f "$ecoli" ] || { echo "genome_bench: skipped, no $ecoli" >&2; exit 0; }
+work=$(mktemp -d /tmp/kestrel-genome-bench.XXXXXX)
+trap 'rm -rf "$work"' EXIT
+mkdir "$work/hand" "$work/genome"
+cp "$ecoli" "$work/hand/ecoli.gbff.gz" && cp "$ecoli" "$work/genome/ecoli.gbff.gz"
+
+cat > "$work/by_hand.sh" <<SCRIPT
+set -e
+rm -f ecoli.kstl
+"$bin/kestrel-lookup" -o ecoli.lookup --seq ecoli.seq --trna ecoli.trna.tsv ecoli.gbff.gz 2> /dev/null
+"$bin/kestrel-reference" -o ecoli -g 1 ecoli.gbff.gz 2> /dev/null
+"$bin/kestrel" ecoli.lookup -o ecoli.kstl --prokaryote --rscu ecoli.scu --optimal ecoli.opt 2> /dev/null
+"$bin/kestrel-table" --indices --trna ecoli.trna.tsv --source genome -o ecoli.genes.tsv --summary ecoli.summary.tsv ecoli.kstl
+"$bin/kestrel-plot" --figure enc -o ecoli.svg --figure neutrality -o ecoli.neutrality.svg --figure pr2 -o ecoli.pr2.svg ecoli.kstl
+SCRIPT
+
+median() { sort -g | awk '{a[NR] = $1} END {print a[int((NR + 1) / 2)]}'; }
+: > "$work/hand.txt" && : > "$work/genome.txt"
+for ((r = 0; r < runs; r++)); do
+  (cd "$work/hand" && /usr/bin/time -f '%e %U %S %M' -a -o ../hand.txt bash ../by_hand.sh)
+  (cd "$work/genome" && /usr/bin/time -f '%e %U %S %M' -a -o ../genome.txt "$bin/kestrel-genome" -o . --quiet ecoli.gbff.gz)
+done
+for f in "$work"/hand/ecoli.*; do
+  name=$(basename "$f")
+  case $name in ecoli.summary.tsv|ecoli.gbff.gz) continue ;; esac
+  cmp -s "$f" "$work/genome/$name" || { echo "genome_bench: $name differs" >&2; exit 1; }
+done
+
+row() {  # NAME FILE
+  printf '| %s | %s | %s | %s |\n' "$1" "$(awk '{print $1}' "$2" | median)" \
+    "$(awk '{printf "%.2f\n", $2 + $3}' "$2" | median)" "$(awk '{print $4}' "$2" | median)"
+}
+ratio() { awk -v a="$(awk "{print \$$1${2:+ + \$$2}}" "$work/genome.txt" | median)" \
+              -v b="$(awk "{print \$$1${2:+ + \$$2}}" "$work/hand.txt" | median)" 'BEGIN {printf "%.2f", a / b}'; }
+echo "## kestrel-genome against the tools by hand"
+echo
+echo "Made by \`bench/genome_bench.sh BIN $runs\` on $(date -u +%Y-%m-%d): E. coli K-12 MG1655 (4298 genes) from its"
+echo "gzipped GenBank file, the five tools one after another against kestrel-genome, taking turns; median of $runs"
+echo "runs each; load average before the runs: $(cut -d' ' -f1 /proc/loadavg). Every result the same byte for byte."
+echo
+echo "| Run | Wall s | CPU s | Peak RSS KB |"
+echo "|---|---|---|---|"
+row "kestrel-lookup, -reference, kestrel, -table, -plot" "$work/hand.txt"
+row "kestrel-genome" "$work/genome.txt"
+echo
+echo "kestrel-genome takes $(ratio 1) of the tools' wall time and $(ratio 2 3) of their CPU time."
