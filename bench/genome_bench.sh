@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # kestrel-genome against the tools run by hand on E. coli K-12 (its gzipped GenBank file):
-# kestrel-lookup, kestrel-reference, kestrel, kestrel-table and kestrel-plot one after the
+# kestrel-lookup, kestrel-reference, kestrel, kestrel-table, kestrel-plot, kestrel-coa and
+# kestrel-growth one after the
 # other, and kestrel-genome, taking turns, RUNS times each, in one folder each with the same
 # names; every result must be the same byte for byte. Prints a Markdown section with the
 # medians (wall and CPU seconds, peak memory) and the ratio of kestrel-genome's to the tools'.
@@ -25,6 +26,8 @@ rm -f ecoli.kstl
 "$bin/kestrel" ecoli.lookup -o ecoli.kstl --prokaryote --rscu ecoli.scu --optimal ecoli.opt 2> /dev/null
 "$bin/kestrel-table" --indices --trna ecoli.trna.tsv --source genome -o ecoli.genes.tsv --summary ecoli.summary.tsv ecoli.kstl
 "$bin/kestrel-plot" --figure enc -o ecoli.svg --figure neutrality -o ecoli.neutrality.svg --figure pr2 -o ecoli.pr2.svg ecoli.kstl
+"$bin/kestrel-coa" -o ecoli.coa --colour reference:ecoli.reference.tsv ecoli.kstl 2> /dev/null
+"$bin/kestrel-growth" -o ecoli.growth.tsv ecoli.gbff.gz 2> /dev/null
 SCRIPT
 
 median() { sort -g | awk '{a[NR] = $1} END {print a[int((NR + 1) / 2)]}'; }
@@ -35,9 +38,15 @@ for ((r = 0; r < runs; r++)); do
 done
 for f in "$work"/hand/ecoli.*; do
   name=$(basename "$f")
-  case $name in ecoli.summary.tsv|ecoli.gbff.gz) continue ;; esac
+  case $name in ecoli.summary.tsv|ecoli.growth.tsv|ecoli.gbff.gz) continue ;; esac
   cmp -s "$f" "$work/genome/$name" || { echo "genome_bench: $name differs" >&2; exit 1; }
 done
+
+# The summary and growth rows are kestrel-genome's genome row.
+cut -f1-10 "$work/genome/ecoli.genome.tsv" | cmp -s - "$work/hand/ecoli.summary.tsv" ||
+  { echo "genome_bench: the summary differs" >&2; exit 1; }
+[ "$(cut -f2-12 "$work/hand/ecoli.growth.tsv" | tail -1)" = "$(cut -f15-25 "$work/genome/ecoli.genome.tsv" | tail -1)" ] ||
+  { echo "genome_bench: the growth row differs" >&2; exit 1; }
 
 row() {  # NAME FILE
   printf '| %s | %s | %s | %s |\n' "$1" "$(awk '{print $1}' "$2" | median)" \
@@ -48,12 +57,12 @@ ratio() { awk -v a="$(awk "{print \$$1${2:+ + \$$2}}" "$work/genome.txt" | media
 echo "## kestrel-genome against the tools by hand"
 echo
 echo "Made by \`bench/genome_bench.sh BIN $runs\` on $(date -u +%Y-%m-%d): E. coli K-12 MG1655 (4298 genes) from its"
-echo "gzipped GenBank file, the five tools one after another against kestrel-genome, taking turns; median of $runs"
+echo "gzipped GenBank file, the seven tools one after another against kestrel-genome, taking turns; median of $runs"
 echo "runs each; load average before the runs: $(cut -d' ' -f1 /proc/loadavg). Every result the same byte for byte."
 echo
 echo "| Run | Wall s | CPU s | Peak RSS KB |"
 echo "|---|---|---|---|"
-row "kestrel-lookup, -reference, kestrel, -table, -plot" "$work/hand.txt"
+row "kestrel-lookup, -reference, kestrel, -table, -plot, -coa, -growth" "$work/hand.txt"
 row "kestrel-genome" "$work/genome.txt"
 echo
 echo "kestrel-genome takes $(ratio 1) of the tools' wall time and $(ratio 2 3) of their CPU time."

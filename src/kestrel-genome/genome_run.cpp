@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <future>
+#include <iterator>
 #include <memory>
 #include <sstream>
 
@@ -21,6 +22,7 @@
 #include "formats/lookup_format.hpp"
 #include "formats/memory_input.hpp"
 #include "formats/trna_census.hpp"
+#include "tools/coa_files.hpp"
 #include "tools/command_line.hpp"
 #include "tools/enc_plot.hpp"
 #include "tools/growth_genome.hpp"
@@ -340,6 +342,34 @@ std::vector<std::pair<std::string, std::string>> drawFigures(const GenomeJob& jo
     return figures;
 }
 
+// The correspondence analysis of the genome's genes as kestrel-coa makes it by default: the
+// within-amino-acid COA, the figure coloured by the reference set when there is one, else by
+// GC3. Nothing when the file has no codon counts, or its genes give no axis (said on err).
+std::vector<std::pair<std::string, std::string>> correspondence(const GenomeJob& job, const std::string& kstl,
+                                                                const std::string& referenceTable, std::ostream& err) {
+    CoaFilesRequest request;
+    request.inputs = {job.name + ".kstl"};
+    request.prefix = job.name + ".coa";
+    request.messagePrefix = "kestrel-genome: " + job.name + ": ";
+    request.open = [&](const std::string&) { return textStream(kstl); };
+    if (!referenceTable.empty()) {
+        request.colour = CoaColour::ReferenceSet;
+        request.referenceList = referenceTable;
+    }
+    std::array<std::ostringstream, 4> tables;
+    std::ostringstream quiet;
+    try {
+        runCoa(request, {&tables[0], &tables[1], &tables[2], &tables[3], nullptr}, quiet);
+    } catch (const std::exception& e) {
+        err << request.messagePrefix << "no correspondence analysis: " << e.what() << '\n';
+        return {};
+    }
+    std::vector<std::pair<std::string, std::string>> files;
+    const std::vector<std::string> paths = coaOutputPaths(request);
+    for (std::size_t i = 0; i < tables.size(); ++i) files.emplace_back(paths[i], tables[i].str());
+    return files;
+}
+
 RunSettings genomeSettings(const GenomeJob& job, const GenomeOptions& options, const GenomeRead& read,
                            std::ostream& err) {
     RunSettings settings = options.settings;
@@ -393,7 +423,8 @@ std::string sequenceFileName(const std::string& name) {
 std::vector<std::string> resultNames(const std::string& name) {
     std::vector<std::string> names{sequenceFileName(name)};
     for (const char* suffix : {".lookup", ".trna.tsv", ".scu", ".opt", ".reference.tsv", ".kstl",
-                               ".genes.tsv", ".genome.tsv", ".svg", ".neutrality.svg", ".pr2.svg"})
+                               ".genes.tsv", ".genome.tsv", ".svg", ".neutrality.svg", ".pr2.svg", ".coa.eigen.tsv",
+                               ".coa.genes.tsv", ".coa.codons.tsv", ".coa.svg"})
         names.push_back(name + suffix);
     return names;
 }
@@ -426,11 +457,20 @@ void runGenome(const GenomeJob& job, const GenomeOptions& options, std::ostream&
     // and then the tables are.
     auto growth = std::async(std::launch::async, [&] { return predictGrowth(job, read, settings); });
     const std::string kstl = analyse(job, options, settings, references, read.entries.size(), work, err);
-    auto figures = std::async(std::launch::async, [&] { return drawFigures(job, options, kstl); });
+    std::ostringstream coaMessages;
+    auto figures = std::async(std::launch::async, [&] {
+        auto files = drawFigures(job, options, kstl);
+        if (settings.codonUsageOutput) {
+            auto coa = correspondence(job, kstl, own.files ? work.file(job.name + ".reference.tsv") : "", coaMessages);
+            std::move(coa.begin(), coa.end(), std::back_inserter(files));
+        }
+        return files;
+    });
     const Tables tables = tabulate(job.name, kstl, census, settings.codonUsageOutput);
     work.write(job.name + ".genes.tsv", tables.genes);
     work.write(job.name + ".genome.tsv", genomeSummary(tables, read, settings, own, growth.get()));
-    for (const auto& [file, svg] : figures.get()) work.write(file, svg);
+    for (const auto& [file, text] : figures.get()) work.write(file, text);
+    err << coaMessages.str();
     work.moveInto(job.folder, resultNames(job.name));
 }
 

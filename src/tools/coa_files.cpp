@@ -19,7 +19,6 @@ namespace kestrel {
 
 namespace {
 
-constexpr std::string_view Me = "kestrel-coa: ";
 
 // One gene row as the analysis reads it.
 struct CoaGene {
@@ -32,7 +31,8 @@ struct CoaGene {
 // The gene rows of one output file, with their codon counts.
 class CoaFileReader {
 public:
-    CoaFileReader(const std::string& path, const char* valueLabel) : path_(path), reader_(opened(file_, path), path) {
+    CoaFileReader(const CoaFilesRequest& request, const std::string& path, const char* valueLabel)
+        : path_(path), me_(request.messagePrefix), stream_(opened(request, path)), reader_(*stream_, path) {
         const auto columns = codonCountColumns(reader_);
         if (!columns) throw ToolFailure(ExitBadData, noCodonCountsText(path));
         columns_ = *columns;
@@ -60,18 +60,21 @@ public:
     void checkComplete(bool allowIncomplete, std::ostream& err) {
         if (reader_.readSummary().complete) return;
         if (!allowIncomplete) throw KstlError(cutShortText(path_) + " (--allow-incomplete takes it)");
-        err << Me << "warning: " << cutShortText(path_) << '\n';
+        err << me_ << "warning: " << cutShortText(path_) << '\n';
     }
 
 private:
-    static InputFile& opened(InputFile& file, const std::string& path) {
-        const std::string problem = openToolInput(file, path);
+    static std::unique_ptr<std::istream> opened(const CoaFilesRequest& request, const std::string& path) {
+        if (request.open) return request.open(path);
+        auto file = std::make_unique<InputFile>();
+        const std::string problem = openToolInput(*file, path);
         if (!problem.empty()) throw ToolFailure(ExitBadData, problem);
         return file;
     }
 
     std::string path_;
-    InputFile file_;
+    const std::string& me_;
+    std::unique_ptr<std::istream> stream_;
     KstlReader reader_;
     CodonCountColumns columns_{};
     std::size_t geneColumn_ = 0;
@@ -105,7 +108,7 @@ std::vector<FileTally> sumTable(const CoaFilesRequest& request, CoaAccumulator& 
     CoaRow row{};
     int code = 0;
     for (const std::string& path : request.inputs) {
-        CoaFileReader file(path, nullptr);
+        CoaFileReader file(request, path, nullptr);
         checkCode(file, path, code, request.inputs.front());
         FileTally tally;
         while (file.next(gene)) {
@@ -117,7 +120,7 @@ std::vector<FileTally> sumTable(const CoaFilesRequest& request, CoaAccumulator& 
         }
         file.checkComplete(request.allowIncomplete, err);
         if (tally.usable < tally.rows)
-            err << Me << path << ": " << tally.rows - tally.usable << " of " << tally.rows
+            err << request.messagePrefix << path << ": " << tally.rows - tally.usable << " of " << tally.rows
                 << " genes left out: no codon that takes part in the analysis\n";
         tallies.push_back(tally);
     }
@@ -192,7 +195,7 @@ void placeGenes(const CoaFilesRequest& request, const CoaAxes& fit, const std::v
     CoaRow row{};
     for (std::size_t f = 0; f < request.inputs.size(); ++f) {
         const std::string& path = request.inputs[f];
-        CoaFileReader file(path, valueLabel(request.colour));
+        CoaFileReader file(request, path, valueLabel(request.colour));
         FileTally tally;
         while (file.next(gene)) {
             ++tally.rows;
@@ -222,7 +225,7 @@ void placeSupplementary(const CoaFilesRequest& request, const CoaAxes& fit, std:
     CoaGene gene;
     CoaRow row{};
     for (const std::string& path : request.supplementary) {
-        CoaFileReader file(path, nullptr);
+        CoaFileReader file(request, path, nullptr);
         checkCode(file, path, code, request.inputs.front());
         std::size_t leftOut = 0;
         while (file.next(gene)) {
@@ -232,12 +235,12 @@ void placeSupplementary(const CoaFilesRequest& request, const CoaAxes& fit, std:
         }
         file.checkComplete(request.allowIncomplete, err);
         if (leftOut > 0)
-            err << Me << path << ": " << leftOut << " supplementary genes left out: no codon used by the fitted genes\n";
+            err << request.messagePrefix << path << ": " << leftOut << " supplementary genes left out: no codon used by the fitted genes\n";
     }
 }
 
 int firstCode(const CoaFilesRequest& request) {
-    CoaFileReader file(request.inputs.front(), nullptr);
+    CoaFileReader file(request, request.inputs.front(), nullptr);
     return file.geneticCode();
 }
 
@@ -252,9 +255,9 @@ std::string figureTitle(const CoaFilesRequest& request, std::size_t genes) {
     return files + ": " + std::to_string(genes) + " genes, " + std::string(coaVariantTitle(request.variant));
 }
 
-void reportAxes(const CoaAxes& fit, std::size_t files, std::ostream& err) {
+void reportAxes(const CoaFilesRequest& request, const CoaAxes& fit, std::size_t files, std::ostream& err) {
     char share[32];
-    err << Me << fit.rows << " genes of " << files << (files == 1 ? " file" : " files") << ", "
+    err << request.messagePrefix << fit.rows << " genes of " << files << (files == 1 ? " file" : " files") << ", "
         << coaVariantTitle(fit.columns.variant) << ": " << fit.axes() << " axes, total inertia " << fit.totalInertia;
     for (std::size_t k = 0; k < std::min<std::size_t>(4, fit.axes()); ++k) {
         std::snprintf(share, sizeof share, "%.2f%%", 100 * fit.eigenvalues[k] / fit.totalInertia);
@@ -270,9 +273,9 @@ void warnOfColours(const CoaFilesRequest& request, const CoaFigure& figure, std:
         coloured += (request.colour == CoaColour::ReferenceSet ? g.marked : g.hasValue) ? 1 : 0;
     if (coloured > 0) return;
     if (request.colour == CoaColour::ReferenceSet)
-        err << Me << "warning: no gene of the analysis is named in " << request.referenceList << '\n';
+        err << request.messagePrefix << "warning: no gene of the analysis is named in " << request.referenceList << '\n';
     else
-        err << Me << "warning: no gene has a value of " << valueLabel(request.colour)
+        err << request.messagePrefix << "warning: no gene has a value of " << valueLabel(request.colour)
             << (request.colour == CoaColour::Cai ? " (the analysis ran without an RSCU table)" : "")
             << ": the figure draws every gene grey\n";
 }
@@ -293,8 +296,7 @@ std::vector<std::string> coaInputPaths(const CoaFilesRequest& request) {
     return inputs;
 }
 
-void runCoaOnFiles(const CoaFilesRequest& request, std::ostream& out, std::ostream& err) {
-    CoaOutputs outputs(coaOutputPaths(request), out);
+void runCoa(const CoaFilesRequest& request, const std::array<std::ostream*, 5>& outputs, std::ostream& err) {
     const int code = firstCode(request);
     const CoaColumns columns = coaColumns(request.variant, *geneticCodeOf(code));
     CoaAccumulator table(columns.size());
@@ -307,18 +309,25 @@ void runCoaOnFiles(const CoaFilesRequest& request, std::ostream& out, std::ostre
         throw CoaError("the figure asks for axis " + std::to_string(shownAxes) + ", but the analysis has " +
                        std::to_string(fit.axes()) + (fit.axes() == 1 ? " axis" : " axes"));
     const std::size_t axes = std::min(request.axes, fit.axes());
-    writeCoaEigenTable(outputs[EigenFile], fit);
-    writeCoaColumnTable(outputs[CodonsFile], fit, axes);
-    writeCoaGeneHeader(outputs[GenesFile], axes);
+    writeCoaEigenTable(*outputs[EigenFile], fit);
+    writeCoaColumnTable(*outputs[CodonsFile], fit, axes);
+    writeCoaGeneHeader(*outputs[GenesFile], axes);
     CoaFigure figure = coaFigureFrame(fit, request.figureAxes, request.colour, request.labels);
-    placeGenes(request, fit, tallies, axes, outputs[GenesFile], figure);
+    placeGenes(request, fit, tallies, axes, *outputs[GenesFile], figure);
     if (!request.supplementary.empty())
-        placeSupplementary(request, fit, axes, code, outputs[SupplementaryFile], err);
+        placeSupplementary(request, fit, axes, code, *outputs[SupplementaryFile], err);
     warnOfColours(request, figure, err);
     figure.title = figureTitle(request, fit.rows);
-    outputs[FigureFile] << renderCoaSvg(figure);
+    *outputs[FigureFile] << renderCoaSvg(figure);
+    reportAxes(request, fit, request.inputs.size(), err);
+}
+
+void runCoaOnFiles(const CoaFilesRequest& request, std::ostream& out, std::ostream& err) {
+    CoaOutputs outputs(coaOutputPaths(request), out);
+    std::array<std::ostream*, 5> streams{};
+    for (std::size_t i = 0; i < coaOutputPaths(request).size(); ++i) streams[i] = &outputs[i];
+    runCoa(request, streams, err);
     outputs.commit();
-    reportAxes(fit, request.inputs.size(), err);
 }
 
 }  // namespace kestrel

@@ -6,6 +6,9 @@
 
 #include <array>
 #include <cstddef>
+#include <functional>
+#include <istream>
+#include <memory>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -26,6 +29,9 @@ struct CoaFilesRequest {
     CodonLabels labels = CodonLabels::Panel;
     std::string prefix;
     bool allowIncomplete = false;
+    // How an input is read: from disk, unless given (the output file of a run still in memory).
+    std::function<std::unique_ptr<std::istream>(const std::string& path)> open;
+    std::string messagePrefix = "kestrel-coa: ";
 };
 
 // PREFIX.eigen.tsv, PREFIX.genes.tsv, PREFIX.codons.tsv, PREFIX.svg, and with supplementary
@@ -39,5 +45,9 @@ std::vector<std::string> coaInputPaths(const CoaFilesRequest& request);
 // or CoaError for inputs it cannot use or files it cannot write (none of the files asked for
 // is then changed).
 void runCoaOnFiles(const CoaFilesRequest& request, std::ostream& out, std::ostream& err);
+
+// The same, the tables and the figure written to the streams given, in the order of
+// coaOutputPaths (the supplementary table's null without supplementary files).
+void runCoa(const CoaFilesRequest& request, const std::array<std::ostream*, 5>& outputs, std::ostream& err);
 
 }  // namespace kestrel

@@ -28,7 +28,9 @@ by_hand() {
     "$bin/kestrel-table" --indices --trna "$n.trna.tsv" --source genome -o "$n.genes.tsv" --summary "$n.summary" \
       "$n.kstl" &&
     "$bin/kestrel-plot" --figure enc -o "$n.svg" --figure neutrality -o "$n.neutrality.svg" --figure pr2 \
-      -o "$n.pr2.svg" "$n.kstl") || bad "$n: the tools by hand failed"
+      -o "$n.pr2.svg" "$n.kstl" &&
+    "$bin/kestrel-coa" -o "$n.coa" --colour "reference:$n.reference.tsv" "$n.kstl" 2> /dev/null) ||
+    bad "$n: the tools by hand failed"
 }
 mkdir hand out
 by_hand bact bact.gb 1 prokaryote
@@ -38,7 +40,8 @@ by_hand myco myco.gb 4 eukaryote
 (cd out && "$bin/kestrel-genome" -o . --reference genes:../set.txt ../bact.gb ../zipped.gb.gz ../myco.gb 2> ../genome.err) ||
   bad "kestrel-genome: status $?"
 for n in bact zipped myco; do
-  for s in lookup seq trna.tsv scu opt reference.tsv kstl genes.tsv svg neutrality.svg pr2.svg; do
+  for s in lookup seq trna.tsv scu opt reference.tsv kstl genes.tsv svg neutrality.svg pr2.svg coa.eigen.tsv \
+    coa.genes.tsv coa.codons.tsv coa.svg; do
     cmp -s "hand/$n.$s" "out/$n.$s" || bad "$n.$s differs from the tools' by hand"
   done
   [ "$(head -1 "hand/$n.summary")" = "$(head -1 "out/$n.genome.tsv" | cut -f1-10)" ] &&
