@@ -58,7 +58,8 @@ dpkg-deb -f "$deb" Package Version Depends Suggests
 dpkg-deb -c "$deb" | awk '{ print $NF }' > "$tmp/contents"
 for path in ./usr/bin/kestrel ./usr/bin/kestrel-coa ./usr/bin/kestrel-growth ./usr/bin/kestrel-lookup \
             ./usr/bin/kestrel-reference ./usr/bin/kestrel-table ./usr/bin/kestrel-plot ./usr/share/man/man1/kestrel-reference.1 \
-            ./usr/share/man/man1/kestrel-growth.1 ./usr/share/man/man1/kestrel-coa.1 \
+            ./usr/share/man/man1/kestrel-growth.1 ./usr/share/man/man1/kestrel-coa.1 ./usr/bin/kestrel-genome \
+            ./usr/share/man/man1/kestrel-genome.1 \
             ./usr/share/man/man1/kestrel.1 ./usr/share/kestrel/workflow/Snakefile \
             ./usr/share/doc/kestrel/manual.md ./usr/share/doc/kestrel/examples/answers; do
   grep -qxF "$path" "$tmp/contents" || fail "the package lacks $path"
