@@ -268,10 +268,11 @@ Tables tabulate(const std::string& name, const std::string& kstl, const std::str
     TableWriter writer(labels, settings.indices);
     FileRows rows = tabulateFile(path, [&] { return textStream(kstl); }, writer, settings);
     if (!rows.error.empty()) throw ToolFailure(ExitBadData, rows.error);
-    std::ostringstream genes;
-    writer.writeHeader(genes);
-    genes << rows.rows;
-    return {genes.str(), std::move(rows.summary)};
+    std::ostringstream header;
+    writer.writeHeader(header);
+    Tables tables{header.str(), std::move(rows.summary)};
+    tables.genes += rows.rows;
+    return tables;
 }
 
 std::string cleanCell(std::string text) {
