@@ -17,7 +17,10 @@ done
 [ $# -eq 0 ] || rm -f -- "$@" || exit 1
 statuses=$("$tool" --batch "$list")
 status=$?
-[ "$status" -eq 0 ] && exec touch -- "$done" "${done%.redo*}"
+if [ "$status" -eq 0 ]; then
+  : > "$done" && : > "${done%.redo*}"
+  exit
+fi
 printf '%s\n' "$statuses" | awk -F '\t' '$1 != 0 && NF > 1 { print substr($0, index($0, "\t") + 1) }' |
   while IFS= read -r genome_log; do
     reason=$(grep -m 1 -e ': FAILED: ' -- "$genome_log" 2> /dev/null || head -n 1 -- "$genome_log" 2> /dev/null)
