@@ -14,6 +14,7 @@
 #include "tools/annotated_inputs.hpp"
 #include "tools/cds_selection.hpp"
 #include "tools/command_line.hpp"
+#include "tools/output_file_writer.hpp"
 #include "tools/tool_input.hpp"
 
 namespace kestrel {
@@ -190,11 +191,31 @@ void makeFolder(const std::string& folder) {
     throw ToolFailure(ExitBadData, folder + ": cannot be made (" + std::strerror(errno) + ")");
 }
 
+// No result may replace an input: a genome file, a reference file, a gene list.
+void checkNotInputs(const std::vector<GenomeJob>& jobs, const CommandLine& line, const GenomeOptions& options) {
+    std::vector<std::string> inputs;
+    for (const GenomeJob& job : jobs) {
+        const std::vector<std::string> paths = inputPaths(job.inputs);
+        inputs.insert(inputs.end(), paths.begin(), paths.end());
+    }
+    const RunSettings& settings = options.settings;
+    if (settings.rscuTableUsed) inputs.push_back(settings.rscuFileName);
+    if (settings.preferredCodonListUsed) inputs.push_back(settings.preferredCodonFileName);
+    const std::string set = line.value("--reference").value_or("");
+    if (set.starts_with("genes:")) inputs.push_back(set.substr(6));
+    for (const GenomeJob& job : jobs)
+        for (const std::string& name : genome::resultNames(job.name))
+            if (const auto input = inputWrittenOver(job.folder + "/" + name, inputs))
+                throw ToolFailure(ExitUsage, "the result " + job.folder + "/" + name + " would replace the input " +
+                                                 *input + ": give another -o or --name");
+}
+
 int runGenomes(const CommandLine& line, std::ostream&, std::ostream& err) {
     const std::string folder = line.value("-o").value_or("");
     if (folder.empty()) throw UsageError("no results folder (-o DIR)");
     const GenomeOptions options = genomeOptions(line);
     const std::vector<GenomeJob> jobs = genomeJobs(line, folder);
+    checkNotInputs(jobs, line, options);
     makeFolder(folder);
     int failed = 0;
     for (const GenomeJob& job : jobs) {

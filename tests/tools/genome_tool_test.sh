@@ -74,4 +74,10 @@ says 2 twice "two genomes are both named bact" "$bin/kestrel-genome" -o o2 bact.
 says 2 badref "--reference takes" "$bin/kestrel-genome" -o o2 --reference best bact.gb
 says 2 check "unknown option --check" "$bin/kestrel-genome" -o o2 --check bact.gb
 says 1 missing "nope.gb" "$bin/kestrel-genome" -o o2 nope.gb
+# No result replaces an input: a genome file named as a result, a reference file in the results.
+cp bact.gb seqin.seq && cp bact.gb seqin.before
+says 2 overinput "would replace the input seqin.seq" "$bin/kestrel-genome" -o . seqin.seq
+cmp -s seqin.seq seqin.before || bad "an input was written over"
+cp hand/bact.scu out/bact.scu
+says 2 overref "would replace the input out/bact.scu" "$bin/kestrel-genome" -o out --rscu out/bact.scu bact.gb
 exit $fail
