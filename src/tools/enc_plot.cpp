@@ -20,6 +20,8 @@ constexpr double EncPlotWidth = 540;
 constexpr double SideGap = 40;
 constexpr double SideWidth = 200;
 constexpr double KeyRow = 16;
+constexpr double KeyNumberWidth = 32;  // a genome's number, right-aligned, before its name
+constexpr std::size_t KeyNameLength = 60;
 constexpr double Bottom = 80;  // below the plot: the axis's ticks and title, a note
 constexpr const char* ForwardColour = "#1f6fb4";
 constexpr const char* ReverseColour = "#d4572a";
@@ -366,14 +368,23 @@ void drawHistogram(Svg& svg, const Layout& layout, const PlotData& data, const S
               "genes per bin of " + data.yLabel + " (" + std::to_string(bins.count) + " bins)", "middle");
 }
 
+// A genome's name in the key: at most KeyNameLength bytes, cut at a character's start.
+std::string keyName(const PlotData& data, std::size_t i) {
+    if (i >= data.names.size() || data.names[i].empty()) return "(no name)";
+    std::string name = data.names[i];
+    if (name.size() <= KeyNameLength) return name;
+    std::size_t cut = KeyNameLength;
+    while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80) --cut;
+    return name.substr(0, cut) + "\u2026";
+}
+
 // The genomes of the points, by number.
 void drawKey(Svg& svg, const Layout& layout, const PlotData& data) {
     svg.label(layout.sideLeft, layout.plotTop + 12, "Genomes", "start", " font-weight=\"bold\"");
     for (std::size_t i = 0; i < data.points.size(); ++i) {
-        const std::string name = i < data.names.size() && !data.names[i].empty() ? data.names[i] : "(no name)";
         const double y = layout.plotTop + 12 + KeyRow * static_cast<double>(i + 1);
-        svg.label(layout.sideLeft + 24, y, std::to_string(i + 1), "end", " font-weight=\"bold\"");
-        svg.label(layout.sideLeft + 32, y, name, "start");
+        svg.label(layout.sideLeft + KeyNumberWidth - 8, y, std::to_string(i + 1), "end", " font-weight=\"bold\"");
+        svg.label(layout.sideLeft + KeyNumberWidth, y, keyName(data, i), "start");
     }
 }
 
@@ -473,9 +484,12 @@ Layout layoutOf(const PlotData& data, double legendRows) {
     layout.sideLeft = PlotLeft + layout.plotWidth + SideGap;
     layout.width = layout.sideLeft + SideWidth + SideGap;
     layout.height = layout.bottom() + Bottom;
-    if (data.genomeMeans)
-        layout.height = std::max(layout.height,
-                                 layout.plotTop + 12 + KeyRow * static_cast<double>(data.points.size() + 1) + 20);
+    if (!data.genomeMeans) return layout;
+    // The key is as long as the genomes are many, and as wide as their longest name.
+    const double keyBottom = layout.plotTop + 12 + KeyRow * static_cast<double>(data.points.size() + 1) + 20;
+    layout.height = std::max(layout.height, keyBottom);
+    for (std::size_t i = 0; i < data.points.size(); ++i)
+        layout.width = std::max(layout.width, layout.sideLeft + KeyNumberWidth + textWidth(keyName(data, i)) + 20);
     return layout;
 }
 

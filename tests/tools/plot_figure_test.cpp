@@ -138,6 +138,9 @@ TEST(PlotFigure, ARegressionLineOnlyThroughTenPointsOrMore) {
     EXPECT_EQ(std::tuple(occurrences(svg, "no regression line: 4 genomes"), occurrences(svg, ">delta<"),
                          occurrences(svg, ">4<"), occurrences(svg, "least squares")),
               std::tuple(1u, 1u, 2u, 0u));  // 4 beside its point and in the key
+    // A name longer than the key holds is cut at a character's start.
+    addGenomeMean(means, lineOfGenes(3), std::string(59, 'x') + "\u00e9\u00e9");
+    EXPECT_EQ(occurrences(renderSvg(means, "t"), ">" + std::string(59, 'x') + "\u2026<"), 1u);
     // The neutrality plot is square: one range on both axes, as long as high.
     EXPECT_EQ(occurrences(ten, "width=\"420.00\" height=\"420.00\" fill=\"#ffffff\""), 1u);
 }
