@@ -7,12 +7,11 @@
 
 #include "formats/kstl_reader.hpp"
 #include "formats/regular_file.hpp"
-#include "formats/text_input.hpp"
-#include "formats/text_lines.hpp"
 #include "tools/codon_count_columns.hpp"
 #include "tools/coa_tables.hpp"
 #include "tools/command_line.hpp"
 #include "tools/output_file_writer.hpp"
+#include "tools/reference_report.hpp"
 #include "tools/tool_input.hpp"
 
 namespace kestrel {
@@ -130,34 +129,8 @@ std::vector<FileTally> sumTable(const CoaFilesRequest& request, CoaAccumulator& 
 // Gene names, one a line, or the gene rows of a kestrel-reference table (their locus_tag,
 // gene and protein_id).
 std::unordered_set<std::string> referenceNames(const std::string& path) {
-    TextInput in;
-    const std::string problem = openToolInput(in, path);
-    if (!problem.empty()) throw ToolFailure(ExitBadData, problem);
-    std::unordered_set<std::string> names;
-    std::string line;
-    bool table = false;
-    for (std::size_t number = 1; readLine(in, line) != LineRead::End; ++number) {
-        if (number == 1 && line.starts_with("kind\tfile\trecord\tlocus_tag\tgene\tprotein_id\t")) {
-            table = true;
-            continue;
-        }
-        if (table) {
-            if (!line.starts_with("gene\t")) continue;
-            std::vector<std::string> cells;
-            for (std::size_t at = 0, tab; cells.size() < 6; at = tab + 1) {
-                tab = line.find('\t', at);
-                cells.push_back(line.substr(at, tab == std::string::npos ? std::string::npos : tab - at));
-                if (tab == std::string::npos) break;
-            }
-            for (std::size_t c = 3; c < cells.size(); ++c)
-                if (!cells[c].empty()) names.insert(cells[c]);
-            continue;
-        }
-        const std::size_t b = line.find_first_not_of(" \t\r");
-        if (b != std::string::npos && line[b] != '#') names.insert(line.substr(b, line.find_last_not_of(" \t\r") - b + 1));
-    }
-    if (in.bad()) throw ToolFailure(ExitBadData, path + ": reading failed");
-    return names;
+    const std::vector<std::string> names = reference::readReferenceNames(path);
+    return {names.begin(), names.end()};
 }
 
 // The output files, all opened before any is written and committed together at the end.

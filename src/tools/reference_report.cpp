@@ -5,11 +5,19 @@
 
 #include "analysis/codon_letters.hpp"
 #include "formats/reference_file.hpp"
+#include "formats/text_input.hpp"
+#include "formats/text_lines.hpp"
 #include "tools/command_line.hpp"
+#include "tools/tool_input.hpp"
 
 namespace kestrel::reference {
 
 namespace {
+
+// The table's first columns: those of a gene's names come first, so that a reader of names
+// knows the table by them.
+constexpr std::string_view TableHeader = "kind\tfile\trecord\tlocus_tag\tgene\tprotein_id";
+constexpr std::size_t FirstNameCell = 3;
 
 std::string number(const char* format, double value) {
     char cell[64];
@@ -78,8 +86,8 @@ void writeReferenceTable(std::ostream& out, const GenomeGenes& genome, const Ref
             if (c == '\t' || c == '\n' || c == '\r') c = ' ';
         return out;
     };
-    out << "kind\tfile\trecord\tlocus_tag\tgene\tprotein_id\tproduct\tcodons\tamino_acid\tcodon\treference_count"
-           "\treference_rscu\trest_count\trest_rscu\tchi2\tp\toptimal\n";
+    out << TableHeader << "\tproduct\tcodons\tamino_acid\tcodon\treference_count"
+                          "\treference_rscu\trest_count\trest_rscu\tchi2\tp\toptimal\n";
     for (const std::size_t i : result.members) {
         const ReferenceGene& g = genome.genes[i];
         out << "gene\t" << cell(g.file) << '\t' << cell(g.record) << '\t' << cell(g.locusTag) << '\t' << cell(g.gene)
@@ -94,6 +102,41 @@ void writeReferenceTable(std::ostream& out, const GenomeGenes& genome, const Ref
             << (x.test ? number("%.4f", x.test->statistic) : "NA") << '\t'
             << (x.test ? number("%.4g", x.test->p) : "NA") << '\t' << (x.optimal ? "yes" : "no") << '\n';
     }
+}
+
+namespace {
+
+// The names of one gene row of the table: its locus_tag, gene and protein_id cells.
+void addRowNames(const std::string& line, std::vector<std::string>& names) {
+    std::size_t at = 0;
+    for (std::size_t cell = 0; cell < FirstNameCell + 3 && at != std::string::npos; ++cell) {
+        const std::size_t tab = line.find('\t', at);
+        const std::string text = line.substr(at, tab == std::string::npos ? std::string::npos : tab - at);
+        if (cell >= FirstNameCell && !text.empty()) names.push_back(text);
+        at = tab == std::string::npos ? tab : tab + 1;
+    }
+}
+
+}  // namespace
+
+std::vector<std::string> readReferenceNames(const std::string& path) {
+    TextInput in;
+    const std::string problem = openToolInput(in, path);
+    if (!problem.empty()) throw ToolFailure(ExitBadData, problem);
+    std::vector<std::string> names;
+    std::string line;
+    bool table = false;
+    for (std::size_t number = 1; readLine(in, line) != LineRead::End; ++number) {
+        if (number == 1 && line.starts_with(std::string(TableHeader) + "\t")) {
+            table = true;
+        } else if (table) {
+            if (line.starts_with("gene\t")) addRowNames(line, names);
+        } else if (const std::size_t b = line.find_first_not_of(" \t\r"); b != std::string::npos && line[b] != '#') {
+            names.push_back(line.substr(b, line.find_last_not_of(" \t\r") - b + 1));
+        }
+    }
+    if (in.bad()) throw ToolFailure(ExitBadData, path + ": reading failed");
+    return names;
 }
 
 }  // namespace kestrel::reference
