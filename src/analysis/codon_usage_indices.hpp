@@ -70,6 +70,23 @@ std::optional<double> gravy(const GeneCodonCounts& counts, const GeneticCode& co
 // The share of Phe, Tyr and Trp among them; no value without one.
 std::optional<double> aromaticity(const GeneCodonCounts& counts, const GeneticCode& code);
 
+// Codon counts summed over many genes.
+using CodonTotals = std::array<std::int64_t, 64>;
+
+// The codons of an amino acid in totals.
+inline std::int64_t familyTotal(const CodonTotals& totals, const AminoAcidFamily& family) {
+    std::int64_t n = 0;
+    for (const int c : family) n += totals[c];
+    return n;
+}
+
+// RSCU = count x k / n, a codon's count against the even use of the k codons of its amino
+// acid, n of them counted; no value when n is 0.
+inline std::optional<double> relativeSynonymousUsage(std::int64_t count, std::int64_t n, int k) {
+    if (n == 0) return std::nullopt;
+    return static_cast<double>(count) * k / static_cast<double>(n);
+}
+
 // Each codon's share of its amino acid in counts (0 for the codons of an amino acid without any).
 CodonShares sharesWithinAminoAcids(const std::array<double, 64>& counts, const GeneticCode& code);
 
