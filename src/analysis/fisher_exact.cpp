@@ -90,7 +90,8 @@ FisherResult fisherExact(const TwoByTwoTable& t) {
     if (t.a < mode) {
         p = h.tail(t.a, -1);
         if (h(column1) <= exact * Gamma) {
-            const std::int64_t other = binarySearch([&h](std::int64_t x) { return -h(x); }, -exact * Gamma, mode, column1);
+            const auto falling = [&h](std::int64_t x) { return -h(x); };
+            const std::int64_t other = binarySearch(falling, -exact * Gamma, mode, column1);
             p += h.tail(std::max(other + 1, mode), +1);
         }
     } else {
