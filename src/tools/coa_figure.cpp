@@ -22,12 +22,6 @@ constexpr double GridCell = 4;  // pixels of a cell when the genes are too many 
 constexpr const char* GcEndingColour = "#1f5fa8";
 constexpr const char* AtEndingColour = "#c4531b";
 
-std::string fixed(double value, int decimals = 2) {
-    char text[48];
-    std::snprintf(text, sizeof text, "%.*f", decimals, value);
-    return text;
-}
-
 struct Span {
     double low = 0;
     double high = 0;
@@ -67,37 +61,6 @@ Panel panelAround(double left, double width, Span x, Span y) {
     panel.y = {y.low - extraY, y.high + extraY, true};
     return panel;
 }
-
-double tickStep(double span) {
-    const double step = std::pow(10.0, std::floor(std::log10(span)));
-    for (const double factor : {0.2, 0.5, 1.0})
-        if (span / (step * factor) <= 8) return step * factor;
-    return step * 2;
-}
-
-class SvgText {
-public:
-    void add(const std::string& element) { text_ += element + '\n'; }
-    void line(double x1, double y1, double x2, double y2, std::string_view style) {
-        add("<line x1=\"" + fixed(x1) + "\" y1=\"" + fixed(y1) + "\" x2=\"" + fixed(x2) + "\" y2=\"" + fixed(y2) +
-            "\" style=\"" + std::string(style) + "\"/>");
-    }
-    void text(double x, double y, std::string_view content, std::string_view attributes = "text-anchor=\"middle\"") {
-        add("<text x=\"" + fixed(x) + "\" y=\"" + fixed(y) + "\" " + std::string(attributes) + ">" + xmlEscaped(content) +
-            "</text>");
-    }
-    void box(double x, double y, double w, double h, std::string_view fill, std::string_view extra = "") {
-        add("<rect x=\"" + fixed(x) + "\" y=\"" + fixed(y) + "\" width=\"" + fixed(w) + "\" height=\"" + fixed(h) +
-            "\" fill=\"" + std::string(fill) + "\"" + std::string(extra) + "/>");
-    }
-    void dot(double x, double y, std::string_view fill) {
-        add("<circle cx=\"" + fixed(x) + "\" cy=\"" + fixed(y) + "\" r=\"2.2\" fill=\"" + std::string(fill) + "\"/>");
-    }
-    const std::string& str() const { return text_; }
-
-private:
-    std::string text_;
-};
 
 std::string axisTitle(const CoaFigure& figure, int which) {
     if (!figure.present[which])
@@ -258,11 +221,7 @@ std::string renderCoaSvg(const CoaFigure& figure) {
     for (const CoaFigurePoint& g : figure.genes) marked += g.marked ? 1 : 0;
 
     SvgText svg;
-    svg.add("<?xml version=\"1.0\" encoding=\"UTF-8\"?>");
-    svg.add("<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + fixed(width, 0) + "\" height=\"" + fixed(height, 0) +
-            "\" viewBox=\"0 0 " + fixed(width, 0) + " " + fixed(height, 0) +
-            "\" font-family=\"sans-serif\" font-size=\"12\">");
-    svg.box(0, 0, width, height, "#f7f7f7");
+    svg.open(width, height, "#f7f7f7");
     svg.text(width / 2, 30, figure.title, "text-anchor=\"middle\" font-size=\"16\" font-weight=\"bold\"");
     drawFrame(svg, genes, figure);
     if (figure.genes.size() > CoaFigureMostPoints) drawGrid(svg, genes, figure, range);
@@ -275,7 +234,7 @@ std::string renderCoaSvg(const CoaFigure& figure) {
         drawLabels(svg, genes, figure);
     }
     drawLegend(svg, figure, range, marked);
-    svg.add("</svg>");
+    svg.close();
     return svg.str();
 }
 

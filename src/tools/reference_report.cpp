@@ -8,6 +8,7 @@
 #include "formats/text_input.hpp"
 #include "formats/text_lines.hpp"
 #include "tools/command_line.hpp"
+#include "tools/number_text.hpp"
 #include "tools/tool_input.hpp"
 
 namespace kestrel::reference {
@@ -18,16 +19,6 @@ namespace {
 // knows the table by them.
 constexpr std::string_view TableHeader = "kind\tfile\trecord\tlocus_tag\tgene\tprotein_id";
 constexpr std::size_t FirstNameCell = 3;
-
-std::string number(const char* format, double value) {
-    char cell[64];
-    std::snprintf(cell, sizeof cell, format, value);
-    return cell;
-}
-
-std::string optionalNumber(const char* format, const std::optional<double>& value) {
-    return value ? number(format, *value) : "NA";
-}
 
 std::int64_t totalCodons(const GenomeGenes& genome) {
     std::int64_t total = 0;
@@ -44,7 +35,7 @@ std::string provenanceLines(const Provenance& how, const GenomeGenes& genome, co
     text += "Reference set: " + std::to_string(result.members.size()) + " genes, " +
             std::to_string(result.referenceCodons) + " codons, of " + std::to_string(genome.genes.size()) +
             " genes read (" + std::to_string(totalCodons(genome)) + " codons); " +
-            std::to_string(result.optimalCodons) + " optimal codons at p < " + number("%g", how.pThreshold) + ".\n";
+            std::to_string(result.optimalCodons) + " optimal codons at p < " + formatNumber("%g", how.pThreshold) + ".\n";
     text += "Genes read: the complete CDSs of the records, less pseudogenes, partial CDSs and those of "
             "another genetic code (" +
             std::to_string(genome.skipped.total() + genome.partial + genome.outsideSequence) +
@@ -75,7 +66,7 @@ std::string optTitle(const Provenance& how, const GenomeGenes& genome, const Ref
                     "; 0 = not optimal.\nA codon is optimal when its RSCU is higher in the reference set than in "
                     "the rest of the genome and a 2x2 chi-square test with Yates' correction (its count against "
                     "the other codons of its amino acid, reference set against the rest) gives p < " +
-                    number("%g", how.pThreshold) + ".\n" + provenanceLines(how, genome, result));
+                    formatNumber("%g", how.pThreshold) + ".\n" + provenanceLines(how, genome, result));
 }
 
 void writeReferenceTable(std::ostream& out, const GenomeGenes& genome, const ReferenceResult& result,
@@ -97,10 +88,10 @@ void writeReferenceTable(std::ostream& out, const GenomeGenes& genome, const Ref
         const int c = referenceEntryCodon(e);
         const CodonContrast& x = result.codons[c];
         out << "codon\t\t\t\t\t\t\t\t" << AminoAcidNames[code.aminoAcid[c]].data() << '\t'
-            << codonLetters(c).data() << '\t' << x.referenceCount << '\t' << optionalNumber("%.4f", x.referenceRscu)
-            << '\t' << x.restCount << '\t' << optionalNumber("%.4f", x.restRscu) << '\t'
-            << (x.test ? number("%.4f", x.test->statistic) : "NA") << '\t'
-            << (x.test ? number("%.4g", x.test->p) : "NA") << '\t' << (x.optimal ? "yes" : "no") << '\n';
+            << codonLetters(c).data() << '\t' << x.referenceCount << '\t' << formatNumberOrNA("%.4f", x.referenceRscu)
+            << '\t' << x.restCount << '\t' << formatNumberOrNA("%.4f", x.restRscu) << '\t'
+            << (x.test ? formatNumber("%.4f", x.test->statistic) : "NA") << '\t'
+            << (x.test ? formatNumber("%.4g", x.test->p) : "NA") << '\t' << (x.optimal ? "yes" : "no") << '\n';
     }
 }
 
@@ -119,7 +110,7 @@ void addRowNames(const std::string& line, std::vector<std::string>& names) {
 
 }  // namespace
 
-std::vector<std::string> readReferenceNames(const std::string& path) {
+std::vector<std::string> readReferenceNames(const std::string& path, bool* isTable) {
     TextInput in;
     const std::string problem = openToolInput(in, path);
     if (!problem.empty()) throw ToolFailure(ExitBadData, problem);
@@ -136,6 +127,7 @@ std::vector<std::string> readReferenceNames(const std::string& path) {
         }
     }
     if (in.bad()) throw ToolFailure(ExitBadData, path + ": reading failed");
+    if (isTable) *isTable = table;
     return names;
 }
 

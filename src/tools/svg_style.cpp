@@ -48,4 +48,44 @@ ValueRange percentileRange(std::vector<double> values) {
     return {at(0.01), at(0.99), true};
 }
 
+std::string fixed(double value, int decimals) {
+    char text[48];
+    std::snprintf(text, sizeof text, "%.*f", decimals, value);
+    return text;
+}
+
+double tickStep(double span) {
+    const double step = std::pow(10.0, std::floor(std::log10(span)));
+    for (const double factor : {0.2, 0.5, 1.0})
+        if (span / (step * factor) <= 8) return step * factor;
+    return step * 2;
+}
+
+void SvgText::open(double width, double height, std::string_view background) {
+    add("<?xml version=\"1.0\" encoding=\"UTF-8\"?>");
+    add("<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + fixed(width, 0) + "\" height=\"" + fixed(height, 0) +
+        "\" viewBox=\"0 0 " + fixed(width, 0) + " " + fixed(height, 0) +
+        "\" font-family=\"sans-serif\" font-size=\"12\">");
+    box(0, 0, width, height, background);
+}
+
+void SvgText::line(double x1, double y1, double x2, double y2, std::string_view style) {
+    add("<line x1=\"" + fixed(x1) + "\" y1=\"" + fixed(y1) + "\" x2=\"" + fixed(x2) + "\" y2=\"" + fixed(y2) +
+        "\" style=\"" + std::string(style) + "\"/>");
+}
+
+void SvgText::text(double x, double y, std::string_view content, std::string_view attributes) {
+    add("<text x=\"" + fixed(x) + "\" y=\"" + fixed(y) + "\" " + std::string(attributes) + ">" + xmlEscaped(content) +
+        "</text>");
+}
+
+void SvgText::box(double x, double y, double w, double h, std::string_view fill, std::string_view extra) {
+    add("<rect x=\"" + fixed(x) + "\" y=\"" + fixed(y) + "\" width=\"" + fixed(w) + "\" height=\"" + fixed(h) +
+        "\" fill=\"" + std::string(fill) + "\"" + std::string(extra) + "/>");
+}
+
+void SvgText::dot(double x, double y, std::string_view fill) {
+    add("<circle cx=\"" + fixed(x) + "\" cy=\"" + fixed(y) + "\" r=\"2.2\" fill=\"" + std::string(fill) + "\"/>");
+}
+
 }  // namespace kestrel

@@ -1,5 +1,6 @@
 // What the tools' SVG figures share: text made safe for XML, the colour scale of an index
-// and the colours of the reference genes, so that every figure reads alike.
+// and the colours of the reference genes, so that every figure reads alike; and an SVG
+// document built element by element.
 #pragma once
 
 #include <string>
@@ -30,5 +31,28 @@ struct ValueRange {
     double fraction(double value) const { return high > low ? (value - low) / (high - low) : 0.5; }
 };
 ValueRange percentileRange(std::vector<double> values);
+
+// value with decimals digits after the point.
+std::string fixed(double value, int decimals = 2);
+
+// A round step (1, 2 or 5 times a power of ten) for at most eight ticks across span.
+double tickStep(double span);
+
+class SvgText {
+public:
+    void add(const std::string& element) { text_ += element + '\n'; }
+    // The XML declaration, the opening svg element of a width x height figure (12-point
+    // sans-serif text) and its background.
+    void open(double width, double height, std::string_view background);
+    void close() { add("</svg>"); }
+    void line(double x1, double y1, double x2, double y2, std::string_view style);
+    void text(double x, double y, std::string_view content, std::string_view attributes = "text-anchor=\"middle\"");
+    void box(double x, double y, double w, double h, std::string_view fill, std::string_view extra = "");
+    void dot(double x, double y, std::string_view fill);
+    const std::string& str() const { return text_; }
+
+private:
+    std::string text_;
+};
 
 }  // namespace kestrel
