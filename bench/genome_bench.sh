@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # kestrel-genome against the tools run by hand on E. coli K-12 (its gzipped GenBank file):
-# kestrel-lookup, kestrel-reference, kestrel, kestrel-table, kestrel-plot, kestrel-coa and
-# kestrel-growth one after the
+# kestrel-lookup, kestrel-reference, kestrel, kestrel-table, kestrel-plot, kestrel-coa,
+# kestrel-growth and kestrel-compare one after the
 # other, and kestrel-genome, taking turns, RUNS times each, in one folder each with the same
 # names; every result must be the same byte for byte. Prints a Markdown section with the
 # medians (wall and CPU seconds, peak memory) and the ratio of kestrel-genome's to the tools'.
@@ -32,6 +32,7 @@ cat > "$work/extras.sh" <<SCRIPT
 set -e
 "$bin/kestrel-coa" -o ecoli.coa --colour reference:ecoli.reference.tsv ecoli.kstl 2> /dev/null
 "$bin/kestrel-growth" -o ecoli.growth.tsv ecoli.gbff.gz 2> /dev/null
+"$bin/kestrel-compare" -a reference:ecoli.reference.tsv -o ecoli.compare.tsv --figure ecoli.compare.svg ecoli.kstl 2> /dev/null
 SCRIPT
 
 median() { sort -g | awk '{a[NR] = $1} END {print a[int((NR + 1) / 2)]}'; }
@@ -66,15 +67,15 @@ ratio() {  # TABLE FIELD [FIELD]: kestrel-genome's median over the table's
 echo "## kestrel-genome against the tools by hand"
 echo
 echo "Made by \`bench/genome_bench.sh BIN $runs\` on $(date -u +%Y-%m-%d): E. coli K-12 MG1655 (4298 genes) from its"
-echo "gzipped GenBank file, the seven tools one after another against kestrel-genome, taking turns; median of $runs"
+echo "gzipped GenBank file, the eight tools one after another against kestrel-genome, taking turns; median of $runs"
 echo "runs each; load average before the runs: $(cut -d' ' -f1 /proc/loadavg). Every result the same byte for byte."
 echo
 echo "| Run | Wall s | CPU s | Peak RSS KB |"
 echo "|---|---|---|---|"
 row "kestrel-lookup, -reference, kestrel, -table, -plot" "$work/core.txt"
-row "the same, then kestrel-coa and kestrel-growth" "$work/hand.txt"
+row "the same, then kestrel-coa, kestrel-growth and kestrel-compare" "$work/hand.txt"
 row "kestrel-genome" "$work/genome.txt"
 echo
-echo "kestrel-genome takes $(ratio hand 1) of the seven tools' wall time and $(ratio hand 2 3) of their CPU time,"
+echo "kestrel-genome takes $(ratio hand 1) of the eight tools' wall time and $(ratio hand 2 3) of their CPU time,"
 echo "for the same results; $(ratio core 1) and $(ratio core 2 3) of the first five's, which make all but the"
-echo "correspondence analysis and the growth row."
+echo "correspondence analysis, the growth row and the comparison of the reference set with the rest."

@@ -15,6 +15,7 @@
 #include <sstream>
 
 #include "analysis/cai_weights.hpp"
+#include "analysis/set_comparison.hpp"
 #include "control/run_context.hpp"
 #include "control/run_driver.hpp"
 #include "control/run_messages.hpp"
@@ -23,7 +24,10 @@
 #include "formats/memory_input.hpp"
 #include "formats/trna_census.hpp"
 #include "tools/coa_files.hpp"
+#include "tools/codon_count_columns.hpp"
 #include "tools/command_line.hpp"
+#include "tools/gene_sets.hpp"
+#include "tools/set_comparison_report.hpp"
 #include "tools/enc_plot.hpp"
 #include "tools/growth_genome.hpp"
 #include "tools/kstl_table.hpp"
@@ -382,6 +386,35 @@ std::vector<std::pair<std::string, std::string>> correspondence(const GenomeJob&
     return files;
 }
 
+// The reference set against every other gene, as kestrel-compare compares them
+// (-a reference:NAME.reference.tsv, 1000 permutations, seed 1): its table and figure.
+std::vector<std::pair<std::string, std::string>> compareReference(const GenomeJob& job, const std::string& kstl,
+                                                                  const std::string& referenceTable) {
+    const std::string path = job.name + ".kstl";
+    GenePool pool;
+    CountedGeneReader reader(path, nullptr, [&](const std::string&) { return textStream(kstl); }, "");
+    pool.files.push_back(path);
+    pool.geneticCode = reader.geneticCode();
+    for (CountedGene row; reader.next(row);)
+        pool.genes.push_back({0, std::string(row.name), std::string(row.contig), row.counts});
+    GeneSetChoice choice;
+    choice.kind = GeneSetKind::Reference;
+    choice.value = referenceTable;
+    choice.text = "reference:" + job.name + ".reference.tsv";
+    std::size_t unmatched = 0;
+    const std::vector<bool> in = genesInSet(choice, pool, unmatched);
+    std::vector<GeneCodonCounts> first, second;
+    for (std::size_t g = 0; g < in.size(); ++g) (in[g] ? first : second).push_back(pool.genes[g].counts);
+    if (first.empty() || second.empty()) return {};
+    const GeneticCode code = *geneticCodeOf(pool.geneticCode);
+    const SetComparison comparison = compareGeneSets(first, second, code, SetComparisonSettings{});
+    std::ostringstream table;
+    writeComparisonTable(table, comparison, code);
+    return {{job.name + ".compare.tsv", table.str()},
+            {job.name + ".compare.svg",
+             renderComparisonSvg(comparison, code, ComparisonNames{choice.text, "every other gene"})}};
+}
+
 RunSettings genomeSettings(const GenomeJob& job, const GenomeOptions& options, const GenomeRead& read,
                            std::ostream& err) {
     RunSettings settings = options.settings;
@@ -436,7 +469,7 @@ std::vector<std::string> resultNames(const std::string& name) {
     std::vector<std::string> names{sequenceFileName(name)};
     for (const char* suffix : {".lookup", ".trna.tsv", ".scu", ".opt", ".reference.tsv", ".kstl",
                                ".genes.tsv", ".genome.tsv", ".svg", ".neutrality.svg", ".pr2.svg", ".coa.eigen.tsv",
-                               ".coa.genes.tsv", ".coa.codons.tsv", ".coa.svg"})
+                               ".coa.genes.tsv", ".coa.codons.tsv", ".coa.svg", ".compare.tsv", ".compare.svg"})
         names.push_back(name + suffix);
     return names;
 }
@@ -476,6 +509,10 @@ void runGenome(const GenomeJob& job, const GenomeOptions& options, std::ostream&
         if (settings.codonUsageOutput) {
             auto coa = correspondence(job, kstl, referenceTable, coaMessages);
             std::move(coa.begin(), coa.end(), std::back_inserter(files));
+            if (!referenceTable.empty()) {
+                auto compared = compareReference(job, kstl, referenceTable);
+                std::move(compared.begin(), compared.end(), std::back_inserter(files));
+            }
         }
         return files;
     });

@@ -30,7 +30,9 @@ by_hand() {
       "$n.kstl" &&
     "$bin/kestrel-plot" --reference "$n.reference.tsv" "${title[@]}" --figure enc -o "$n.svg" --figure neutrality \
       -o "$n.neutrality.svg" --figure pr2 -o "$n.pr2.svg" "$n.kstl" &&
-    "$bin/kestrel-coa" -o "$n.coa" --colour "reference:$n.reference.tsv" "$n.kstl" 2> /dev/null) ||
+    "$bin/kestrel-coa" -o "$n.coa" --colour "reference:$n.reference.tsv" "$n.kstl" 2> /dev/null &&
+    "$bin/kestrel-compare" -a "reference:$n.reference.tsv" -o "$n.compare.tsv" --figure "$n.compare.svg" "$n.kstl" \
+      2> /dev/null) ||
     bad "$n: the tools by hand failed"
 }
 mkdir hand out
@@ -42,7 +44,7 @@ by_hand myco myco.gb 4 eukaryote
   bad "kestrel-genome: status $?"
 for n in bact zipped myco; do
   for s in lookup seq trna.tsv scu opt reference.tsv kstl genes.tsv svg neutrality.svg pr2.svg coa.eigen.tsv \
-    coa.genes.tsv coa.codons.tsv coa.svg; do
+    coa.genes.tsv coa.codons.tsv coa.svg compare.tsv compare.svg; do
     cmp -s "hand/$n.$s" "out/$n.$s" || bad "$n.$s differs from the tools' by hand"
   done
   [ "$(head -1 "hand/$n.summary")" = "$(head -1 "out/$n.genome.tsv" | cut -f1-10)" ] &&
