@@ -71,6 +71,18 @@ holds noref.err "analysed without CAI and Fop" || bad "no reference: not said"
 [ ! -e out/myco.scu ] || bad "a stale reference file was left"
 grep -q '^RSCU file for CAI: none$' out/myco.kstl || bad "analysed with a reference"
 
+# A full disk (a file-size limit) fails the genome and leaves its earlier results; inputs that are no regular
+# files are refused without waiting on them; a results folder that is a file is refused.
+cp -p out/myco.kstl myco.before
+(ulimit -f 4; cd out && "$bin/kestrel-genome" -o . ../myco.gb 2> ../full.err); [ $? = 1 ] || bad "a full disk: status not 1"
+cmp -s out/myco.kstl myco.before || bad "a full disk changed the earlier results"
+[ "$(ls -a out | grep -c '^\.[^.]')" = 0 ] || bad "a full disk left a work folder"
+mkfifo pipe.gb
+says 1 fifo "pipe.gb: not a regular file" "$bin/kestrel-genome" -o o3 pipe.gb
+says 1 device "not a regular file" "$bin/kestrel-genome" -o o3 --name dev /dev/zero
+: > afile
+says 1 notfolder "afile: not a folder" "$bin/kestrel-genome" -o afile bact.gb
+
 # The command line.
 says 2 noout "no results folder" "$bin/kestrel-genome" bact.gb
 says 2 twice "two genomes are both named bact" "$bin/kestrel-genome" -o o2 bact.gb sub/../bact.gb
