@@ -26,7 +26,8 @@ rm -f ecoli.kstl
 "$bin/kestrel-reference" -o ecoli -g 1 ecoli.gbff.gz 2> /dev/null
 "$bin/kestrel" ecoli.lookup -o ecoli.kstl --prokaryote --rscu ecoli.scu --optimal ecoli.opt 2> /dev/null
 "$bin/kestrel-table" --indices --trna ecoli.trna.tsv --source genome -o ecoli.genes.tsv --summary ecoli.summary.tsv ecoli.kstl
-"$bin/kestrel-plot" --figure enc -o ecoli.svg --figure neutrality -o ecoli.neutrality.svg --figure pr2 -o ecoli.pr2.svg ecoli.kstl
+"$bin/kestrel-plot" --reference ecoli.reference.tsv --title "Escherichia coli str. K-12 substr. MG1655" \\
+  --figure enc -o ecoli.svg --figure neutrality -o ecoli.neutrality.svg --figure pr2 -o ecoli.pr2.svg ecoli.kstl
 SCRIPT
 cat > "$work/extras.sh" <<SCRIPT
 set -e

@@ -8,12 +8,14 @@
 #include <cmath>
 #include <cstdlib>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <utility>
 
 #include "analysis/codon_letters.hpp"
 #include "analysis/genetic_code.hpp"
 #include "formats/kstl_format.hpp"
+#include "formats/reference_file.hpp"
 #include "formats/text_lines.hpp"
 
 namespace kestrel {
@@ -81,6 +83,39 @@ unsigned nonBlankBits8(const char* p) {
     const std::uint64_t high = (((t & 0x7f7f7f7f7f7f7f7fULL) + 0x7f7f7f7f7f7f7f7fULL) | t) & 0x8080808080808080ULL;
     return static_cast<unsigned>(((high >> 7) * 0x0102040810204080ULL) >> 56);
 }
+
+// Gathers the header's copy of the .opt file: the lines after the line that names it, up to
+// the column-header line. The RSCU file's copy comes first and ends at the minimum RSCU
+// line; a line inside it that looks like the .opt file's line is not taken for it.
+struct ReferenceCopies {
+    enum class Part { Before, RscuCopy, AfterRscu, OptimalCopy, Done };
+    Part part = Part::Before;
+    std::string optimal;
+
+    void take(std::string_view line) {
+        switch (part) {
+        case Part::Before:
+            if (line.starts_with(kstl::RscuFileLine))
+                part = trimmed(line.substr(kstl::RscuFileLine.size())) == kstl::NoReferenceFile ? Part::AfterRscu
+                                                                                                 : Part::RscuCopy;
+            break;
+        case Part::RscuCopy:
+            if (line.starts_with(kstl::MinimumRscuLine)) part = Part::AfterRscu;
+            break;
+        case Part::AfterRscu:
+            if (line.starts_with(kstl::OptimalCodonFileLine))
+                part = trimmed(line.substr(kstl::OptimalCodonFileLine.size())) == kstl::NoReferenceFile
+                           ? Part::Done
+                           : Part::OptimalCopy;
+            break;
+        case Part::OptimalCopy:
+            optimal.append(line).push_back('\n');
+            break;
+        case Part::Done:
+            break;
+        }
+    }
+};
 
 }  // namespace
 
@@ -163,11 +198,13 @@ KstlReader::KstlReader(std::istream& in, std::string name) : in_(in), name_(std:
     if (!line_.starts_with(kstl::AnalysisFirstLine)) fail("is not a KESTREL output file");
     const std::string headerStart = std::string(kstl::identityLabel(kstl::GeneColumn)) + ' ';
     bool organismRead = false;
+    ReferenceCopies copies;
     while (readLine()) {
         if (!organismRead && line_.starts_with(kstl::OrganismLine)) {
             organismRead = true;
             readGeneticCode();
         }
+        copies.take(line_);
         if (!line_.starts_with(headerStart)) continue;
         columns_ = splitColumnHeader(line_);
         if (columns_.size() >= 4 && columns_[kstl::FileColumn].label == kstl::identityLabel(kstl::FileColumn) &&
@@ -176,6 +213,7 @@ KstlReader::KstlReader(std::istream& in, std::string name) : in_(in), name_(std:
         columns_.clear();
     }
     if (columns_.empty()) fail("has no column-header line: not a KESTREL output file, or one whose run was cut short");
+    readOptimalCodons(copies.optimal);
     const auto strand = columnIndex(kstl::identityLabel(kstl::StrandColumn));
     if (!strand) fail("has no Strand column in its column-header line");
     strandColumn_ = *strand;
@@ -191,6 +229,14 @@ void KstlReader::readGeneticCode() {
     if (error != std::errc{} || end == rest.data() || !geneticCodeOf(number))
         fail("names no NCBI genetic code in its line \"" + std::string(kstl::GeneticCodeLine) + "...\"");
     geneticCode_ = number;
+}
+
+// The entries of the header's copy of the .opt file, read as the analysis read the file.
+void KstlReader::readOptimalCodons(const std::string& copy) {
+    if (copy.empty()) return;
+    std::istringstream in(copy);
+    OptimalCodonFlags flags{};
+    if (readReferenceEntries(in, flags)) optimalCodons_ = flags;
 }
 
 std::optional<std::size_t> KstlReader::columnIndex(std::string_view label) const {

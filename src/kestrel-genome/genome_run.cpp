@@ -30,6 +30,7 @@
 #include "tools/kstl_table.hpp"
 #include "tools/lookup_builder.hpp"
 #include "tools/lookup_inputs.hpp"
+#include "tools/reference_report.hpp"
 
 namespace kestrel::genome {
 
@@ -327,26 +328,36 @@ GrowthRow predictGrowth(const GenomeJob& job, const GenomeRead& read, const RunS
     return row;
 }
 
-// The figures kestrel-plot draws by default, by file name: ENC against GC3 (or GC3_6), the
-// neutrality plot and, when the file allows, the parity rule 2 plot.
+// The figures kestrel-plot draws, by file name: ENC against GC3 (or GC3_6), the neutrality
+// plot and, when the file allows, the parity rule 2 plot; the genes of the reference table
+// (when there is one) marked, the organism (when known) in the titles.
 std::vector<std::pair<std::string, std::string>> drawFigures(const GenomeJob& job, const GenomeOptions& options,
-                                                             const std::string& kstl) {
+                                                             const std::string& kstl,
+                                                             const std::string& referenceTable,
+                                                             const std::string& organism) {
     const std::string path = job.name + ".kstl";
-    std::vector<std::pair<std::string, std::string>> figures;
-    const auto figure = [&](const std::string& file, auto collect) {
-        MemoryInput in(kstl);
-        KstlReader reader(in, path);
-        const PlotData data = collect(reader);
-        if (!data.points.empty()) figures.emplace_back(file, renderSvg(data, path));
-    };
-    figure(job.name + ".svg", [&](KstlReader& r) { return collectPlotData(r, options.plotX, "ENC"); });
-    figure(job.name + ".neutrality.svg", [](KstlReader& r) { return collectNeutralityData(r); });
-    try {
-        figure(job.name + ".pr2.svg", [](KstlReader& r) { return collectPr2Data(r); });
-    } catch (const KstlError&) {
-        // Neither the codon counts nor the base shares of fourfold sites: no parity rule 2 plot.
+    FigureOptions look;
+    if (!referenceTable.empty()) {
+        look.referenceGenes = reference::readReferenceNames(referenceTable);
+        look.referenceName = "reference set (" + job.name + ".reference.tsv)";
     }
-    return figures;
+    MemoryInput in(kstl);
+    KstlReader reader(in, path);
+    GenomeFigures figures = collectGenomeFigures(reader, look);
+    if (options.plotX) {
+        MemoryInput again(kstl);
+        KstlReader second(again, path);
+        figures.enc = collectPlotData(second, options.plotX, "ENC", look);
+    }
+    const std::string title = organism.empty() ? path : organism;
+    std::vector<std::pair<std::string, std::string>> files;
+    const auto add = [&](const std::string& file, const PlotData& data) {
+        if (!data.points.empty()) files.emplace_back(file, renderSvg(data, title));
+    };
+    add(job.name + ".svg", figures.enc);
+    add(job.name + ".neutrality.svg", figures.neutrality);
+    if (figures.pr2) add(job.name + ".pr2.svg", *figures.pr2);
+    return files;
 }
 
 // The correspondence analysis of the genome's genes as kestrel-coa makes it by default: the
@@ -511,10 +522,11 @@ void runGenome(const GenomeJob& job, const GenomeOptions& options, std::ostream&
     auto growth = std::async(std::launch::async, [&] { return predictGrowth(job, read, settings); });
     const std::string kstl = analyse(job, options, settings, references, read.entries.size(), work, err);
     std::ostringstream coaMessages;
+    const std::string referenceTable = own.files ? work.file(job.name + ".reference.tsv") : "";
     auto figures = std::async(std::launch::async, [&] {
-        auto files = drawFigures(job, options, kstl);
+        auto files = drawFigures(job, options, kstl, referenceTable, read.organism);
         if (settings.codonUsageOutput) {
-            auto coa = correspondence(job, kstl, own.files ? work.file(job.name + ".reference.tsv") : "", coaMessages);
+            auto coa = correspondence(job, kstl, referenceTable, coaMessages);
             std::move(coa.begin(), coa.end(), std::back_inserter(files));
         }
         return files;

@@ -231,6 +231,25 @@ void makeFolder(const std::string& folder) {
     throw ToolFailure(ExitBadData, folder + ": cannot be made (" + std::strerror(errno) + ")");
 }
 
+// No result may replace an input: a genome file, a reference file, a gene list.
+void checkNotInputs(const std::vector<GenomeJob>& jobs, const CommandLine& line, const GenomeOptions& options) {
+    std::vector<std::string> inputs;
+    for (const GenomeJob& job : jobs) {
+        const std::vector<std::string> paths = inputPaths(job.inputs);
+        inputs.insert(inputs.end(), paths.begin(), paths.end());
+    }
+    const RunSettings& settings = options.settings;
+    if (settings.rscuTableUsed) inputs.push_back(settings.rscuFileName);
+    if (settings.preferredCodonListUsed) inputs.push_back(settings.preferredCodonFileName);
+    const std::string set = line.value("--reference").value_or("");
+    if (set.starts_with("genes:")) inputs.push_back(set.substr(6));
+    for (const GenomeJob& job : jobs)
+        for (const std::string& name : genome::resultNames(job.name))
+            if (const auto input = inputWrittenOver(job.folder + "/" + name, inputs))
+                throw ToolFailure(ExitUsage, "the result " + job.folder + "/" + name + " would replace the input " +
+                                                 *input + ": give another -o or --name");
+}
+
 // --run-report: the page over many genomes' results.
 int runReport(const CommandLine& line, std::ostream& out) {
     report::RunReportRequest request;
@@ -249,9 +268,8 @@ int runReport(const CommandLine& line, std::ostream& out) {
     std::vector<std::string> read = request.inputs;
     read.insert(read.end(), request.figures.begin(), request.figures.end());
     read.insert(read.end(), request.failures.begin(), request.failures.end());
-    for (const std::string& input : read)
-        if (sameDestination(request.output, input))
-            throw ToolFailure(ExitUsage, "the output file " + request.output + " is the input file " + input);
+    if (const auto input = inputWrittenOver(request.output, read))
+        throw ToolFailure(ExitUsage, "the output file " + request.output + " is the input file " + *input);
     report::RunReport page = report::gatherRunReport(request);
     page.command = commandWords(line);
     page.folder = workingFolder();
@@ -271,6 +289,7 @@ int runGenomes(const CommandLine& line, std::ostream& out, std::ostream& err) {
     if (folder.empty()) throw UsageError("no results folder (-o DIR)");
     const GenomeOptions options = genomeOptions(line);
     const std::vector<GenomeJob> jobs = genomeJobs(line, folder);
+    checkNotInputs(jobs, line, options);
     makeFolder(folder);
     int failed = 0;
     for (const GenomeJob& job : jobs) {

@@ -17,24 +17,25 @@ gzip -c bact.gb > zipped.gb.gz
 cp "$root/tests/tools/data/mycoplasma_like.gb" myco.gb
 printf 'exaA\nexaD\n' > set.txt
 
-# by_hand NAME FILE CODE TYPE: the tools run one after another in hand/, as kestrel-genome's results are named; the
-# reference serves the analysis when it has an optimal codon.
+# by_hand NAME FILE CODE TYPE [ORGANISM]: the tools run one after another in hand/, as kestrel-genome's results are
+# named; the reference serves the analysis when it has an optimal codon; the organism titles the figures.
 by_hand() {
-  local n=$1 f=$2 refs=()
+  local n=$1 f=$2 refs=() title=()
+  [ -n "${5:-}" ] && title=(--title "$5")
   (cd hand && "$bin/kestrel-lookup" -o "$n.lookup" --seq "$n.seq" --trna "$n.trna.tsv" "../$f" 2> /dev/null &&
     "$bin/kestrel-reference" -o "$n" --set genes:../set.txt -g "$3" "../$f" 2> /dev/null &&
     { awk 'f {for (i = 3; i <= NF; i += 3) if ($i == 1) found = 1} /#/ {f = 1} END {exit !found}' "$n.opt" && refs=(--rscu "$n.scu" --optimal "$n.opt"); true; } &&
     "$bin/kestrel" "$n.lookup" -o "$n.kstl" "--$4" -g "$3" "${refs[@]}" 2> /dev/null &&
     "$bin/kestrel-table" --indices --trna "$n.trna.tsv" --source genome -o "$n.genes.tsv" --summary "$n.summary" \
       "$n.kstl" &&
-    "$bin/kestrel-plot" --figure enc -o "$n.svg" --figure neutrality -o "$n.neutrality.svg" --figure pr2 \
-      -o "$n.pr2.svg" "$n.kstl" &&
+    "$bin/kestrel-plot" --reference "$n.reference.tsv" "${title[@]}" --figure enc -o "$n.svg" --figure neutrality \
+      -o "$n.neutrality.svg" --figure pr2 -o "$n.pr2.svg" "$n.kstl" &&
     "$bin/kestrel-coa" -o "$n.coa" --colour "reference:$n.reference.tsv" "$n.kstl" 2> /dev/null) ||
     bad "$n: the tools by hand failed"
 }
 mkdir hand out
-by_hand bact bact.gb 1 prokaryote
-by_hand zipped zipped.gb.gz 1 prokaryote
+by_hand bact bact.gb 1 prokaryote "Example bacterium"
+by_hand zipped zipped.gb.gz 1 prokaryote "Example bacterium"
 by_hand myco myco.gb 4 eukaryote
 # kestrel-genome in hand/'s place: the same input names, run from hand/ too.
 (cd out && "$bin/kestrel-genome" -o . --reference genes:../set.txt ../bact.gb ../zipped.gb.gz ../myco.gb 2> ../genome.err) ||
@@ -101,4 +102,10 @@ says 2 twice "two genomes are both named bact" "$bin/kestrel-genome" -o o2 bact.
 says 2 badref "--reference takes" "$bin/kestrel-genome" -o o2 --reference best bact.gb
 says 2 check "unknown option --check" "$bin/kestrel-genome" -o o2 --check bact.gb
 says 1 missing "nope.gb" "$bin/kestrel-genome" -o o2 nope.gb
+# No result replaces an input: a genome file named as a result, a reference file in the results.
+cp bact.gb seqin.seq && cp bact.gb seqin.before
+says 2 overinput "would replace the input seqin.seq" "$bin/kestrel-genome" -o . seqin.seq
+cmp -s seqin.seq seqin.before || bad "an input was written over"
+cp hand/bact.scu out/bact.scu
+says 2 overref "would replace the input out/bact.scu" "$bin/kestrel-genome" -o out --rscu out/bact.scu bact.gb
 exit $fail
