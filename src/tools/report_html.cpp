@@ -1,5 +1,7 @@
 #include "tools/report_html.hpp"
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 
@@ -142,20 +144,23 @@ std::string embeddedSvg(std::string_view svg, std::string_view idPrefix) {
     svg.remove_prefix(start);
     std::string out;
     out.reserve(svg.size() + 64);
-    // Each id and each reference to one: id="x", url(#x) and href="#x" (xlink:href too).
+    // Each id and each reference to one: id="x", url(#x) and href="#x" (xlink:href too); an
+    // id only as a whole attribute name (" id=", not "grid=" or "data-id=").
     constexpr std::string_view Marks[] = {"id=\"", "url(#", "href=\"#"};
+    std::array<std::size_t, 3> next{};
+    for (std::size_t m = 0; m < 3; ++m) next[m] = svg.find(Marks[m]);
     std::size_t done = 0;
-    for (std::size_t at = 0; at < svg.size(); ++at) {
-        for (const std::string_view mark : Marks) {
-            if (svg.compare(at, mark.size(), mark) != 0) continue;
-            // Only a whole attribute name: " id=", not "grid=" or "data-id=".
-            if (mark == Marks[0] && at > 0 && svg[at - 1] != ' ' && svg[at - 1] != '\n' && svg[at - 1] != '\t') continue;
-            out.append(svg.substr(done, at + mark.size() - done));
+    while (true) {
+        const std::size_t m = static_cast<std::size_t>(std::min_element(next.begin(), next.end()) - next.begin());
+        const std::size_t at = next[m];
+        if (at == std::string_view::npos) break;
+        const bool whole = m != 0 || (at > 0 && (svg[at - 1] == ' ' || svg[at - 1] == '\n' || svg[at - 1] == '\t'));
+        if (whole) {
+            out.append(svg.substr(done, at + Marks[m].size() - done));
             out.append(idPrefix);
-            done = at + mark.size();
-            at = done - 1;
-            break;
+            done = at + Marks[m].size();
         }
+        next[m] = svg.find(Marks[m], at + Marks[m].size());
     }
     out.append(svg.substr(done));
     return out;
