@@ -4,7 +4,8 @@
 # kestrel-growth and kestrel-compare one after the
 # other, and kestrel-genome, taking turns, RUNS times each, in one folder each with the same
 # names; every result must be the same byte for byte. Prints a Markdown section with the
-# medians (wall and CPU seconds, peak memory) and the ratio of kestrel-genome's to the tools'.
+# medians (wall and CPU seconds, peak memory) and the ratio of kestrel-genome's to the tools';
+# kestrel-genome --no-report takes its turn too, for what the report page costs.
 # Without ../shared/data it says so and stops with status 0.
 # Usage: bench/genome_bench.sh [BIN_DIR] [RUNS]
 set -euo pipefail
@@ -15,8 +16,8 @@ ecoli=${KESTREL_BENCH_DATA:-$root/../shared/data}/ecoli_k12_mg1655.gbff.gz
 [ -f "$ecoli" ] || { echo "genome_bench: skipped, no $ecoli" >&2; exit 0; }
 work=$(mktemp -d /tmp/kestrel-genome-bench.XXXXXX)
 trap 'rm -rf "$work"' EXIT
-mkdir "$work/hand" "$work/genome"
-cp "$ecoli" "$work/hand/ecoli.gbff.gz" && cp "$ecoli" "$work/genome/ecoli.gbff.gz"
+mkdir "$work/hand" "$work/genome" "$work/bare"
+cp "$ecoli" "$work/hand/ecoli.gbff.gz" && cp "$ecoli" "$work/genome/ecoli.gbff.gz" && cp "$ecoli" "$work/bare/ecoli.gbff.gz"
 
 cat > "$work/by_hand.sh" <<SCRIPT
 set -e
@@ -36,11 +37,13 @@ set -e
 SCRIPT
 
 median() { sort -g | awk '{a[NR] = $1} END {print a[int((NR + 1) / 2)]}'; }
-: > "$work/hand.txt" && : > "$work/genome.txt" && : > "$work/core.txt"
+: > "$work/hand.txt" && : > "$work/genome.txt" && : > "$work/core.txt" && : > "$work/bare.txt"
 for ((r = 0; r < runs; r++)); do
   (cd "$work/hand" && /usr/bin/time -f '%e %U %S %M' -a -o ../core.txt bash ../by_hand.sh &&
     /usr/bin/time -f '%e %U %S %M' -a -o ../extras.txt bash ../extras.sh)
   (cd "$work/genome" && /usr/bin/time -f '%e %U %S %M' -a -o ../genome.txt "$bin/kestrel-genome" -o . --quiet ecoli.gbff.gz)
+  (cd "$work/bare" && /usr/bin/time -f '%e %U %S %M' -a -o ../bare.txt "$bin/kestrel-genome" -o . --quiet --no-report \
+    ecoli.gbff.gz)
 done
 paste -d' ' "$work/core.txt" "$work/extras.txt" | awk '{print $1 + $5, $2 + $6, $3 + $7, ($4 > $8 ? $4 : $8)}' \
   > "$work/hand.txt"
@@ -75,7 +78,11 @@ echo "|---|---|---|---|"
 row "kestrel-lookup, -reference, kestrel, -table, -plot" "$work/core.txt"
 row "the same, then kestrel-coa, kestrel-growth and kestrel-compare" "$work/hand.txt"
 row "kestrel-genome" "$work/genome.txt"
+row "kestrel-genome --no-report" "$work/bare.txt"
 echo
 echo "kestrel-genome takes $(ratio hand 1) of the eight tools' wall time and $(ratio hand 2 3) of their CPU time,"
 echo "for the same results; $(ratio core 1) and $(ratio core 2 3) of the first five's, which make all but the"
-echo "correspondence analysis, the growth row and the comparison of the reference set with the rest."
+echo "correspondence analysis, the growth row and the comparison of the reference set with the rest. The report"
+echo "page (NAME.report.html, $(wc -c < "$work/genome/ecoli.report.html") bytes) costs $(awk -v a="$(awk '{print $1}' "$work/genome.txt" | median)" -v b="$(awk '{print $1}' "$work/bare.txt" | median)" \
+  'BEGIN {printf "%.2f", a - b}') s of wall time and $(awk -v a="$(awk '{print $2 + $3}' "$work/genome.txt" | median)" \
+  -v b="$(awk '{print $2 + $3}' "$work/bare.txt" | median)" 'BEGIN {printf "%.2f", a - b}') s of CPU time (the medians' difference)."

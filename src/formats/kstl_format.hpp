@@ -29,6 +29,8 @@ inline constexpr std::string_view ExcludedLine = "Number of Excluded Genes: ";
 inline constexpr std::string_view BadCodonsLine = "Bad codons: ";
 // The line that ends the cumulative codon counts and heads the start-codon tallies.
 inline constexpr std::string_view StartTallyLine = "START";
+// The line that ends the start-codon tallies and heads the stop-codon tallies.
+inline constexpr std::string_view StopTallyLine = "STOP";
 
 enum class ColumnGroup {
     Identity,     // Gene to BadCdns: where the gene lies, its flags and codon tallies

@@ -7,8 +7,10 @@
 #include <cstring>
 #include <cmath>
 #include <cstdlib>
+#include <optional>
 #include <sstream>
 #include <string>
+#include <utility>
 
 #include "analysis/codon_letters.hpp"
 #include "analysis/genetic_code.hpp"
@@ -45,18 +47,17 @@ std::optional<long> countAfter(std::string_view line, std::string_view prefix) {
     return value;
 }
 
-// "  GCA    26849  (0.212)": a codon's line of the cumulative counts. False for a codon's
-// line whose count is negative (a corrupt file).
-bool addCumulativeCount(std::string_view line, std::array<long, 64>& counts) {
-    if (line.size() < 6 || line.substr(0, 2) != "  ") return true;
+// "  GCA    26849  (0.212)": a codon's line of the summary, its codon and count; no value
+// for another line.
+std::optional<std::pair<int, long>> codonLineCount(std::string_view line) {
+    if (line.size() < 6 || line.substr(0, 2) != "  ") return std::nullopt;
     const int codon = codonOfLetters(line.substr(2, 3));
     const std::string_view rest = line.substr(5);
     const std::string digits(trimmed(rest.substr(0, rest.find('('))));
     char* end = nullptr;
     const long value = std::strtol(digits.c_str(), &end, 10);
-    if (codon < 0 || digits.empty() || *end != '\0') return true;
-    counts[static_cast<std::size_t>(codon)] = value;
-    return value >= 0;
+    if (codon < 0 || digits.empty() || *end != '\0') return std::nullopt;
+    return std::pair{codon, value};
 }
 
 void setCell(KstlCell& cell, std::string_view label, std::string_view text) {
@@ -310,19 +311,31 @@ void KstlReader::cutRow(std::vector<KstlCell>& cells) {
 
 KstlSummary KstlReader::readSummary() {
     KstlSummary summary;
-    bool cumulative = false;  // between the gene counts and the start tallies
+    // Which list of codon lines is being read: the cumulative counts (between the gene counts
+    // and the start tallies), the start tallies or the stop tallies.
+    enum class Part { None, Cumulative, Starts, Stops } part = Part::None;
     rowsEnded_ = true;
     while (readLine()) {
         if (auto n = countAfter(line_, kstl::IncludedLine)) summary.genesIncluded = n;
         if (auto n = countAfter(line_, kstl::ExcludedLine)) {
             summary.genesExcluded = n;
             summary.cumulativeCodons.emplace();
-            cumulative = true;
+            part = Part::Cumulative;
         }
-        if (line_ == kstl::StartTallyLine) cumulative = false;
-        if (cumulative && !addCumulativeCount(line_, *summary.cumulativeCodons))
-            fail("a cumulative codon count is negative");
-        if (countAfter(line_, kstl::BadCodonsLine)) summary.complete = true;
+        if (line_ == kstl::StartTallyLine) part = Part::Starts;
+        if (line_ == kstl::StopTallyLine) part = Part::Stops;
+        if (const auto count = part == Part::None ? std::nullopt : codonLineCount(line_)) {
+            if (count->second < 0)
+                fail(part == Part::Cumulative ? "a cumulative codon count is negative" : "a start or stop tally is negative");
+            if (part == Part::Cumulative) (*summary.cumulativeCodons)[static_cast<std::size_t>(count->first)] = count->second;
+            if (part == Part::Starts) summary.startTally.push_back(*count);
+            if (part == Part::Stops) summary.stopTally.push_back(*count);
+        }
+        if (auto n = countAfter(line_, kstl::BadCodonsLine)) {
+            summary.badCodons = n;
+            summary.complete = true;
+            part = Part::None;
+        }
     }
     return summary;
 }

@@ -43,6 +43,11 @@ struct KstlSummary {
     // The cumulative codon counts, by CodonIndex, when the summary lists them.
     std::optional<std::array<long, 64>> cumulativeCodons;
     std::optional<long> genesExcluded;
+    // The included genes by start codon and by stop codon, in the summary's order: each
+    // codon (by CodonIndex) with its count.
+    std::vector<std::pair<int, long>> startTally;
+    std::vector<std::pair<int, long>> stopTally;
+    std::optional<long> badCodons;
     // The summary's last line was read: the run that wrote the file was not cut short
     // (interrupted, out of disk space, halted).
     bool complete = false;

@@ -29,6 +29,7 @@
 #include "tools/gene_sets.hpp"
 #include "tools/set_comparison_report.hpp"
 #include "tools/enc_plot.hpp"
+#include "tools/genome_report.hpp"
 #include "tools/growth_genome.hpp"
 #include "tools/kstl_table.hpp"
 #include "tools/lookup_builder.hpp"
@@ -61,6 +62,7 @@ public:
 
     std::string file(const std::string& name) const { return path_ + "/" + name; }
     const std::string& path() const { return path_; }
+    const std::vector<std::string>& files() const { return written_; }
     // A file the folder now holds (written by someone else).
     void holds(const std::string& name) { written_.push_back(name); }
 
@@ -186,10 +188,13 @@ GenomeType annotatedType(const GenomeRead& read, std::string& why) {
     return GenomeType::Eukaryote;
 }
 
-// The genome's own reference, when it can serve: a set found, with an optimal codon.
+// The genome's own reference, when it can serve: a set found, with an optimal codon; and
+// how it was sought, when it was.
 struct OwnReference {
     std::optional<reference::ReferenceFiles> files;
     bool used = false;
+    bool sought = false;
+    reference::Provenance how;
 };
 
 OwnReference buildOwnReference(const GenomeJob& job, const GenomeOptions& options, const GenomeRead& read,
@@ -197,7 +202,8 @@ OwnReference buildOwnReference(const GenomeJob& job, const GenomeOptions& option
     OwnReference own;
     if (!options.ownReference || settings.rscuTableUsed || settings.preferredCodonListUsed) return own;
     const std::string prefix = "kestrel-genome: " + job.name + ": ";
-    reference::Provenance how;
+    own.sought = true;
+    reference::Provenance& how = own.how;
     how.pThreshold = options.pThreshold;
     how.files = inputPaths(job.inputs);
     how.code = settings.geneticCode;
@@ -416,10 +422,10 @@ std::vector<std::pair<std::string, std::string>> compareReference(const GenomeJo
 }
 
 RunSettings genomeSettings(const GenomeJob& job, const GenomeOptions& options, const GenomeRead& read,
-                           std::ostream& err) {
+                           std::string& why, std::ostream& err) {
     RunSettings settings = options.settings;
     settings.geneticCode = *geneticCodeOf(read.code);
-    std::string why = "as given";
+    why = "as given";
     settings.genomeType = options.genomeType ? *options.genomeType : annotatedType(read, why);
     if (!options.quiet)
         err << "kestrel-genome: " << job.name << ": " << read.entries.size() << " genes, genetic code "
@@ -452,6 +458,51 @@ std::string censusText(const GenomeRead& read) {
     return census.str();
 }
 
+using Files = std::vector<std::pair<std::string, std::string>>;
+
+// The genome's report page (tools/genome_report.hpp), from what its run holds: the files
+// read, the reference, the tables, the growth row and the figures, each by its file's name.
+std::string reportPage(const GenomeJob& job, const GenomeOptions& options, const GenomeRead& read,
+                       const RunSettings& settings, const std::string& typeReason, const OwnReference& own,
+                       const Tables& tables, const GrowthRow& growth, const Files& figures, const WorkFolder& work) {
+    report::GenomeReport page;
+    page.name = job.name;
+    page.organism = read.organism;
+    page.lineage = read.lineage;
+    page.inputs = inputPaths(job.inputs);
+    page.command = options.command;
+    page.folder = options.runFolder;
+    page.code = settings.geneticCode;
+    page.codeGiven = options.wantedCode != 0;
+    page.type = settings.genomeType;
+    page.typeReason = typeReason;
+    page.settings = settings;
+    page.skipped = read.skipped;
+    page.entries = read.entries.size();
+    page.rows = tables.summary.rows;
+    page.summary = tables.summary.counts;
+    page.genesTable = tables.genes;
+    page.genes = &read.genes;
+    if (own.sought)
+        page.reference = report::ReportReference{own.how, own.files ? std::optional(own.files->result) : std::nullopt,
+                                                 own.used};
+    page.referenceChoice = options.ownReference ? options.set.set : "none";
+    if (options.settings.rscuTableUsed) page.givenReference[0] = options.settings.rscuFileName;
+    if (options.settings.preferredCodonListUsed) page.givenReference[1] = options.settings.preferredCodonFileName;
+    page.givenOptimal = options.fixedReferences.optimalCodonFlags;
+    page.growth = growth;
+    for (const auto& [file, text] : figures) {
+        const std::string kind = file.substr(std::min(job.name.size(), file.size()));
+        auto* figure = kind == ".svg" ? &page.enc : kind == ".neutrality.svg" ? &page.neutrality
+                     : kind == ".pr2.svg" ? &page.pr2 : kind == ".coa.svg" ? &page.coa : nullptr;
+        if (figure) *figure = report::ReportFigure{file, text};
+        if (kind == ".coa.eigen.tsv") page.coaEigenvalues = text;
+    }
+    for (const std::string& file : resultNames(job.name))
+        if (std::find(work.files().begin(), work.files().end(), file) != work.files().end()) page.files.push_back(file);
+    return report::renderGenomeReport(page);
+}
+
 }  // namespace
 
 std::string sequenceFileName(const std::string& name) {
@@ -469,7 +520,8 @@ std::vector<std::string> resultNames(const std::string& name) {
     std::vector<std::string> names{sequenceFileName(name)};
     for (const char* suffix : {".lookup", ".trna.tsv", ".scu", ".opt", ".reference.tsv", ".kstl",
                                ".genes.tsv", ".genome.tsv", ".svg", ".neutrality.svg", ".pr2.svg", ".coa.eigen.tsv",
-                               ".coa.genes.tsv", ".coa.codons.tsv", ".coa.svg", ".compare.tsv", ".compare.svg"})
+                               ".coa.genes.tsv", ".coa.codons.tsv", ".coa.svg", ".compare.tsv", ".compare.svg",
+                               ".report.html"})
         names.push_back(name + suffix);
     return names;
 }
@@ -478,7 +530,8 @@ void runGenome(const GenomeJob& job, const GenomeOptions& options, std::ostream&
     WorkFolder work(job.folder, job.name);
     const GenomeRead read = readGenome(job, options, work);
     if (read.entries.empty()) throw ToolFailure(ExitBadData, "no CDS of " + job.name + " can be analysed");
-    RunSettings settings = genomeSettings(job, options, read, err);
+    std::string typeReason;
+    RunSettings settings = genomeSettings(job, options, read, typeReason, err);
     ReferenceTables references = options.fixedReferences;
     copyFixedReferences(job, options, settings, work);
     const OwnReference own = buildOwnReference(job, options, read, settings, err);
@@ -518,9 +571,14 @@ void runGenome(const GenomeJob& job, const GenomeOptions& options, std::ostream&
     });
     const Tables tables = tabulate(job.name, kstl, census, settings.codonUsageOutput);
     work.write(job.name + ".genes.tsv", tables.genes);
-    work.write(job.name + ".genome.tsv", genomeSummary(tables, read, settings, own, growth.get()));
-    for (const auto& [file, text] : figures.get()) work.write(file, text);
+    const GrowthRow growthRow = growth.get();
+    work.write(job.name + ".genome.tsv", genomeSummary(tables, read, settings, own, growthRow));
+    const Files figureFiles = figures.get();
+    for (const auto& [file, text] : figureFiles) work.write(file, text);
     err << coaMessages.str();
+    if (options.report)
+        work.write(job.name + ".report.html",
+                   reportPage(job, options, read, settings, typeReason, own, tables, growthRow, figureFiles, work));
     work.moveInto(job.folder, resultNames(job.name));
 }
 

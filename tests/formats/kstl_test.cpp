@@ -115,6 +115,33 @@ TEST(KstlReader, AFileCutShortIsToldApart) {
     }
 }
 
+// The summary's start and stop tallies and its bad-codon count come back, in the code's order; a code with other
+// initiation codons lists its own.
+TEST(KstlReader, TheSummaryGivesItsStartAndStopTallies) {
+    for (const int number : {1, 11, 2}) {
+        RunSettings settings = bareSettings();
+        settings.geneticCode = *geneticCodeOf(number);
+        std::ostringstream out;
+        writeOutputHeader(out, settings);
+        CumulativeCounts counts;
+        counts.genesIncluded = 9;
+        counts.cumBadCodons = 4;
+        counts.startTally[codonOfLetters("ATG")] = 7;
+        counts.startTally[codonOfLetters("GTG")] = 2;
+        counts.stopTally[codonOfLetters("TAA")] = 5;
+        counts.stopTally[codonOfLetters("TGA")] = 3;
+        writeRunSummary(out, counts, settings.geneticCode);
+        const KstlSummary summary = readBack(out.str()).summary;
+        std::vector<std::pair<int, long>> starts, stops;
+        for (const int c : settings.geneticCode.talliedStarts) starts.emplace_back(c, counts.startTally[c]);
+        for (const int c : settings.geneticCode.talliedStops) stops.emplace_back(c, counts.stopTally[c]);
+        EXPECT_EQ(summary.startTally, starts) << number;
+        EXPECT_EQ(summary.stopTally, stops) << number;
+        EXPECT_EQ(summary.badCodons, 4) << number;
+        EXPECT_EQ(summary.cumulativeCodons->at(codonOfLetters("ATG")), 0) << "a start tally is no cumulative count";
+    }
+}
+
 // A code other than the standard one is named after the genome type; the reader refuses a non-NCBI number.
 TEST(KstlReader, TheHeaderNamesAnyCodeButTheStandardOne) {
     RunSettings mycoplasma = bareSettings();

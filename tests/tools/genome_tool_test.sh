@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # kestrel-genome against the tools run by hand: the same files, byte for byte, for plain, gzipped and other-code
-# genomes; the genome type read from the annotation; a failing genome leaves its earlier results and the others
-# go on; exit statuses.
+# genomes; the genome type read from the annotation; each genome's report page and the run's; a failing genome
+# leaves its earlier results and the others go on; exit statuses.
 # Usage: bash genome_tool_test.sh BIN_DIR WORK_DIR
 set -u
 bin=$1
@@ -56,6 +56,24 @@ holds genome.err "myco: 7 genes, genetic code 4, eukaryote" || bad "the type of 
 [ "$(cut -f11-12 out/bact.genome.tsv | tail -1)" = $'Example bacterium\tprokaryote' ] || bad "organism and type cells"
 [ "$(ls -a out | grep -c '^\.[^.]')" = 0 ] || bad "a work folder was left behind"
 
+# Each genome's report page: it names the organism, holds its four figures inline and the command that makes it.
+for n in bact zipped myco; do [ -s "out/$n.report.html" ] || bad "$n: no report page"; done
+holds out/bact.report.html '<h1 class="organism">Example bacterium</h1>' || bad "the report does not name the organism"
+[ "$(grep -c '<svg' out/bact.report.html)" -ge 4 ] || bad "the report lacks a figure"
+for id in enc neutrality pr2 coa; do holds out/bact.report.html "<figure id=\"$id\">" || bad "the report has no $id figure"; done
+holds out/bact.report.html "kestrel-genome -o . --reference genes:../set.txt ../bact.gb ../zipped.gb.gz ../myco.gb" ||
+  bad "the report does not give the command line"
+holds out/myco.report.html "genetic code 4" || bad "the report does not name the genetic code"
+! grep -qi '<script\|<link rel="stylesheet"\|src="http' out/bact.report.html || bad "the report loads something"
+
+# The run's report over the folder: each genome linked to its page, the failures with their logs.
+printf 'lost\tlost.log\n' > failures.tsv
+echo "kestrel-genome: lost: FAILED: no CDS of lost can be analysed" > lost.log
+"$bin/kestrel-genome" --run-report -o out/report.html --failures failures.tsv out 2> run.err || bad "--run-report: status $?"
+for n in bact zipped myco; do holds out/report.html "<a href=\"$n.report.html\">" || bad "the run report does not link $n"; done
+holds out/report.html "no CDS of lost can be analysed" || bad "the run report does not give the failure's reason"
+holds out/report.html '<a href="../lost.log">' || bad "the run report does not link the log"
+
 # A second run whose genome fails leaves the first run's results; another genome of the run goes on; status 1.
 cp -p out/bact.kstl bact.before
 head -c 2000 bact.gb > cut.gb
@@ -82,8 +100,16 @@ says 1 fifo "pipe.gb: not a regular file" "$bin/kestrel-genome" -o o3 pipe.gb
 says 1 device "not a regular file" "$bin/kestrel-genome" -o o3 --name dev /dev/zero
 : > afile
 says 1 notfolder "afile: not a folder" "$bin/kestrel-genome" -o afile bact.gb
+# Without the report page, an earlier one goes with the other stale results.
+(cd out && "$bin/kestrel-genome" -o . --no-report --reference genes:../set.txt ../bact.gb 2> /dev/null) || bad "--no-report"
+[ ! -e out/bact.report.html ] || bad "--no-report left the earlier report page"
 
 # The command line.
+says 2 page "--page goes only with --run-report" "$bin/kestrel-genome" -o o2 --page x bact.gb
+says 2 runout "--run-report needs -o" "$bin/kestrel-genome" --run-report out
+says 2 runname "--name does not go with --run-report" "$bin/kestrel-genome" --run-report -o r.html --name x out
+says 2 runself "is the input file" "$bin/kestrel-genome" --run-report -o out/bact.genome.tsv out/bact.genome.tsv
+says 1 runbad "no source column" "$bin/kestrel-genome" --run-report -o r.html failures.tsv
 says 2 noout "no results folder" "$bin/kestrel-genome" bact.gb
 says 2 twice "two genomes are both named bact" "$bin/kestrel-genome" -o o2 bact.gb sub/../bact.gb
 says 2 badref "--reference takes" "$bin/kestrel-genome" -o o2 --reference best bact.gb
