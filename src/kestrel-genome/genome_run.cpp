@@ -395,7 +395,8 @@ std::vector<std::pair<std::string, std::string>> correspondence(const GenomeJob&
 // The reference set against every other gene, as kestrel-compare compares them
 // (-a reference:NAME.reference.tsv, 1000 permutations, seed 1): its table and figure.
 std::vector<std::pair<std::string, std::string>> compareReference(const GenomeJob& job, const std::string& kstl,
-                                                                  const std::string& referenceTable) {
+                                                                  const std::string& referenceTable,
+                                                                  std::string& summary) {
     const std::string path = job.name + ".kstl";
     GenePool pool;
     CountedGeneReader reader(path, nullptr, [&](const std::string&) { return textStream(kstl); }, "");
@@ -414,6 +415,7 @@ std::vector<std::pair<std::string, std::string>> compareReference(const GenomeJo
     if (first.empty() || second.empty()) return {};
     const GeneticCode code = *geneticCodeOf(pool.geneticCode);
     const SetComparison comparison = compareGeneSets(first, second, code, SetComparisonSettings{});
+    summary = comparisonSummary(comparison);
     std::ostringstream table;
     writeComparisonTable(table, comparison, code);
     return {{job.name + ".compare.tsv", table.str()},
@@ -464,7 +466,8 @@ using Files = std::vector<std::pair<std::string, std::string>>;
 // read, the reference, the tables, the growth row and the figures, each by its file's name.
 std::string reportPage(const GenomeJob& job, const GenomeOptions& options, const GenomeRead& read,
                        const RunSettings& settings, const std::string& typeReason, const OwnReference& own,
-                       const Tables& tables, const GrowthRow& growth, const Files& figures, const WorkFolder& work) {
+                       const Tables& tables, const GrowthRow& growth, const Files& figures,
+                       const std::string& comparisonSummary, const WorkFolder& work) {
     report::GenomeReport page;
     page.name = job.name;
     page.organism = read.organism;
@@ -497,6 +500,8 @@ std::string reportPage(const GenomeJob& job, const GenomeOptions& options, const
                      : kind == ".pr2.svg" ? &page.pr2 : kind == ".coa.svg" ? &page.coa : nullptr;
         if (figure) *figure = report::ReportFigure{file, text};
         if (kind == ".coa.eigen.tsv") page.coaEigenvalues = text;
+        if (kind == ".compare.svg")
+            page.comparison = report::ReportComparison{comparisonSummary, job.name + ".compare.tsv", file, text};
     }
     for (const std::string& file : resultNames(job.name))
         if (std::find(work.files().begin(), work.files().end(), file) != work.files().end()) page.files.push_back(file);
@@ -557,13 +562,14 @@ void runGenome(const GenomeJob& job, const GenomeOptions& options, std::ostream&
     const std::string kstl = analyse(job, options, settings, references, read.entries.size(), work, err);
     std::ostringstream coaMessages;
     const std::string referenceTable = own.files ? work.file(job.name + ".reference.tsv") : "";
+    std::string comparisonSummaryText;
     auto figures = std::async(std::launch::async, [&] {
         auto files = drawFigures(job, options, kstl, referenceTable, read.organism);
         if (settings.codonUsageOutput) {
             auto coa = correspondence(job, kstl, referenceTable, coaMessages);
             std::move(coa.begin(), coa.end(), std::back_inserter(files));
             if (!referenceTable.empty()) {
-                auto compared = compareReference(job, kstl, referenceTable);
+                auto compared = compareReference(job, kstl, referenceTable, comparisonSummaryText);
                 std::move(compared.begin(), compared.end(), std::back_inserter(files));
             }
         }
@@ -578,7 +584,8 @@ void runGenome(const GenomeJob& job, const GenomeOptions& options, std::ostream&
     err << coaMessages.str();
     if (options.report)
         work.write(job.name + ".report.html",
-                   reportPage(job, options, read, settings, typeReason, own, tables, growthRow, figureFiles, work));
+                   reportPage(job, options, read, settings, typeReason, own, tables, growthRow, figureFiles,
+                              comparisonSummaryText, work));
     work.moveInto(job.folder, resultNames(job.name));
 }
 
