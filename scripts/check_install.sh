@@ -56,9 +56,10 @@ deb=$tmp/package/kestrel_${version}_amd64.deb
 [ -f "$deb" ] || fail "no $(basename "$deb")"
 dpkg-deb -f "$deb" Package Version Depends Suggests
 dpkg-deb -c "$deb" | awk '{ print $NF }' > "$tmp/contents"
-for path in ./usr/bin/kestrel ./usr/bin/kestrel-coa ./usr/bin/kestrel-growth ./usr/bin/kestrel-lookup \
-            ./usr/bin/kestrel-reference ./usr/bin/kestrel-table ./usr/bin/kestrel-plot ./usr/share/man/man1/kestrel-reference.1 \
-            ./usr/share/man/man1/kestrel-growth.1 ./usr/share/man/man1/kestrel-coa.1 ./usr/bin/kestrel-genome \
+for path in ./usr/bin/kestrel ./usr/bin/kestrel-coa ./usr/bin/kestrel-compare ./usr/bin/kestrel-growth \
+            ./usr/bin/kestrel-lookup ./usr/bin/kestrel-reference ./usr/bin/kestrel-table ./usr/bin/kestrel-plot \
+            ./usr/share/man/man1/kestrel-reference.1 ./usr/share/man/man1/kestrel-growth.1 \
+            ./usr/share/man/man1/kestrel-coa.1 ./usr/share/man/man1/kestrel-compare.1 ./usr/bin/kestrel-genome \
             ./usr/share/man/man1/kestrel-genome.1 \
             ./usr/share/man/man1/kestrel.1 ./usr/share/kestrel/workflow/Snakefile \
             ./usr/share/doc/kestrel/manual.md ./usr/share/doc/kestrel/examples/answers; do

@@ -11,6 +11,9 @@ same genes' CDSs with Biopython and runs the peers on them:
   ENC                               codonw -enc, EMBOSS chips
   CAI, Fop                          codonw -cai -fop with -cai_file and -fop_file written
                                     from the same reference counts and optimal codons
+  CBI, GRAVY, aromaticity,          codonw -cbi -hyd -aro -L_sym -L_aa (kestrel-table --indices),
+  L_sym, L_aa                       with -cbi_file the same optimal codons, on the whole CDS
+                                    and again on a FASTA of exactly the codons KESTREL counted
 
 With --codes (e.g. --codes 1,2,3,4,5,6,9,10) the same genes are analysed again with
 kestrel -g N under each other NCBI genetic code N, and compared there with:
@@ -108,6 +111,7 @@ class Gene:
     codon_lists: dict = field(default_factory=dict)    # full, core and counted as lists, in order
     counted_seq: str = ""
     peer: dict = field(default_factory=dict)
+    own_cbi: float = None              # CBI with kestrel-reference's optimal codons
 
 
 def codons_of(seq):
@@ -222,7 +226,7 @@ def run_kestrel(bin_dir, work, prokaryote, lookup_options, code=1):
     console = run([str(bin_dir / "kestrel"), "-g", str(code)], cwd=work, input=answers).stdout
     if "\nKESTREL done.\n" not in console:
         raise SystemExit(f"kestrel did not finish in {work}:\n{console[-500:]}")
-    run([str(bin_dir / "kestrel-table"), "-o", "genome.tsv", "genome.kstl"], cwd=work)
+    run([str(bin_dir / "kestrel-table"), "--indices", "-o", "genome.tsv", "genome.kstl"], cwd=work)
     lines = (work / "genome.tsv").read_text().splitlines()
     header = lines[0].split("\t")
     rows = [dict(zip(header, line.split("\t"))) for line in lines[1:]]
@@ -316,25 +320,54 @@ def write_fasta(genes, path):
             out.write(f">{gene.id}\n{gene.seq}\n")
 
 
-def run_codonw(genes, work, code):
-    """ENC, CAI and Fop by codonw (ENC alone under another code); None where it prints *****."""
-    for name in ("cds.out", "cds.blk"):
-        (work / name).unlink(missing_ok=True)
-    indices = (["-cai", "-fop", "-cai_file", "cai.codonw", "-fop_file", "fop.codonw"] if code.table_id == 1
-               else ["-code", str(CODONW_CODES[code.table_id])])
-    run(["codonw", "cds.fa", "cds.out", "cds.blk", "-enc", *indices, "-nomenu", "-silent", "-nowarn", "-noblk"],
-        cwd=work)
-    lines = (work / "cds.out").read_text().splitlines()
-    header = [h.strip() for h in lines[0].split("\t")]
+# codonw's column of each index it is compared on, under KESTREL's name.
+CODONW_COLUMNS = (("ENC", "Nc"), ("CAI", "CAI"), ("Fop", "Fop"), ("CBI", "CBI"), ("GRAVY", "Gravy"),
+                  ("Aromaticity", "Aromo"), ("L_sym", "L_sym"), ("L_aa", "L_aa"))
+
+
+def read_codonw(path):
+    """codonw's values by sequence title; None where it prints *****. For a sequence without a
+    synonymous codon codonw writes no L_sym and L_aa cells, and the later cells move left."""
+    lines = path.read_text().splitlines()
+    header = [h.strip() for h in lines[0].split("\t") if h.strip()]
     values = {}
     for line in lines[1:]:
-        cells = dict(zip(header, (c.strip() for c in line.split("\t"))))
-        values[cells["title"]] = {k: None if cells[k].startswith("*") else float(cells[k])
-                                  for k in ("Nc", "CAI", "Fop") if k in cells}
+        cells = [c.strip() for c in line.split("\t") if c.strip()]
+        names = header
+        if len(cells) == len(header) - 2 and "L_sym" in header:
+            names = [h for h in header if h not in ("L_sym", "L_aa")]
+        row = dict(zip(names, cells))
+        values[row["title"]] = {k: None if v.startswith("*") else float(v) for k, v in row.items() if k != "title"}
+    return values
+
+
+def codonw_indices(work, fasta, output, code):
+    """codonw on one FASTA file of work; its values by title."""
+    for name in (output, "codonw.blk"):
+        (work / name).unlink(missing_ok=True)
+    indices = (["-cai", "-fop", "-cbi", "-cai_file", "cai.codonw", "-fop_file", "fop.codonw", "-cbi_file",
+                "fop.codonw", "-hyd", "-aro", "-L_sym", "-L_aa"] if code.table_id == 1
+               else ["-code", str(CODONW_CODES[code.table_id])])
+    run(["codonw", fasta, output, "codonw.blk", "-enc", *indices, "-nomenu", "-silent", "-nowarn", "-noblk"],
+        cwd=work)
+    return read_codonw(work / output)
+
+
+def run_codonw(genes, work, code):
+    """ENC, CAI, Fop and the further indices by codonw (ENC alone under another code), on the whole
+    CDS; the further indices again on exactly the codons KESTREL counted ("codonw (counted)")."""
+    values = codonw_indices(work, "cds.fa", "cds.out", code)
+    asked = CODONW_COLUMNS if code.table_id == 1 else CODONW_COLUMNS[:1]
     for gene in genes:
-        cells = values[gene.id]
-        gene.peer.update({f"codonw {index}": cells[key] for index, key in (("ENC", "Nc"), ("CAI", "CAI"), ("Fop", "Fop"))
-                          if key in cells})
+        gene.peer.update({f"codonw {index}": values[gene.id].get(key) for index, key in asked})
+    if code.table_id != 1:
+        return
+    with open(work / "counted.fa", "w") as out:
+        for gene in genes:
+            out.write(f">{gene.id}\n{gene.counted_seq}\n")
+    values = codonw_indices(work, "counted.fa", "counted.out", code)
+    for gene in genes:
+        gene.peer.update({f"counted {index}": values[gene.id].get(key) for index, key in CODONW_COLUMNS[3:]})
 
 
 def run_chips(genes, work, code):
@@ -437,6 +470,52 @@ def fop_codonw(counts, code, optimal, single=True, every=False):
     if value is None:
         return 0.0
     return float(np.float32(value)) if single else value
+
+
+# Kyte and Doolittle's hydropathy of each amino acid.
+KYTE_DOOLITTLE = {"A": 1.8, "R": -4.5, "N": -3.5, "D": -3.5, "C": 2.5, "Q": -3.5, "E": -3.5, "G": -0.4, "H": -3.2,
+                  "I": 4.5, "L": 3.8, "K": -3.9, "M": 1.9, "F": 2.8, "P": -1.6, "S": -0.8, "T": -0.7, "W": -0.9,
+                  "Y": -1.3, "V": 4.2}
+
+
+def cbi(counts, code, optimal, nothing=None):
+    """Over the synonymous amino acids with an optimal codon: (N_opt - N_rand) / (N_tot - N_rand),
+    N_rand = sum of n_a o_a / k_a; nothing where N_tot = N_rand (codonw prints 0.000 there)."""
+    total = optimal_used = 0
+    random = 0.0
+    for codons in code.synonymous.values():
+        marked = [c for c in codons if c in optimal]
+        if not marked:
+            continue
+        n = sum(counts[c] for c in codons)
+        total += n
+        optimal_used += sum(counts[c] for c in marked)
+        random += n * len(marked) / len(codons)
+    return nothing if total - random <= 0 else (optimal_used - random) / (total - random)
+
+
+def l_aa(counts, code):
+    """The codons the code reads as an amino acid: every codon but the stops."""
+    return sum(n for c, n in counts.items() if c in code.amino)
+
+
+def l_sym(counts, code, nothing=0):
+    """The codons of amino acids with more than one codon; nothing where there are none (codonw
+    then writes no L_sym and L_aa)."""
+    return sum(counts[c] for c in code.synonymous_codons) or nothing
+
+
+def protein_mean(counts, code, value):
+    n = l_aa(counts, code)
+    return None if n == 0 else sum(value(code.amino[c]) * k for c, k in counts.items() if c in code.amino) / n
+
+
+def gravy(counts, code):
+    return protein_mean(counts, code, lambda aa: KYTE_DOOLITTLE[aa])
+
+
+def aromaticity(counts, code):
+    return protein_mean(counts, code, lambda aa: 1.0 if aa in "FYW" else 0.0)
 
 
 def gc_of(seq, position):
@@ -546,6 +625,7 @@ def metrics(code, reference):
                    ("codonw reads the weights as 7-decimal single-precision numbers",
                     lambda g: cai(g.counted, code, kestrel_w) or 0.0),
                    (no_codon, lambda g: cai(g.counted, code, kestrel_w))]),
+        *further_metrics(code, reference, frame),
         Metric("Fop", "codonw Fop", lambda g: kestrel_value(g, "Fop"), 0.0005,
                lambda g: fop_codonw(g.full, code, reference.optimal), [
                    (start, lambda g: fop_codonw(g.core, code, reference.optimal)),
@@ -556,6 +636,35 @@ def metrics(code, reference):
                     lambda g: fop_codonw(g.counted, code, reference.optimal, single=False, every=True)),
                    (no_codon, lambda g: fop(g.counted, code, reference.optimal, every))]),
     ]
+
+
+def further_metrics(code, reference, frame):
+    """CBI, GRAVY, aromaticity, L_sym and L_aa of kestrel-table --indices against codonw on the
+    whole CDS (the differences explained step by step) and on the codons KESTREL counted."""
+    optimal = reference.optimal
+    translated = ("codonw reads the start codon as the amino acid the code gives it inside a gene (GTG as Val) "
+                  "and counts it; KESTREL leaves a valid start codon out")
+    no_cbi = "no codon of an amino acid with an optimal codon: codonw prints 0.000, KESTREL NA"
+    no_length = "no synonymous codon: codonw writes no L_sym and L_aa, KESTREL 0"
+    formulas = {
+        "CBI": (0.00055, lambda counts: cbi(counts, code, optimal, 0.0), [
+            (no_cbi, lambda counts: cbi(counts, code, optimal))]),
+        "GRAVY": (0.000001, lambda counts: gravy(counts, code), []),
+        "Aromaticity": (0.000001, lambda counts: aromaticity(counts, code), []),
+        "L_sym": (0, lambda counts: l_sym(counts, code, None), [(no_length, lambda counts: l_sym(counts, code))]),
+        "L_aa": (0, lambda counts: l_aa(counts, code) if l_sym(counts, code) else None, [
+            (no_length, lambda counts: l_aa(counts, code))]),
+    }
+    metrics = []
+    for name, (tolerance, peer, last) in formulas.items():
+        mine = (lambda column: lambda g: kestrel_value(g, column))(name)
+        on = lambda key, f: lambda g: f(getattr(g, key))
+        steps = [(translated, on("core", peer)), (frame, on("counted", peer))]
+        steps += [(why, on("counted", f)) for why, f in last]
+        metrics.append(Metric(name, f"codonw {name}", mine, tolerance, on("full", peer), steps))
+        metrics.append(Metric(f"{name}, counted", f"counted {name}", mine, tolerance, on("counted", peer),
+                              [(why, on("counted", f)) for why, f in last]))
+    return metrics
 
 
 def enc_metric(code, start, frame):
@@ -607,23 +716,63 @@ def compare_file(source, work, bin_dir, peers, lookup_options, table_id=1, recor
     write_fasta(genes, work / "cds.fa")
     for peer in peers:
         peer(genes, work, code)
-    return prokaryote, built, genes, [(m, classify(m, genes)) for m in metrics(code, reference)], records
+    found = metrics(code, reference)
+    if table_id == 1 and run_codonw in peers and (bin_dir / "kestrel-reference").exists():
+        own = cbi_with_own_reference(genes, work, bin_dir, prokaryote)
+        if own:
+            found.append(own)
+    return prokaryote, built, genes, [(m, classify(m, genes)) for m in found], records
+
+
+def cbi_with_own_reference(genes, work, bin_dir, prokaryote):
+    """CBI once more, with the optimal codons of kestrel-reference (which may mark several codons
+    of an amino acid): the genes analysed with its .opt on the command line, codonw given the
+    same optimal codons and the codons KESTREL counted. None when the file has no ribosomal-protein
+    genes to build the reference from."""
+    for name in ("own.scu", "own.opt", "own.reference.tsv", "own.kstl", "own.tsv"):
+        (work / name).unlink(missing_ok=True)
+    built = subprocess.run([str(bin_dir / "kestrel-reference"), "-o", "own", "genome.gb"], cwd=work,
+                           capture_output=True, text=True)
+    if built.returncode != 0:
+        print(f"compare_peers: no CBI with kestrel-reference's optimal codons: {built.stderr.strip()}")
+        return None
+    run([str(bin_dir / "kestrel"), "genome.lookup", "-o", "own.kstl", "--prokaryote" if prokaryote else "--eukaryote",
+         "--rscu", "own.scu", "--optimal", "own.opt"], cwd=work)
+    run([str(bin_dir / "kestrel-table"), "--indices", "-o", "own.tsv", "own.kstl"], cwd=work)
+    lines = (work / "own.tsv").read_text().splitlines()
+    header = lines[0].split("\t")
+    rows = [dict(zip(header, line.split("\t"))) for line in lines[1:]]
+    entries = (work / "own.opt").read_text().split("#\n", 1)[1].split()
+    optimal = {entries[i] for i in range(0, len(entries), 3) if entries[i + 2] == "1"}
+    (work / "own.codonw").write_text(",".join("3" if c in optimal else "2" for c in codonw_order()) + "\n")
+    (work / "own.out").unlink(missing_ok=True)
+    run(["codonw", "counted.fa", "own.out", "codonw.blk", "-cbi", "-cbi_file", "own.codonw", "-nomenu", "-silent",
+         "-nowarn", "-noblk"], cwd=work)
+    values = read_codonw(work / "own.out")
+    for gene, row in zip(genes, rows, strict=True):
+        gene.peer["own CBI"] = values[gene.id]["CBI"]
+        gene.own_cbi = None if row["CBI"] == "NA" else float(row["CBI"])
+    code = GeneticCode(1)
+    return Metric("CBI, own .opt", "own CBI", lambda g: g.own_cbi, 0.00055,
+                  lambda g: cbi(g.counted, code, optimal, 0.0),
+                  [("no codon of an amino acid with an optimal codon: codonw prints 0.000, KESTREL NA",
+                    lambda g: cbi(g.counted, code, optimal))])
 
 
 def print_table(results):
     """Returns the number of unexplained differences."""
-    print(f"{'Metric':<18}{'Peer':<12}{'Compared':>9}{'Agree':>7}{'Model':>7}  Differences by cause (a gene may "
+    print(f"{'Metric':<26}{'Peer':<22}{'Compared':>9}{'Agree':>7}{'Model':>7}  Differences by cause (a gene may "
           "have several)")
     unexplained = 0
     for metric, s in results:
         if not s["compared"]:
             continue
-        print(f"{metric.name:<18}{metric.peer:<12}{s['compared']:>9}{s['agree']:>7}{s['model']:>7}")
+        print(f"{metric.name:<26}{metric.peer:<22}{s['compared']:>9}{s['agree']:>7}{s['model']:>7}")
         for explanation, count in s["classes"].most_common():
-            print(f"{'':>53}{count:>6}  {explanation}")
+            print(f"{'':>71}{count:>6}  {explanation}")
         if s["unexplained"]:
             unexplained += len(s["unexplained"])
-            print(f"{'':>53}{len(s['unexplained']):>6}  UNEXPLAINED, e.g. " + "; ".join(s["unexplained"][:3]))
+            print(f"{'':>71}{len(s['unexplained']):>6}  UNEXPLAINED, e.g. " + "; ".join(s["unexplained"][:3]))
     return unexplained
 
 

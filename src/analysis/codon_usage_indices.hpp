@@ -1,6 +1,7 @@
 // Codon-usage indices of one gene beyond ENC, Chi/L, Fop and CAI, computed from its 64
-// codon counts under a genetic code: Sun's Nc, Novembre's ENC', MILC, SCUO, and the base
-// composition of fourfold-degenerate third positions.
+// codon counts under a genetic code: Sun's Nc, Novembre's ENC', MILC, SCUO, the base
+// composition of fourfold-degenerate third positions, the codon bias index, and the
+// hydropathy and aromaticity of the translated codons.
 #pragma once
 
 #include <array>
@@ -8,6 +9,7 @@
 #include <optional>
 
 #include "analysis/genetic_code.hpp"
+#include "analysis/reference_tables.hpp"
 
 namespace kestrel {
 
@@ -46,6 +48,44 @@ std::optional<BaseFrequencies> fourfoldThirdPositions(const GeneCodonCounts& cou
 // The G + C share of first and second codon positions over all the gene's counted codons,
 // (GC1 + GC2) / 2 unrounded; no value without a codon.
 std::optional<double> gc12(const GeneCodonCounts& counts);
+
+// Bennetzen and Hall's codon bias index, as codonw computes it: over the amino acids with
+// more than one codon of which the flags mark at least one optimal (1), stops and
+// single-codon amino acids left out,
+//   CBI = (N_opt - N_rand) / (N_tot - N_rand),   N_rand = sum over a of n_a o_a / k_a,
+// N_tot their codons, N_opt the optimal ones, o_a the optimal codons of a of its k_a. No
+// value when N_tot = N_rand: no codon of such an amino acid, or only of amino acids whose
+// codons are all optimal.
+std::optional<double> codonBiasIndex(const GeneCodonCounts& counts, const OptimalCodonFlags& optimal,
+                                     const GeneticCode& code);
+
+// Kyte and Doolittle's hydropathy of each amino acid, by AminoAcidIndex (Ala to Val).
+inline constexpr std::array<double, Stp> KyteDoolittle = {1.8, -4.5, -3.5, -3.5, 2.5, -3.5, -3.5, -0.4, -3.2, 4.5,
+                                                          3.8, -3.9, 1.9,  2.8,  -1.6, -0.8, -0.7, -0.9, -1.3, 4.2};
+
+// The counted codons that the code reads as an amino acid (every codon but the Stp ones).
+std::int64_t aminoAcidCodonCount(const GeneCodonCounts& counts, const GeneticCode& code);
+// GRAVY: the mean hydropathy of those codons' amino acids; no value without one.
+std::optional<double> gravy(const GeneCodonCounts& counts, const GeneticCode& code);
+// The share of Phe, Tyr and Trp among them; no value without one.
+std::optional<double> aromaticity(const GeneCodonCounts& counts, const GeneticCode& code);
+
+// Codon counts summed over many genes.
+using CodonTotals = std::array<std::int64_t, 64>;
+
+// The codons of an amino acid in totals.
+inline std::int64_t familyTotal(const CodonTotals& totals, const AminoAcidFamily& family) {
+    std::int64_t n = 0;
+    for (const int c : family) n += totals[c];
+    return n;
+}
+
+// RSCU = count x k / n, a codon's count against the even use of the k codons of its amino
+// acid, n of them counted; no value when n is 0.
+inline std::optional<double> relativeSynonymousUsage(std::int64_t count, std::int64_t n, int k) {
+    if (n == 0) return std::nullopt;
+    return static_cast<double>(count) * k / static_cast<double>(n);
+}
 
 // Each codon's share of its amino acid in counts (0 for the codons of an amino acid without any).
 CodonShares sharesWithinAminoAcids(const std::array<double, 64>& counts, const GeneticCode& code);

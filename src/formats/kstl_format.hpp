@@ -29,6 +29,8 @@ inline constexpr std::string_view ExcludedLine = "Number of Excluded Genes: ";
 inline constexpr std::string_view BadCodonsLine = "Bad codons: ";
 // The line that ends the cumulative codon counts and heads the start-codon tallies.
 inline constexpr std::string_view StartTallyLine = "START";
+// The line that ends the start-codon tallies and heads the stop-codon tallies.
+inline constexpr std::string_view StopTallyLine = "STOP";
 
 enum class ColumnGroup {
     Identity,     // Gene to BadCdns: where the gene lies, its flags and codon tallies
@@ -93,6 +95,14 @@ std::string codonCountLabel(int codon, const GeneticCode& code);
 inline constexpr std::string_view OrganismLine = "Type of Organism: ";
 inline constexpr std::string_view GeneticCodeLine = "Genetic code: ";
 std::string geneticCodeLine(const GeneticCode& code);
+
+// The reference files in use are named on these lines ("none" for a file not used), each
+// copied whole below its line; the copy of the RSCU file is followed by the minimum RSCU
+// line. The names are padded to line up: "RSCU file for CAI:          NAME".
+inline constexpr std::string_view RscuFileLine = "RSCU file for CAI: ";
+inline constexpr std::string_view MinimumRscuLine = "Minimum RSCU value: ";
+inline constexpr std::string_view OptimalCodonFileLine = "Optimal codon file for Fop: ";
+inline constexpr std::string_view NoReferenceFile = "none";
 
 // True when a cell's text, trimmed, under this label is a placeholder for a value that
 // could not be given: ".", "nc", "na", "overlap", or a bare 0 as the share of a codon

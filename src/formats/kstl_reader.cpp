@@ -7,11 +7,15 @@
 #include <cstring>
 #include <cmath>
 #include <cstdlib>
+#include <optional>
+#include <sstream>
 #include <string>
+#include <utility>
 
 #include "analysis/codon_letters.hpp"
 #include "analysis/genetic_code.hpp"
 #include "formats/kstl_format.hpp"
+#include "formats/reference_file.hpp"
 #include "formats/text_lines.hpp"
 
 namespace kestrel {
@@ -43,18 +47,17 @@ std::optional<long> countAfter(std::string_view line, std::string_view prefix) {
     return value;
 }
 
-// "  GCA    26849  (0.212)": a codon's line of the cumulative counts. False for a codon's
-// line whose count is negative (a corrupt file).
-bool addCumulativeCount(std::string_view line, std::array<long, 64>& counts) {
-    if (line.size() < 6 || line.substr(0, 2) != "  ") return true;
+// "  GCA    26849  (0.212)": a codon's line of the summary, its codon and count; no value
+// for another line.
+std::optional<std::pair<int, long>> codonLineCount(std::string_view line) {
+    if (line.size() < 6 || line.substr(0, 2) != "  ") return std::nullopt;
     const int codon = codonOfLetters(line.substr(2, 3));
     const std::string_view rest = line.substr(5);
     const std::string digits(trimmed(rest.substr(0, rest.find('('))));
     char* end = nullptr;
     const long value = std::strtol(digits.c_str(), &end, 10);
-    if (codon < 0 || digits.empty() || *end != '\0') return true;
-    counts[static_cast<std::size_t>(codon)] = value;
-    return value >= 0;
+    if (codon < 0 || digits.empty() || *end != '\0') return std::nullopt;
+    return std::pair{codon, value};
 }
 
 void setCell(KstlCell& cell, std::string_view label, std::string_view text) {
@@ -80,6 +83,39 @@ unsigned nonBlankBits8(const char* p) {
     const std::uint64_t high = (((t & 0x7f7f7f7f7f7f7f7fULL) + 0x7f7f7f7f7f7f7f7fULL) | t) & 0x8080808080808080ULL;
     return static_cast<unsigned>(((high >> 7) * 0x0102040810204080ULL) >> 56);
 }
+
+// Gathers the header's copy of the .opt file: the lines after the line that names it, up to
+// the column-header line. The RSCU file's copy comes first and ends at the minimum RSCU
+// line; a line inside it that looks like the .opt file's line is not taken for it.
+struct ReferenceCopies {
+    enum class Part { Before, RscuCopy, AfterRscu, OptimalCopy, Done };
+    Part part = Part::Before;
+    std::string optimal;
+
+    void take(std::string_view line) {
+        switch (part) {
+        case Part::Before:
+            if (line.starts_with(kstl::RscuFileLine))
+                part = trimmed(line.substr(kstl::RscuFileLine.size())) == kstl::NoReferenceFile ? Part::AfterRscu
+                                                                                                 : Part::RscuCopy;
+            break;
+        case Part::RscuCopy:
+            if (line.starts_with(kstl::MinimumRscuLine)) part = Part::AfterRscu;
+            break;
+        case Part::AfterRscu:
+            if (line.starts_with(kstl::OptimalCodonFileLine))
+                part = trimmed(line.substr(kstl::OptimalCodonFileLine.size())) == kstl::NoReferenceFile
+                           ? Part::Done
+                           : Part::OptimalCopy;
+            break;
+        case Part::OptimalCopy:
+            optimal.append(line).push_back('\n');
+            break;
+        case Part::Done:
+            break;
+        }
+    }
+};
 
 }  // namespace
 
@@ -162,11 +198,13 @@ KstlReader::KstlReader(std::istream& in, std::string name) : in_(in), name_(std:
     if (!line_.starts_with(kstl::AnalysisFirstLine)) fail("is not a KESTREL output file");
     const std::string headerStart = std::string(kstl::identityLabel(kstl::GeneColumn)) + ' ';
     bool organismRead = false;
+    ReferenceCopies copies;
     while (readLine()) {
         if (!organismRead && line_.starts_with(kstl::OrganismLine)) {
             organismRead = true;
             readGeneticCode();
         }
+        copies.take(line_);
         if (!line_.starts_with(headerStart)) continue;
         columns_ = splitColumnHeader(line_);
         if (columns_.size() >= 4 && columns_[kstl::FileColumn].label == kstl::identityLabel(kstl::FileColumn) &&
@@ -175,6 +213,7 @@ KstlReader::KstlReader(std::istream& in, std::string name) : in_(in), name_(std:
         columns_.clear();
     }
     if (columns_.empty()) fail("has no column-header line: not a KESTREL output file, or one whose run was cut short");
+    readOptimalCodons(copies.optimal);
     const auto strand = columnIndex(kstl::identityLabel(kstl::StrandColumn));
     if (!strand) fail("has no Strand column in its column-header line");
     strandColumn_ = *strand;
@@ -190,6 +229,14 @@ void KstlReader::readGeneticCode() {
     if (error != std::errc{} || end == rest.data() || !geneticCodeOf(number))
         fail("names no NCBI genetic code in its line \"" + std::string(kstl::GeneticCodeLine) + "...\"");
     geneticCode_ = number;
+}
+
+// The entries of the header's copy of the .opt file, read as the analysis read the file.
+void KstlReader::readOptimalCodons(const std::string& copy) {
+    if (copy.empty()) return;
+    std::istringstream in(copy);
+    OptimalCodonFlags flags{};
+    if (readReferenceEntries(in, flags)) optimalCodons_ = flags;
 }
 
 std::optional<std::size_t> KstlReader::columnIndex(std::string_view label) const {
@@ -264,19 +311,31 @@ void KstlReader::cutRow(std::vector<KstlCell>& cells) {
 
 KstlSummary KstlReader::readSummary() {
     KstlSummary summary;
-    bool cumulative = false;  // between the gene counts and the start tallies
+    // Which list of codon lines is being read: the cumulative counts (between the gene counts
+    // and the start tallies), the start tallies or the stop tallies.
+    enum class Part { None, Cumulative, Starts, Stops } part = Part::None;
     rowsEnded_ = true;
     while (readLine()) {
         if (auto n = countAfter(line_, kstl::IncludedLine)) summary.genesIncluded = n;
         if (auto n = countAfter(line_, kstl::ExcludedLine)) {
             summary.genesExcluded = n;
             summary.cumulativeCodons.emplace();
-            cumulative = true;
+            part = Part::Cumulative;
         }
-        if (line_ == kstl::StartTallyLine) cumulative = false;
-        if (cumulative && !addCumulativeCount(line_, *summary.cumulativeCodons))
-            fail("a cumulative codon count is negative");
-        if (countAfter(line_, kstl::BadCodonsLine)) summary.complete = true;
+        if (line_ == kstl::StartTallyLine) part = Part::Starts;
+        if (line_ == kstl::StopTallyLine) part = Part::Stops;
+        if (const auto count = part == Part::None ? std::nullopt : codonLineCount(line_)) {
+            if (count->second < 0)
+                fail(part == Part::Cumulative ? "a cumulative codon count is negative" : "a start or stop tally is negative");
+            if (part == Part::Cumulative) (*summary.cumulativeCodons)[static_cast<std::size_t>(count->first)] = count->second;
+            if (part == Part::Starts) summary.startTally.push_back(*count);
+            if (part == Part::Stops) summary.stopTally.push_back(*count);
+        }
+        if (auto n = countAfter(line_, kstl::BadCodonsLine)) {
+            summary.badCodons = n;
+            summary.complete = true;
+            part = Part::None;
+        }
     }
     return summary;
 }

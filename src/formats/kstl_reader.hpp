@@ -13,6 +13,8 @@
 #include <utility>
 #include <vector>
 
+#include "analysis/reference_tables.hpp"
+
 namespace kestrel {
 
 // Thrown for a file that is not an analysis output file or whose rows do not fit its
@@ -41,6 +43,11 @@ struct KstlSummary {
     // The cumulative codon counts, by CodonIndex, when the summary lists them.
     std::optional<std::array<long, 64>> cumulativeCodons;
     std::optional<long> genesExcluded;
+    // The included genes by start codon and by stop codon, in the summary's order: each
+    // codon (by CodonIndex) with its count.
+    std::vector<std::pair<int, long>> startTally;
+    std::vector<std::pair<int, long>> stopTally;
+    std::optional<long> badCodons;
     // The summary's last line was read: the run that wrote the file was not cut short
     // (interrupted, out of disk space, halted).
     bool complete = false;
@@ -68,6 +75,10 @@ public:
     // The NCBI number of the genetic code the genes were read with: the header's line for a
     // code other than the standard one, else 1.
     int geneticCode() const { return geneticCode_; }
+    // The optimal codons of the .opt file the analysis used (1 = optimal), as the header's
+    // copy of it gives them; no value when the run had none, or the copy holds no 64 entries
+    // (the file could no longer be read when the header was written).
+    const std::optional<OptimalCodonFlags>& optimalCodons() const { return optimalCodons_; }
     const std::vector<KstlColumn>& columns() const { return columns_; }
     // Position of the column with this label, or no value when the file lacks it.
     std::optional<std::size_t> columnIndex(std::string_view label) const;
@@ -88,6 +99,7 @@ private:
     [[noreturn]] void fail(const std::string& what) const;
     bool readLine();
     void readGeneticCode();
+    void readOptimalCodons(const std::string& copy);
     void cutRow(std::vector<KstlCell>& cells);
 
     std::istream& in_;
@@ -97,6 +109,7 @@ private:
     bool lineEnded_ = true;  // the last line read ended with a line feed
     std::size_t rowsRead_ = 0;
     int geneticCode_ = 1;
+    std::optional<OptimalCodonFlags> optimalCodons_;
     bool rowsEnded_ = false;
     std::vector<KstlColumn> columns_;
     std::size_t strandColumn_ = 0;

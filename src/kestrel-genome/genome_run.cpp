@@ -15,6 +15,7 @@
 #include <sstream>
 
 #include "analysis/cai_weights.hpp"
+#include "analysis/set_comparison.hpp"
 #include "control/run_context.hpp"
 #include "control/run_driver.hpp"
 #include "control/run_messages.hpp"
@@ -23,12 +24,17 @@
 #include "formats/memory_input.hpp"
 #include "formats/trna_census.hpp"
 #include "tools/coa_files.hpp"
+#include "tools/codon_count_columns.hpp"
 #include "tools/command_line.hpp"
+#include "tools/gene_sets.hpp"
+#include "tools/set_comparison_report.hpp"
 #include "tools/enc_plot.hpp"
+#include "tools/genome_report.hpp"
 #include "tools/growth_genome.hpp"
 #include "tools/kstl_table.hpp"
 #include "tools/lookup_builder.hpp"
 #include "tools/lookup_inputs.hpp"
+#include "tools/reference_report.hpp"
 
 namespace kestrel::genome {
 
@@ -56,6 +62,7 @@ public:
 
     std::string file(const std::string& name) const { return path_ + "/" + name; }
     const std::string& path() const { return path_; }
+    const std::vector<std::string>& files() const { return written_; }
     // A file the folder now holds (written by someone else).
     void holds(const std::string& name) { written_.push_back(name); }
 
@@ -181,10 +188,13 @@ GenomeType annotatedType(const GenomeRead& read, std::string& why) {
     return GenomeType::Eukaryote;
 }
 
-// The genome's own reference, when it can serve: a set found, with an optimal codon.
+// The genome's own reference, when it can serve: a set found, with an optimal codon; and
+// how it was sought, when it was.
 struct OwnReference {
     std::optional<reference::ReferenceFiles> files;
     bool used = false;
+    bool sought = false;
+    reference::Provenance how;
 };
 
 OwnReference buildOwnReference(const GenomeJob& job, const GenomeOptions& options, const GenomeRead& read,
@@ -192,7 +202,8 @@ OwnReference buildOwnReference(const GenomeJob& job, const GenomeOptions& option
     OwnReference own;
     if (!options.ownReference || settings.rscuTableUsed || settings.preferredCodonListUsed) return own;
     const std::string prefix = "kestrel-genome: " + job.name + ": ";
-    reference::Provenance how;
+    own.sought = true;
+    reference::Provenance& how = own.how;
     how.pThreshold = options.pThreshold;
     how.files = inputPaths(job.inputs);
     how.code = settings.geneticCode;
@@ -321,26 +332,36 @@ GrowthRow predictGrowth(const GenomeJob& job, const GenomeRead& read, const RunS
     return row;
 }
 
-// The figures kestrel-plot draws by default, by file name: ENC against GC3 (or GC3_6), the
-// neutrality plot and, when the file allows, the parity rule 2 plot.
+// The figures kestrel-plot draws, by file name: ENC against GC3 (or GC3_6), the neutrality
+// plot and, when the file allows, the parity rule 2 plot; the genes of the reference table
+// (when there is one) marked, the organism (when known) in the titles.
 std::vector<std::pair<std::string, std::string>> drawFigures(const GenomeJob& job, const GenomeOptions& options,
-                                                             const std::string& kstl) {
+                                                             const std::string& kstl,
+                                                             const std::string& referenceTable,
+                                                             const std::string& organism) {
     const std::string path = job.name + ".kstl";
-    std::vector<std::pair<std::string, std::string>> figures;
-    const auto figure = [&](const std::string& file, auto collect) {
-        MemoryInput in(kstl);
-        KstlReader reader(in, path);
-        const PlotData data = collect(reader);
-        if (!data.points.empty()) figures.emplace_back(file, renderSvg(data, path));
-    };
-    figure(job.name + ".svg", [&](KstlReader& r) { return collectPlotData(r, options.plotX, "ENC"); });
-    figure(job.name + ".neutrality.svg", [](KstlReader& r) { return collectNeutralityData(r); });
-    try {
-        figure(job.name + ".pr2.svg", [](KstlReader& r) { return collectPr2Data(r); });
-    } catch (const KstlError&) {
-        // Neither the codon counts nor the base shares of fourfold sites: no parity rule 2 plot.
+    FigureOptions look;
+    if (!referenceTable.empty()) {
+        look.referenceGenes = reference::readReferenceNames(referenceTable);
+        look.referenceName = "reference set (" + job.name + ".reference.tsv)";
     }
-    return figures;
+    MemoryInput in(kstl);
+    KstlReader reader(in, path);
+    GenomeFigures figures = collectGenomeFigures(reader, look);
+    if (options.plotX) {
+        MemoryInput again(kstl);
+        KstlReader second(again, path);
+        figures.enc = collectPlotData(second, options.plotX, "ENC", look);
+    }
+    const std::string title = organism.empty() ? path : organism;
+    std::vector<std::pair<std::string, std::string>> files;
+    const auto add = [&](const std::string& file, const PlotData& data) {
+        if (!data.points.empty()) files.emplace_back(file, renderSvg(data, title));
+    };
+    add(job.name + ".svg", figures.enc);
+    add(job.name + ".neutrality.svg", figures.neutrality);
+    if (figures.pr2) add(job.name + ".pr2.svg", *figures.pr2);
+    return files;
 }
 
 // The correspondence analysis of the genome's genes as kestrel-coa makes it by default: the
@@ -371,11 +392,42 @@ std::vector<std::pair<std::string, std::string>> correspondence(const GenomeJob&
     return files;
 }
 
+// The reference set against every other gene, as kestrel-compare compares them
+// (-a reference:NAME.reference.tsv, 1000 permutations, seed 1): its table and figure.
+std::vector<std::pair<std::string, std::string>> compareReference(const GenomeJob& job, const std::string& kstl,
+                                                                  const std::string& referenceTable,
+                                                                  std::string& summary) {
+    const std::string path = job.name + ".kstl";
+    GenePool pool;
+    CountedGeneReader reader(path, nullptr, [&](const std::string&) { return textStream(kstl); }, "");
+    pool.files.push_back(path);
+    pool.geneticCode = reader.geneticCode();
+    for (CountedGene row; reader.next(row);)
+        pool.genes.push_back({0, std::string(row.name), std::string(row.contig), row.counts});
+    GeneSetChoice choice;
+    choice.kind = GeneSetKind::Reference;
+    choice.value = referenceTable;
+    choice.text = "reference:" + job.name + ".reference.tsv";
+    std::size_t unmatched = 0;
+    const std::vector<bool> in = genesInSet(choice, pool, unmatched);
+    std::vector<GeneCodonCounts> first, second;
+    for (std::size_t g = 0; g < in.size(); ++g) (in[g] ? first : second).push_back(pool.genes[g].counts);
+    if (first.empty() || second.empty()) return {};
+    const GeneticCode code = *geneticCodeOf(pool.geneticCode);
+    const SetComparison comparison = compareGeneSets(first, second, code, SetComparisonSettings{});
+    summary = comparisonSummary(comparison);
+    std::ostringstream table;
+    writeComparisonTable(table, comparison, code);
+    return {{job.name + ".compare.tsv", table.str()},
+            {job.name + ".compare.svg",
+             renderComparisonSvg(comparison, code, ComparisonNames{choice.text, "every other gene"})}};
+}
+
 RunSettings genomeSettings(const GenomeJob& job, const GenomeOptions& options, const GenomeRead& read,
-                           std::ostream& err) {
+                           std::string& why, std::ostream& err) {
     RunSettings settings = options.settings;
     settings.geneticCode = *geneticCodeOf(read.code);
-    std::string why = "as given";
+    why = "as given";
     settings.genomeType = options.genomeType ? *options.genomeType : annotatedType(read, why);
     if (!options.quiet)
         err << "kestrel-genome: " << job.name << ": " << read.entries.size() << " genes, genetic code "
@@ -408,6 +460,54 @@ std::string censusText(const GenomeRead& read) {
     return census.str();
 }
 
+using Files = std::vector<std::pair<std::string, std::string>>;
+
+// The genome's report page (tools/genome_report.hpp), from what its run holds: the files
+// read, the reference, the tables, the growth row and the figures, each by its file's name.
+std::string reportPage(const GenomeJob& job, const GenomeOptions& options, const GenomeRead& read,
+                       const RunSettings& settings, const std::string& typeReason, const OwnReference& own,
+                       const Tables& tables, const GrowthRow& growth, const Files& figures,
+                       const std::string& comparisonSummary, const WorkFolder& work) {
+    report::GenomeReport page;
+    page.name = job.name;
+    page.organism = read.organism;
+    page.lineage = read.lineage;
+    page.inputs = inputPaths(job.inputs);
+    page.command = options.command;
+    page.folder = options.runFolder;
+    page.code = settings.geneticCode;
+    page.codeGiven = options.wantedCode != 0;
+    page.type = settings.genomeType;
+    page.typeReason = typeReason;
+    page.settings = settings;
+    page.skipped = read.skipped;
+    page.entries = read.entries.size();
+    page.rows = tables.summary.rows;
+    page.summary = tables.summary.counts;
+    page.genesTable = tables.genes;
+    page.genes = &read.genes;
+    if (own.sought)
+        page.reference = report::ReportReference{own.how, own.files ? std::optional(own.files->result) : std::nullopt,
+                                                 own.used};
+    page.referenceChoice = options.ownReference ? options.set.set : "none";
+    if (options.settings.rscuTableUsed) page.givenReference[0] = options.settings.rscuFileName;
+    if (options.settings.preferredCodonListUsed) page.givenReference[1] = options.settings.preferredCodonFileName;
+    page.givenOptimal = options.fixedReferences.optimalCodonFlags;
+    page.growth = growth;
+    for (const auto& [file, text] : figures) {
+        const std::string kind = file.substr(std::min(job.name.size(), file.size()));
+        auto* figure = kind == ".svg" ? &page.enc : kind == ".neutrality.svg" ? &page.neutrality
+                     : kind == ".pr2.svg" ? &page.pr2 : kind == ".coa.svg" ? &page.coa : nullptr;
+        if (figure) *figure = report::ReportFigure{file, text};
+        if (kind == ".coa.eigen.tsv") page.coaEigenvalues = text;
+        if (kind == ".compare.svg")
+            page.comparison = report::ReportComparison{comparisonSummary, job.name + ".compare.tsv", file, text};
+    }
+    for (const std::string& file : resultNames(job.name))
+        if (std::find(work.files().begin(), work.files().end(), file) != work.files().end()) page.files.push_back(file);
+    return report::renderGenomeReport(page);
+}
+
 }  // namespace
 
 std::string sequenceFileName(const std::string& name) {
@@ -425,7 +525,8 @@ std::vector<std::string> resultNames(const std::string& name) {
     std::vector<std::string> names{sequenceFileName(name)};
     for (const char* suffix : {".lookup", ".trna.tsv", ".scu", ".opt", ".reference.tsv", ".kstl",
                                ".genes.tsv", ".genome.tsv", ".svg", ".neutrality.svg", ".pr2.svg", ".coa.eigen.tsv",
-                               ".coa.genes.tsv", ".coa.codons.tsv", ".coa.svg"})
+                               ".coa.genes.tsv", ".coa.codons.tsv", ".coa.svg", ".compare.tsv", ".compare.svg",
+                               ".report.html"})
         names.push_back(name + suffix);
     return names;
 }
@@ -434,7 +535,8 @@ void runGenome(const GenomeJob& job, const GenomeOptions& options, std::ostream&
     WorkFolder work(job.folder, job.name);
     const GenomeRead read = readGenome(job, options, work);
     if (read.entries.empty()) throw ToolFailure(ExitBadData, "no CDS of " + job.name + " can be analysed");
-    RunSettings settings = genomeSettings(job, options, read, err);
+    std::string typeReason;
+    RunSettings settings = genomeSettings(job, options, read, typeReason, err);
     ReferenceTables references = options.fixedReferences;
     copyFixedReferences(job, options, settings, work);
     const OwnReference own = buildOwnReference(job, options, read, settings, err);
@@ -459,19 +561,31 @@ void runGenome(const GenomeJob& job, const GenomeOptions& options, std::ostream&
     auto growth = std::async(std::launch::async, [&] { return predictGrowth(job, read, settings); });
     const std::string kstl = analyse(job, options, settings, references, read.entries.size(), work, err);
     std::ostringstream coaMessages;
+    const std::string referenceTable = own.files ? work.file(job.name + ".reference.tsv") : "";
+    std::string comparisonSummaryText;
     auto figures = std::async(std::launch::async, [&] {
-        auto files = drawFigures(job, options, kstl);
+        auto files = drawFigures(job, options, kstl, referenceTable, read.organism);
         if (settings.codonUsageOutput) {
-            auto coa = correspondence(job, kstl, own.files ? work.file(job.name + ".reference.tsv") : "", coaMessages);
+            auto coa = correspondence(job, kstl, referenceTable, coaMessages);
             std::move(coa.begin(), coa.end(), std::back_inserter(files));
+            if (!referenceTable.empty()) {
+                auto compared = compareReference(job, kstl, referenceTable, comparisonSummaryText);
+                std::move(compared.begin(), compared.end(), std::back_inserter(files));
+            }
         }
         return files;
     });
     const Tables tables = tabulate(job.name, kstl, census, settings.codonUsageOutput);
     work.write(job.name + ".genes.tsv", tables.genes);
-    work.write(job.name + ".genome.tsv", genomeSummary(tables, read, settings, own, growth.get()));
-    for (const auto& [file, text] : figures.get()) work.write(file, text);
+    const GrowthRow growthRow = growth.get();
+    work.write(job.name + ".genome.tsv", genomeSummary(tables, read, settings, own, growthRow));
+    const Files figureFiles = figures.get();
+    for (const auto& [file, text] : figureFiles) work.write(file, text);
     err << coaMessages.str();
+    if (options.report)
+        work.write(job.name + ".report.html",
+                   reportPage(job, options, read, settings, typeReason, own, tables, growthRow, figureFiles,
+                              comparisonSummaryText, work));
     work.moveInto(job.folder, resultNames(job.name));
 }
 

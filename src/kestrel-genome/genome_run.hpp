@@ -38,6 +38,11 @@ struct GenomeOptions {
     std::optional<std::string> plotX;  // the x axis of the ENC figure: GC3 or GC3_6 (else GC3_6 when the file has it)
     bool verbose = false;
     bool quiet = false;
+    // The report page (NAME.report.html), with the command line that makes it again: the
+    // program and its arguments, and the folder it runs in.
+    bool report = true;
+    std::vector<std::string> command;
+    std::string runFolder;
 };
 
 // One genome: its name (the results' file names), its files, the results folder.

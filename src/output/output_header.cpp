@@ -30,19 +30,19 @@ void writeOutputHeader(std::ostream& file, const RunSettings& settings) {
     if (settings.geneticCode.number != StandardCode.number) file << kstl::geneticCodeLine(settings.geneticCode) << '\n';
 
     if (settings.rscuTableUsed) {
-        file << "RSCU file for CAI:          " << settings.rscuFileName << '\n';
+        file << kstl::RscuFileLine << "         " << settings.rscuFileName << '\n';
         copyReferenceFile(file, settings.rscuFileName);
         char minimum[64];
         std::snprintf(minimum, sizeof minimum, "%.5g", settings.minimumRscu);
-        file << "Minimum RSCU value:         " << minimum << '\n';
+        file << kstl::MinimumRscuLine << "        " << minimum << '\n';
     } else {
-        file << "RSCU file for CAI: none\n";
+        file << kstl::RscuFileLine << kstl::NoReferenceFile << '\n';
     }
     if (settings.preferredCodonListUsed) {
-        file << "\nOptimal codon file for Fop: " << settings.preferredCodonFileName << '\n';
+        file << '\n' << kstl::OptimalCodonFileLine << settings.preferredCodonFileName << '\n';
         copyReferenceFile(file, settings.preferredCodonFileName);
     } else {
-        file << "Optimal codon file for Fop: none\n";
+        file << kstl::OptimalCodonFileLine << kstl::NoReferenceFile << '\n';
     }
 
     file << "\nInclusion of gene in cumulative data:\n";

@@ -51,7 +51,7 @@ void writeRunSummary(std::ostream& file, const CumulativeCounts& cumulative, con
     file << kstl::StartTallyLine;
     endLine(file);
     for (const int c : code.talliedStarts) writeCodonLine(file, c, cumulative.startTally[c], cumulative.genesIncluded);
-    file << "STOP";
+    file << kstl::StopTallyLine;
     endLine(file);
     for (const int c : code.talliedStops) writeCodonLine(file, c, cumulative.stopTally[c], cumulative.genesIncluded);
 

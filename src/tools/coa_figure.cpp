@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "tools/coa_tables.hpp"
+#include "tools/svg_style.hpp"
 
 namespace kestrel {
 
@@ -18,46 +19,8 @@ constexpr double GenesWidth = 480;
 constexpr double CodonsLeft = GenesLeft + GenesWidth + 70;
 constexpr double CodonsWidth = 380;
 constexpr double GridCell = 4;  // pixels of a cell when the genes are too many to draw one by one
-constexpr const char* NoValueColour = "#a6a6a6";
-constexpr const char* MarkedColour = "#c0392b";
-constexpr const char* UnmarkedColour = "#7f9fbf";
 constexpr const char* GcEndingColour = "#1f5fa8";
 constexpr const char* AtEndingColour = "#c4531b";
-
-// A few stops of a perceptually even scale from dark blue to yellow.
-constexpr std::array<std::array<double, 3>, 5> ScaleStops = {
-    {{68, 1, 84}, {59, 82, 139}, {33, 145, 140}, {94, 201, 98}, {253, 231, 37}}};
-
-std::string fixed(double value, int decimals = 2) {
-    char text[48];
-    std::snprintf(text, sizeof text, "%.*f", decimals, value);
-    return text;
-}
-
-std::string escaped(std::string_view text) {
-    std::string out;
-    for (const char c : text) {
-        if (c == '&') out += "&amp;";
-        else if (c == '<') out += "&lt;";
-        else if (c == '>') out += "&gt;";
-        else if (c == '"') out += "&quot;";
-        else out += static_cast<unsigned char>(c) < 0x20 ? '?' : c;
-    }
-    return out;
-}
-
-// t from 0 to 1 on the scale, as #rrggbb.
-std::string scaleColour(double t) {
-    t = std::clamp(t, 0.0, 1.0) * (ScaleStops.size() - 1);
-    const std::size_t i = std::min<std::size_t>(static_cast<std::size_t>(t), ScaleStops.size() - 2);
-    const double f = t - static_cast<double>(i);
-    char text[8];
-    int rgb[3];
-    for (int c = 0; c < 3; ++c)
-        rgb[c] = static_cast<int>(std::lround(ScaleStops[i][c] + f * (ScaleStops[i + 1][c] - ScaleStops[i][c])));
-    std::snprintf(text, sizeof text, "#%02x%02x%02x", rgb[0], rgb[1], rgb[2]);
-    return text;
-}
 
 struct Span {
     double low = 0;
@@ -99,37 +62,6 @@ Panel panelAround(double left, double width, Span x, Span y) {
     return panel;
 }
 
-double tickStep(double span) {
-    const double step = std::pow(10.0, std::floor(std::log10(span)));
-    for (const double factor : {0.2, 0.5, 1.0})
-        if (span / (step * factor) <= 8) return step * factor;
-    return step * 2;
-}
-
-class SvgText {
-public:
-    void add(const std::string& element) { text_ += element + '\n'; }
-    void line(double x1, double y1, double x2, double y2, std::string_view style) {
-        add("<line x1=\"" + fixed(x1) + "\" y1=\"" + fixed(y1) + "\" x2=\"" + fixed(x2) + "\" y2=\"" + fixed(y2) +
-            "\" style=\"" + std::string(style) + "\"/>");
-    }
-    void text(double x, double y, std::string_view content, std::string_view attributes = "text-anchor=\"middle\"") {
-        add("<text x=\"" + fixed(x) + "\" y=\"" + fixed(y) + "\" " + std::string(attributes) + ">" + escaped(content) +
-            "</text>");
-    }
-    void box(double x, double y, double w, double h, std::string_view fill, std::string_view extra = "") {
-        add("<rect x=\"" + fixed(x) + "\" y=\"" + fixed(y) + "\" width=\"" + fixed(w) + "\" height=\"" + fixed(h) +
-            "\" fill=\"" + std::string(fill) + "\"" + std::string(extra) + "/>");
-    }
-    void dot(double x, double y, std::string_view fill) {
-        add("<circle cx=\"" + fixed(x) + "\" cy=\"" + fixed(y) + "\" r=\"2.2\" fill=\"" + std::string(fill) + "\"/>");
-    }
-    const std::string& str() const { return text_; }
-
-private:
-    std::string text_;
-};
-
 std::string axisTitle(const CoaFigure& figure, int which) {
     if (!figure.present[which])
         return "Axis " + std::to_string(figure.axes[which] + 1) + ": none, the analysis has one axis";
@@ -160,30 +92,10 @@ void drawFrame(SvgText& svg, const Panel& p, const CoaFigure& figure) {
              "text-anchor=\"middle\" transform=\"rotate(-90 " + fixed(x) + " " + fixed(middle) + ")\"");
 }
 
-struct ValueRange {
-    double low = 0;
-    double high = 0;
-    bool any = false;
-};
-
-// The scale runs from the 1st to the 99th percentile of the values, so that a few outlying
-// genes do not wash out the colours of the rest.
-ValueRange valueRange(const CoaFigure& figure) {
-    std::vector<float> values;
-    for (const CoaFigurePoint& g : figure.genes)
-        if (g.hasValue) values.push_back(g.value);
-    if (values.empty()) return {};
-    std::sort(values.begin(), values.end());
-    const auto at = [&](double q) {
-        return values[static_cast<std::size_t>(std::lround(q * static_cast<double>(values.size() - 1)))];
-    };
-    return {at(0.01), at(0.99), true};
-}
-
 std::string pointColour(const CoaFigure& figure, const ValueRange& range, const CoaFigurePoint& g) {
     if (figure.colour == CoaColour::ReferenceSet) return g.marked ? MarkedColour : UnmarkedColour;
     if (!g.hasValue) return NoValueColour;
-    return scaleColour(range.high > range.low ? (g.value - range.low) / (range.high - range.low) : 0.5);
+    return scaleColour(range.fraction(g.value));
 }
 
 // Drawn in three layers, so that the genes that matter are not hidden: those without a
@@ -224,7 +136,7 @@ void drawGrid(SvgText& svg, const Panel& p, const CoaFigure& figure, const Value
         std::string fill = NoValueColour;
         if (figure.colour == CoaColour::ReferenceSet) fill = c.valued > 0 ? MarkedColour : UnmarkedColour;
         else if (c.valued > 0)
-            fill = scaleColour(range.high > range.low ? (c.sum / c.valued - range.low) / (range.high - range.low) : 0.5);
+            fill = scaleColour(range.fraction(c.sum / static_cast<double>(c.valued)));
         const double opacity = 0.25 + 0.75 * std::log1p(double(c.genes)) / std::log1p(double(most));
         svg.box(p.left + (i % columns) * GridCell, Top + (i / columns) * GridCell, GridCell, GridCell, fill,
                 " fill-opacity=\"" + fixed(opacity) + "\"");
@@ -301,16 +213,15 @@ std::string renderCoaSvg(const CoaFigure& figure) {
     if (!panel)
         for (const CoaFigureLabel& l : figure.columns) gx.include(l.x), gy.include(l.y);
     const Panel genes = panelAround(GenesLeft, GenesWidth, gx, gy);
-    const ValueRange range = valueRange(figure);
+    std::vector<double> values;
+    for (const CoaFigurePoint& g : figure.genes)
+        if (g.hasValue) values.push_back(g.value);
+    const ValueRange range = percentileRange(std::move(values));
     std::size_t marked = 0;
     for (const CoaFigurePoint& g : figure.genes) marked += g.marked ? 1 : 0;
 
     SvgText svg;
-    svg.add("<?xml version=\"1.0\" encoding=\"UTF-8\"?>");
-    svg.add("<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + fixed(width, 0) + "\" height=\"" + fixed(height, 0) +
-            "\" viewBox=\"0 0 " + fixed(width, 0) + " " + fixed(height, 0) +
-            "\" font-family=\"sans-serif\" font-size=\"12\">");
-    svg.box(0, 0, width, height, "#f7f7f7");
+    svg.open(width, height, "#f7f7f7");
     svg.text(width / 2, 30, figure.title, "text-anchor=\"middle\" font-size=\"16\" font-weight=\"bold\"");
     drawFrame(svg, genes, figure);
     if (figure.genes.size() > CoaFigureMostPoints) drawGrid(svg, genes, figure, range);
@@ -323,7 +234,7 @@ std::string renderCoaSvg(const CoaFigure& figure) {
         drawLabels(svg, genes, figure);
     }
     drawLegend(svg, figure, range, marked);
-    svg.add("</svg>");
+    svg.close();
     return svg.str();
 }
 

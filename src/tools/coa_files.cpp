@@ -7,12 +7,11 @@
 
 #include "formats/kstl_reader.hpp"
 #include "formats/regular_file.hpp"
-#include "formats/text_input.hpp"
-#include "formats/text_lines.hpp"
 #include "tools/codon_count_columns.hpp"
 #include "tools/coa_tables.hpp"
 #include "tools/command_line.hpp"
 #include "tools/output_file_writer.hpp"
+#include "tools/reference_report.hpp"
 #include "tools/tool_input.hpp"
 
 namespace kestrel {
@@ -20,67 +19,10 @@ namespace kestrel {
 namespace {
 
 
-// One gene row as the analysis reads it.
-struct CoaGene {
-    std::string_view name;
-    std::size_t row = 0;  // from 1
-    GeneCodonCounts counts{};
-    std::optional<double> value;  // the colouring column's
-};
-
-// The gene rows of one output file, with their codon counts.
-class CoaFileReader {
-public:
-    CoaFileReader(const CoaFilesRequest& request, const std::string& path, const char* valueLabel)
-        : path_(path), me_(request.messagePrefix), stream_(opened(request, path)), reader_(*stream_, path) {
-        const auto columns = codonCountColumns(reader_);
-        if (!columns) throw ToolFailure(ExitBadData, noCodonCountsText(path));
-        columns_ = *columns;
-        const auto gene = reader_.columnIndex("Gene");
-        geneColumn_ = gene ? *gene : 0;
-        if (valueLabel != nullptr) valueColumn_ = reader_.columnIndex(valueLabel);
-    }
-
-    int geneticCode() const { return reader_.geneticCode(); }
-
-    bool next(CoaGene& gene) {
-        if (!reader_.nextRow(cells_)) return false;
-        gene.row = reader_.rowsRead();
-        gene.name = cells_[geneColumn_].text;
-        try {
-            gene.counts = codonCountsOf(reader_, cells_, columns_);
-        } catch (const KstlError& e) {
-            throw KstlError(path_ + ", gene row " + std::to_string(gene.row) + ": " + e.what());
-        }
-        gene.value = valueColumn_ ? numericValue(cells_[*valueColumn_]) : std::nullopt;
-        return true;
-    }
-
-    // After the rows: a file without its end-of-run summary is refused, or taken with a warning.
-    void checkComplete(bool allowIncomplete, std::ostream& err) {
-        if (reader_.readSummary().complete) return;
-        if (!allowIncomplete) throw KstlError(cutShortText(path_) + " (--allow-incomplete takes it)");
-        err << me_ << "warning: " << cutShortText(path_) << '\n';
-    }
-
-private:
-    static std::unique_ptr<std::istream> opened(const CoaFilesRequest& request, const std::string& path) {
-        if (request.open) return request.open(path);
-        auto file = std::make_unique<InputFile>();
-        const std::string problem = openToolInput(*file, path);
-        if (!problem.empty()) throw ToolFailure(ExitBadData, problem);
-        return file;
-    }
-
-    std::string path_;
-    const std::string& me_;
-    std::unique_ptr<std::istream> stream_;
-    KstlReader reader_;
-    CodonCountColumns columns_{};
-    std::size_t geneColumn_ = 0;
-    std::optional<std::size_t> valueColumn_;
-    std::vector<KstlCell> cells_;
-};
+// The gene rows of one of the request's output files, with their codon counts.
+CountedGeneReader geneReader(const CoaFilesRequest& request, const std::string& path, const char* valueLabel) {
+    return CountedGeneReader(path, valueLabel, request.open, request.messagePrefix);
+}
 
 const char* valueLabel(CoaColour colour) {
     return colour == CoaColour::Gc3 ? "GC3" : colour == CoaColour::Cai ? "CAI" : nullptr;
@@ -92,7 +34,7 @@ struct FileTally {
     std::size_t usable = 0;
 };
 
-void checkCode(const CoaFileReader& file, const std::string& path, int& code, const std::string& first) {
+void checkCode(const CountedGeneReader& file, const std::string& path, int& code, const std::string& first) {
     if (code == 0) code = file.geneticCode();
     if (file.geneticCode() != code)
         throw ToolFailure(ExitBadData, path + ": its genes were read with genetic code " +
@@ -104,11 +46,11 @@ void checkCode(const CoaFileReader& file, const std::string& path, int& code, co
 std::vector<FileTally> sumTable(const CoaFilesRequest& request, CoaAccumulator& table, const CoaColumns& columns,
                                 std::ostream& err) {
     std::vector<FileTally> tallies;
-    CoaGene gene;
+    CountedGene gene;
     CoaRow row{};
     int code = 0;
     for (const std::string& path : request.inputs) {
-        CoaFileReader file(request, path, nullptr);
+        CountedGeneReader file = geneReader(request, path, nullptr);
         checkCode(file, path, code, request.inputs.front());
         FileTally tally;
         while (file.next(gene)) {
@@ -130,34 +72,8 @@ std::vector<FileTally> sumTable(const CoaFilesRequest& request, CoaAccumulator& 
 // Gene names, one a line, or the gene rows of a kestrel-reference table (their locus_tag,
 // gene and protein_id).
 std::unordered_set<std::string> referenceNames(const std::string& path) {
-    TextInput in;
-    const std::string problem = openToolInput(in, path);
-    if (!problem.empty()) throw ToolFailure(ExitBadData, problem);
-    std::unordered_set<std::string> names;
-    std::string line;
-    bool table = false;
-    for (std::size_t number = 1; readLine(in, line) != LineRead::End; ++number) {
-        if (number == 1 && line.starts_with("kind\tfile\trecord\tlocus_tag\tgene\tprotein_id\t")) {
-            table = true;
-            continue;
-        }
-        if (table) {
-            if (!line.starts_with("gene\t")) continue;
-            std::vector<std::string> cells;
-            for (std::size_t at = 0, tab; cells.size() < 6; at = tab + 1) {
-                tab = line.find('\t', at);
-                cells.push_back(line.substr(at, tab == std::string::npos ? std::string::npos : tab - at));
-                if (tab == std::string::npos) break;
-            }
-            for (std::size_t c = 3; c < cells.size(); ++c)
-                if (!cells[c].empty()) names.insert(cells[c]);
-            continue;
-        }
-        const std::size_t b = line.find_first_not_of(" \t\r");
-        if (b != std::string::npos && line[b] != '#') names.insert(line.substr(b, line.find_last_not_of(" \t\r") - b + 1));
-    }
-    if (in.bad()) throw ToolFailure(ExitBadData, path + ": reading failed");
-    return names;
+    const std::vector<std::string> names = reference::readReferenceNames(path);
+    return {names.begin(), names.end()};
 }
 
 // The output files, all opened before any is written and committed together at the end.
@@ -191,11 +107,11 @@ void placeGenes(const CoaFilesRequest& request, const CoaAxes& fit, const std::v
     // The axes of the table and those of the figure.
     std::vector<double> coordinates(axes),
         shown(std::max({axes, request.figureAxes[0] + 1, request.figureAxes[1] + 1}));
-    CoaGene gene;
+    CountedGene gene;
     CoaRow row{};
     for (std::size_t f = 0; f < request.inputs.size(); ++f) {
         const std::string& path = request.inputs[f];
-        CoaFileReader file(request, path, valueLabel(request.colour));
+        CountedGeneReader file = geneReader(request, path, valueLabel(request.colour));
         FileTally tally;
         while (file.next(gene)) {
             ++tally.rows;
@@ -222,10 +138,10 @@ void placeSupplementary(const CoaFilesRequest& request, const CoaAxes& fit, std:
                         std::ostream& table, std::ostream& err) {
     writeCoaGeneHeader(table, axes);
     std::vector<double> coordinates(axes);
-    CoaGene gene;
+    CountedGene gene;
     CoaRow row{};
     for (const std::string& path : request.supplementary) {
-        CoaFileReader file(request, path, nullptr);
+        CountedGeneReader file = geneReader(request, path, nullptr);
         checkCode(file, path, code, request.inputs.front());
         std::size_t leftOut = 0;
         while (file.next(gene)) {
@@ -240,7 +156,7 @@ void placeSupplementary(const CoaFilesRequest& request, const CoaAxes& fit, std:
 }
 
 int firstCode(const CoaFilesRequest& request) {
-    CoaFileReader file(request, request.inputs.front(), nullptr);
+    CountedGeneReader file = geneReader(request, request.inputs.front(), nullptr);
     return file.geneticCode();
 }
 

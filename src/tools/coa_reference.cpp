@@ -5,16 +5,11 @@
 #include <cstdio>
 
 #include "analysis/codon_bias.hpp"
+#include "tools/number_text.hpp"
 
 namespace kestrel {
 
 namespace {
-
-std::string formatted(const char* format, double value) {
-    char text[64];
-    std::snprintf(text, sizeof text, format, value);
-    return text;
-}
 
 // The mean ENC of the genes of one end (by index), over those that have one.
 std::optional<double> meanEnc(const std::vector<GeneCodonCounts>& genes, const std::vector<std::size_t>& end,
@@ -67,21 +62,21 @@ CoaReferenceSet coaReferenceSet(const std::vector<GeneCodonCounts>& genes, const
 }
 
 std::string coaReferenceMethod(double share) {
-    return "coa: the " + formatted("%g", 100 * share) +
+    return "coa: the " + formatNumber("%g", 100 * share) +
            "% of the genes at the end of axis 1 of the within-amino-acid correspondence analysis of their codon "
            "counts that holds the ribosomal-protein genes (with none annotated: the end of lower mean ENC)";
 }
 
 std::vector<std::string> coaReferenceNotes(const CoaReferenceSet& set) {
     const std::string end = set.positiveEnd ? "positive" : "negative";
-    const auto enc = [](const std::optional<double>& v) { return v ? formatted("%.2f", *v) : std::string("none"); };
+    const auto enc = [](const std::optional<double>& v) { return v ? formatNumber("%.2f", *v) : std::string("none"); };
     std::vector<std::string> notes;
-    notes.push_back("Axis 1 holds " + formatted("%.2f", 100 * set.axisShare) + "% of the inertia of the " +
+    notes.push_back("Axis 1 holds " + formatNumber("%.2f", 100 * set.axisShare) + "% of the inertia of the " +
                     std::to_string(set.genes) + " genes with a codon of a synonymous amino acid; mean ENC " +
                     enc(set.negativeEnc) + " at its negative end, " + enc(set.positiveEnc) + " at its positive end.");
     if (set.ribosomal > 0)
         notes.push_back("The " + end + " end was taken: the " + std::to_string(set.ribosomal) +
-                        " ribosomal-protein genes lie at mean coordinate " + formatted("%.4f", set.ribosomalMean) +
+                        " ribosomal-protein genes lie at mean coordinate " + formatNumber("%.4f", set.ribosomalMean) +
                         "; " + std::to_string(set.ribosomalInSet) + " of them are in the set.");
     else
         notes.push_back("No ribosomal-protein gene annotated: the " + end + " end was taken, of lower mean ENC.");

@@ -4,22 +4,9 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "analysis/codon_usage_indices.hpp"
+
 namespace kestrel::reference {
-
-namespace {
-
-std::int64_t familyTotal(const CodonCounts& counts, const AminoAcidFamily& family) {
-    std::int64_t total = 0;
-    for (const int c : family) total += counts[c];
-    return total;
-}
-
-std::optional<double> rscu(std::int64_t count, std::int64_t total, int familySize) {
-    if (total == 0) return std::nullopt;
-    return static_cast<double>(count) * familySize / static_cast<double>(total);
-}
-
-}  // namespace
 
 std::optional<ChiSquare> chiSquareTest(const TwoByTwo& t) {
     const double a = static_cast<double>(t.a), b = static_cast<double>(t.b);
@@ -47,8 +34,8 @@ std::array<CodonContrast, 64> contrastCodons(const CodonCounts& reference, const
             x.referenceCount = reference[c];
             x.restCount = rest[c];
             if (!code.isSynonymous(aa)) continue;
-            x.referenceRscu = rscu(reference[c], refTotal, family.size);
-            x.restRscu = rscu(rest[c], restTotal, family.size);
+            x.referenceRscu = relativeSynonymousUsage(reference[c], refTotal, family.size);
+            x.restRscu = relativeSynonymousUsage(rest[c], restTotal, family.size);
             x.test = chiSquareTest({reference[c], refTotal - reference[c], rest[c], restTotal - rest[c]});
             x.optimal = x.test && x.test->p < pThreshold && *x.referenceRscu > *x.restRscu;
         }

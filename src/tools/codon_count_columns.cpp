@@ -5,6 +5,10 @@
 #include <string>
 
 #include "analysis/codon_letters.hpp"
+#include "formats/kstl_format.hpp"
+#include "tools/command_line.hpp"
+#include "formats/regular_file.hpp"
+#include "tools/tool_input.hpp"
 
 namespace kestrel {
 
@@ -44,6 +48,43 @@ GeneCodonCounts codonCountsOf(const KstlReader& reader, const std::vector<KstlCe
         counts[static_cast<std::size_t>(c)] = count;
     }
     return counts;
+}
+
+std::unique_ptr<std::istream> CountedGeneReader::opened(const std::string& path, const KstlStreamOpener& open) {
+    if (open) return open(path);
+    auto file = std::make_unique<InputFile>();
+    const std::string problem = openToolInput(*file, path);
+    if (!problem.empty()) throw ToolFailure(ExitBadData, problem);
+    return file;
+}
+
+CountedGeneReader::CountedGeneReader(const std::string& path, const char* valueLabel, const KstlStreamOpener& open,
+                                     std::string_view me)
+    : path_(path), me_(me), stream_(opened(path, open)), reader_(*stream_, path) {
+    const auto columns = codonCountColumns(reader_);
+    if (!columns) throw ToolFailure(ExitBadData, noCodonCountsText(path));
+    columns_ = *columns;
+    if (valueLabel != nullptr) valueColumn_ = reader_.columnIndex(valueLabel);
+}
+
+bool CountedGeneReader::next(CountedGene& gene) {
+    if (!reader_.nextRow(cells_)) return false;
+    gene.row = reader_.rowsRead();
+    gene.name = cells_[kstl::GeneColumn].text;
+    gene.contig = cells_[kstl::ContigColumn].text;
+    try {
+        gene.counts = codonCountsOf(reader_, cells_, columns_);
+    } catch (const KstlError& e) {
+        throw KstlError(path_ + ", gene row " + std::to_string(gene.row) + ": " + e.what());
+    }
+    gene.value = valueColumn_ ? numericValue(cells_[*valueColumn_]) : std::nullopt;
+    return true;
+}
+
+void CountedGeneReader::checkComplete(bool allowIncomplete, std::ostream& err) {
+    if (reader_.readSummary().complete) return;
+    if (!allowIncomplete) throw KstlError(cutShortText(path_) + " (--allow-incomplete takes it)");
+    err << me_ << "warning: " << cutShortText(path_) << '\n';
 }
 
 }  // namespace kestrel

@@ -1,8 +1,10 @@
 #include "tools/gene_indices.hpp"
 
+#include <charconv>
 #include <cstdio>
 #include <numeric>
 
+#include "analysis/codon_bias.hpp"
 #include "analysis/codon_letters.hpp"
 #include "tools/codon_count_columns.hpp"
 
@@ -25,15 +27,24 @@ constexpr GroupLabels Down{"DnBases", "A_dn", "_dn"};
 constexpr GroupLabels Flanks{"FlBases", "A fl", "_fl"};
 constexpr GroupLabels Noncoding{"NCBases", "A_nc", "_nc"};
 
-void appendValue(std::string& out, const std::optional<double>& value) {
+void appendValue(std::string& out, const std::optional<double>& value, int decimals = 4) {
     out += '\t';
     if (!value) {
         out += "NA";
         return;
     }
-    char cell[32];
-    std::snprintf(cell, sizeof cell, "%.4f", *value);
-    out += cell;
+    // The bytes of "%.*f", written without printf's cost: a table of many genomes has
+    // millions of these cells.
+    char cell[352];  // the longest double in fixed notation, with its decimals
+    const auto end = std::to_chars(cell, cell + sizeof cell, *value, std::chars_format::fixed, decimals).ptr;
+    out.append(cell, end);
+}
+
+void appendCount(std::string& out, std::int64_t count) {
+    char cell[24];
+    const auto end = std::to_chars(cell, cell + sizeof cell, count).ptr;
+    out += '\t';
+    out.append(cell, end);
 }
 
 std::optional<double> number(const std::vector<KstlCell>& cells, const std::optional<std::size_t>& column) {
@@ -46,14 +57,15 @@ std::optional<double> number(const std::vector<KstlCell>& cells, const std::opti
 std::vector<std::string> indexLabels(const IndexSettings& settings) {
     std::vector<std::string> labels;
     if (settings.indices)
-        labels = {"Nc_Sun", "ENCprime", "MILC", "SCUO", "GC12", "GC3_4fold",
-                  "A3_4fold", "T3_4fold", "G3_4fold", "C3_4fold"};
+        labels = {"Nc_Sun",   "ENCprime", "MILC",     "SCUO", "GC12",  "GC3_4fold",   "A3_4fold", "T3_4fold",
+                  "G3_4fold", "C3_4fold", "CBI",      "GRAVY", "Aromaticity", "L_sym",    "L_aa"};
     if (settings.tai()) labels.push_back("tAI");
     return labels;
 }
 
 GeneIndexColumns::GeneIndexColumns(const IndexSettings& settings, const KstlReader& reader)
-    : settings_(settings), code_(geneticCodeOf(reader.geneticCode()).value_or(StandardCode)) {
+    : settings_(settings), code_(geneticCodeOf(reader.geneticCode()).value_or(StandardCode)),
+      optimalCodons_(reader.optimalCodons()) {
     if (settings.needsCodonCounts()) {
         const auto columns = codonCountColumns(reader);
         if (!columns) throw KstlError(noCodonCountsText(reader.name()));
@@ -153,6 +165,12 @@ void GeneIndexColumns::appendCells(const std::vector<KstlCell>& cells, const Gen
         appendValue(out, fourfold ? std::optional<double>((*fourfold)[1] + (*fourfold)[2]) : std::nullopt);
         for (const int b : {0, 3, 1, 2})  // A, T, G, C
             appendValue(out, fourfold ? std::optional<double>((*fourfold)[b]) : std::nullopt);
+        appendValue(out, optimalCodons_ ? codonBiasIndex(counts, *optimalCodons_, code_) : std::nullopt);
+        // Six decimals, as codonw prints them.
+        appendValue(out, gravy(counts, code_), 6);
+        appendValue(out, aromaticity(counts, code_), 6);
+        appendCount(out, synonymousCodonCount(counts, code_));
+        appendCount(out, aminoAcidCodonCount(counts, code_));
     }
     if (settings_.tai())
         appendValue(out, trnaWeights_ ? trnaAdaptationIndex(counts, *trnaWeights_, code_) : std::nullopt);

@@ -87,6 +87,7 @@ private:
     std::optional<CodonShares> expectedShares_;
     std::optional<BaseFrequencies> genomeBackground_;
     std::optional<std::array<double, 64>> trnaWeights_;
+    std::optional<OptimalCodonFlags> optimalCodons_;  // from the file's header, for CBI
 };
 
 }  // namespace kestrel

@@ -5,21 +5,20 @@
 
 #include "analysis/codon_letters.hpp"
 #include "formats/reference_file.hpp"
+#include "formats/text_input.hpp"
+#include "formats/text_lines.hpp"
 #include "tools/command_line.hpp"
+#include "tools/number_text.hpp"
+#include "tools/tool_input.hpp"
 
 namespace kestrel::reference {
 
 namespace {
 
-std::string number(const char* format, double value) {
-    char cell[64];
-    std::snprintf(cell, sizeof cell, format, value);
-    return cell;
-}
-
-std::string optionalNumber(const char* format, const std::optional<double>& value) {
-    return value ? number(format, *value) : "NA";
-}
+// The table's first columns: those of a gene's names come first, so that a reader of names
+// knows the table by them.
+constexpr std::string_view TableHeader = "kind\tfile\trecord\tlocus_tag\tgene\tprotein_id";
+constexpr std::size_t FirstNameCell = 3;
 
 std::int64_t totalCodons(const GenomeGenes& genome) {
     std::int64_t total = 0;
@@ -36,7 +35,7 @@ std::string provenanceLines(const Provenance& how, const GenomeGenes& genome, co
     text += "Reference set: " + std::to_string(result.members.size()) + " genes, " +
             std::to_string(result.referenceCodons) + " codons, of " + std::to_string(genome.genes.size()) +
             " genes read (" + std::to_string(totalCodons(genome)) + " codons); " +
-            std::to_string(result.optimalCodons) + " optimal codons at p < " + number("%g", how.pThreshold) + ".\n";
+            std::to_string(result.optimalCodons) + " optimal codons at p < " + formatNumber("%g", how.pThreshold) + ".\n";
     text += "Genes read: the complete CDSs of the records, less pseudogenes, partial CDSs and those of "
             "another genetic code (" +
             std::to_string(genome.skipped.total() + genome.partial + genome.outsideSequence) +
@@ -67,7 +66,7 @@ std::string optTitle(const Provenance& how, const GenomeGenes& genome, const Ref
                     "; 0 = not optimal.\nA codon is optimal when its RSCU is higher in the reference set than in "
                     "the rest of the genome and a 2x2 chi-square test with Yates' correction (its count against "
                     "the other codons of its amino acid, reference set against the rest) gives p < " +
-                    number("%g", how.pThreshold) + ".\n" + provenanceLines(how, genome, result));
+                    formatNumber("%g", how.pThreshold) + ".\n" + provenanceLines(how, genome, result));
 }
 
 void writeReferenceTable(std::ostream& out, const GenomeGenes& genome, const ReferenceResult& result,
@@ -78,8 +77,8 @@ void writeReferenceTable(std::ostream& out, const GenomeGenes& genome, const Ref
             if (c == '\t' || c == '\n' || c == '\r') c = ' ';
         return out;
     };
-    out << "kind\tfile\trecord\tlocus_tag\tgene\tprotein_id\tproduct\tcodons\tamino_acid\tcodon\treference_count"
-           "\treference_rscu\trest_count\trest_rscu\tchi2\tp\toptimal\n";
+    out << TableHeader << "\tproduct\tcodons\tamino_acid\tcodon\treference_count"
+                          "\treference_rscu\trest_count\trest_rscu\tchi2\tp\toptimal\n";
     for (const std::size_t i : result.members) {
         const ReferenceGene& g = genome.genes[i];
         out << "gene\t" << cell(g.file) << '\t' << cell(g.record) << '\t' << cell(g.locusTag) << '\t' << cell(g.gene)
@@ -89,11 +88,47 @@ void writeReferenceTable(std::ostream& out, const GenomeGenes& genome, const Ref
         const int c = referenceEntryCodon(e);
         const CodonContrast& x = result.codons[c];
         out << "codon\t\t\t\t\t\t\t\t" << AminoAcidNames[code.aminoAcid[c]].data() << '\t'
-            << codonLetters(c).data() << '\t' << x.referenceCount << '\t' << optionalNumber("%.4f", x.referenceRscu)
-            << '\t' << x.restCount << '\t' << optionalNumber("%.4f", x.restRscu) << '\t'
-            << (x.test ? number("%.4f", x.test->statistic) : "NA") << '\t'
-            << (x.test ? number("%.4g", x.test->p) : "NA") << '\t' << (x.optimal ? "yes" : "no") << '\n';
+            << codonLetters(c).data() << '\t' << x.referenceCount << '\t' << formatNumberOrNA("%.4f", x.referenceRscu)
+            << '\t' << x.restCount << '\t' << formatNumberOrNA("%.4f", x.restRscu) << '\t'
+            << (x.test ? formatNumber("%.4f", x.test->statistic) : "NA") << '\t'
+            << (x.test ? formatNumber("%.4g", x.test->p) : "NA") << '\t' << (x.optimal ? "yes" : "no") << '\n';
     }
+}
+
+namespace {
+
+// The names of one gene row of the table: its locus_tag, gene and protein_id cells.
+void addRowNames(const std::string& line, std::vector<std::string>& names) {
+    std::size_t at = 0;
+    for (std::size_t cell = 0; cell < FirstNameCell + 3 && at != std::string::npos; ++cell) {
+        const std::size_t tab = line.find('\t', at);
+        const std::string text = line.substr(at, tab == std::string::npos ? std::string::npos : tab - at);
+        if (cell >= FirstNameCell && !text.empty()) names.push_back(text);
+        at = tab == std::string::npos ? tab : tab + 1;
+    }
+}
+
+}  // namespace
+
+std::vector<std::string> readReferenceNames(const std::string& path, bool* isTable) {
+    TextInput in;
+    const std::string problem = openToolInput(in, path);
+    if (!problem.empty()) throw ToolFailure(ExitBadData, problem);
+    std::vector<std::string> names;
+    std::string line;
+    bool table = false;
+    for (std::size_t number = 1; readLine(in, line) != LineRead::End; ++number) {
+        if (number == 1 && line.starts_with(std::string(TableHeader) + "\t")) {
+            table = true;
+        } else if (table) {
+            if (line.starts_with("gene\t")) addRowNames(line, names);
+        } else if (const std::size_t b = line.find_first_not_of(" \t\r"); b != std::string::npos && line[b] != '#') {
+            names.push_back(line.substr(b, line.find_last_not_of(" \t\r") - b + 1));
+        }
+    }
+    if (in.bad()) throw ToolFailure(ExitBadData, path + ": reading failed");
+    if (isTable) *isTable = table;
+    return names;
 }
 
 }  // namespace kestrel::reference

@@ -33,4 +33,11 @@ std::string optTitle(const Provenance& how, const GenomeGenes& genome, const Ref
 void writeReferenceTable(std::ostream& out, const GenomeGenes& genome, const ReferenceResult& result,
                          const GeneticCode& code);
 
+// The names of a reference set's genes in a file: the gene rows of a table written by
+// writeReferenceTable (their locus_tag, gene and protein_id), or names one a line (blank lines
+// and lines beginning with '#' are passed over; blanks around a name are dropped). Throws
+// ToolFailure (bad data) when the file cannot be opened or read. table, when given, is set to
+// whether the file was such a table.
+std::vector<std::string> readReferenceNames(const std::string& path, bool* table = nullptr);
+
 }  // namespace kestrel::reference

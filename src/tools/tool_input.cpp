@@ -41,6 +41,17 @@ std::string openToolInput(TextInput& file, const std::string& path) {
     return cannotOpen(path);
 }
 
+std::string readWholeFile(const std::string& path) {
+    InputFile in;
+    const std::string problem = openToolInput(in, path);
+    if (!problem.empty()) throw ToolFailure(ExitBadData, problem);
+    std::string text;
+    char buffer[1 << 14];
+    while (in.read(buffer, sizeof buffer) || in.gcount() > 0) text.append(buffer, static_cast<std::size_t>(in.gcount()));
+    if (in.bad()) throw ToolFailure(ExitBadData, path + ": reading failed");
+    return text;
+}
+
 namespace {
 
 // A line of a list is a file name: at most the longest path the system takes.

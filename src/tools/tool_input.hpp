@@ -17,6 +17,9 @@ std::string openToolInput(InputFile& file, const std::string& path);
 // The same for a text file that may be gzip-compressed.
 std::string openToolInput(TextInput& file, const std::string& path);
 
+// The whole of a regular file. Throws ToolFailure (bad data) for one that cannot be read.
+std::string readWholeFile(const std::string& path);
+
 // Appends the file names that a list file holds, one a line (blank lines passed over).
 // Throws ToolFailure (bad data) for a list that cannot be read or a line too long for a name.
 void readFileList(const std::string& list, std::vector<std::string>& inputs);

@@ -155,5 +155,50 @@ TEST(TrnaAdaptation, SelenocysteineAndPyrrolysineTrnasReadNoSenseCodon) {
     EXPECT_EQ(trnaWeights(recoding, code).value(), trnaWeights(plain, code).value());
 }
 
+OptimalCodonFlags optimalFlags(std::initializer_list<const char*> codons) {
+    OptimalCodonFlags flags{};
+    for (const char* letters : codons) flags[codonOfLetters(letters)] = 1;
+    return flags;
+}
+
+TEST(CodonBiasIndex, HandWorked) {
+    // Optimal: CTG (Leu, 1 of 6), GCT (Ala, 1 of 4), AAA (Lys, 1 of 2), GGT and GGC (Gly, 2 of 4); ATG, TGG and
+    // TAA marked too, and ignored. Leu 6 codons (4 optimal), Ala 3 (1), Lys 2 (1); Phe and His have no optimal
+    // codon: N_tot 11, N_opt 6, N_rand 6/6 + 3/4 + 2/2 = 2.75; CBI = 3.25 / 8.25.
+    const auto optimal = optimalFlags({"CTG", "GCT", "AAA", "GGT", "GGC", "ATG", "TGG", "TAA"});
+    const GeneCodonCounts gene =
+        codonCounts("CTG 4 TTA 2 GCT 1 GCA 1 GCG 1 AAA 1 AAG 1 TTT 1 TTC 1 TGG 1 ATG 1 CAT 1 TAA 1");
+    EXPECT_NEAR(codonBiasIndex(gene, optimal, code).value(), 3.25 / 8.25, 1e-12);
+    // Gly (2 of 4 optimal) used evenly: N_rand = 2 = N_opt, CBI 0; Ala's GCA alone: below random, (0 - 0.5) / 1.5.
+    EXPECT_NEAR(codonBiasIndex(codonCounts("GGT 1 GGA 1 GGC 1 GGG 1"), optimal, code).value(), 0, 1e-12);
+    EXPECT_NEAR(codonBiasIndex(codonCounts("GCA 2"), optimal, code).value(), -1.0 / 3, 1e-12);
+    EXPECT_NEAR(codonBiasIndex(codonCounts("CTG 7 GCT 2 AAA 5"), optimal, code).value(), 1, 1e-12);
+    // Nothing to scale by: no codon of an amino acid with an optimal codon, or only of one whose codons are all optimal.
+    EXPECT_FALSE(codonBiasIndex(codonCounts("TTT 3 ATG 2 TGG 1"), optimal, code));
+    EXPECT_FALSE(codonBiasIndex(codonCounts("AAC 2 AAT 1"), optimalFlags({"AAC", "AAT"}), code));
+    EXPECT_FALSE(codonBiasIndex(gene, OptimalCodonFlags{}, code));
+}
+
+TEST(ProteinIndices, HydropathyAndAromaticityOfTheTranslatedCodons) {
+    // K K F F A: (-3.9 - 3.9 + 2.8 + 2.8 + 1.8) / 5, two aromatic of five; a stop codon is no amino acid.
+    const GeneCodonCounts gene = codonCounts("AAA 1 AAG 1 TTT 1 TTC 1 GCT 1 TAA 2 TGA 1");
+    EXPECT_NEAR(gravy(gene, code).value(), -0.08, 1e-12);
+    EXPECT_NEAR(aromaticity(gene, code).value(), 0.4, 1e-12);
+    EXPECT_EQ(aminoAcidCodonCount(gene, code), 5);
+    EXPECT_FALSE(gravy(codonCounts("TAA 3"), code));
+    EXPECT_FALSE(aromaticity(GeneCodonCounts{}, code));
+    // Under code 4 TGA is Trp: aromatic, -0.9.
+    const GeneticCode mycoplasma = *geneticCodeOf(4);
+    EXPECT_NEAR(aromaticity(gene, mycoplasma).value(), 3.0 / 6, 1e-12);
+    EXPECT_NEAR(gravy(gene, mycoplasma).value(), (-0.4 - 0.9) / 6, 1e-12);
+    // Every amino acid once: the scale's mean, and Phe, Tyr and Trp of twenty.
+    GeneCodonCounts each{};
+    for (int a = 0; a < Stp; ++a) each[code.families[a].codons[0]] = 1;
+    double sum = 0;
+    for (const double h : KyteDoolittle) sum += h;
+    EXPECT_NEAR(gravy(each, code).value(), sum / 20, 1e-12);
+    EXPECT_NEAR(aromaticity(each, code).value(), 3.0 / 20, 1e-12);
+}
+
 }  // namespace
 }  // namespace kestrel

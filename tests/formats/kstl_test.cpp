@@ -9,6 +9,7 @@
 #include <random>
 
 #include "formats/kstl_reader.hpp"
+#include "formats/reference_file.hpp"
 #include "output_files.hpp"
 #include "test_support.hpp"
 
@@ -114,6 +115,33 @@ TEST(KstlReader, AFileCutShortIsToldApart) {
     }
 }
 
+// The summary's start and stop tallies and its bad-codon count come back, in the code's order; a code with other
+// initiation codons lists its own.
+TEST(KstlReader, TheSummaryGivesItsStartAndStopTallies) {
+    for (const int number : {1, 11, 2}) {
+        RunSettings settings = bareSettings();
+        settings.geneticCode = *geneticCodeOf(number);
+        std::ostringstream out;
+        writeOutputHeader(out, settings);
+        CumulativeCounts counts;
+        counts.genesIncluded = 9;
+        counts.cumBadCodons = 4;
+        counts.startTally[codonOfLetters("ATG")] = 7;
+        counts.startTally[codonOfLetters("GTG")] = 2;
+        counts.stopTally[codonOfLetters("TAA")] = 5;
+        counts.stopTally[codonOfLetters("TGA")] = 3;
+        writeRunSummary(out, counts, settings.geneticCode);
+        const KstlSummary summary = readBack(out.str()).summary;
+        std::vector<std::pair<int, long>> starts, stops;
+        for (const int c : settings.geneticCode.talliedStarts) starts.emplace_back(c, counts.startTally[c]);
+        for (const int c : settings.geneticCode.talliedStops) stops.emplace_back(c, counts.stopTally[c]);
+        EXPECT_EQ(summary.startTally, starts) << number;
+        EXPECT_EQ(summary.stopTally, stops) << number;
+        EXPECT_EQ(summary.badCodons, 4) << number;
+        EXPECT_EQ(summary.cumulativeCodons->at(codonOfLetters("ATG")), 0) << "a start tally is no cumulative count";
+    }
+}
+
 // A code other than the standard one is named after the genome type; the reader refuses a non-NCBI number.
 TEST(KstlReader, TheHeaderNamesAnyCodeButTheStandardOne) {
     RunSettings mycoplasma = bareSettings();
@@ -161,6 +189,41 @@ TEST(KstlReader, FilesThatAreNotAnalysisOutputAreRefused) {
             EXPECT_TRUE(std::string(e.what()).starts_with(message)) << e.what();
         }
     }
+}
+
+// The header's copy of the .opt file gives the optimal codons back; the RSCU file's copy, which comes first, is
+// not taken for it even where its text holds the line that names the .opt file.
+TEST(KstlReader, TheOptimalCodonsComeFromTheHeadersCopyOfTheOptFile) {
+    const auto dir = scratchPath("opt");
+    std::filesystem::create_directories(dir);
+    std::array<std::int32_t, 64> flags{}, counts{};
+    flags[codonOfLetters("GCT")] = flags[codonOfLetters("CTG")] = 1;
+    flags[codonOfLetters("AAA")] = 3;  // not 1: not optimal
+    counts.fill(2);
+    std::ostringstream opt, scu;
+    writeReferenceFile(opt, "optimal codons\nOptimal codon file for Fop: decoy.opt", flags);
+    writeReferenceFile(scu, "Optimal codon file for Fop: decoy.opt\nMinimum RSCU value: 1", counts);
+    writeFile((dir / "ref.opt").string(), opt.str());
+    writeFile((dir / "ref.scu").string(), scu.str());
+    writeFile((dir / "short.opt").string(), "title\n#\nGCT Ala 1\n");
+    const auto optimalOf = [&](bool rscu, const std::string& optFile) {
+        RunSettings s = bareSettings();
+        s.rscuTableUsed = rscu;
+        s.rscuFileName = (dir / "ref.scu").string();
+        s.preferredCodonListUsed = !optFile.empty();
+        s.preferredCodonFileName = (dir / optFile).string();
+        std::istringstream in(sample::outputFile(s, {{"g1"}}));
+        return KstlReader(in, "t.kstl").optimalCodons();
+    };
+    for (const bool rscu : {false, true}) {
+        const auto read = optimalOf(rscu, "ref.opt");
+        ASSERT_TRUE(read) << rscu;
+        EXPECT_EQ(*read, flags);
+        EXPECT_FALSE(optimalOf(rscu, ""));
+        EXPECT_FALSE(optimalOf(rscu, "short.opt"));  // fewer than 64 entries
+        EXPECT_FALSE(optimalOf(rscu, "gone.opt"));   // nothing copied
+    }
+    std::filesystem::remove_all(dir);
 }
 
 TEST(KstlReader, BlockWiseCuttingFindsEveryWordAcrossBlockEdges) {

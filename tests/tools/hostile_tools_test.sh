@@ -147,6 +147,22 @@ awk 'header && !done {sub(/[0-9]+ *$/, "9e99 "); done = 1} /^Gene / {header = 1}
 says 1 coa-huge "is not a codon count (a whole number from 0 to 2147483647)" "$bin/kestrel-coa" -o huge huge.kstl
 expect 2 reference-p "$bin/kestrel-reference" -o x --p 0 g.gb
 
+# --- kestrel-compare: FIFOs refused, its inputs never written over, a well-formed figure whatever the sets' names,
+# and on a full disk neither the table nor the figure.
+expect 1 compare-in-pipe "$bin/kestrel-compare" -a contig:1 pipe
+expect 1 compare-list-fifo "$bin/kestrel-compare" -a genes:pipe a.kstl
+expect 2 compare-self "$bin/kestrel-compare" -a contig:1 -o a.kstl a.kstl
+expect 2 compare-list-self "$bin/kestrel-compare" -a genes:genes.txt --figure ./genes.txt a.kstl
+same a.kstl a.before && same a.genes.tsv a.genes.before
+head -3 genes.txt > 'g&<1>.txt'
+says 0 compare-xml "set A 3 genes" "$bin/kestrel-compare" -a 'genes:g&<1>.txt' -o cmp.tsv --figure 'c&d.cmp.svg' \
+  'a&b<1>.kstl'
+python3 -c 'import sys, xml.dom.minidom as m; m.parse(sys.argv[1])' 'c&d.cmp.svg' || bad "the comparison figure is not well-formed XML"
+[ "$(grep -c $'^codon\t' cmp.tsv)" = 59 ] || bad "comparison table: $(head -3 cmp.tsv)"
+(ulimit -f 1 && "$bin/kestrel-compare" -a 'genes:g&<1>.txt' -o full-cmp.tsv --figure full-cmp.svg a.kstl) 2> /dev/null &&
+  bad "compare: a full disk passed"
+ls full-cmp.* ./*.part* > /dev/null 2>&1 && bad "compare left files behind on a full disk"
+
 # --- kestrel-growth: FIFOs as input or gene list refused, its inputs never written over.
 expect 1 growth-fifo "$bin/kestrel-growth" pipe
 expect 1 growth-list-fifo "$bin/kestrel-growth" --he genes:pipe g.gb

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # kestrel-plot on finite but extreme values (the largest doubles of both signs, denormals, one huge value
-# everywhere): every figure is drawn within 5 s as well-formed SVG without a NaN or an infinity in it.
+# everywhere), coloured by them and with the reference genes among them: every figure is drawn within 5 s as
+# well-formed SVG without a NaN or an infinity in it.
 # Usage: bash plot_extremes_test.sh BIN_DIR WORK_DIR
 set -u
 bin=$1
@@ -48,6 +49,13 @@ for file in wide close sums same; do
 done
 figure wide-chi --y Chi_L --x GC3 wide.kstl
 figure means --figure neutrality --genome-means wide.kstl sums.kstl a.kstl
+figure one-mean --figure neutrality --genome-means same.kstl
+printf 'exaA\nexaC\n' > set.txt
+cells a.kstl colours.kstl "exaA=GC3=$max" "exaB=GC3=-$max" "exaC=GC3=1e-320" "exaA=ENC=$max"
+for colour in GC3 CAI reference strand none; do
+  for file in colours wide; do figure "$file-$colour" --reference set.txt --colour $colour "$file.kstl"; done
+  figure "sums-$colour" --figure neutrality --reference set.txt --colour $colour sums.kstl
+done
 python3 -c 'import sys, xml.dom.minidom as m
 for name in sys.argv[1:]:
     try: m.parse(name)

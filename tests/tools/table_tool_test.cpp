@@ -192,14 +192,33 @@ TEST_F(TableTool, IndicesRscuAndTaiOfAHandWorkedGene) {
     const auto table = lines(readFile("genes.tsv"));
     ASSERT_EQ(table.size(), 2u);
     EXPECT_TRUE(table[0].ends_with("\tNc_Sun\tENCprime\tMILC\tSCUO\tGC12\tGC3_4fold\tA3_4fold\tT3_4fold\tG3_4fold"
-                                   "\tC3_4fold\ttAI"));
+                                   "\tC3_4fold\tCBI\tGRAVY\tAromaticity\tL_sym\tL_aa\ttAI"));
+    // No optimal codons in the header: CBI NA. Four Ala codons: GRAVY 1.8, no aromatic amino acid.
     EXPECT_TRUE(table[1].ends_with("\t54.6000\tNA\t1.1363\t0.5000\t1.0000\t0.5000\t0.5000\t0.0000\t0.5000\t0.0000"
-                                   "\t0.5657"))
+                                   "\tNA\t1.800000\t0.000000\t4\t4\t0.5657"))
         << table[1];
     const auto rscu = lines(readFile("rscu.tsv"));
     ASSERT_EQ(rscu.size(), 1u + 59u);  // the codons of the 18 amino acids with more than one
     EXPECT_EQ(rscu[1] + "|" + rscu[3] + "|" + rscu[5],
               "c.kstl\tg1\tGCA\tAla\t2\t2.0000|c.kstl\tg1\tGCC\tAla\t0\t0.0000|c.kstl\tg1\tAGA\tArg\t0\tNA");
+}
+
+// CBI with the optimal codons of the header's copy of the .opt file: GCA of Ala's four, in GCA, GCA, GCG, GCG:
+// N_rand = 4/4, (2 - 1) / (4 - 1).
+TEST_F(TableTool, CbiTakesTheOptimalCodonsTheAnalysisUsed) {
+    std::array<std::int32_t, 64> flags{};
+    flags[codonOfLetters("GCA")] = 1;
+    std::ostringstream opt;
+    writeReferenceFile(opt, "GCA", flags);
+    writeFile("ref.opt", opt.str());
+    RunSettings settings = bareSettings();
+    settings.codonUsageOutput = settings.preferredCodonListUsed = true;
+    settings.preferredCodonFileName = "ref.opt";
+    writeFile("c.kstl", sample::outputFile(settings, {{"g1", "seq.gb", {}, 2}}, 1));
+    ASSERT_EQ(run({"--indices", "-o", "genes.tsv", "c.kstl"}), 0) << err_.str();
+    const auto table = lines(readFile("genes.tsv"));
+    ASSERT_EQ(table.size(), 2u);
+    EXPECT_TRUE(table[1].ends_with("\t0.3333\t1.800000\t0.000000\t4\t4")) << table[1];
 }
 
 // The flanks' background is chosen on the rows' whole base counts: 181 + 19 = 200 bases, although the rounded
@@ -224,11 +243,17 @@ TEST_F(TableTool, FlanksOfTwoHundredBasesAndGc12FromTheCounts) {
         EXPECT_EQ(run(args), 0) << err_.str();
         const auto table = lines(readFile("genes.tsv"));
         if (table.size() < 2) return std::pair<std::string, std::string>();
-        const std::string& row = table[1];
-        std::vector<std::string> cells;
-        for (std::size_t from = 0, to; from != std::string::npos; from = to == std::string::npos ? to : to + 1)
-            cells.push_back(row.substr(from, (to = row.find('\t', from)) - from));
-        return std::pair(cells[cells.size() - 9], cells[cells.size() - 6]);  // ENCprime, GC12
+        const auto cellsOf = [](const std::string& row) {
+            std::vector<std::string> cells;
+            for (std::size_t from = 0, to; from != std::string::npos; from = to == std::string::npos ? to : to + 1)
+                cells.push_back(row.substr(from, (to = row.find('\t', from)) - from));
+            return cells;
+        };
+        const auto labels = cellsOf(table[0]), cells = cellsOf(table[1]);
+        const auto at = [&](const char* label) {
+            return cells[static_cast<std::size_t>(std::find(labels.begin(), labels.end(), label) - labels.begin())];
+        };
+        return std::pair(at("ENCprime"), at("GC12"));
     };
     GeneCodonCounts counts = codonCounts("TTT 5 TTC 1 CTG 3 CTA 1 ATT 2 GCA 2 GCG 2");
     std::array<double, 4> bases{};
@@ -282,7 +307,8 @@ TEST_F(TableTool, PseudocountGivesMilcAValueAndAFolderWithoutTheCensusLeavesTaiN
         ASSERT_EQ(run({"--indices", "--reference", "ref.scu", "--pseudocount", pseudocount, "--trna-folder", "censuses",
                        "-o", "t.tsv", "c.kstl"}), 0) << err_.str();
         const auto row = lines(readFile("t.tsv"))[1];
-        EXPECT_TRUE(row.ends_with("\t" + milc + "\t0.5000\t1.0000\t0.5000\t0.5000\t0.0000\t0.5000\t0.0000\tNA"))
+        EXPECT_TRUE(row.ends_with("\t" + milc + "\t0.5000\t1.0000\t0.5000\t0.5000\t0.0000\t0.5000\t0.0000\tNA"
+                                  "\t1.800000\t0.000000\t4\t4\tNA"))
             << pseudocount << ": " << row;
     }
 }
