@@ -3,7 +3,7 @@
 #  - With accounting and the test's account in the profile: seven genomes in three batches with USER unset (as batch
 #    environments may leave it), then an eighth joins a batch: every result and both tables are there, every SLURM
 #    job completes, one job per batch (and one table and figure job a run).
-#  - A GenBank file cut in its last record fails its genome, with the reason in the batch's log.
+#  - A GenBank file cut in its last record fails its genome, with the reason in the batch's log and the run's report.
 #  - A batch job cancelled with scancel is reported as failed within 60 s and the run exits non-zero.
 #  - A run killed (SIGKILL), and a run interrupted while the controller cannot be reached, leave no job queued or
 #    running once they have ended (and the controller is back), and the interrupted run does not hang.
@@ -91,12 +91,16 @@ count_jobs() { grep -c "|kestrel-$1|" <<< "$states"; }
   [ "$(grep -c . <<< "$states")" = 8 ] ||
   fail "SLURM did not run 3 + 1 batch jobs, 2 table jobs and 2 jobs for the figure of genome means (above)"
 
-# --- A GenBank file cut in its last record: its genome fails with the reason; the run exits non-zero.
+# --- A GenBank file cut in its last record: its genome fails with the reason; the others' tables and the run's
+# report are made, and the run exits non-zero.
 head -n -3 "$example" > genomes/cut.gb
 workflow . cut.log "$scratch/account" "$bin_dir" && fail "the run with a file cut short succeeded"
 grep -q 'FAILED: kestrel-genome: cut: FAILED: genomes/cut.gb: the record EXA2 ends without its "//" line' logs/batch/*.log ||
   fail "no batch log gives the reason the genome cut short failed"
-grep -q "Error in rule batch" cut.log || fail "Snakemake does not report the failed batch"
+grep -q 'FAILED: cut: .* (see logs/genomes/cut.log)' cut.log && grep -q "Error in rule verdict" cut.log ||
+  fail "Snakemake does not report the failed genome"
+grep -q 'logs/genomes/cut.log' results/report.html || fail "the run's report does not list the genome cut short"
+check_results "${genomes[@]}"
 [ -e results/genomes/cut/cut.kstl ] && fail "the genome cut short has results"
 none_left "after the run with a file cut short"
 rm genomes/cut.gb

@@ -165,7 +165,16 @@ grep -q "FAILED: kestrel-genome: no cds: FAILED: no CDS of no cds can be analyse
   bad "no batch log names no cds and why: $(cat logs/batch/*.log)"
 grep -q 'FAILED: kestrel-genome: cut: FAILED: genomes/cut.gb: the record EXA2 ends without its "//" line' logs/batch/*.log ||
   bad "no batch log names the genome cut short and why"
-grep -q "Error in rule batch" run.log && grep -q "logs/batch/" run.log || bad "Snakemake does not name the failed batch's log"
+grep -q 'FAILED: cut: .*EXA2 ends without its "//" line.* (see logs/genomes/cut.log)' run.log ||
+  bad "the run's messages do not name the genome cut short, why and its log: $(tail -5 run.log)"
+grep -q "Error in rule batch" run.log && bad "a batch with a failed genome failed as a job"
+# The tables, the figure and the run's report are made of the genomes done; the report names the failures.
+[ "$(tail -n +2 "all results/genomes.tsv" | cut -f1 | sort | tr '\n' ' ')" = "$(printf '%s\n' "$odd" "$mate" | sort | tr '\n' ' ')" ] ||
+  bad "genomes.tsv does not hold the genomes done alone: $(cut -f1 "all results/genomes.tsv" | tr '\n' ' ')"
+[ -s "all results/neutrality.svg" ] || bad "no figure of genome means with failed genomes"
+grep -q 'logs/genomes/cut.log' "all results/report.html" && grep -q 'no CDS of no cds can be analysed' "all results/report.html" ||
+  bad "the run's report does not list the failures with their logs"
+grep -qF "href=\"genomes/$mate/$mate.report.html\"" "all results/report.html" || bad "the run's report does not link a genome's page"
 [ -s "all results/genomes/$mate/$mate.kstl" ] || bad "the genome sharing a failed batch got no results"
 [ -e "all results/genomes/cut/cut.kstl" ] && bad "the genome cut short has results"
 cp "$example" "genomes/no cds.gb" && cp "$example" genomes/cut.gb
