@@ -4,7 +4,10 @@
 # from Debian's packages, each with its own configuration, socket, ports and logs in the
 # scratch folder, so that nothing of the system's own services is used or disturbed.
 #
-#   slurm_cluster.sh start SCRATCH   start everything in a new or empty folder
+#   slurm_cluster.sh start SCRATCH [--no-accounting]
+#                                    start everything in a new or empty folder; with
+#                                    --no-accounting, a site without accounting: no
+#                                    MariaDB and no slurmdbd, so sacct and sacctmgr fail
 #   slurm_cluster.sh stop SCRATCH    cancel the jobs left and stop what start started
 #
 # After start, ". SCRATCH/env.sh" points the client commands (sinfo, sbatch, squeue,
@@ -22,7 +25,7 @@ readonly CLUSTER=kestrel PARTITION=main ACCOUNT=kestrel
 readonly DB_USER=slurm DB_PASS=kestrel-test DB_NAME=slurm_acct_db
 
 usage() {
-  echo "usage: $0 start|stop SCRATCH" >&2
+  echo "usage: $0 start SCRATCH [--no-accounting] | stop SCRATCH" >&2
   exit 2
 }
 
@@ -132,6 +135,22 @@ start_mariadb() {
     give_up "creating the accounting database user failed" "$S/log/mariadbd.log"
 }
 
+# The accounting lines of slurm.conf: slurmdbd's, or none at all.
+accounting_configuration() {
+  if [ "$ACCOUNTING" = no ]; then
+    echo "AccountingStorageType=accounting_storage/none"
+    return
+  fi
+  cat << EOF
+AccountingStorageType=accounting_storage/slurmdbd
+AccountingStorageHost=127.0.0.1
+AccountingStoragePort=$DBD_PORT
+# The munge socket for talking to slurmdbd (AuthInfo covers only slurmctld and slurmd).
+AccountingStoragePass=$S/munge/munge.socket
+AccountingStorageEnforce=associations,limits
+EOF
+}
+
 write_configuration() {
   local host node
   host=$(hostname -s)
@@ -165,12 +184,7 @@ ReturnToService=2
 MinJobAge=300
 KillWait=5
 InactiveLimit=0
-AccountingStorageType=accounting_storage/slurmdbd
-AccountingStorageHost=127.0.0.1
-AccountingStoragePort=$DBD_PORT
-# The munge socket for talking to slurmdbd (AuthInfo covers only slurmctld and slurmd).
-AccountingStoragePass=$S/munge/munge.socket
-AccountingStorageEnforce=associations,limits
+$(accounting_configuration)
 NodeName=$host NodeAddr=127.0.0.1 $node State=UNKNOWN
 PartitionName=$PARTITION Nodes=$host Default=YES MaxTime=INFINITE State=UP
 EOF
@@ -226,12 +240,14 @@ start_cluster() {
   DB_PORT=$(free_port) DBD_PORT=$(free_port) CTLD_PORT=$(free_port) SLURMD_PORT=$(free_port)
   local started=$SECONDS
   start_munge
-  start_mariadb
+  [ "$ACCOUNTING" = no ] || start_mariadb
   write_configuration
   export SLURM_CONF=$S/etc/slurm.conf
-  launch slurmdbd "$S/log/slurmdbd.log" slurmdbd -D
-  await slurmdbd "$S/log/slurmdbd.log" 60 timeout 10 sacctmgr -n list cluster
-  add_associations
+  if [ "$ACCOUNTING" != no ]; then
+    launch slurmdbd "$S/log/slurmdbd.log" slurmdbd -D
+    await slurmdbd "$S/log/slurmdbd.log" 60 timeout 10 sacctmgr -n list cluster
+    add_associations
+  fi
   launch slurmctld "$S/log/slurmctld.log" slurmctld -D -i -f "$SLURM_CONF"
   await slurmctld "$S/log/slurmctld.log" 60 timeout 10 scontrol ping
   launch slurmd "$S/log/slurmd.log" slurmd -D -f "$SLURM_CONF"
@@ -264,6 +280,8 @@ stop_cluster() {
   mv "$S/pids" "$S/pids.stopped"
 }
 
+ACCOUNTING=yes
+[ $# -eq 3 ] && [ "$1" = start ] && [ "$3" = --no-accounting ] && ACCOUNTING=no && set -- "$1" "$2"
 [ $# -eq 2 ] || usage
 case $2 in /*) S=${2%/} ;; *) S=$PWD/$2 ;; esac
 case $1 in

@@ -31,6 +31,7 @@ using genome::GenomeOptions;
 const std::string Usage = std::string(
     "usage: kestrel-genome [OPTIONS] -o DIR GENOME...\n"
     "       kestrel-genome [OPTIONS] -o DIR [--name NAME] (--gff GFF3 [--fasta FASTA] | --cds-fasta FASTA)...\n"
+    "       kestrel-genome --check-options [OPTIONS]\n"
     "       kestrel-genome --run-report -o REPORT.html [--page PATTERN] [--figure FILE.svg]...\n"
     "                      [--failures FILE]... [--title TEXT] (TABLE.tsv | DIR)...\n"
     "       kestrel-genome --batch LIST | --help | --version\n"
@@ -75,6 +76,11 @@ const std::string Usage = std::string(
     "--rscu and --optimal give reference files for every genome in place of its own.\n") +
     AnalysisOptionsUsage +
     "\n"
+    "\n"
+    "--check-options checks OPTIONS as a run would take them for every genome (each\n"
+    "value, how they go together, the files they read) without reading a genome or\n"
+    "writing anything, and prints the files they read, one a line: exit status 0, or 2\n"
+    "with the reason. It takes no genome, -o or --name.\n"
     "--run-report writes one page over many genomes' results: their summary rows (the\n"
     "NAME.genome.tsv tables named, a table joining them, or those in each folder DIR),\n"
     "each genome linked to its page (PATTERN, with {name} for the genome's name; else\n"
@@ -106,6 +112,7 @@ ToolDescription description() {
     tool.options.push_back({"--title", {}, true, "a title"});
     tool.options.push_back({"--verbose"});
     tool.options.push_back({"--quiet"});
+    tool.options.push_back({"--check-options"});
     return tool;
 }
 
@@ -233,6 +240,39 @@ void makeFolder(const std::string& folder) {
     throw ToolFailure(ExitBadData, folder + ": cannot be made (" + std::strerror(errno) + ")");
 }
 
+// The files the options read: the reference files given for every genome, else the gene list
+// of the genome's own reference set.
+std::vector<std::string> filesRead(const GenomeOptions& options) {
+    std::vector<std::string> files;
+    if (options.settings.rscuTableUsed) files.push_back(options.settings.rscuFileName);
+    if (options.settings.preferredCodonListUsed) files.push_back(options.settings.preferredCodonFileName);
+    if (files.empty() && options.ownReference && options.set.set.starts_with("genes:")) {
+        files.push_back(options.set.set.substr(6));
+        readWholeFile(files.back());
+    }
+    return files;
+}
+
+// --check-options: the options for every genome of a run, checked as the run checks them, and
+// the files they read listed; any problem is a wrong command line, told without the usage.
+int checkOptions(const CommandLine& line, std::ostream& out) {
+    std::vector<std::string> files;
+    try {
+        for (const char* option : {"-o", "--name", "--gff", "--fasta", "--cds-fasta", "--run-report", "--page",
+                                   "--figure", "--failures", "--title"})
+            if (line.has(option)) throw UsageError(std::string("--check-options takes no ") + option);
+        if (!line.operands.empty()) throw UsageError("--check-options takes no genome: " + line.operands.front());
+        files = filesRead(genomeOptions(line));
+        for (const std::string& file : files)
+            if (file.find_first_of("\n\r") != std::string::npos)
+                throw UsageError("the file name '" + file + "' holds a line break");
+    } catch (const std::exception& e) {
+        throw ToolFailure(ExitUsage, e.what());
+    }
+    for (const std::string& file : files) out << file << '\n';
+    return ExitSuccess;
+}
+
 // No result may replace an input: a genome file, a reference file, a gene list.
 void checkNotInputs(const std::vector<GenomeJob>& jobs, const CommandLine& line, const GenomeOptions& options) {
     std::vector<std::string> inputs;
@@ -284,6 +324,7 @@ int runReport(const CommandLine& line, std::ostream& out) {
 }
 
 int runGenomes(const CommandLine& line, std::ostream& out, std::ostream& err) {
+    if (line.has("--check-options")) return checkOptions(line, out);
     if (line.has("--run-report")) return runReport(line, out);
     for (const char* option : {"--page", "--figure", "--failures", "--title"})
         if (line.has(option)) throw UsageError(std::string(option) + " goes only with --run-report");

@@ -23,6 +23,7 @@
 #include "tools/kstl_table.hpp"
 #include "tools/command_line.hpp"
 #include "tools/output_file_writer.hpp"
+#include "tools/table_join.hpp"
 #include "tools/tool_input.hpp"
 
 namespace kestrel {
@@ -34,6 +35,7 @@ constexpr std::string_view Usage =
     "                     [--indices [--background flanks|genome] [--reference FILE.scu] [--pseudocount X]]\n"
     "                     [--trna FILE.tsv] [--trna-folder DIR] [--rscu FILE.tsv] [--source file|genome]\n"
     "                     OUTPUT.kstl...\n"
+    "       kestrel-table --join [-o FILE.tsv] [--list FILE] TABLE.tsv...\n"
     "\n"
     "Writes the gene rows of KESTREL output files as one tab-separated table: a first\n"
     "column source (the output file's name as given, or with --source genome the\n"
@@ -80,7 +82,14 @@ constexpr std::string_view Usage =
     "complete, and the files of -o, --rscu and --summary replace the old ones all or\n"
     "none; a FIFO, device or /dev/stdout is written in place. --version prints the\n"
     "version.\n"
-    "--batch LIST runs the command lines of LIST in one process: see the manual page.\n";
+    "--batch LIST runs the command lines of LIST in one process: see the manual page.\n"
+    "\n"
+    "--join joins tab-separated tables, each a header line of column labels and rows of\n"
+    "as many cells (such as kestrel-genome's NAME.genes.tsv or NAME.genome.tsv), into\n"
+    "one: the rows of every table in the order given, under the union of their labels\n"
+    "in first-seen order, NA where a table lacks a column. --list names further tables;\n"
+    "no other option goes with it. Exit status 1 for a table that cannot be read, has no\n"
+    "header line, repeats a label, or has a row of more or fewer cells than labels.\n";
 
 const ToolDescription Tool{"kestrel-table",
                     Usage,
@@ -96,7 +105,8 @@ const ToolDescription Tool{"kestrel-table",
                      {"--trna", {}, true, "a file name"},
                      {"--trna-folder", {}, true, "a folder name"},
                      {"--rscu", {}, true, "a file name"},
-                     {"--source", {}, true, "file or genome"}}};
+                     {"--source", {}, true, "file or genome"},
+                     {"--join"}}};
 
 constexpr unsigned MaxThreads = 256;
 
@@ -251,11 +261,34 @@ int writeTables(const TableArguments& parsed, std::ostream& out, std::ostream& e
     return ExitSuccess;
 }
 
+// --join: tables joined on the union of their labels.
+int joinTables(const CommandLine& line, std::ostream& out) {
+    for (const auto& [name, value] : line.options)
+        if (name != "--join" && name != "-o" && name != "--list") throw UsageError(name + " does not go with --join");
+    std::vector<std::string> inputs = line.operands;
+    const std::vector<std::string> lists = line.values("--list");
+    for (const std::string& list : lists) readFileList(list, inputs);
+    if (inputs.empty()) throw UsageError("no table named");
+    const std::string path = line.value("-o").value_or("");
+    inputs.insert(inputs.end(), lists.begin(), lists.end());
+    if (auto input = inputWrittenOver(path, inputs))
+        throw ToolFailure(ExitUsage, "the output file " + path + " is the input file " + *input);
+    inputs.resize(inputs.size() - lists.size());
+    const std::vector<std::string> labels = joinedLabels(inputs);
+    OutputFileWriter table(path, out);
+    std::string error;
+    if (!table.open(error)) throw ToolFailure(ExitBadData, error);
+    writeJoinedTables(inputs, labels, table.stream());
+    if (!table.commit(error)) throw ToolFailure(ExitBadData, error);
+    return ExitSuccess;
+}
+
 }  // namespace
 
 int runTableTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     return runTool(Tool, args, out, err,
                    [](const CommandLine& line, std::ostream& out, std::ostream& err) {
+                       if (line.has("--join")) return joinTables(line, out);
                        return writeTables(tableArguments(line), out, err);
                    });
 }

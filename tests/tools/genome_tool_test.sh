@@ -115,6 +115,19 @@ says 2 twice "two genomes are both named bact" "$bin/kestrel-genome" -o o2 bact.
 says 2 badref "--reference takes" "$bin/kestrel-genome" -o o2 --reference best bact.gb
 says 2 check "unknown option --check" "$bin/kestrel-genome" -o o2 --check bact.gb
 says 1 missing "nope.gb" "$bin/kestrel-genome" -o o2 nope.gb
+# --check-options: the options for every genome checked as a run checks them, the files they read listed, a
+# problem told in one line without the usage.
+[ "$("$bin/kestrel-genome" --check-options --reference=genes:set.txt --p 0.05 --no-codon-usage --prokaryote)" = set.txt ] ||
+  bad "--check-options does not list the gene list"
+[ "$("$bin/kestrel-genome" --check-options --rscu hand/bact.scu --optimal hand/bact.opt --reference genes:set.txt)" = \
+  $'hand/bact.scu\nhand/bact.opt' ] || bad "--check-options: the reference files given for every genome"
+says 2 checkx "kestrel-genome: --x takes GC3 or GC3_6, not GC4" "$bin/kestrel-genome" --check-options --x GC4
+says 2 checkset "nope.txt" "$bin/kestrel-genome" --check-options --reference genes:nope.txt
+says 2 checkscu "not a codon-count (.scu) file" "$bin/kestrel-genome" --check-options --rscu set.txt
+says 2 checksegment "the segment analysis needs" "$bin/kestrel-genome" --check-options --segment 2:5
+says 2 checko "--check-options takes no -o" "$bin/kestrel-genome" --check-options -o out
+says 2 checkgenome "--check-options takes no genome: bact.gb" "$bin/kestrel-genome" --check-options bact.gb
+grep -q "usage:" checkx.err checkset.err && bad "--check-options shows the usage with its reason"
 # No result replaces an input: a genome file named as a result, a reference file in the results.
 cp bact.gb seqin.seq && cp bact.gb seqin.before
 says 2 overinput "would replace the input seqin.seq" "$bin/kestrel-genome" -o . seqin.seq

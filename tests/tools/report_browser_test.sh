@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The report pages in a real browser (headless Chromium): the example genome's page and a run's page load nothing
 # from elsewhere, raise no console error, show every figure drawn, lead only to files that exist, and render to a
-# screenshot that is not blank (kept as NAME.png). Skipped, with its reason, where Chromium is missing or cannot
+# screenshot that is not blank (kept as NAME.png); so does the workflow's run report. Skipped, with its reason, where Chromium is missing or cannot
 # start.
 # Usage: bash report_browser_test.sh BIN_DIR WORK_DIR
 set -u
@@ -39,4 +39,15 @@ look() {
 look out/bact.report.html bact.png enc neutrality pr2 coa
 look out/example.report.html example.png enc neutrality pr2 coa
 look out/report.html run.png figure-1
+
+# The workflow's run report, with a genome that failed.
+if command -v snakemake > /dev/null; then
+  mkdir -p flow/genomes && cp bact.gb example.gb flow/genomes/ && head -n -3 example.gb > flow/genomes/cut.gb
+  (cd flow && snakemake -s "$root/workflow/Snakefile" --cores 2 --config genomes=genomes bin_dir="$bin" > run.log 2>&1) &&
+    bad "the workflow with a genome cut short succeeded"
+  grep -q 'logs/genomes/cut.log' flow/results/report.html || bad "the workflow's report does not list the failure"
+  look flow/results/report.html flow.png figure-1
+else
+  echo "report_browser_test: the workflow's report not checked: no snakemake on the PATH"
+fi
 exit $fail

@@ -313,5 +313,36 @@ TEST_F(TableTool, PseudocountGivesMilcAValueAndAFolderWithoutTheCensusLeavesTaiN
     }
 }
 
+// --join: per-genome tables with other columns, in other orders, joined on the union of their labels; a table
+// with a header alone adds no row; a bad table or command line leaves the old output as it was.
+TEST_F(TableTool, JoinTakesTheUnionOfLabelsInFirstSeenOrderWithNA) {
+    writeFile("x.tsv", "source\tENC\tGC3\nx\t40.1\t0.5\nx\t\t0.6\n");
+    writeFile("y.tsv", "GC3\tsource\td\r\n0.7\ty\t1.5\r\n");
+    writeFile("z.tsv", "\xEF\xBB\xBFsource\tENC\tGC3\n");
+    writeFile("list", "y.tsv\n\nz.tsv\n");
+    ASSERT_EQ(run({"--join", "-o", "all.tsv", "x.tsv", "--list", "list"}), 0) << err_.str();
+    EXPECT_EQ(readFile("all.tsv"), "source\tENC\tGC3\td\nx\t40.1\t0.5\tNA\nx\t\t0.6\tNA\ny\tNA\t0.7\t1.5\n");
+    ASSERT_EQ(run({"--join", "x.tsv", "x.tsv"}), 0);
+    EXPECT_EQ(lines(out_.str()).size(), 5u);
+
+    const std::string before = readFile("all.tsv");
+    const auto refused = [&](const std::string& text, const std::string& why) {
+        writeFile("bad.tsv", text);
+        EXPECT_EQ(run({"--join", "-o", "all.tsv", "x.tsv", "bad.tsv"}), 1) << text;
+        EXPECT_NE(err_.str().find("bad.tsv, line " + why), std::string::npos) << err_.str();
+        EXPECT_EQ(readFile("all.tsv"), before);
+    };
+    refused("", "1: no header line");
+    refused("a\tb\ta\n", "1: the column label 'a' is given twice");
+    refused("a\tb\n1\t2\n3\n", "3: 1 cells under a header of 2 labels");
+    refused("a\tb\n1\t2\t3\n", "2: 3 cells under a header of 2 labels");
+    EXPECT_EQ(run({"--join", "-o", "all.tsv", "x.tsv", "missing.tsv"}), 1);
+    EXPECT_EQ(run({"--join", "--summary", "s.tsv", "x.tsv"}), 2);
+    EXPECT_EQ(run({"--join", "--indices", "x.tsv"}), 2);
+    EXPECT_EQ(run({"--join", "-o", "x.tsv", "x.tsv"}), 2);
+    EXPECT_EQ(run({"--join"}), 2);
+    EXPECT_EQ(readFile("all.tsv"), before);
+}
+
 }  // namespace
 }  // namespace kestrel

@@ -12,8 +12,6 @@ batches of its own bucket only, and, once in batch_size genomes past that, those
 one bucket that splits.
 """
 import hashlib
-import json
-import os
 
 # Enough batches for the cores of one machine to share a few hundred genomes evenly; on
 # a cluster it only makes the batches of small collections smaller.
@@ -52,46 +50,3 @@ def plan(names, batch_size):
             chunk = members[part * len(members) // parts:(part + 1) * len(members) // parts]
             batches[f"{bucket}-{part + 1}"] = [name for _, name in chunk]
     return batches
-
-
-def lacking_results(batches, results, kinds):
-    """The batches with a genome lacking one of its results: each of kinds is a folder of
-    results and the suffix of a genome's file there. One listing per folder."""
-    present = []
-    for folder, suffix in kinds:
-        try:
-            present.append((set(os.listdir(os.path.join(results, folder))), suffix))
-        except FileNotFoundError:
-            present.append((set(), suffix))
-    return {batch for batch, names in batches.items()
-            if any(name + suffix not in files for name in names for files, suffix in present)}
-
-
-def write_if_changed(path, text):
-    """Writes text to path through a temporary file and a rename, unless the file already
-    holds exactly that text: its date then still tells when it last changed."""
-    try:
-        with open(path, encoding="utf-8", errors="surrogateescape") as f:
-            if f.read() == text:
-                return False
-    except FileNotFoundError:
-        pass
-    write_whole(path, text)
-    return True
-
-
-def write_whole(path, text):
-    """Writes text to path through a temporary file and a rename, so that a reader never
-    finds it half written."""
-    os.makedirs(os.path.dirname(path) or ".", exist_ok=True)
-    temporary = f"{path}.{os.getpid()}.tmp"
-    with open(temporary, "w", encoding="utf-8", errors="surrogateescape") as f:
-        f.write(text)
-    os.replace(temporary, path)
-
-
-def to_json(value):
-    """JSON text, a list one item a line."""
-    if isinstance(value, list):
-        return "[\n" + ",\n".join(json.dumps(item, sort_keys=True) for item in value) + "\n]\n"
-    return json.dumps(value, indent=1, sort_keys=True) + "\n"
