@@ -11,23 +11,27 @@
 #  - Snakemake's planning (a dry run) on 25,000, 50,000 and 100,000 genome files, to show
 #    how planning grows with the number of genomes.
 # Copies are hard links where the file system allows (the workflow never writes to its
-# genome files). Workflow figures are medians, the settings of one round taking turns;
+# genome files). Every run writes into a folder of its own, and nothing is removed until
+# the end: on ext4 without a journal, creating files within minutes of removing tens of
+# thousands of others scans the inodes just freed, which made a run take twice as long. Workflow figures are medians, the settings of one round taking turns;
 # CPU seconds (user + system, Snakemake and the tools) are given beside the wall times,
 # since on a shared machine they vary less.
 # Usage: bench/workflow_bench.sh [BIN_DIR] [WORK_DIR] [RUNS] [LARGE_RUNS]
+#   WORK_DIR (default /tmp) gets a new folder for the runs, removed at the end.
 #   RUNS (default 5) rounds of the 20-genome runs, LARGE_RUNS (default 3) of the others.
 # Prints a Markdown section (bench/run adds it to bench/RESULTS.md).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 bin=$(cd "${1:-$root/build}" && pwd)
-work=${2:-/tmp/kestrel-workflow-bench}
+work=$(mktemp -d "${2:-/tmp}/kestrel-workflow-bench.XXXXXX")
 runs=${3:-5}
 large_runs=${4:-3}
 genome=${KESTREL_BENCH_GENOME:-$root/../shared/data/ecoli_k12_mg1655.gbff.gz}
 small=${KESTREL_BENCH_SMALL:-$root/../shared/data/bacterial_records.gb}
 copies=20
 
-rm -rf "$work" && mkdir -p "$work/genomes"
+mkdir -p "$work/genomes"
+trap 'rm -rf "$work"' EXIT
 now() { date +%s.%N; }
 median() { sort -g | awk '{a[NR] = $1} END {print a[int((NR + 1) / 2)]}'; }
 load() { cut -d' ' -f1 /proc/loadavg; }
@@ -62,7 +66,8 @@ PY
 workflow() {
   local dir=$1 genomes=$2 cores=$3
   shift 3
-  rm -rf "$dir" && mkdir -p "$dir"
+  [ ! -e "$dir" ] || { echo "workflow bench: $dir is there already" >&2; exit 1; }
+  mkdir -p "$dir"
   local start end
   wall= seconds=
   start=$(now)
@@ -77,16 +82,15 @@ workflow() {
 # by_hand GENOME...: kestrel-genome on each genome, one process after the other, then the
 # two tables joined; sets single (wall seconds).
 by_hand() {
-  local g start
-  rm -rf "$work/single" && mkdir -p "$work/single"
+  local g start folder
+  folder=$(mktemp -d "$work/single.XXXXXX")
   start=$(now)
   for g in "$@"; do
-    "$bin/kestrel-genome" --quiet -o "$work/single/$(basename "$g")" "$g" 2> /dev/null
+    "$bin/kestrel-genome" --quiet -o "$folder/$(basename "$g")" "$g" 2> /dev/null
   done
-  (cd "$work/single" && "$bin/kestrel-table" --join -o genes.tsv */*.genes.tsv &&
+  (cd "$folder" && "$bin/kestrel-table" --join -o genes.tsv */*.genes.tsv &&
      "$bin/kestrel-table" --join -o genomes.tsv */*.genome.tsv)
   single=$(echo "$(now) - $start" | bc)
-  rm -rf "$work/single"
 }
 
 # --- 20 E. coli genomes against the chain by hand.
@@ -98,32 +102,30 @@ by_hand "$work"/genomes/*.gbff
 declare -A times cpu
 for ((run = 1; run <= runs; run++)); do
   for cores in 1 2; do
-    workflow "$work/cores$cores" "$work/genomes" $cores
+    workflow "$work/cores$cores.$run" "$work/genomes" $cores
     times[$cores]+="$wall " && cpu[$cores]+="$seconds "
   done
   start=$(now)
-  (cd "$work/cores2" && snakemake -s "$root/workflow/Snakefile" --cores 2 --quiet \
+  (cd "$work/cores2.$run" && snakemake -s "$root/workflow/Snakefile" --cores 2 --quiet \
      --config genomes="$work/genomes" bin_dir="$bin" > rerun.log 2>&1)
   times[rerun]+="$(echo "$(now) - $start" | bc) "
 done
-rm -rf "$work/cores1" "$work/cores2"
 
 # --- 100 E. coli genomes, --cores 1 and --cores 2.
 copies "$work/ecoli.gbff" "$work/genomes100" ecoli_ .gbff 100
 load100=$(load)
 for ((run = 1; run <= large_runs; run++)); do
   for cores in 1 2; do
-    workflow "$work/e100_$cores" "$work/genomes100" $cores
+    workflow "$work/e100_$cores.$run" "$work/genomes100" $cores
     times[e100_$cores]+="$wall " && cpu[e100_$cores]+="$seconds "
   done
 done
-rm -rf "$work/e100_1" "$work/e100_2" "$work/genomes100"
 
 # --- 2000 small genomes, --cores 2, and the chain by hand on 200 of them.
 copies "$small" "$work/small" small_ .gb 2000
 load2000=$(load)
 for ((run = 1; run <= large_runs; run++)); do
-  workflow "$work/s2000" "$work/small" 2
+  workflow "$work/s2000.$run" "$work/small" 2
   times[s2000]+="$wall " && cpu[s2000]+="$seconds "
 done
 by_hand "$work"/small/small_000{001..200}.gb
@@ -140,7 +142,6 @@ spawn=$(/usr/bin/python3 -c 'import subprocess, time
 start = time.perf_counter()
 for _ in range(200): subprocess.run(["/bin/true"])
 print(f"{(time.perf_counter() - start) / 200 * 1000:.2f}")')
-rm -rf "$work/s2000" "$work/small"
 
 # --- Planning: dry runs on many genome files (the first one also records the plan).
 plan_rows=""
@@ -155,9 +156,7 @@ for count in 25000 50000 100000; do
   again=$(echo "$(now) - $start" | bc)
   batches=$(awk '$1 == "batch" { print $2 }' "$work/dry$count/run.log")
   plan_rows+="| $count | $batches | $(printf %.2f "$first") | $(printf %.2f "$again") | $(per_thousand "$first" "$count") | $loadplan |"$'\n'
-  rm -rf "$work/dry$count" "$work/plan$count"
 done
-rm -rf "$work/genomes" "$work/ecoli.gbff"
 
 declare -A took used
 for key in 1 2 rerun e100_1 e100_2 s2000; do took[$key]=$(echo ${times[$key]} | tr ' ' '\n' | median); done

@@ -40,6 +40,9 @@ namespace kestrel::genome {
 
 namespace {
 
+// Below this many lookup entries a genome's steps run one after another in one thread.
+constexpr std::size_t SmallGenomeEntries = 1000;
+
 std::string failure(const std::string& what, const std::string& path) {
     return what + " " + path + ": " + std::strerror(errno);
 }
@@ -157,6 +160,7 @@ GenomeRead readGenome(const GenomeJob& job, const GenomeOptions& options, WorkFo
     read.skipped = reader.skipped();
     std::string error;
     if (OutputFileWriter* sequences = reader.sequenceWriter()) {
+        sequences->setDurable(false);  // in the work folder, renamed into place with the other results
         if (!commitTogether({sequences}, error)) throw ToolFailure(ExitBadData, error);
         work.holds(seq);
     }
@@ -557,13 +561,16 @@ void runGenome(const GenomeJob& job, const GenomeOptions& options, std::ostream&
     const std::string census = censusText(read);
     work.write(job.name + ".trna.tsv", census);
     // The growth prediction and then the figures are made on the other core while the analysis
-    // and then the tables are.
-    auto growth = std::async(std::launch::async, [&] { return predictGrowth(job, read, settings); });
+    // and then the tables are; for a small genome a thread costs more than it saves, and they
+    // are made when needed.
+    const bool parallel = options.parallel && read.entries.size() >= SmallGenomeEntries;
+    const auto launch = parallel ? std::launch::async : std::launch::deferred;
+    auto growth = std::async(launch, [&] { return predictGrowth(job, read, settings); });
     const std::string kstl = analyse(job, options, settings, references, read.entries.size(), work, err);
     std::ostringstream coaMessages;
     const std::string referenceTable = own.files ? work.file(job.name + ".reference.tsv") : "";
     std::string comparisonSummaryText;
-    auto figures = std::async(std::launch::async, [&] {
+    auto figures = std::async(launch, [&] {
         auto files = drawFigures(job, options, kstl, referenceTable, read.organism);
         if (settings.codonUsageOutput) {
             auto coa = correspondence(job, kstl, referenceTable, coaMessages);

@@ -38,6 +38,9 @@ struct GenomeOptions {
     std::optional<std::string> plotX;  // the x axis of the ENC figure: GC3 or GC3_6 (else GC3_6 when the file has it)
     bool verbose = false;
     bool quiet = false;
+    // --threads 1: every step in one thread; else the growth prediction and the figures run
+    // beside the analysis (but for a small genome).
+    bool parallel = true;
     // The report page (NAME.report.html), with the command line that makes it again: the
     // program and its arguments, and the folder it runs in.
     bool report = true;

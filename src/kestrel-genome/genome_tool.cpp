@@ -67,6 +67,8 @@ const std::string Usage = std::string(
     "  --x GC3|GC3_6           the x axis of the ENC figure (default GC3_6 when the\n"
     "                          analysis has it, else GC3)\n"
     "  --no-report             no NAME.report.html\n"
+    "  --threads 1|2           the threads a genome takes (default 2: the figures and the\n"
+    "                          growth prediction beside the analysis)\n"
     "  --verbose, --quiet      every step of the analysis on standard error; or nothing\n"
     "                          but problems\n"
     "The analysis takes kestrel's options (but --check and its options). The genome type is\n"
@@ -76,11 +78,11 @@ const std::string Usage = std::string(
     "--rscu and --optimal give reference files for every genome in place of its own.\n") +
     AnalysisOptionsUsage +
     "\n"
-    "\n"
     "--check-options checks OPTIONS as a run would take them for every genome (each\n"
     "value, how they go together, the files they read) without reading a genome or\n"
     "writing anything, and prints the files they read, one a line: exit status 0, or 2\n"
     "with the reason. It takes no genome, -o or --name.\n"
+    "\n"
     "--run-report writes one page over many genomes' results: their summary rows (the\n"
     "NAME.genome.tsv tables named, a table joining them, or those in each folder DIR),\n"
     "each genome linked to its page (PATTERN, with {name} for the genome's name; else\n"
@@ -104,6 +106,7 @@ ToolDescription description() {
     tool.options.push_back({"--p", {}, true, "a p-value threshold"});
     tool.options.push_back({"--keep-pseudo"});
     tool.options.push_back({"--x", {}, true, "GC3 or GC3_6"});
+    tool.options.push_back({"--threads", {}, true, "1 or 2"});
     tool.options.push_back({"--no-report"});
     tool.options.push_back({"--run-report"});
     tool.options.push_back({"--page", {}, true, "a file name pattern"});
@@ -220,6 +223,9 @@ GenomeOptions genomeOptions(const CommandLine& line) {
     options.plotX = line.value("--x");
     if (options.plotX && *options.plotX != "GC3" && *options.plotX != "GC3_6")
         throw UsageError("--x takes GC3 or GC3_6, not " + *options.plotX);
+    const std::string threads = line.value("--threads").value_or("2");
+    if (threads != "1" && threads != "2") throw UsageError("--threads takes 1 or 2, not " + threads);
+    options.parallel = threads == "2";
     options.verbose = line.has("--verbose");
     options.quiet = line.has("--quiet");
     options.report = !line.has("--no-report");

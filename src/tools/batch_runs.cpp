@@ -86,6 +86,7 @@ std::vector<BatchRun> readBatch(const std::string& list) {
 // cannot be written fails the run before it starts.
 int runLogged(const BatchRun& each, int home, std::ostream& out, std::ostream& err, const ToolRun& run) {
     OutputFileWriter log(each.log, out);
+    log.setDurable(false);  // a log, not a result: a batch cut short is run again
     std::string error;
     if (!log.open(error)) {
         err << error << '\n';

@@ -128,7 +128,7 @@ bool OutputFileWriter::finish(std::string& error) {
     }
     stream_.flush();
     // A file about to replace another reaches the disk first.
-    const bool onDisk = temporary_.empty() || (stream_.good() && ::fsync(buffer_.fd()) == 0);
+    const bool onDisk = temporary_.empty() || !durable_ || (stream_.good() && ::fsync(buffer_.fd()) == 0);
     const bool written = stream_.good() && onDisk && buffer_.close();
     if (!written) return fail(error, "writing " + path_ + " failed");
     return true;

@@ -34,6 +34,10 @@ public:
 
     // Prepares the destination; false with a message when it cannot be written.
     bool open(std::string& error);
+    // Whether a finished regular file reaches the disk (fsync) before it takes its name;
+    // true unless set otherwise. A log, or a file in a private folder that is itself only
+    // renamed into place, need not wait for the disk.
+    void setDurable(bool durable) { durable_ = durable; }
     std::ostream& stream() { return toStandardOutput_ ? standardOutput_ : stream_; }
     // Flushes and, for a regular file, renames the finished file into place; false with
     // a message when any write failed (the file under the name asked for is then as it was).
@@ -49,6 +53,7 @@ private:
     std::string path_;
     std::ostream& standardOutput_;
     bool toStandardOutput_ = false;
+    bool durable_ = true;
     std::string target_;     // the regular file that the temporary file replaces
     std::string temporary_;  // empty unless a temporary file exists
     DescriptorWriteBuffer buffer_;

@@ -2,7 +2,7 @@
 # The workflow through workflow/profiles/slurm on a single-node SLURM cluster started for the test.
 #  - With accounting and the test's account in the profile: seven genomes in three batches with USER unset (as batch
 #    environments may leave it), then an eighth joins a batch: every result and both tables are there, every SLURM
-#    job completes, one job per batch (and one table and figure job a run).
+#    job completes, one job per batch (and one summary job a run).
 #  - A GenBank file cut in its last record fails its genome, with the reason in the batch's log and the run's report.
 #  - A batch job cancelled with scancel is reported as failed within 60 s and the run exits non-zero.
 #  - A run killed (SIGKILL), and a run interrupted while the controller cannot be reached, leave no job queued or
@@ -87,9 +87,8 @@ states=$(sacct -a -X -n -P -S 2000-01-01 -o JobID,JobName,State,Account)
 echo "SLURM jobs: $(grep -c . <<< "$states")"
 grep -v '|COMPLETED|kestrel$' <<< "$states" | grep . && fail "a SLURM job did not complete, or not under the account"
 count_jobs() { grep -c "|kestrel-$1|" <<< "$states"; }
-[ "$(count_jobs batch)" = 4 ] && [ "$(count_jobs table)" = 2 ] && [ "$(count_jobs neutrality)" = 2 ] &&
-  [ "$(grep -c . <<< "$states")" = 8 ] ||
-  fail "SLURM did not run 3 + 1 batch jobs, 2 table jobs and 2 jobs for the figure of genome means (above)"
+[ "$(count_jobs batch)" = 4 ] && [ "$(count_jobs summary)" = 2 ] && [ "$(grep -c . <<< "$states")" = 6 ] ||
+  fail "SLURM did not run 3 + 1 batch jobs and 2 summary jobs (above)"
 
 # --- A GenBank file cut in its last record: its genome fails with the reason; the others' tables and the run's
 # report are made, and the run exits non-zero.

@@ -113,6 +113,7 @@ says 1 runbad "no source column" "$bin/kestrel-genome" --run-report -o r.html fa
 says 2 noout "no results folder" "$bin/kestrel-genome" bact.gb
 says 2 twice "two genomes are both named bact" "$bin/kestrel-genome" -o o2 bact.gb sub/../bact.gb
 says 2 badref "--reference takes" "$bin/kestrel-genome" -o o2 --reference best bact.gb
+says 2 threads "--threads takes 1 or 2, not 0" "$bin/kestrel-genome" -o o2 --threads 0 bact.gb
 says 2 check "unknown option --check" "$bin/kestrel-genome" -o o2 --check bact.gb
 says 1 missing "nope.gb" "$bin/kestrel-genome" -o o2 nope.gb
 # --check-options: the options for every genome checked as a run checks them, the files they read listed, a

@@ -1,7 +1,8 @@
 #!/bin/sh
 # One batch of the workflow: kestrel-genome --batch on the genomes of LIST, each genome's
 # run logged where LIST says, its results in a folder of its own.
-#   usage: run_batch.sh KESTREL_GENOME LIST DONE LOG
+#   usage: run_batch.sh KESTREL_GENOME LIST DONE LOG THREADS
+# THREADS (1 or 2), the CPUs Snakemake gave the job, is each genome's --threads.
 # DONE is work/done/BATCH.DIGEST, or BATCH.DIGEST.redoTIME for a batch run again because
 # results are gone or a genome failed. The batch's markers, failures, lists and logs of
 # earlier plans go first, so that a batch cut short never looks done. Once every genome
@@ -10,7 +11,7 @@
 # "NAME<tab>LOG<tab>REASON", for the run's report; the run's last step then fails. Only a
 # batch that did not run every genome (kestrel-genome killed, a list it cannot read)
 # fails here.
-tool=$1 list=$2 done=$3 log=$4
+tool=$1 list=$2 done=$3 log=$4 threads=$5
 batch=${done##*/}
 failed=work/failed/${batch%.redo*}
 batch=${batch%%.*}
@@ -19,8 +20,12 @@ for old in work/done/"$batch".* work/failed/"$batch".* work/lists/"$batch".*.lis
   [ -e "$old" ] && [ "$old" != "$list" ] && [ "$old" != "$log" ] && set -- "$@" "$old"
 done
 [ $# -eq 0 ] || rm -f -- "$@" || exit 1
-statuses=$("$tool" --batch "$list")
+run_list=${list%.list}.run.list
+LC_ALL=C awk -F '\t' -v OFS='\t' -v threads="--threads=$threads" '{ $3 = threads OFS $3 } 1' "$list" > "$run_list" ||
+  exit 1
+statuses=$("$tool" --batch "$run_list")
 status=$?
+rm -f -- "$run_list"
 runs=$(printf '%s\n' "$statuses" | grep -c '	')
 if [ "$status" -gt 1 ] || { [ "$status" -eq 1 ] && [ "$runs" -ne "$(wc -l < "$list")" ]; }; then
   echo "kestrel-genome --batch $list ended with status $status after $runs of its genomes" >&2
