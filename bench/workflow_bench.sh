@@ -68,6 +68,7 @@ workflow() {
   shift 3
   [ ! -e "$dir" ] || { echo "workflow bench: $dir is there already" >&2; exit 1; }
   mkdir -p "$dir"
+  sync  # the data of the run before reaches the disk before this run's clock starts
   local start end
   wall= seconds=
   start=$(now)
@@ -84,6 +85,7 @@ workflow() {
 by_hand() {
   local g start folder
   folder=$(mktemp -d "$work/single.XXXXXX")
+  sync
   start=$(now)
   for g in "$@"; do
     "$bin/kestrel-genome" --quiet -o "$folder/$(basename "$g")" "$g" 2> /dev/null
