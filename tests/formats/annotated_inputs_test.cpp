@@ -1,5 +1,5 @@
-// Annotated inputs other than GenBank (EMBL, GFF3 with FASTA, FASTA of coding sequences), gzip-compressed
-// input, and the sequence file written for them.
+// Annotated inputs other than GenBank (GFF3 with FASTA, FASTA of coding sequences; EMBL: see the lookup tool's
+// input test), gzip-compressed input, and the sequence file written for them.
 #include <gtest/gtest.h>
 #include <zlib.h>
 
@@ -35,24 +35,6 @@ std::vector<std::string> records(const std::string& text, Read read) {
     std::vector<std::string> out;
     read(in, [&](AnnotatedRecord& r) { out.push_back(shown(r, kept.bases)); }, &kept);
     return out;
-}
-
-TEST(AnnotatedInputs, EmblReadsAsGenBankWithItsPrefixes) {
-    const std::string embl =
-        "ID   X1; SV 1; linear; DNA; STD; UNC; 30 BP.\nXX\nFH   Key             Location/Qualifiers\n"
-        "FT   gene            3..20\nFT                   /gene=\"abc\"\n"
-        "FT   CDS             join(3..8,\nFT                   12..20)\nFT                   /gene=\"abc\"\n"
-        "FT                   /codon_start=2\nXX\nSQ   Sequence 30 BP;\n"
-        "     acgtacgtac gtacgtacgt                                              20\n"
-        "     ACGTACGTAC                                                         30\n//\n";
-    std::istringstream in(embl);
-    EXPECT_EQ(sniffRecordFormat(in), RecordFormat::Embl);
-    const auto read = [](std::istream& s, const RecordHandler& h, SequenceSink* k) {
-        readFeatureTable(s, FeatureTableDialect::Embl, h, k);
-    };
-    EXPECT_EQ(records(embl, read), std::vector<std::string>{"X1 acgtacgtacgtacgtacgtACGTACGTAC\n"
-                                                            "gene 3..20 abc   1 1 0\n"
-                                                            "CDS join(3..8,12..20) abc   2 1 0\n"});
 }
 
 TEST(AnnotatedInputs, Gff3TranscriptsBecomeCdsFeaturesInFastaOrder) {

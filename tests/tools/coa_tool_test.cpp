@@ -66,13 +66,6 @@ ToolRun runCoa(std::vector<std::string> args) {
     return {status, out.str(), err.str()};
 }
 
-std::vector<std::string> lines(const std::string& text) {
-    std::vector<std::string> result;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) result.push_back(line);
-    return result;
-}
-
 // What follows the source, gene and row cells of a genes table's line.
 std::string coordinatesOf(const std::string& line) {
     std::size_t at = 0;

@@ -14,20 +14,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::vector<std::string> lines(const std::string& text) {
-    std::vector<std::string> all;
-    std::stringstream in(text);
-    for (std::string line; std::getline(in, line);) all.push_back(line);
-    return all;
-}
-
-std::vector<std::string> tabCells(const std::string& row) {
-    std::vector<std::string> cells;
-    for (std::size_t from = 0, to = 0; to != std::string::npos; from = to + 1)
-        cells.push_back(row.substr(from, (to = row.find('\t', from)) - from));
-    return cells;
-}
-
 // a.kstl: g1 (GCA x 4), g2 (GCG x 4, moved to contig 2), g3 (GCA x 2, GCG x 2); b.kstl: h1, h2 (AAA and AAG).
 class CompareTool : public InScratchFolder {
 protected:

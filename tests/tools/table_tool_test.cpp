@@ -49,13 +49,6 @@ protected:
     std::string a_, brokenLine_;
 };
 
-std::vector<std::string> lines(const std::string& text) {
-    std::vector<std::string> all;
-    std::stringstream in(text);
-    for (std::string line; std::getline(in, line);) all.push_back(line);
-    return all;
-}
-
 // The file with cells of gene row `row` (from 0) set to new values, by label; the words of
 // such a row are its cells. Returns the row's line number through line.
 std::string withCells(const std::string& file, std::size_t row, const std::map<std::string, std::string>& values,
@@ -243,13 +236,7 @@ TEST_F(TableTool, FlanksOfTwoHundredBasesAndGc12FromTheCounts) {
         EXPECT_EQ(run(args), 0) << err_.str();
         const auto table = lines(readFile("genes.tsv"));
         if (table.size() < 2) return std::pair<std::string, std::string>();
-        const auto cellsOf = [](const std::string& row) {
-            std::vector<std::string> cells;
-            for (std::size_t from = 0, to; from != std::string::npos; from = to == std::string::npos ? to : to + 1)
-                cells.push_back(row.substr(from, (to = row.find('\t', from)) - from));
-            return cells;
-        };
-        const auto labels = cellsOf(table[0]), cells = cellsOf(table[1]);
+        const auto labels = tabCells(table[0]), cells = tabCells(table[1]);
         const auto at = [&](const char* label) {
             return cells[static_cast<std::size_t>(std::find(labels.begin(), labels.end(), label) - labels.begin())];
         };
