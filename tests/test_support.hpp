@@ -56,6 +56,18 @@ protected:
     std::filesystem::path dir_, previous_;
 };
 
+// A scratch-folder fixture for a tool's entry point: run() keeps its output and errors.
+template <int (*Tool)(const std::vector<std::string>&, std::ostream&, std::ostream&)>
+class ToolTest : public InScratchFolder {
+protected:
+    int run(const std::vector<std::string>& args) {
+        out_.str("");
+        err_.str("");
+        return Tool(args, out_, err_);
+    }
+    std::ostringstream out_, err_;
+};
+
 inline std::string readFile(const std::filesystem::path& name) {
     std::ifstream in(name, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};

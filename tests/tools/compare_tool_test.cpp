@@ -15,10 +15,10 @@ namespace {
 namespace fs = std::filesystem;
 
 // a.kstl: g1 (GCA x 4), g2 (GCG x 4, moved to contig 2), g3 (GCA x 2, GCG x 2); b.kstl: h1, h2 (AAA and AAG).
-class CompareTool : public InScratchFolder {
+class CompareTool : public ToolTest<runCompareTool> {
 protected:
     void SetUp() override {
-        InScratchFolder::SetUp();
+        ToolTest::SetUp();
         RunSettings settings = bareSettings();
         settings.codonUsageOutput = true;
         std::string a = sample::outputFile(settings, {{"g1", "s.gb", {}, 0}, {"g2", "s.gb", {}, 4}, {"g3", "s.gb", {}, 2}}, 3);
@@ -28,11 +28,6 @@ protected:
         writeFile("b.kstl", sample::outputFile(settings, {{"h1", "s.gb", {}, 1, "AAA"}, {"h2", "s.gb", {}, 3, "AAA"}}, 2));
         writeFile("list.txt", "# set A\ng1\n\n  missing  \n");
     }
-    int run(const std::vector<std::string>& args) {
-        out_.str("");
-        err_.str("");
-        return runCompareTool(args, out_, err_);
-    }
     // The table's rows of one kind and amino acid (and codon).
     std::vector<std::string> rows(const std::string& prefix) const {
         std::vector<std::string> found;
@@ -40,7 +35,6 @@ protected:
             if (line.starts_with(prefix)) found.push_back(line);
         return found;
     }
-    std::ostringstream out_, err_;
 };
 
 // g1 against g2 and g3: Ala's GCA and GCG are [[4, 0], [2, 6]]. Fisher: the tables of these margins have

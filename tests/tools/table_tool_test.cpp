@@ -23,10 +23,10 @@ namespace fs = std::filesystem;
 // a.kstl: noncoding bases as one group, g1 (ENC 45.50, GC3 0.5000), g2 (no ENC, GC3 0.7500), 2 included, 0 excluded.
 // b.kstl, code 4: upstream, core and downstream groups, ENC 30.00, 40.00 and none, GC3 0.2500, 0.7500,
 // 0.5000, 2 included and 1 excluded.
-class TableTool : public InScratchFolder {
+class TableTool : public ToolTest<runTableTool> {
 protected:
     void SetUp() override {
-        InScratchFolder::SetUp();
+        ToolTest::SetUp();
         RunSettings separate = bareSettings();
         std::tie(separate.noncodingMode, separate.geneticCode) = std::tuple(NoncodingMode::Separate, *geneticCodeOf(4));
         writeFile("a.kstl", sample::outputFile(bareSettings(), {{"g1", "seq.gb", {45.5, 0.25}}, {"g2", "seq.gb", {}, 3}}, 2));
@@ -35,17 +35,11 @@ protected:
         const std::size_t end = a_.find("\n\n\nNumber");
         brokenLine_ = std::to_string(std::count(a_.begin(), a_.begin() + static_cast<std::ptrdiff_t>(end), '\n') + 2);
     }
-    int run(const std::vector<std::string>& args) {
-        out_.str("");
-        err_.str("");
-        return runTableTool(args, out_, err_);
-    }
     // A file whose third gene row, on line brokenLine_, is cut short.
     std::string brokenFile() const {
         std::string text = a_;
         return text.insert(text.find("\n\n\nNumber"), "\nx y");
     }
-    std::ostringstream out_, err_;
     std::string a_, brokenLine_;
 };
 
