@@ -1,5 +1,11 @@
 # Shared by the scripted tests (KESTREL_BIN_DIR names the programs' folder): failures, time-limited runs, peak
 # memory, generators of sequence files and lookup entries, and the checks every analysis run must pass.
+# Sourced with "--work BIN_DIR WORK_DIR": the checkout as $root, BIN_DIR as $bin, and a fresh WORK_DIR to work in.
+if [ "${1:-}" = --work ]; then
+  root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd) bin=$2
+  export KESTREL_BIN_DIR=$2
+  rm -rf "$3" && mkdir -p "$3" && cd "$3" || exit 1
+fi
 kestrel=$KESTREL_BIN_DIR/kestrel
 fail=0
 bad() { echo "FAIL: $*"; fail=1; }

@@ -1,4 +1,4 @@
-// Helpers shared by the unit tests: scratch folders, whole files and codon counts.
+// Helpers shared by the unit tests: scratch folders, whole files, lines and cells, and codon counts.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -10,6 +10,7 @@
 #include <iterator>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "analysis/codon_letters.hpp"
 #include "analysis/run_settings.hpp"
@@ -55,6 +56,18 @@ protected:
     std::filesystem::path dir_, previous_;
 };
 
+// A scratch-folder fixture for a tool's entry point: run() keeps its output and errors.
+template <int (*Tool)(const std::vector<std::string>&, std::ostream&, std::ostream&)>
+class ToolTest : public InScratchFolder {
+protected:
+    int run(const std::vector<std::string>& args) {
+        out_.str("");
+        err_.str("");
+        return Tool(args, out_, err_);
+    }
+    std::ostringstream out_, err_;
+};
+
 inline std::string readFile(const std::filesystem::path& name) {
     std::ifstream in(name, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};
@@ -69,6 +82,20 @@ inline std::size_t occurrences(const std::string& text, const std::string& what)
     std::size_t n = 0;
     for (auto at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
     return n;
+}
+
+inline std::vector<std::string> lines(const std::string& text) {
+    std::vector<std::string> all;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) all.push_back(line);
+    return all;
+}
+
+inline std::vector<std::string> tabCells(const std::string& row) {
+    std::vector<std::string> cells;
+    for (std::size_t from = 0, to = 0; to != std::string::npos; from = to + 1)
+        cells.push_back(row.substr(from, (to = row.find('\t', from)) - from));
+    return cells;
 }
 
 inline int codon(const std::string& letters) { return codonOfLetters(letters); }

@@ -4,10 +4,7 @@
 # an annotated file given where a lookup table belongs.
 # Usage: bash command_line_test.sh BIN_DIR WORK_DIR
 set -u
-export KESTREL_BIN_DIR=$1
-root=$(cd "$(dirname "$0")/../.." && pwd)
-. "$root/tests/test_lib.sh"
-rm -rf "$2" && mkdir -p "$2" && cd "$2" || exit 1
+. "$(dirname "$0")/../test_lib.sh" --work "$@"
 cp "$root"/examples/example.{gb,lookup,scu,opt} .
 
 # dialogue NAME ANSWERS...: the dialogue writes NAME.kstl; command NAME ARGS...: the command line writes NAME.cl.kstl.

@@ -4,9 +4,7 @@
 # console, a full disk (a file-size limit) and a signal mid-run. Nothing may hang, grow past 64 MiB or write astray.
 # Usage: bash hostile_analysis_test.sh BIN_DIR WORK_DIR
 set -u
-export KESTREL_BIN_DIR=$1
-. "$(dirname "${BASH_SOURCE[0]}")/../test_lib.sh"
-rm -rf "$2" && mkdir -p "$2" && cd "$2" || exit 1
+. "$(dirname "$0")/../test_lib.sh" --work "$@"
 # answer NAME WORDS...: a run on these answers within 30 s and 64 MiB, ended with status 0 (done, or quit) or
 # 1 (a fault said); console in NAME.out.
 answer() {

@@ -1,17 +1,21 @@
-// Annotated inputs other than GenBank (EMBL, GFF3 with FASTA, FASTA of coding sequences), gzip-compressed
-// input, and the sequence file written for them.
+// Annotated inputs other than GenBank (GFF3 with FASTA, FASTA of coding sequences; EMBL: see the lookup tool's
+// input test), gzip-compressed input, the sequence file written for them; lines held in bounded memory, and
+// only regular files opened, never waiting on anything else.
 #include <gtest/gtest.h>
 #include <zlib.h>
 
 #include <fstream>
 #include <sstream>
+#include <sys/stat.h>
 
 #include "formats/fasta.hpp"
 #include "formats/feature_table.hpp"
 #include "formats/gff3.hpp"
 #include "formats/record_format.hpp"
+#include "formats/regular_file.hpp"
 #include "formats/sequence_file.hpp"
 #include "formats/text_input.hpp"
+#include "formats/text_lines.hpp"
 #include "test_support.hpp"
 
 namespace kestrel {
@@ -35,24 +39,6 @@ std::vector<std::string> records(const std::string& text, Read read) {
     std::vector<std::string> out;
     read(in, [&](AnnotatedRecord& r) { out.push_back(shown(r, kept.bases)); }, &kept);
     return out;
-}
-
-TEST(AnnotatedInputs, EmblReadsAsGenBankWithItsPrefixes) {
-    const std::string embl =
-        "ID   X1; SV 1; linear; DNA; STD; UNC; 30 BP.\nXX\nFH   Key             Location/Qualifiers\n"
-        "FT   gene            3..20\nFT                   /gene=\"abc\"\n"
-        "FT   CDS             join(3..8,\nFT                   12..20)\nFT                   /gene=\"abc\"\n"
-        "FT                   /codon_start=2\nXX\nSQ   Sequence 30 BP;\n"
-        "     acgtacgtac gtacgtacgt                                              20\n"
-        "     ACGTACGTAC                                                         30\n//\n";
-    std::istringstream in(embl);
-    EXPECT_EQ(sniffRecordFormat(in), RecordFormat::Embl);
-    const auto read = [](std::istream& s, const RecordHandler& h, SequenceSink* k) {
-        readFeatureTable(s, FeatureTableDialect::Embl, h, k);
-    };
-    EXPECT_EQ(records(embl, read), std::vector<std::string>{"X1 acgtacgtacgtacgtacgtACGTACGTAC\n"
-                                                            "gene 3..20 abc   1 1 0\n"
-                                                            "CDS join(3..8,12..20) abc   2 1 0\n"});
 }
 
 TEST(AnnotatedInputs, Gff3TranscriptsBecomeCdsFeaturesInFastaOrder) {
@@ -221,6 +207,67 @@ TEST(SequenceFile, RecordsAreLaidOutAsGenBankWithoutAStrayOriginLine) {
     writeSequenceRecord(out, "a/ORIGIN b", std::string(60, 'a') + "cORIGIN");
     const std::string row = "        1 aaaaaaaaaa aaaaaaaaaa aaaaaaaaaa aaaaaaaaaa aaaaaaaaaa aaaaaaaaaa\n";
     EXPECT_EQ(out.str(), "LOCUS       a_origin_b\nORIGIN\n" + row + "       61 corigin\n//\n");
+}
+
+TEST(TextLines, LinesAreHeldUpToTheirLimitWhateverTheirEnd) {
+    const std::string longLine(20000, 'g');
+    const struct {
+        std::string text;
+        std::size_t limit;
+        std::vector<std::pair<LineRead, std::string>> lines;
+    } cases[] = {
+        {"ab\r\n\nlast", 9, {{LineRead::Whole, "ab"}, {LineRead::Whole, ""}, {LineRead::Whole, "last"}}},
+        {"ab\rcd\r\rlast\r", 9, {{LineRead::Whole, "ab"}, {LineRead::Whole, "cd"}, {LineRead::Whole, ""},
+                                 {LineRead::Whole, "last"}}},  // old Mac line ends
+        {"abc\nabcd\nx", 3, {{LineRead::Whole, "abc"}, {LineRead::Cut, "abc"}, {LineRead::Whole, "x"}}},
+        {std::string("a\0b\n", 4), 9, {{LineRead::Whole, std::string("a\0b", 3)}}},
+        // Longer than the reader's chunk, within the limit, then past it.
+        {longLine + "\n" + longLine + "\nend", 20000,
+         {{LineRead::Whole, longLine}, {LineRead::Whole, longLine}, {LineRead::Whole, "end"}}},
+        {longLine + "\nend\n", 9999, {{LineRead::Cut, longLine.substr(0, 9999)}, {LineRead::Whole, "end"}}},
+        {longLine, 9999, {{LineRead::Cut, longLine.substr(0, 9999)}}},
+        {"", 9, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text.substr(0, 12));
+        std::istringstream in(c.text);
+        const char delimiter = lineDelimiter(in);
+        std::string line;
+        for (const auto& [read, text] : c.lines) {
+            EXPECT_EQ(readLine(in, line, c.limit, delimiter), read);
+            EXPECT_EQ(line, text);
+        }
+        EXPECT_EQ(readLine(in, line, c.limit, delimiter), LineRead::End);
+    }
+    // A last line without its line end leaves the stream at its end.
+    std::istringstream ended("row\n"), cut("row");
+    std::string line;
+    readLine(ended, line);
+    readLine(cut, line);
+    EXPECT_EQ(std::pair(ended.eof(), cut.eof()), std::pair(false, true));
+}
+
+class RegularFile : public InScratchFolder {};
+
+TEST_F(RegularFile, OnlyARegularFileOpensAndNothingWaits) {
+    writeFile("plain.txt", "x\n");
+    ASSERT_EQ(::mkfifo("fifo", 0600), 0);  // no writer: an ordinary open would wait for ever
+    std::filesystem::create_symlink("fifo", "to-fifo");
+    std::filesystem::create_symlink("plain.txt", "to-plain");
+    std::filesystem::create_directory("folder");
+    const std::pair<std::string, OpenStatus> cases[] = {
+        {"plain.txt", OpenStatus::Opened},     {"to-plain", OpenStatus::Opened},
+        {"fifo", OpenStatus::NotRegular},      {"to-fifo", OpenStatus::NotRegular},
+        {"/dev/null", OpenStatus::NotRegular}, {"folder", OpenStatus::NotRegular},
+        {"missing", OpenStatus::CannotOpen},   {"", OpenStatus::CannotOpen},
+        {std::string("plain.txt\0x", 11), OpenStatus::CannotOpen},  // would open plain.txt
+    };
+    for (const auto& [name, status] : cases) {
+        InputFile file;
+        EXPECT_EQ(file.open(name), status) << name;
+        EXPECT_EQ(file.is_open(), status == OpenStatus::Opened) << name;
+        EXPECT_EQ(probeRegularFile(name), status) << name;
+    }
 }
 
 }  // namespace

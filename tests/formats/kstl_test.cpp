@@ -1,13 +1,16 @@
 // The output-file format: what the analysis' writers write, the reader reads back under the labels of the
-// format's own table, for every combination of the options that shape the rows.
+// format's own table, for every combination of the options that shape the rows; the reference files' entries.
 #include "formats/kstl_format.hpp"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <tuple>
 #include <random>
+#include <sstream>
+#include <string>
+#include <tuple>
 
+#include "analysis/codon_letters.hpp"
 #include "formats/kstl_reader.hpp"
 #include "formats/reference_file.hpp"
 #include "output_files.hpp"
@@ -142,26 +145,6 @@ TEST(KstlReader, TheSummaryGivesItsStartAndStopTallies) {
     }
 }
 
-// A code other than the standard one is named after the genome type; the reader refuses a non-NCBI number.
-TEST(KstlReader, TheHeaderNamesAnyCodeButTheStandardOne) {
-    RunSettings mycoplasma = bareSettings();
-    mycoplasma.geneticCode = *geneticCodeOf(4);
-    const std::string standard = sample::outputFile(bareSettings(), {{"g1"}});
-    const std::string other = sample::outputFile(mycoplasma, {{"g1"}});
-    EXPECT_EQ(standard.find("Genetic code"), std::string::npos);
-    EXPECT_NE(other.find("Type of Organism: Eukaryote (or virus)\nGenetic code: 4 (Mold, Protozoan, and Coelenterate "
-                         "Mitochondrial; Mycoplasma/Spiroplasma)\n"),
-              std::string::npos);
-    const auto codeOf = [](const std::string& text) {
-        std::istringstream in(text);
-        return KstlReader(in, "t.kstl").geneticCode();
-    };
-    EXPECT_EQ(std::pair(codeOf(standard), codeOf(other)), std::pair(1, 4));
-    std::string unknown = other;
-    unknown.replace(unknown.find("code: 4") + 6, 1, "7");
-    EXPECT_THROW(codeOf(unknown), KstlError);
-}
-
 // A check report, a row with too few cells and an overlong line: see the table tool's tests.
 TEST(KstlReader, FilesThatAreNotAnalysisOutputAreRefused) {
     const std::string file = sample::outputFile(bareSettings(), {{"g1"}});
@@ -174,12 +157,17 @@ TEST(KstlReader, FilesThatAreNotAnalysisOutputAreRefused) {
     const std::size_t gca = negative.find("\n  GCA ") + 1;
     negative.replace(gca, negative.find('(', gca) - gca, "  GCA       -5  ");
     const std::string negativeLine = std::to_string(std::stoi(lines(negative.substr(0, gca))) + 1);
+    RunSettings mycoplasma = bareSettings();
+    mycoplasma.geneticCode = *geneticCodeOf(4);
+    std::string unknownCode = sample::outputFile(mycoplasma, {{"g1"}});  // code 7 is no NCBI table
+    unknownCode.replace(unknownCode.find("Genetic code: 4") + 14, 1, "7");
     const std::pair<std::string, std::string> cases[] = {
         {"", "t.kstl: is empty, not a KESTREL output file"},
         {"#CDS 1..90\n#gene g1\n", "t.kstl, line 1: is not a KESTREL output file"},
         {noColumns, "t.kstl, line " + lines(noColumns) + ": has no column-header line"},
         {columns + row + "0.1 \n", "t.kstl, line " + columnsLine + ": gene row does not line up"},  // Strand one cell off
         {negative, "t.kstl, line " + negativeLine + ": a cumulative codon count is negative"},
+        {unknownCode, "t.kstl, line 7: names no NCBI genetic code"},
     };
     for (const auto& [text, message] : cases) {
         try {
@@ -248,6 +236,62 @@ TEST(KstlReader, BlockWiseCuttingFindsEveryWordAcrossBlockEdges) {
         splitWords(line, words);
         EXPECT_EQ(words, expected) << '"' << line << '"';
     }
+}
+
+// A reference file's body: entry e is two words and valueOf(e); lines are free, so some entries span two.
+template <typename ValueOf>
+std::string entries(ValueOf valueOf, int count = 64) {
+    std::string text;
+    for (int e = 0; e < count; ++e)
+        text += (e % 7 == 0 ? "Xxx Xaa\r\n" : "Xxx Xaa ") + std::to_string(valueOf(e)) + (e % 4 == 3 ? "\n" : "  ");
+    return text;
+}
+
+std::array<std::int32_t, 64> filled(std::int32_t value) {
+    std::array<std::int32_t, 64> values;
+    values.fill(value);
+    return values;
+}
+
+TEST(ReferenceFile, EntriesAreStoredByCodonInTheFilesTableOrder) {
+    // Free text, an empty line, a long line, and a "#" in mid-line whose rest is not data.
+    std::istringstream file("Highly expressed genes\n\n" + std::string(20000, 'x') + "\nentries follow # AAA Lys 99\r\n" +
+                            entries([](int e) { return e == 63 ? -1 : e + 1; }));
+    auto values = filled(-7);
+    ASSERT_TRUE(readReferenceEntries(file, values));
+    // Entries 0, 1, 4, 7, 16 and 63 are AAA, AGA, AAG, ATG, GAA and TTT.
+    const auto at = [&](const char* letters) { return values[codonOfLetters(letters)]; };
+    EXPECT_EQ((std::array{at("AAA"), at("AGA"), at("AAG"), at("ATG"), at("GAA"), at("TTT")}),
+              (std::array{1, 2, 5, 8, 17, -1}));
+}
+
+TEST(ReferenceFile, AnUnreadableFileLeavesEveryValueAsItWas) {
+    const auto threes = [](int count) { return entries([](int) { return 3; }, count); };
+    const std::string noHeader = threes(64), shortFile = "#\n" + threes(63);
+    const std::string wordForNumber = "#\n" + threes(10) + "AAA Lys many\n" + threes(53);
+    const std::string tooLarge = "#\n" + threes(63) + "TTT Phe 99999999999\n";
+    for (const std::string& text : {std::string(), noHeader, shortFile, wordForNumber, tooLarge}) {
+        std::istringstream file(text);
+        auto values = filled(7);
+        EXPECT_FALSE(readReferenceEntries(file, values)) << text.substr(0, 40);
+        EXPECT_EQ(values, filled(7));
+    }
+}
+
+TEST(ReferenceFile, WhatIsWrittenReadsBack) {
+    std::array<std::int32_t, 64> values;
+    for (int c = 0; c < 64; ++c) values[c] = 1000 * c - 7;
+    std::ostringstream out;
+    ASSERT_TRUE(writeReferenceFile(out, "Reference set\nof two lines", values));
+    EXPECT_TRUE(out.str().starts_with("Reference set\nof two lines\n#\nAAA Lys    -7   AGA Arg  3993   ACA Thr  7993   "
+                                      "ATA Ile 11993\nAAG Lys   993   "));
+    std::istringstream in(out.str());
+    auto read = filled(0);
+    ASSERT_TRUE(readReferenceEntries(in, read));
+    EXPECT_EQ(read, values);
+    std::ostringstream refused;
+    EXPECT_FALSE(writeReferenceFile(refused, "a # in the title", values));
+    EXPECT_EQ(refused.str(), "");
 }
 
 }  // namespace

@@ -3,11 +3,8 @@
 # wrong option, or an option of a run without its lookup table, stops before the dialogue with exit status 2.
 # Usage: bash genetic_code_option_test.sh BIN_DIR WORK_DIR
 set -u
-export KESTREL_BIN_DIR=$1
-root=$(cd "$(dirname "$0")/../.." && pwd)
-. "$root/tests/test_lib.sh"
+. "$(dirname "$0")/../test_lib.sh" --work "$@"
 case_dir=$root/tests/e2e/output_all_on
-rm -rf "$2" && mkdir -p "$2" && cd "$2" || exit 1
 
 run() {  # NAME ARGUMENTS...: the case's dialogue in the folder NAME
   mkdir -p "$1" && cp -R "$case_dir/input/." "$1/"

@@ -41,12 +41,7 @@ protected:
     bool output(const std::string& answers) {
         return run(answers, [&](Console& c) { promptOutputFile(c, settings_, output_); });
     }
-    // Each menu runs once in a run, on the options as they stand: here a fresh value each time.
-    bool analysis(const std::string& answers) {
-        settings_ = RunSettings{};
-        return run(answers, [&](Console& c) { analysisOptionsMenu(c, settings_); });
-    }
-    // With a preferred-codon list already loaded, so the menu asks for no file.
+    // A fresh run with a preferred-codon list already loaded, so the menu asks for no file.
     bool segment(const std::string& answers) {
         settings_ = RunSettings{};
         settings_.preferredCodonListUsed = true;
@@ -99,25 +94,6 @@ TEST_F(Dialogue, MinimumRscuIsAskedWithoutATableAndRefusesBadNumbers) {
     EXPECT_FALSE(run("genes.lookup run M 1 q . C", [&](Console& c) { mainMenu(c, settings_, references_, output_); }));
     EXPECT_EQ(settings_.minimumRscu, 0.0);
     EXPECT_EQ(refusals(), 2u);
-}
-
-TEST_F(Dialogue, AnalysisOptionsEveryToggleLandsInItsOwnField) {
-    // Hidden options still change in check mode; 6 to 9 and other letters are ignored without a redraw.
-    EXPECT_FALSE(analysis("1 2 4 m b 6 d n s z 5 S z 9 Y c"));
-    const RunSettings& s = settings_;
-    EXPECT_EQ((std::vector{s.checkLookupTable, s.segmentAnalysis, s.startCodonRequired, s.stopCodonRequired,
-                           s.allCodonsMustBeGood, s.noAlternativeCds, s.noPrematureStops, s.codonUsageOutput,
-                           s.reportBaseUsage, s.degeneracyBreakdown}),
-              (std::vector{false, false, false, false, true, true, false, false, true, true}));
-    EXPECT_EQ(s.noncodingMode, NoncodingMode::Combined);
-    EXPECT_EQ(count("Analysis Options\n"), 13u);
-    EXPECT_EQ(count("Check Lookup Table"), 3u);
-    EXPECT_TRUE(shows("N Analysis of Noncoding Sequence: combine all NC sequence\n"));
-
-    // 3 off leaves 1 and 2 as they are, so both can then be turned off.
-    EXPECT_FALSE(analysis("3 1 2 C"));
-    EXPECT_EQ((std::vector{s.allCodonsMustBeGood, s.startCodonRequired, s.stopCodonRequired}), (std::vector{false, false, false}));
-    EXPECT_TRUE(shows("1 Start Codon: not required to included other codons\n"));
 }
 
 TEST_F(Dialogue, SegmentLimitsAtTheEdgesOfTheirBounds) {

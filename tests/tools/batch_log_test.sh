@@ -4,11 +4,7 @@
 # alone.
 # Usage: bash batch_log_test.sh BIN_DIR WORK_DIR
 set -u
-bin=$1
-root=$(cd "$(dirname "$0")/../.." && pwd)
-export KESTREL_BIN_DIR=$bin
-. "$root/tests/test_lib.sh"
-rm -rf "$2" && mkdir -p "$2" && cd "$2" || exit 1
+. "$(dirname "$0")/../test_lib.sh" --work "$@"
 
 cp "$root/examples/example.gb" e.gb
 # 750,000 entries of a CDS without its start, each a console line of 68 characters and no row.

@@ -4,11 +4,7 @@
 # 64 MiB and does not grow with the record. (bench/big_record.sh measures a record of 2 GiB.)
 # Usage: bash big_record_test.sh BIN_DIR WORK_DIR
 set -u
-bin=$1
-root=$(cd "$(dirname "$0")/../.." && pwd)
-export KESTREL_BIN_DIR=$bin
-. "$root/tests/test_lib.sh"
-rm -rf "$2" && mkdir -p "$2" && cd "$2" || exit 1
+. "$(dirname "$0")/../test_lib.sh" --work "$@"
 [ $measured = 1 ] || { echo "no GNU time, or a sanitizer build: memory not measured"; exit 0; }
 
 bases() { head -c "$1" /dev/zero | tr '\0' 'a' | fold -w 60; echo; }  # BYTES: that many bases, 60 a line

@@ -55,24 +55,6 @@ void writeFourGenes() {
                                     {"g4", "AAA 4 AAG 3 GAA 1 GAG 1 GAC 2 GAT 2"}}));
 }
 
-struct ToolRun {
-    int status;
-    std::string out, err;
-};
-
-ToolRun runCoa(std::vector<std::string> args) {
-    std::ostringstream out, err;
-    const int status = runCoaTool(args, out, err);
-    return {status, out.str(), err.str()};
-}
-
-std::vector<std::string> lines(const std::string& text) {
-    std::vector<std::string> result;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) result.push_back(line);
-    return result;
-}
-
 // What follows the source, gene and row cells of a genes table's line.
 std::string coordinatesOf(const std::string& line) {
     std::size_t at = 0;
@@ -80,13 +62,12 @@ std::string coordinatesOf(const std::string& line) {
     return line.substr(at);
 }
 
-class CoaTool : public InScratchFolder {};
+class CoaTool : public ToolTest<runCoaTool> {};
 
 TEST_F(CoaTool, TablesOfTwoFilesInTheirOrderWithTheGeneWithoutCodonsLeftOut) {
     writeFourGenes();
-    const ToolRun run = runCoa({"-o", "x", "a.kstl", "b.kstl"});
-    ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_NE(run.err.find("b.kstl: 1 of 3 genes left out"), std::string::npos) << run.err;
+    ASSERT_EQ(run({"-o", "x", "a.kstl", "b.kstl"}), 0) << err_.str();
+    EXPECT_NE(err_.str().find("b.kstl: 1 of 3 genes left out"), std::string::npos) << err_.str();
     // Eigenvalues and coordinates as ade4 gives them (see the analysis tests), the axes
     // turned by their own rule; 6 codons less 3 amino acids.
     EXPECT_EQ(readFile("x.eigen.tsv"),
@@ -110,8 +91,7 @@ TEST_F(CoaTool, TablesOfTwoFilesInTheirOrderWithTheGeneWithoutCodonsLeftOut) {
 TEST_F(CoaTool, AxesOptionsAminoAcidsAndSupplementaryGenes) {
     writeFourGenes();
     writeFile("c.kstl", countsFile({{"again", "AAA 10 AAG 2 GAA 6 GAG 4 GAC 8 GAT 8"}, {"pro", "CCC 4"}}));
-    const ToolRun run = runCoa({"-o", "y", "--axes", "2", "--axes", "2,1", "--supplementary", "c.kstl", "a.kstl", "b.kstl"});
-    ASSERT_EQ(run.status, 0) << run.err;
+    ASSERT_EQ(run({"-o", "y", "--axes", "2", "--axes", "2,1", "--supplementary", "c.kstl", "a.kstl", "b.kstl"}), 0);
     // The gene of g1's profile lands on g1; one of codons no fitted gene uses cannot be placed.
     const auto genes = lines(readFile("y.genes.tsv"));
     const auto extra = lines(readFile("y.supplementary.tsv"));
@@ -119,11 +99,11 @@ TEST_F(CoaTool, AxesOptionsAminoAcidsAndSupplementaryGenes) {
     EXPECT_EQ(extra[0], "source\tgene\trow\taxis1\taxis2");
     EXPECT_EQ(coordinatesOf(extra[1]), coordinatesOf(genes[1]));
     EXPECT_EQ(extra[1].substr(0, 15), "c.kstl\tagain\t1\t");
-    EXPECT_NE(run.err.find("c.kstl: 1 supplementary genes left out"), std::string::npos) << run.err;
+    EXPECT_NE(err_.str().find("c.kstl: 1 supplementary genes left out"), std::string::npos) << err_.str();
     // Axis 2 across, axis 1 up.
     EXPECT_NE(readFile("y.svg").find(">Axis 2 (25.8% of the inertia)</text>\n<text x=\"28.00\""), std::string::npos);
 
-    ASSERT_EQ(runCoa({"-o", "z", "--on", "aa", "a.kstl", "b.kstl"}).status, 0);
+    ASSERT_EQ(run({"-o", "z", "--on", "aa", "a.kstl", "b.kstl"}), 0);
     const auto aminoAcids = lines(readFile("z.codons.tsv"));
     ASSERT_EQ(aminoAcids.size(), 21u);
     EXPECT_EQ(aminoAcids[1].substr(0, 7), "NA\tAla\t");
@@ -160,36 +140,33 @@ TEST_F(CoaTool, InputsItCannotUseAndWrongCommandLines) {
     };
     writeFile("x.genes.tsv", "old\n");
     for (const auto& c : cases) {
-        const ToolRun run = runCoa(c.args);
-        EXPECT_EQ(run.status, c.status) << c.args.back() << ": " << run.err;
-        EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+        EXPECT_EQ(run(c.args), c.status) << c.args.back() << ": " << err_.str();
+        EXPECT_NE(err_.str().find(c.message), std::string::npos) << err_.str();
     }
     // Nothing was written over by the failed runs; the file cut short is taken when allowed.
     EXPECT_EQ(readFile("x.genes.tsv"), "old\n");
-    const ToolRun allowed = runCoa({"-o", "x", "--allow-incomplete", "cut.kstl"});
-    EXPECT_EQ(allowed.status, 0);
-    EXPECT_NE(allowed.err.find("warning: cut.kstl"), std::string::npos);
+    EXPECT_EQ(run({"-o", "x", "--allow-incomplete", "cut.kstl"}), 0);
+    EXPECT_NE(err_.str().find("warning: cut.kstl"), std::string::npos);
 }
 
 TEST_F(CoaTool, FigureColouredByGc3OrByTheReferenceSet) {
     writeFourGenes();
     writeFile("set.txt", "# highly expressed\ng3\n  g1 \n");
-    ASSERT_EQ(runCoa({"-o", "r", "--colour", "reference:set.txt", "--codons", "overlay", "a.kstl", "b.kstl"}).status, 0);
+    ASSERT_EQ(run({"-o", "r", "--colour", "reference:set.txt", "--codons", "overlay", "a.kstl", "b.kstl"}), 0);
     const std::string svg = readFile("r.svg");
     EXPECT_NE(svg.find("reference set (2 genes)"), std::string::npos);
     EXPECT_EQ(occurrences(svg, "<circle"), 4u + 2u);  // the genes and the legend's two marks
     EXPECT_EQ(occurrences(svg, ">GAT</text>"), 1u);
     // GC3 of the genes 7/19, 14/18, 4/17, 6/13: the scale runs from the lowest to the highest.
-    ASSERT_EQ(runCoa({"-o", "g", "a.kstl", "b.kstl"}).status, 0);
+    ASSERT_EQ(run({"-o", "g", "a.kstl", "b.kstl"}), 0);
     EXPECT_NE(readFile("g.svg").find(">0.235</text>"), std::string::npos);
     EXPECT_NE(readFile("g.svg").find(">0.778</text>"), std::string::npos);
     // Without values or names to colour by, the figure is drawn all the same, with a warning.
-    const ToolRun cai = runCoa({"-o", "c", "--colour", "cai", "a.kstl", "b.kstl"});
-    EXPECT_EQ(cai.status, 0);
-    EXPECT_NE(cai.err.find("warning: no gene has a value of CAI"), std::string::npos) << cai.err;
+    EXPECT_EQ(run({"-o", "c", "--colour", "cai", "a.kstl", "b.kstl"}), 0);
+    EXPECT_NE(err_.str().find("warning: no gene has a value of CAI"), std::string::npos) << err_.str();
     writeFile("nobody.txt", "nobody\n");
-    EXPECT_NE(runCoa({"-o", "n", "--colour", "reference:nobody.txt", "a.kstl"}).err.find("no gene of the analysis"),
-              std::string::npos);
+    run({"-o", "n", "--colour", "reference:nobody.txt", "a.kstl"});
+    EXPECT_NE(err_.str().find("no gene of the analysis"), std::string::npos);
 }
 
 TEST(CoaFigure, ManyGenesAreDrawnAsAGridOfCells) {

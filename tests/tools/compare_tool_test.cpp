@@ -14,25 +14,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::vector<std::string> lines(const std::string& text) {
-    std::vector<std::string> all;
-    std::stringstream in(text);
-    for (std::string line; std::getline(in, line);) all.push_back(line);
-    return all;
-}
-
-std::vector<std::string> tabCells(const std::string& row) {
-    std::vector<std::string> cells;
-    for (std::size_t from = 0, to = 0; to != std::string::npos; from = to + 1)
-        cells.push_back(row.substr(from, (to = row.find('\t', from)) - from));
-    return cells;
-}
-
 // a.kstl: g1 (GCA x 4), g2 (GCG x 4, moved to contig 2), g3 (GCA x 2, GCG x 2); b.kstl: h1, h2 (AAA and AAG).
-class CompareTool : public InScratchFolder {
+class CompareTool : public ToolTest<runCompareTool> {
 protected:
     void SetUp() override {
-        InScratchFolder::SetUp();
+        ToolTest::SetUp();
         RunSettings settings = bareSettings();
         settings.codonUsageOutput = true;
         std::string a = sample::outputFile(settings, {{"g1", "s.gb", {}, 0}, {"g2", "s.gb", {}, 4}, {"g3", "s.gb", {}, 2}}, 3);
@@ -42,11 +28,6 @@ protected:
         writeFile("b.kstl", sample::outputFile(settings, {{"h1", "s.gb", {}, 1, "AAA"}, {"h2", "s.gb", {}, 3, "AAA"}}, 2));
         writeFile("list.txt", "# set A\ng1\n\n  missing  \n");
     }
-    int run(const std::vector<std::string>& args) {
-        out_.str("");
-        err_.str("");
-        return runCompareTool(args, out_, err_);
-    }
     // The table's rows of one kind and amino acid (and codon).
     std::vector<std::string> rows(const std::string& prefix) const {
         std::vector<std::string> found;
@@ -54,7 +35,6 @@ protected:
             if (line.starts_with(prefix)) found.push_back(line);
         return found;
     }
-    std::ostringstream out_, err_;
 };
 
 // g1 against g2 and g3: Ala's GCA and GCG are [[4, 0], [2, 6]]. Fisher: the tables of these margins have

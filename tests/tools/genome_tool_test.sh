@@ -4,11 +4,7 @@
 # leaves its earlier results and the others go on; exit statuses.
 # Usage: bash genome_tool_test.sh BIN_DIR WORK_DIR
 set -u
-bin=$1
-root=$(cd "$(dirname "$0")/../.." && pwd)
-export KESTREL_BIN_DIR=$bin
-. "$root/tests/test_lib.sh"
-rm -rf "$2" && mkdir -p "$2" && cd "$2" || exit 1
+. "$(dirname "$0")/../test_lib.sh" --work "$@"
 
 # A prokaryote's record (its taxonomy after ORGANISM), a gzipped copy, and the code 4 genome with no taxonomy.
 awk '/^DEFINITION/ {print; print "SOURCE      Example bacterium"; print "  ORGANISM  Example bacterium";

@@ -139,14 +139,7 @@ TEST(GrowthGenome, Warnings) {
     EXPECT_TRUE(warns(empty, "no gene passes the filter"));
 }
 
-class GrowthTool : public InScratchFolder {
-protected:
-    int run(const std::vector<std::string>& args) {
-        out.str(""), err.str("");
-        return runGrowthTool(args, out, err);
-    }
-    std::ostringstream out, err;
-};
+class GrowthTool : public ToolTest<runGrowthTool> {};
 
 TEST_F(GrowthTool, CdsFastaRowsPseudoAndRefusals) {
     std::string fasta;
@@ -156,26 +149,25 @@ TEST_F(GrowthTool, CdsFastaRowsPseudoAndRefusals) {
                  genes[i].product + "]" + (i == 3 ? " [pseudo=true]" : "") + "\n" + genes[i].letters + "\n";
     writeFile("genome.fna", fasta);
 
-    ASSERT_EQ(run({"-o", "out.tsv", "--cds-fasta", "genome.fna"}), 0) << err.str();
-    std::istringstream table(readFile("out.tsv"));
-    std::string header, row;
-    std::getline(table, header), std::getline(table, row);
+    ASSERT_EQ(run({"-o", "out.tsv", "--cds-fasta", "genome.fna"}), 0) << err_.str();
+    const auto table = lines(readFile("out.tsv"));
+    const std::string &header = table.at(0), &row = table.at(1);
     EXPECT_EQ(header,
               "genome\tCUBHE\tConsistencyHE\tCPB\tFilteredSequences\tnHE\td\td_lower\td_upper\the_rule\tmodel\t"
               "CPB_plain\twarnings");
     EXPECT_EQ(row.substr(0, 7), "genome\t");
     EXPECT_NE(row.find("\t2\t11\t"), std::string::npos) << row;  // the pseudo gene left out
-    EXPECT_NE(err.str().find("1 pseudo and 0 partial CDSs left out"), std::string::npos) << err.str();
+    EXPECT_NE(err_.str().find("1 pseudo and 0 partial CDSs left out"), std::string::npos) << err_.str();
 
     ASSERT_EQ(run({"--keep-pseudo", "--he", "refined", "--cds-fasta", "genome.fna"}), 0);
-    EXPECT_NE(out.str().find("\t2\t12\t"), std::string::npos) << out.str();
-    EXPECT_NE(out.str().find("\trefined\tbase\t"), std::string::npos);
+    EXPECT_NE(out_.str().find("\t2\t12\t"), std::string::npos) << out_.str();
+    EXPECT_NE(out_.str().find("\trefined\tbase\t"), std::string::npos);
 
     // No HE gene is not a failure.
     writeFile("list", "nothing\n");
     ASSERT_EQ(run({"--he", "genes:list", "--cds-fasta", "genome.fna"}), 0);
-    EXPECT_NE(out.str().find("\tNA\tNA\tNA\tgenes\t"), std::string::npos) << out.str();
-    EXPECT_NE(err.str().find("warning: no highly expressed gene"), std::string::npos);
+    EXPECT_NE(out_.str().find("\tNA\tNA\tNA\tgenes\t"), std::string::npos) << out_.str();
+    EXPECT_NE(err_.str().find("warning: no highly expressed gene"), std::string::npos);
 
     EXPECT_EQ(run({"--he", "ribosome", "--cds-fasta", "genome.fna"}), 2);
     EXPECT_EQ(run({"--temperature", "300", "--cds-fasta", "genome.fna"}), 2);

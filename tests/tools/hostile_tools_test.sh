@@ -4,11 +4,7 @@
 # limit). Only regular files may be replaced, none destroyed, and nothing may hang.
 # Usage: bash hostile_tools_test.sh BIN_DIR WORK_DIR
 set -u
-bin=$1
-root=$(cd "$(dirname "$0")/../.." && pwd)
-export KESTREL_BIN_DIR=$bin
-. "$root/tests/test_lib.sh"
-rm -rf "$2" && mkdir -p "$2" && cd "$2" || exit 1
+. "$(dirname "$0")/../test_lib.sh" --work "$@"
 same() { cmp -s "$1" "$2" || bad "$1 was changed"; }
 
 cp "$root/examples/example.gb" g.gb

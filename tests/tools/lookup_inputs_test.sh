@@ -3,11 +3,7 @@
 # gives the GenBank file's own rows; and the command lines it refuses.
 # Usage: bash lookup_inputs_test.sh BIN_DIR WORK_DIR
 set -u
-bin=$1
-root=$(cd "$(dirname "$0")/../.." && pwd)
-export KESTREL_BIN_DIR=$bin
-. "$root/tests/test_lib.sh"
-rm -rf "$2" && mkdir -p "$2" && cd "$2" || exit 1
+. "$(dirname "$0")/../test_lib.sh" --work "$@"
 lookup=$bin/kestrel-lookup
 
 cp "$root/examples/example.gb" g.gb && gzip -c g.gb > z.gb.gz

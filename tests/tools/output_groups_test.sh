@@ -3,11 +3,7 @@
 # limit, an output path that is a folder), every other file is as it was and nothing is left beside them.
 # Usage: bash output_groups_test.sh BIN_DIR WORK_DIR
 set -u
-bin=$1
-root=$(cd "$(dirname "$0")/../.." && pwd)
-export KESTREL_BIN_DIR=$bin
-. "$root/tests/test_lib.sh"
-rm -rf "$2" && mkdir -p "$2" && cd "$2" || exit 1
+. "$(dirname "$0")/../test_lib.sh" --work "$@"
 
 example_run
 # Many entries on one short record, gzipped: a lookup table larger than its sequence file.

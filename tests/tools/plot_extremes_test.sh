@@ -4,11 +4,7 @@
 # well-formed SVG without a NaN or an infinity in it.
 # Usage: bash plot_extremes_test.sh BIN_DIR WORK_DIR
 set -u
-bin=$1
-root=$(cd "$(dirname "$0")/../.." && pwd)
-export KESTREL_BIN_DIR=$bin
-. "$root/tests/test_lib.sh"
-rm -rf "$2" && mkdir -p "$2" && cd "$2" || exit 1
+. "$(dirname "$0")/../test_lib.sh" --work "$@"
 
 example_run
 # cells IN OUT GENE=COLUMN=VALUE...: the output file with those cells of gene rows replaced, the others kept

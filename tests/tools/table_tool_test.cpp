@@ -23,10 +23,10 @@ namespace fs = std::filesystem;
 // a.kstl: noncoding bases as one group, g1 (ENC 45.50, GC3 0.5000), g2 (no ENC, GC3 0.7500), 2 included, 0 excluded.
 // b.kstl, code 4: upstream, core and downstream groups, ENC 30.00, 40.00 and none, GC3 0.2500, 0.7500,
 // 0.5000, 2 included and 1 excluded.
-class TableTool : public InScratchFolder {
+class TableTool : public ToolTest<runTableTool> {
 protected:
     void SetUp() override {
-        InScratchFolder::SetUp();
+        ToolTest::SetUp();
         RunSettings separate = bareSettings();
         std::tie(separate.noncodingMode, separate.geneticCode) = std::tuple(NoncodingMode::Separate, *geneticCodeOf(4));
         writeFile("a.kstl", sample::outputFile(bareSettings(), {{"g1", "seq.gb", {45.5, 0.25}}, {"g2", "seq.gb", {}, 3}}, 2));
@@ -35,26 +35,13 @@ protected:
         const std::size_t end = a_.find("\n\n\nNumber");
         brokenLine_ = std::to_string(std::count(a_.begin(), a_.begin() + static_cast<std::ptrdiff_t>(end), '\n') + 2);
     }
-    int run(const std::vector<std::string>& args) {
-        out_.str("");
-        err_.str("");
-        return runTableTool(args, out_, err_);
-    }
     // A file whose third gene row, on line brokenLine_, is cut short.
     std::string brokenFile() const {
         std::string text = a_;
         return text.insert(text.find("\n\n\nNumber"), "\nx y");
     }
-    std::ostringstream out_, err_;
     std::string a_, brokenLine_;
 };
-
-std::vector<std::string> lines(const std::string& text) {
-    std::vector<std::string> all;
-    std::stringstream in(text);
-    for (std::string line; std::getline(in, line);) all.push_back(line);
-    return all;
-}
 
 // The file with cells of gene row `row` (from 0) set to new values, by label; the words of
 // such a row are its cells. Returns the row's line number through line.
@@ -243,13 +230,7 @@ TEST_F(TableTool, FlanksOfTwoHundredBasesAndGc12FromTheCounts) {
         EXPECT_EQ(run(args), 0) << err_.str();
         const auto table = lines(readFile("genes.tsv"));
         if (table.size() < 2) return std::pair<std::string, std::string>();
-        const auto cellsOf = [](const std::string& row) {
-            std::vector<std::string> cells;
-            for (std::size_t from = 0, to; from != std::string::npos; from = to == std::string::npos ? to : to + 1)
-                cells.push_back(row.substr(from, (to = row.find('\t', from)) - from));
-            return cells;
-        };
-        const auto labels = cellsOf(table[0]), cells = cellsOf(table[1]);
+        const auto labels = tabCells(table[0]), cells = tabCells(table[1]);
         const auto at = [&](const char* label) {
             return cells[static_cast<std::size_t>(std::find(labels.begin(), labels.end(), label) - labels.begin())];
         };
