@@ -171,7 +171,7 @@ paired() {
 cat <<REPORT
 ## Many genomes: the Snakemake workflow
 
-$(nproc) cores; default settings (batch_size 50). Wall seconds are medians; CPU seconds are
+$(nproc) cores; default settings (batch_size 100). Wall seconds are medians; CPU seconds are
 user + system time of Snakemake and everything it ran. The load average before each
 measurement is given: other work on the machine slows the runs, --cores 2 most.
 
