@@ -96,7 +96,7 @@ head -n -3 "$example" > genomes/cut.gb
 workflow . cut.log "$scratch/account" "$bin_dir" && fail "the run with a file cut short succeeded"
 grep -q 'FAILED: kestrel-genome: cut: FAILED: genomes/cut.gb: the record EXA2 ends without its "//" line' logs/batch/*.log ||
   fail "no batch log gives the reason the genome cut short failed"
-grep -q 'FAILED: cut: .* (see logs/genomes/cut.log)' cut.log && grep -q "Error in rule verdict" cut.log ||
+grep -q 'FAILED: cut: .* (see logs/genomes/cut.log)' cut.log && grep -q "genomes failed: see work/failures.tsv" cut.log ||
   fail "Snakemake does not report the failed genome"
 grep -q 'logs/genomes/cut.log' results/report.html || fail "the run's report does not list the genome cut short"
 check_results "${genomes[@]}"
